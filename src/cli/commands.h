@@ -1,0 +1,27 @@
+// The sub-commands of vemra-cli. Each returns the process exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vemra::cli {
+
+using Args = std::vector<std::string>;
+
+struct Command {
+    const char* name;
+    const char* usage;
+    const char* summary;
+    int (*run)(const Args& args);
+};
+
+const std::vector<Command>& commands();
+
+// Exit statuses shared by the commands.
+inline constexpr int ExitOk = 0;
+inline constexpr int ExitUsage = 1;
+inline constexpr int ExitBadInput = 2;
+
+int runCheck(const Args& args);
+
+} // namespace vemra::cli
