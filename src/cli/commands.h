@@ -21,7 +21,11 @@ const std::vector<Command>& commands();
 inline constexpr int ExitOk = 0;
 inline constexpr int ExitUsage = 1;
 inline constexpr int ExitBadInput = 2;
+// A computation ended without results (or was not started).
+inline constexpr int ExitNotComputed = 3;
 
 int runCheck(const Args& args);
+int runModuleInput(const Args& args);
+int runCompute(const Args& args);
 
 } // namespace vemra::cli

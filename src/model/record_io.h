@@ -53,6 +53,9 @@ public:
     bool atEnd() const;
     // 1-based number of the line the reader stands in.
     int line() const { return line_; }
+    // Bytes not read yet: lets a reader refuse a count that the rest of the
+    // file cannot hold before it allocates room for it.
+    size_t remainingBytes() const { return bytes_.size() - pos_; }
 
 private:
     void skipWhite();

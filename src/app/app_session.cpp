@@ -1,0 +1,110 @@
+#include "app_session.h"
+
+#include "about_box.h"
+#include "computation_controller.h"
+#include "dlg_main.h"
+#include "placeholder_windows.h"
+
+#include "model/numeric.h"
+
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QMessageBox>
+#include <QTranslator>
+
+#include <exception>
+
+// The icon is compiled into the library; a static library's resources must
+// be registered by name.
+static void registerResources()
+{
+    Q_INIT_RESOURCE(vemra);
+}
+
+namespace vemra {
+
+AppSession::AppSession(UserDialogs& dialogs)
+{
+    main_ = std::make_unique<TDlgMain>(dialogs);
+    TDlgMain* m = main_.get();
+
+    // The windows below live as children of the main window, so they stay
+    // with it on screen and go with it.
+    AppWindows w;
+    auto* editor = new PlaceholderEditor(m);                                    // TDlgRestr
+    w.editor = editor;
+    w.diagramDefaults = new PlaceholderDialog(QStringLiteral("Vorgabe"), m);    // TDlgDiagDefault
+    new PlaceholderDialog(QStringLiteral("Optimierungsobjekt"), m);             // TDlgSelOpt
+    w.pictureExportOptions = new PlaceholderDialog(QStringLiteral("Optionen (Bitmap-Export)"), m); // TDlgPictExOpt
+    w.about = new TAboutBox(m);
+    w.diagramOptions = new PlaceholderDiagramOptions(m);                       // TDlgDiagOpt
+    reports_ = std::make_unique<PlaceholderReports>(m);                        // TRTFReport
+    w.reports = reports_.get();
+    w.valueTable = new PlaceholderValueTable(m);                               // TDlgTab
+    w.remoteSettings = new PlaceholderDialog(QStringLiteral("Remote-Config"), m); // TDlgRConfig
+    new PlaceholderWindow(QStringLiteral("externe Berechnung"), m);             // TDlgRProgress
+    diagrams_ = std::make_unique<PlaceholderDiagrams>(m);
+    w.diagrams = diagrams_.get();
+    importer_ = std::make_unique<PlaceholderImport>();
+    w.importer = importer_.get();
+    m->setWindows(w);
+
+    computation_ = std::make_unique<ComputationController>(*m);
+    m->setComputation(computation_.get());
+}
+
+AppSession::~AppSession()
+{
+    main_->setComputation(nullptr);
+    computation_.reset();
+    main_->setWindows(AppWindows{});
+    importer_.reset();
+    diagrams_.reset();
+    reports_.reset();
+    main_.reset();
+}
+
+VemraApplication::VemraApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool VemraApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        QMessageBox::critical(activeWindow(), QStringLiteral("Fehler"), QString::fromUtf8(e.what()));
+    } catch (...) {
+        QMessageBox::critical(activeWindow(), QStringLiteral("Fehler"), QStringLiteral("Unbekannter Fehler."));
+    }
+    return false;
+}
+
+void initialiseApplication(QApplication& app)
+{
+    registerResources();
+    QApplication::setOrganizationName(QStringLiteral("Norwald"));
+    QApplication::setApplicationName(QStringLiteral("Vemra"));
+#ifdef VEMRA_VERSION
+    QApplication::setApplicationVersion(QStringLiteral(VEMRA_VERSION));
+#endif
+    QApplication::setDesktopFileName(QStringLiteral("vemra"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/vemra/vemra.svg")));
+
+    installGermanQtTranslations(app);
+
+    const QString point = QLocale().decimalPoint();
+    setLocaleDecimalSeparator(point.size() == 1 && point.at(0).unicode() < 128 ? point.at(0).toLatin1() : '.');
+}
+
+bool installGermanQtTranslations(QApplication& app)
+{
+    auto* translator = new QTranslator(&app);
+    if (translator->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(translator);
+        return true;
+    }
+    delete translator;
+    return false;
+}
+
+} // namespace vemra

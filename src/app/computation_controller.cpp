@@ -1,0 +1,156 @@
+#include "computation_controller.h"
+
+#include "dlg_main.h"
+#include "project_tree_view.h"
+
+#include "compute/batch_computation.h"
+#include "platform/flock_computation_lock.h"
+#include "platform/local_module_runner.h"
+#include "platform/qt/dbus_screen_saver.h"
+#include "platform/qt/qt_event_pump.h"
+#include "platform/system_clock.h"
+
+#include <QAction>
+#include <QTimer>
+
+namespace vemra {
+
+struct ComputationController::OwnServices {
+    LocalModuleRunner localRunner;
+    FlockComputationLock lock;
+    DBusScreenSaver screenSaver;
+    QtEventPump eventPump;
+    SystemClock clock;
+
+    ComputationServices services()
+    {
+        ComputationServices s;
+        s.localRunner = &localRunner;
+        s.lock = &lock;
+        s.screenSaver = &screenSaver;
+        s.eventPump = &eventPump;
+        s.clock = &clock;
+        return s;
+    }
+};
+
+ComputationController::ComputationController(TDlgMain& main)
+    : main_(main), own_(std::make_unique<OwnServices>())
+{
+    computation_ = std::make_unique<Computation>(main_.workspace(), own_->services(), this);
+    timerConnection_ = QObject::connect(main_.Timer1, &QTimer::timeout, main_.Timer1, [this] { Timer1Timer(); });
+}
+
+ComputationController::ComputationController(TDlgMain& main, const ComputationServices& services) : main_(main)
+{
+    computation_ = std::make_unique<Computation>(main_.workspace(), services, this);
+    timerConnection_ = QObject::connect(main_.Timer1, &QTimer::timeout, main_.Timer1, [this] { Timer1Timer(); });
+}
+
+ComputationController::~ComputationController()
+{
+    QObject::disconnect(timerConnection_);
+}
+
+void ComputationController::syncMode()
+{
+    computation_->setMode(computationModeFromPriorityClass(static_cast<int32_t>(main_.priority())));
+}
+
+void ComputationController::afterRun()
+{
+    if (depth_ == 0)
+        main_.finishPendingClose();
+}
+
+void ComputationController::CalcClick()
+{
+    TreeItem* item = main_.workspace().tree.Selected();
+    if (!item)
+        return;
+    syncMode();
+    ++depth_;
+    try {
+        computation_->RunComputation(item);
+    } catch (...) {
+        --depth_;
+        afterRun();
+        throw;
+    }
+    --depth_;
+    afterRun();
+}
+
+void ComputationController::BatchCalcClick()
+{
+    syncMode();
+    ++depth_;
+    try {
+        BatchCalc(*computation_);
+    } catch (...) {
+        --depth_;
+        afterRun();
+        throw;
+    }
+    --depth_;
+    afterRun();
+}
+
+void ComputationController::StopCalcClick()
+{
+    computation_->requestStop();
+}
+
+void ComputationController::Timer1Timer()
+{
+    ++computation_->CalcSeconds;
+}
+
+bool ComputationController::isExpanded(TreeItem* project)
+{
+    return main_.TVProjects->isItemExpanded(project);
+}
+
+void ComputationController::setExpanded(TreeItem* project, bool expanded)
+{
+    main_.TVProjects->setItemExpanded(project, expanded);
+}
+
+void ComputationController::setCalcCommands(bool calcEnabled, bool stopEnabled)
+{
+    main_.Calc->setEnabled(calcEnabled);
+    main_.StopCalc->setEnabled(stopEnabled);
+    main_.BatchCalc->setEnabled(calcEnabled && !computation_->BatchMode);
+}
+
+void ComputationController::batchRunning(bool running)
+{
+    if (running) {
+        main_.Timer1->start();
+        main_.BatchCalc->setEnabled(false);
+    } else {
+        main_.Timer1->stop();
+        main_.BatchCalc->setEnabled(main_.Calc->isEnabled());
+    }
+    // The selection must not move while the batch walks the projects.
+    main_.TVProjects->setEnabled(!running);
+}
+
+void ComputationController::setStatusText(const std::string& text)
+{
+    main_.setStatusText(QString::fromStdString(text));
+}
+
+void ComputationController::markDiagramsOf(TreeItem* project)
+{
+    main_.MarkDiagrams(project, false);
+}
+
+void ComputationController::computationFinished(TreeItem*, const ComputationResult&)
+{
+    // Results may have appeared or gone: the value table follows them.
+    if (!computation_->BatchMode)
+        main_.UpdateMenus(main_.workspace().tree.Selected());
+}
+
+} // namespace vemra

@@ -1,0 +1,304 @@
+#include "computation.h"
+
+#include "module_files.h"
+#include "module_input.h"
+#include "result_files.h"
+#include "result_series.h"
+
+#include "model/tree_ops.h"
+
+namespace vemra {
+
+ComputationMode computationModeFromPriorityClass(int32_t value)
+{
+    switch (value) {
+    case 1: return ComputationMode::LowPriority;
+    case 3: return ComputationMode::HighPriority;
+    case 4: return ComputationMode::Remote;
+    default: return ComputationMode::NormalPriority;
+    }
+}
+
+int32_t priorityClassOf(ComputationMode mode)
+{
+    switch (mode) {
+    case ComputationMode::LowPriority: return 1;
+    case ComputationMode::HighPriority: return 3;
+    case ComputationMode::Remote: return 4;
+    case ComputationMode::NormalPriority: break;
+    }
+    return 2;
+}
+
+namespace {
+
+// Holds the computation lock for one run and gives it back on every way out.
+class LockHold {
+public:
+    explicit LockHold(ComputationLock* lock) : lock_(lock)
+    {
+        status_ = lock_ ? lock_->tryAcquire() : ComputationLock::Status::Unavailable;
+    }
+    ~LockHold()
+    {
+        if (status_ == ComputationLock::Status::Acquired)
+            lock_->release();
+    }
+    LockHold(const LockHold&) = delete;
+    LockHold& operator=(const LockHold&) = delete;
+
+    bool busy() const { return status_ == ComputationLock::Status::Busy; }
+
+private:
+    ComputationLock* lock_;
+    ComputationLock::Status status_;
+};
+
+// Switches an active screen saver off for a local run and on again after it.
+class ScreenSaverPause {
+public:
+    ScreenSaverPause(ScreenSaver* saver, ComputationHooks& hooks) : saver_(saver), hooks_(hooks)
+    {
+        if (!saver_ || !saver_->isActive())
+            return;
+        wasActive_ = true;
+        saver_->setActive(false);
+        if (!saver_->isActive())
+            hooks_.setStatusText(ScreenSaverOffText);
+    }
+    ~ScreenSaverPause()
+    {
+        if (!wasActive_)
+            return;
+        saver_->setActive(true);
+        hooks_.setStatusText("");
+    }
+    ScreenSaverPause(const ScreenSaverPause&) = delete;
+    ScreenSaverPause& operator=(const ScreenSaverPause&) = delete;
+
+private:
+    ScreenSaver* saver_;
+    ComputationHooks& hooks_;
+    bool wasActive_ = false;
+};
+
+// Whatever happens on the way, the project is not left marked as computing
+// and the workspace not left calculating: either would lock the user out.
+class ComputingMark {
+public:
+    ComputingMark(Workspace& ws, TProject& project) : ws_(ws), project_(&project) {}
+    ~ComputingMark()
+    {
+        ws_.Calculating = false;
+        if (project_)
+            project_->Computing = false;
+    }
+    ComputingMark(const ComputingMark&) = delete;
+    ComputingMark& operator=(const ComputingMark&) = delete;
+
+    // The project was closed while the module ran.
+    void forgetProject() { project_ = nullptr; }
+
+private:
+    Workspace& ws_;
+    TProject* project_;
+};
+
+ModulePriority priorityOf(ComputationMode mode)
+{
+    switch (mode) {
+    case ComputationMode::LowPriority: return ModulePriority::Low;
+    case ComputationMode::HighPriority: return ModulePriority::High;
+    default: return ModulePriority::Normal;
+    }
+}
+
+} // namespace
+
+class Computation::Control : public RunControl {
+public:
+    explicit Control(Computation& c) : c_(c) {}
+    void pump() override
+    {
+        if (c_.services_.eventPump)
+            c_.services_.eventPump->processPendingEvents();
+    }
+    bool stopRequested() const override { return !c_.ws_.Calculating; }
+
+private:
+    Computation& c_;
+};
+
+Computation::Computation(Workspace& ws, const ComputationServices& services, ComputationHooks* hooks)
+    : ws_(ws), services_(services), hooks_(hooks ? hooks : &noHooks_)
+{
+}
+
+void Computation::reportFailure(const std::string& text)
+{
+    if (BatchMode)
+        BatchResult = 1;
+    else
+        ws_.dialogs().error(text);
+}
+
+ModuleRunRequest Computation::runRequest(TreeItem* project) const
+{
+    ModuleRunRequest request;
+    request.workDir = workDir_;
+    request.priority = priorityOf(mode_);
+    for (int i = 0; i < project->ChildCount(); ++i)
+        if (auto* m = project->Child(i)->NodeAs<TRXHeader>())
+            request.motionNumbers.push_back(m->Number());
+    return request;
+}
+
+// Starts the module (locally or remotely), waits for it and forms the
+// ResultCode from its exit code and "rx4.err".
+int32_t Computation::runModule(TreeItem* project, std::string& detail)
+{
+    removeStaleResultFiles(workDir_);
+    const ModuleRunRequest request = runRequest(project);
+    Control control(*this);
+
+    ModuleRunOutcome outcome;
+    if (mode_ == ComputationMode::Remote) {
+        if (services_.remoteRunner)
+            outcome = services_.remoteRunner->run(request, control);
+    } else {
+        ScreenSaverPause pause(services_.screenSaver, *hooks_);
+        if (services_.localRunner)
+            outcome = services_.localRunner->run(request, control);
+    }
+
+    detail = outcome.detail;
+    int32_t code = ResultCodes::ModuleNotStarted;
+    switch (outcome.kind) {
+    case ModuleRunOutcome::Kind::Finished: code = outcome.code; break;
+    case ModuleRunOutcome::Kind::NotStarted: code = ResultCodes::ModuleNotStarted; break;
+    case ModuleRunOutcome::Kind::Stopped: code = ResultCodes::StoppedByUser; break;
+    case ModuleRunOutcome::Kind::Failed: code = outcome.code; break;
+    }
+    const auto resultCodeFile = workDir_ / ResultCodeFileName;
+    if (outcome.kind == ModuleRunOutcome::Kind::Finished && code == 0)
+        code = readResultCodeFile(resultCodeFile).value_or(ResultCodes::NoFeedback);
+    // Gone in every case, so that no later run can mistake it for its own.
+    std::error_code ignored;
+    std::filesystem::remove(resultCodeFile, ignored);
+    return code;
+}
+
+ComputationResult Computation::RunComputation(TreeItem* item)
+{
+    ComputationResult result;
+    TreeItem* projectItem = ProjectOf(item);
+    if (!CanCalc(ws_, item)) {
+        result.text = InconsistentProjectText;
+        result.kind = DialogKind::Error;
+        reportFailure(result.text);
+        hooks_->computationFinished(projectItem, result);
+        return result;
+    }
+    auto& project = *projectItem->NodeAs<TProject>();
+    const bool wasExpanded = hooks_->isExpanded(projectItem);
+    ComputingMark mark(ws_, project);
+
+    int32_t code = ResultCodes::Solved;
+    if (!project.TestRun) {
+        // The input is formed first (that numbers the records and resets the
+        // effective parameters) but reaches the disk only under the lock, so
+        // a refused second instance never overwrites the input of the
+        // computation that holds it.
+        std::string input;
+        WriteModuleInput(item, input);
+        {
+            LockHold lock(services_.lock);
+            if (lock.busy()) {
+                code = ResultCodes::AlreadyRunning;
+            } else {
+                if (auto error = writeWholeFile(workDir_ / ModuleInputFileName, input)) {
+                    result.outcome = ComputationResult::Outcome::InputNotWritten;
+                    result.text = "Die Eingabedatei für den Berechnungsmodul konnte nicht geschrieben werden.\r" + *error;
+                    result.kind = DialogKind::Error;
+                    ws_.dialogs().error(result.text);
+                    hooks_->computationFinished(projectItem, result);
+                    return result;
+                }
+                if (wasExpanded)
+                    hooks_->setExpanded(projectItem, false);
+                project.Computing = true;
+                project.Unsaved = true;
+                ws_.hooks().showInEditor(ws_.tree.Selected());
+                ws_.Calculating = true;
+                hooks_->setCalcCommands(false, true);
+                code = runModule(projectItem, result.detail);
+            }
+            ws_.Calculating = false;
+            if (!BatchMode)
+                hooks_->setCalcCommands(CanCalc(ws_, item), false);
+        }
+
+        const ResultMessage message = resultCodeMessage(code);
+        if (BatchMode)
+            BatchResult = code;
+        else if (code != ResultCodes::Solved && code != ResultCodes::StoppedByUser)
+            ws_.dialogs().message(message.kind, message.text, ButtonOk);
+        result.outcome = ComputationResult::Outcome::Finished;
+        result.resultCode = code;
+        result.text = message.text;
+        result.kind = message.kind;
+
+        // The events processed while the module ran may have closed the
+        // project; then there is nothing left to give the results to.
+        if (!ws_.tree.Contains(projectItem)) {
+            mark.forgetProject();
+            return result;
+        }
+        if (resultsExpected(code)) {
+            code = ResultCodes::Solved;
+            project.HasResults = false;
+            ReadEffectiveParams(projectItem, workDir_ / EffectiveParamsFileName);
+        }
+    }
+    if (project.TestRun) {
+        const ResultMessage message = resultCodeMessage(ResultCodes::Solved);
+        result.text = message.text;
+        result.kind = message.kind;
+    }
+    result.outcome = ComputationResult::Outcome::Finished;
+
+    if (code == ResultCodes::Solved) {
+        if (!DeriveResultSeries(projectItem, workDir_, [this](const std::string& text) { reportFailure(text); })) {
+            result.text = NoResultsText;
+            result.kind = DialogKind::Error;
+        }
+    } else {
+        project.HasResults = false;
+    }
+
+    project.Computed = true;
+    project.AllValid = project.HasResults;
+    for (int i = 0; i < projectItem->ChildCount(); ++i)
+        if (auto* motion = projectItem->Child(i)->NodeAs<TPaintObj>())
+            motion->HasResult = project.HasResults;
+    result.hasResults = project.HasResults;
+
+    hooks_->markDiagramsOf(projectItem);
+    ws_.hooks().rebuildReportsOf(projectItem);
+    hooks_->setExpanded(projectItem, wasExpanded);
+    ws_.tree.SetSelected(ws_.tree.Contains(item) ? item : projectItem);
+    ws_.hooks().redrawDirtyDiagrams();
+    ws_.hooks().rebuildReportsOf(projectItem);
+    project.Computing = false;
+
+    hooks_->computationFinished(projectItem, result);
+    return result;
+}
+
+void Computation::requestStop()
+{
+    if (ws_.Calculating && ws_.dialogs().askYesNo(StopQuestionText))
+        ws_.Calculating = false;
+}
+
+} // namespace vemra

@@ -1,0 +1,37 @@
+// The files through which the application and the synthesis module talk,
+// all in one computation directory, and small whole-file helpers for them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace vemra {
+
+inline constexpr const char* ModuleInputFileName = "remote$.rx4";
+inline constexpr const char* ResultCodeFileName = "rx4.err";
+inline constexpr const char* EffectiveParamsFileName = "remote$.rx5";
+// A project holds at most this many absolute motion specifications, so the
+// module never writes coefficient files beyond this number.
+inline constexpr int32_t MaxMotionNumber = 10;
+
+// "remote$.fk" followed by the motion number in decimal, no padding.
+std::string coefficientFileName(int32_t motionNumber);
+
+// Removes what an earlier run may have left: the effective parameters, every
+// coefficient file and the result-code file. A stale file would otherwise be
+// read as if the new run had written it. Missing files are no error.
+void removeStaleResultFiles(const std::filesystem::path& directory);
+
+// The bytes of a file, or nothing when it cannot be read or is larger than
+// maxBytes (module files are small; a huge file is garbage, not data).
+std::optional<std::string> readWholeFile(const std::filesystem::path& file, std::size_t maxBytes);
+
+// Creates or replaces file with bytes: written beside it under a temporary
+// name, then renamed over it, so a failed write leaves the old file intact.
+// Returns the reason on failure.
+std::optional<std::string> writeWholeFile(const std::filesystem::path& file, const std::string& bytes);
+
+} // namespace vemra

@@ -1,0 +1,346 @@
+#include "module/input_validator.h"
+
+#include "module/result_code.h"
+
+#include <cmath>
+#include <optional>
+#include <sstream>
+
+namespace vemra::module {
+namespace {
+
+const char* restrictionIntName(int i)
+{
+    static const char* const names[] = {"Motion", "Motion2/Harmonic", "Kind", "PhiMinVar", "PhiMaxVar",
+                                        "LowerMode", "UpperMode", "GroupNo", "Ident"};
+    return names[i - 1];
+}
+
+std::string intField(int i, const char* role)
+{
+    return "IntPar[" + std::to_string(i) + "] (" + role + ")";
+}
+
+std::string restrictionField(int i) { return intField(i, restrictionIntName(i)); }
+
+std::string realField(int i) { return "RealPar[" + std::to_string(i) + "]"; }
+
+template <typename T>
+std::string str(T value)
+{
+    std::ostringstream out;
+    out << value;
+    return out.str();
+}
+
+bool isKnownKind(int kind)
+{
+    return (kind >= 0 && kind <= 3) || (kind >= 10 && kind <= 13) || (kind >= 20 && kind <= 24)
+        || (kind >= 40 && kind <= 43) || (kind >= 50 && kind <= 53);
+}
+
+bool isIntervalKind(int kind) { return (kind >= 10 && kind <= 13) || (kind >= 50 && kind <= 53); }
+bool isRelativeKind(int kind) { return kind >= 40; }
+
+using Diagnostic = std::optional<InputDiagnostic>;
+
+// Walks the records in file order; the first problem found is the one reported.
+class RecordValidator {
+public:
+    explicit RecordValidator(const std::vector<RawRecord>& records) : records_(records) {}
+
+    Diagnostic run(SynthesisProblem& problem)
+    {
+        if (auto d = readProject(problem.settings))
+            return d;
+        problem.motions.assign(static_cast<std::size_t>(problem.settings.motionCount), Motion{});
+        std::vector<bool> seen(problem.motions.size(), false);
+        int motionRecords = 0;
+        const Motion* current = nullptr;
+
+        // Relative restrictions may name motions whose records come later; they are checked
+        // once every motion is known, but reported in file order all the same.
+        std::vector<std::size_t> deferred;
+
+        for (std::size_t i = 1; i < records_.size(); ++i) {
+            const RawRecord& rec = records_[i];
+            const int number = static_cast<int>(i + 1);
+            if (rec.intPar(1) == 0) {
+                ++motionRecords;
+                Motion motion;
+                if (auto d = readMotion(rec, number, motion))
+                    return d;
+                auto slot = static_cast<std::size_t>(motion.number - 1);
+                if (seen[slot])
+                    return fail(number, intField(2, "motion number"),
+                                "motion " + str(motion.number) + " appears twice");
+                seen[slot] = true;
+                problem.motions[slot] = motion;
+                current = &problem.motions[slot];
+                continue;
+            }
+            Restriction restriction;
+            restriction.recordNumber = number;
+            restriction.record = rec;
+            if (auto d = readRestrictionHead(rec, number, restriction))
+                return d;
+            if (isRelativeKind(restriction.kind)) {
+                deferred.push_back(problem.restrictions.size());
+            } else {
+                if (current == nullptr)
+                    return fail(number, restrictionField(1),
+                                "restriction of motion " + str(restriction.motion)
+                                    + " does not follow a motion record");
+                if (restriction.motion != current->number)
+                    return fail(number, restrictionField(1),
+                                "restriction names motion " + str(restriction.motion)
+                                    + " but follows the record of motion " + str(current->number));
+                if (auto d = checkRestriction(restriction, *current, problem.settings))
+                    return d;
+            }
+            problem.restrictions.push_back(restriction);
+        }
+
+        if (motionRecords != problem.settings.motionCount)
+            return fail(1, intField(3, "motion count"),
+                        "the project names " + str(problem.settings.motionCount) + " motions but the file holds "
+                            + str(motionRecords) + " motion records");
+
+        for (std::size_t index : deferred) {
+            Restriction& r = problem.restrictions[index];
+            if (auto d = checkRelativeMotions(r, problem))
+                return d;
+            if (auto d = checkRestriction(r, problem.motions[static_cast<std::size_t>(r.motion - 1)], problem.settings))
+                return d;
+        }
+        return std::nullopt;
+    }
+
+private:
+    static Diagnostic fail(int record, std::string field, std::string message)
+    {
+        return InputDiagnostic{record, std::move(field), std::move(message)};
+    }
+
+    Diagnostic readProject(ProjectSettings& settings) const
+    {
+        const RawRecord& rec = records_.front();
+        settings.motionCount = rec.intPar(3);
+        if (settings.motionCount < 1)
+            return fail(1, intField(3, "motion count"), "a project needs at least one motion");
+        settings.objectCount = rec.intPar(8);
+        if (rec.intPar(6) == 1) {
+            settings.samples = rec.intPar(4);
+            settings.steps = rec.intPar(5);
+            settings.stepWidth = rec.realPar(1);
+        }
+        return std::nullopt;
+    }
+
+    Diagnostic readMotion(const RawRecord& rec, int number, Motion& motion) const
+    {
+        motion.number = rec.intPar(2);
+        motion.recordNumber = number;
+        motion.harmonics = rec.intPar(3);
+        motion.etaVariable = rec.intPar(4) != 0;
+        motion.etaLimit = rec.realPar(1);
+        motion.eta = rec.realPar(2);
+        motion.theta = rec.realPar(3);
+        const int n = records_.front().intPar(3);
+        if (motion.number < 1 || motion.number > n)
+            return fail(number, intField(2, "motion number"),
+                        "motion number " + str(motion.number) + " outside 1.." + str(n));
+        if (motion.harmonics < 1)
+            return fail(number, intField(3, "harmonic count"), "K = " + str(motion.harmonics) + " is below 1");
+        if (motion.eta < 0.0)
+            return fail(number, realField(2) + " (eta)", "eta " + str(motion.eta) + " is negative");
+        if (motion.theta < 0.0)
+            return fail(number, realField(3) + " (theta)", "theta " + str(motion.theta) + " is negative");
+        if (motion.etaVariable && motion.etaLimit < motion.eta)
+            return fail(number, realField(1) + " (eta limit)",
+                        "the other limit of a variable eta (" + str(motion.etaLimit) + ") is below eta ("
+                            + str(motion.eta) + ")");
+        return std::nullopt;
+    }
+
+    // Fields that do not depend on the motions: kind, modes, family.
+    static Diagnostic readRestrictionHead(const RawRecord& rec, int number, Restriction& r)
+    {
+        r.kind = rec.intPar(3);
+        if (!isKnownKind(r.kind))
+            return fail(number, restrictionField(3), "unknown restriction kind " + str(r.kind));
+        r.checkOnly = rec.intPar(1) < 0;
+        r.motion = std::abs(rec.intPar(1));
+        r.motion2 = isRelativeKind(r.kind) ? rec.intPar(2) : 0;
+        if (r.kind >= 20 && r.kind <= 24) {
+            r.family = r.kind == 24 ? RestrictionFamily::SpectrumHarmonic : RestrictionFamily::SpectrumSum;
+            r.order = r.kind == 24 ? 0 : r.kind - 20;
+            r.harmonic = r.kind == 24 ? rec.intPar(2) : 0;
+            const int mode = rec.intPar(6);
+            if (mode != 0 && mode != 1)
+                return fail(number, restrictionField(6), "mode " + str(mode) + " is neither 0 nor 1");
+            r.upper = mode == 1 ? BoundMode::Variable : BoundMode::Fixed;
+            return std::nullopt;
+        }
+        r.family = isIntervalKind(r.kind) ? RestrictionFamily::Interval : RestrictionFamily::Point;
+        r.order = r.kind % 10;
+        for (int field : {6, 7}) {
+            const int mode = rec.intPar(field);
+            if (mode < -1 || mode > 1)
+                return fail(number, restrictionField(field), "mode " + str(mode) + " is not -1, 0 or 1");
+            const BoundMode bound = mode < 0 ? BoundMode::None : (mode == 0 ? BoundMode::Fixed : BoundMode::Variable);
+            (field == 6 ? r.lower : r.upper) = bound;
+        }
+        if (r.family == RestrictionFamily::Interval) {
+            for (int field : {4, 5}) {
+                const int mode = rec.intPar(field);
+                if (mode != 0 && mode != 1)
+                    return fail(number, restrictionField(field), "mode " + str(mode) + " is neither 0 nor 1");
+            }
+            r.phiMinVariable = rec.intPar(4) == 1;
+            r.phiMaxVariable = rec.intPar(5) == 1;
+        }
+        return std::nullopt;
+    }
+
+    static Diagnostic checkRelativeMotions(const Restriction& r, const SynthesisProblem& problem)
+    {
+        const int n = problem.settings.motionCount;
+        if (r.motion < 1 || r.motion > n)
+            return fail(r.recordNumber, restrictionField(1), "motion " + str(r.motion) + " does not exist");
+        if (r.motion2 < 1 || r.motion2 > n)
+            return fail(r.recordNumber, restrictionField(2), "motion " + str(r.motion2) + " does not exist");
+        if (r.motion == r.motion2)
+            return fail(r.recordNumber, restrictionField(2),
+                        "a relative restriction needs two different motions, both are " + str(r.motion));
+        return std::nullopt;
+    }
+
+    // Motion-dependent fields and the consistency rules the application's editor enforces.
+    static Diagnostic checkRestriction(Restriction& r, const Motion& motion, const ProjectSettings& settings)
+    {
+        const int number = r.recordNumber;
+        const RawRecord& rec = r.record;
+        auto R = [&](int i) { return rec.realPar(i); };
+        if (r.family == RestrictionFamily::SpectrumHarmonic && (r.harmonic < 1 || r.harmonic > motion.harmonics))
+            return fail(number, restrictionField(2),
+                        "harmonic " + str(r.harmonic) + " outside 1.." + str(motion.harmonics));
+        if (r.isSpectrum()) {
+            if (rec.intPar(6) != 0 && !(R(6) > R(5)))
+                return fail(number, realField(5),
+                            "the variable bound (" + str(R(5)) + ") must lie below the bound " + str(R(6)));
+            return std::nullopt;
+        }
+
+        const int groupNo = rec.intPar(8);
+        if (groupNo > settings.objectCount)
+            return fail(number, restrictionField(8),
+                        "optimisation object " + str(groupNo) + " above the project's count "
+                            + str(settings.objectCount));
+        r.group = (groupNo > 0 && !r.checkOnly) ? groupNo : 0;
+
+        const bool interval = r.family == RestrictionFamily::Interval;
+        if (interval) {
+            const int phiMinVar = rec.intPar(4);
+            const int phiMaxVar = rec.intPar(5);
+            if (phiMinVar != 0 && R(2) <= R(1))
+                return fail(number, realField(1), "the variable limit of the lower angle must lie below it");
+            if (phiMaxVar != 0 && R(3) <= R(4))
+                return fail(number, realField(3), "the variable limit of the upper angle must lie above it");
+            if (phiMinVar == 1 && R(4) < R(1))
+                return fail(number, realField(1), "the variable limit of the lower angle lies above the upper angle");
+            if (phiMaxVar == 1 && R(3) < R(2))
+                return fail(number, realField(3), "the variable limit of the upper angle lies below the lower angle");
+            if (!(R(4) > R(2)))
+                return fail(number, realField(4), "the upper angle must lie above the lower angle");
+        }
+        if (r.lower == BoundMode::Variable && R(5) <= R(6))
+            return fail(number, realField(5), "the variable limit of the lower bound must lie above it");
+        if (r.upper == BoundMode::Variable && R(8) <= R(7))
+            return fail(number, realField(7), "the variable limit of the upper bound must lie below it");
+        if (r.lower != BoundMode::None && r.upper != BoundMode::None) {
+            if (r.lower == BoundMode::Variable && R(8) < R(5))
+                return fail(number, realField(5), "the variable lower bound lies above the upper bound");
+            if (r.upper == BoundMode::Variable && R(7) < R(6))
+                return fail(number, realField(7), "the variable upper bound lies below the lower bound");
+            if (interval ? !(R(8) > R(6)) : !(R(8) >= R(6)))
+                return fail(number, realField(8), "the upper bound must lie above the lower bound");
+        }
+        if (groupNo > 0) {
+            if (!(R(9) <= R(2) && R(2) <= R(10)))
+                return fail(number, realField(9), "the angle lies outside its shift range RealPar[9]..RealPar[10]");
+            if (interval && !(R(11) <= R(4) && R(4) <= R(12)))
+                return fail(number, realField(11),
+                            "the upper angle lies outside its shift range RealPar[11]..RealPar[12]");
+            if (interval && !(R(10) <= R(11)))
+                return fail(number, realField(10), "the shift range of the lower angle overlaps that of the upper angle");
+        }
+        if (r.isRelative() && rec.intPar(1) == rec.intPar(2))
+            return fail(number, restrictionField(2), "both motions of a relative restriction are the same");
+        return std::nullopt;
+    }
+
+    const std::vector<RawRecord>& records_;
+};
+
+long long harmonicLimit(int motions) { return (240LL - 2LL * motions) / 4; }
+
+} // namespace
+
+bool isResonant(int harmonics, double eta, double theta)
+{
+    if (theta != 0.0 || !(eta > 0.0))
+        return false;
+    const double nearest = std::round(1.0 / eta);
+    if (nearest < 1.0 || nearest > static_cast<double>(harmonics))
+        return false;
+    return std::abs(nearest * eta - 1.0) <= kResonanceTolerance;
+}
+
+ValidationResult validateRecords(const std::vector<RawRecord>& records)
+{
+    ValidationResult result;
+    if (records.empty()) {
+        result.code = result_code::kInputError;
+        result.message = InputDiagnostic{1, "", "the file holds no record"}.text();
+        return result;
+    }
+    RecordValidator validator(records);
+    if (auto diagnostic = validator.run(result.problem)) {
+        result.code = result_code::kInputError;
+        result.message = diagnostic->text();
+        return result;
+    }
+
+    const SynthesisProblem& problem = result.problem;
+    const int n = problem.settings.motionCount;
+    long long harmonicSum = 0;
+    for (const Motion& m : problem.motions)
+        harmonicSum += m.harmonics;
+    if (n > kMaxMotions) {
+        result.code = result_code::kTooLarge;
+        result.message = str(n) + " motions, at most " + str(kMaxMotions) + " are possible";
+    } else if (harmonicSum > harmonicLimit(n)) {
+        result.code = result_code::kTooLarge;
+        result.message = "the motions have " + str(harmonicSum) + " harmonics together, at most "
+            + str(harmonicLimit(n)) + " are possible with " + str(n) + " motions";
+    } else if (problem.restrictions.size() > static_cast<std::size_t>(kMaxRestrictions)) {
+        result.code = result_code::kTooLarge;
+        result.message = str(problem.restrictions.size()) + " restrictions, at most " + str(kMaxRestrictions)
+            + " are possible";
+    }
+    if (result.code != 0)
+        return result;
+
+    for (const Motion& m : problem.motions) {
+        if (isResonant(m.harmonics, m.eta, m.theta)) {
+            result.code = result_code::kResonance;
+            result.message = "motion " + str(m.number) + " (record " + str(m.recordNumber)
+                + ") is undamped and in resonance at eta " + str(m.eta);
+            return result;
+        }
+    }
+    return result;
+}
+
+} // namespace vemra::module

@@ -1,0 +1,58 @@
+// Finds the largest fulfilment level λ* at which every requirement can be met for one set of
+// shifts, and the smoothest coefficients at λ*.
+#pragma once
+
+#include "module/exchange_solver.h"
+#include "module/problem_model.h"
+
+#include <limits>
+#include <memory>
+#include <optional>
+
+namespace vemra::module {
+
+struct Evaluation {
+    bool feasible = false;
+    double lambda = 0.0;     // λ*
+    double lambdaUsed = 0.0; // λ the coefficients were solved at (λ* or at most 1e-7 below)
+    std::vector<MotionCoefficients> coefficients;
+    double smoothness = std::numeric_limits<double>::infinity();
+    // Where neighbouring solves (other λ, other shifts) can start from.
+    std::shared_ptr<const WarmStart> smoothStart;
+    std::shared_ptr<const WarmStart> lambdaStart; // the programme that maximised λ, if any
+};
+
+// Larger λ* wins; at equal λ* (within 1e-9) the smaller smoothness sum.
+bool isBetter(const Evaluation& candidate, const Evaluation& incumbent);
+
+class LambdaSearch {
+public:
+    // Bisection resolves λ on a grid of 2^-20 (< 1e-6).
+    static constexpr int kBisectionSteps = 20;
+    static constexpr long kGrid = 1L << kBisectionSteps;
+
+    LambdaSearch(const ProblemModel& model, SolveStats& stats, ExchangeSettings settings = {});
+
+    // λ* and the smoothest solution there. A neighbouring evaluation only speeds things up.
+    Evaluation evaluate(const Shifts& shifts, const Evaluation* neighbour = nullptr) const;
+
+    // The evaluation of `shifts` if it is better than the incumbent, nothing otherwise. Uses the
+    // incumbent's λ* to skip work: a candidate that fails there cannot win.
+    std::optional<Evaluation> improveOn(const Shifts& shifts, const Evaluation& incumbent) const;
+
+    // Smoothest coefficients at a fixed λ; infeasible when λ puts a motion into resonance.
+    // Extra angles enter the programme from the start.
+    Evaluation smoothAt(double lambda, const Shifts& shifts, const std::vector<ExtraAngle>& extraAngles = {},
+                        const WarmStart* start = nullptr) const;
+
+private:
+    Evaluation maximiseLambda(const Shifts& shifts, const Evaluation* neighbour) const;
+    Evaluation smoothAtLevel(long level, const Shifts& shifts, const Evaluation* neighbour) const;
+    Evaluation bisect(long feasibleLevel, long infeasibleLevel, Evaluation atFeasible, const Shifts& shifts) const;
+
+    const ProblemModel& model_;
+    SolveStats& stats_;
+    ExchangeSettings settings_;
+};
+
+} // namespace vemra::module

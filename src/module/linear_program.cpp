@@ -1,0 +1,146 @@
+#include "module/linear_program.h"
+
+#include "module/stop_request.h"
+
+#include <ClpSimplex.hpp>
+#include <CoinHelperFunctions.hpp>
+
+#include <limits>
+
+namespace vemra::module {
+
+struct LinearProgram::Solver {
+    ClpSimplex clp;
+};
+
+namespace {
+
+double toSolverBound(double value)
+{
+    if (value == std::numeric_limits<double>::infinity())
+        return COIN_DBL_MAX;
+    if (value == -std::numeric_limits<double>::infinity())
+        return -COIN_DBL_MAX;
+    return value;
+}
+
+} // namespace
+
+LinearProgram::LinearProgram(int columnCount, SolveStats& stats)
+    : solver_(std::make_unique<Solver>()), stats_(stats), columnCount_(columnCount)
+{
+    ClpSimplex& clp = solver_->clp;
+    clp.setLogLevel(0);
+    clp.resize(0, columnCount);
+    clp.setOptimizationDirection(1.0);
+    // The exchange method checks the result against 1e-9 of each bound's scale; the solver's
+    // default feasibility tolerance of 1e-7 would leave violations it cannot remove.
+    clp.setPrimalTolerance(1e-10);
+    clp.setDualTolerance(1e-9);
+}
+
+LinearProgram::~LinearProgram() = default;
+
+void LinearProgram::setColumn(int column, double lower, double upper, double cost)
+{
+    ClpSimplex& clp = solver_->clp;
+    clp.setColumnBounds(column, toSolverBound(lower), toSolverBound(upper));
+    clp.setObjectiveCoefficient(column, cost);
+}
+
+int LinearProgram::addRow(std::span<const int> columns, std::span<const double> values, double lower, double upper)
+{
+    pendingColumns_.insert(pendingColumns_.end(), columns.begin(), columns.end());
+    pendingValues_.insert(pendingValues_.end(), values.begin(), values.end());
+    pendingStarts_.push_back(static_cast<int>(pendingColumns_.size()));
+    pendingLower_.push_back(toSolverBound(lower));
+    pendingUpper_.push_back(toSolverBound(upper));
+    return rowCount() - 1;
+}
+
+void LinearProgram::setRowBounds(int row, double lower, double upper)
+{
+    if (row >= committedRows_) {
+        const auto pending = static_cast<std::size_t>(row - committedRows_);
+        pendingLower_[pending] = toSolverBound(lower);
+        pendingUpper_[pending] = toSolverBound(upper);
+        return;
+    }
+    solver_->clp.setRowBounds(row, toSolverBound(lower), toSolverBound(upper));
+}
+
+void LinearProgram::commitPendingRows()
+{
+    if (pendingLower_.empty())
+        return;
+    std::vector<CoinBigIndex> starts(pendingStarts_.begin(), pendingStarts_.end());
+    solver_->clp.addRows(static_cast<int>(pendingLower_.size()), pendingLower_.data(), pendingUpper_.data(),
+                         starts.data(), pendingColumns_.data(), pendingValues_.data());
+    committedRows_ += static_cast<int>(pendingLower_.size());
+    pendingLower_.clear();
+    pendingUpper_.clear();
+    pendingStarts_.assign(1, 0);
+    pendingColumns_.clear();
+    pendingValues_.clear();
+}
+
+std::vector<unsigned char> LinearProgram::basis() const
+{
+    const ClpSimplex& clp = solver_->clp;
+    const unsigned char* status = clp.statusArray();
+    if (status == nullptr)
+        return {};
+    return {status, status + clp.numberColumns() + clp.numberRows()};
+}
+
+bool LinearProgram::isRowBasic(int row) const
+{
+    return solver_->clp.getRowStatus(row) == ClpSimplex::basic;
+}
+
+void LinearProgram::startFrom(const std::vector<unsigned char>& basis)
+{
+    startBasis_ = basis;
+}
+
+LpStatus LinearProgram::solve()
+{
+    throwIfStopRequested();
+    commitPendingRows();
+    ClpSimplex& clp = solver_->clp;
+    if (!startBasis_.empty()) {
+        const auto size = static_cast<std::size_t>(clp.numberColumns() + clp.numberRows());
+        if (startBasis_.size() <= size) {
+            startBasis_.resize(size, static_cast<unsigned char>(ClpSimplex::basic));
+            clp.copyinStatus(startBasis_.data());
+        }
+        startBasis_.clear();
+    }
+    ++stats_.linearProgrammes;
+    clp.dual();
+    stats_.simplexIterations += clp.numberIterations();
+    if (clp.status() == 0 && clp.secondaryStatus() == 0)
+        return LpStatus::Optimal;
+    if (clp.status() == 1)
+        return LpStatus::Infeasible;
+    // The dual stops "optimal" for the scaled problem while the unscaled one still has
+    // infeasibilities (typically a start that is not dual feasible, as with a cost on λ), or
+    // it gets into numerical trouble: the primal from the same basis settles both.
+    clp.primal();
+    stats_.simplexIterations += clp.numberIterations();
+    if (clp.status() == 0)
+        return LpStatus::Optimal;
+    return clp.status() == 1 ? LpStatus::Infeasible : LpStatus::Failed;
+}
+
+std::span<const double> LinearProgram::rowActivities() const
+{
+    return {solver_->clp.primalRowSolution(), static_cast<std::size_t>(committedRows_)};
+}
+
+std::span<const double> LinearProgram::columnValues() const
+{
+    return {solver_->clp.primalColumnSolution(), static_cast<std::size_t>(columnCount_)};
+}
+
+} // namespace vemra::module

@@ -1,0 +1,56 @@
+// A small linear programme over the simplex solver: columns with bounds and costs, rows added
+// over time, re-solved from the previous basis. The solver's headers stay behind this class.
+#pragma once
+
+#include "module/solve_stats.h"
+
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace vemra::module {
+
+enum class LpStatus { Optimal, Infeasible, Failed };
+
+class LinearProgram {
+public:
+    LinearProgram(int columnCount, SolveStats& stats);
+    ~LinearProgram();
+    LinearProgram(const LinearProgram&) = delete;
+    LinearProgram& operator=(const LinearProgram&) = delete;
+
+    void setColumn(int column, double lower, double upper, double cost);
+
+    // Returns the index of the new row; rows are handed to the solver at the next solve().
+    int addRow(std::span<const int> columns, std::span<const double> values, double lower, double upper);
+    void setRowBounds(int row, double lower, double upper);
+
+    // Dual simplex, warm-started from the last basis when there is one.
+    LpStatus solve();
+
+    std::span<const double> columnValues() const;
+    std::span<const double> rowActivities() const;
+
+    // The basis of the last solve: one status per column, then one per row. Handing it to a
+    // programme of the same shape lets the simplex start from there.
+    std::vector<unsigned char> basis() const;
+    bool isRowBasic(int row) const;
+    // Used by the next solve(); rows beyond the given statuses start with a basic slack.
+    void startFrom(const std::vector<unsigned char>& basis);
+    int rowCount() const { return committedRows_ + static_cast<int>(pendingLower_.size()); }
+
+private:
+    void commitPendingRows();
+
+    struct Solver;
+    std::unique_ptr<Solver> solver_;
+    SolveStats& stats_;
+    int columnCount_;
+    int committedRows_ = 0;
+    std::vector<unsigned char> startBasis_;
+    std::vector<double> pendingLower_, pendingUpper_;
+    std::vector<int> pendingStarts_{0}, pendingColumns_;
+    std::vector<double> pendingValues_;
+};
+
+} // namespace vemra::module

@@ -1,0 +1,37 @@
+// The search over the shifts of the optimisation objects: starting from the unshifted solve,
+// object after object, S steps with a shrinking radius and P samples per object and step.
+#pragma once
+
+#include "module/lambda_search.h"
+#include "module/problem_model.h"
+
+#include <functional>
+#include <string>
+
+namespace vemra::module {
+
+using ProgressSink = std::function<void(const std::string&)>;
+
+struct SearchOutcome {
+    Evaluation best;
+    Shifts shifts;
+};
+
+class ShiftSearch {
+public:
+    ShiftSearch(const ProblemModel& model, const LambdaSearch& lambdaSearch, ProgressSink progress = {});
+
+    SearchOutcome run() const;
+
+    // The shifts sampled for one object in step t (1-based) around the current shift.
+    std::vector<double> samplesFor(int objectIndex, double current, int step) const;
+
+private:
+    void report(const std::string& stage, const Evaluation& best) const;
+
+    const ProblemModel& model_;
+    const LambdaSearch& lambdaSearch_;
+    ProgressSink progress_;
+};
+
+} // namespace vemra::module

@@ -1,0 +1,12 @@
+// Counters of the work a synthesis did; the benchmarks report them next to the timings.
+#pragma once
+
+namespace vemra::module {
+
+struct SolveStats {
+    long linearProgrammes = 0;  // every simplex run, re-solves of the exchange method included
+    long simplexIterations = 0;
+    long exchangeRounds = 0;    // exchange-method re-solves after adding angles or margins
+};
+
+} // namespace vemra::module

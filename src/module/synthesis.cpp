@@ -1,0 +1,109 @@
+#include "module/synthesis.h"
+
+#include "module/input_validator.h"
+#include "module/lambda_search.h"
+#include "module/problem_model.h"
+#include "module/result_code.h"
+#include "module/shift_search.h"
+#include "module/solution_verifier.h"
+#include "module/stop_request.h"
+
+#include <sstream>
+
+namespace vemra::module {
+namespace {
+
+// The exchange method normally leaves nothing for the final check to find; if it does, the
+// violated angles go back into the programme a few times before the run gives up.
+constexpr int kRepairAttempts = 3;
+
+std::string describeViolation(const ProblemModel& model, const RequirementSet& set, const Violation& v)
+{
+    std::ostringstream out;
+    const Requirement& q = set.requirements[static_cast<std::size_t>(v.requirement)];
+    const Restriction& r = model.problem().restrictions[static_cast<std::size_t>(q.restriction)];
+    out << "restriction in record " << r.recordNumber << " missed by " << v.excess;
+    if (q.shape != RequirementShape::Spectrum)
+        out << " at " << v.angle << " degrees";
+    return out.str();
+}
+
+void fillResults(const ProblemModel& model, const SearchOutcome& outcome, SynthesisResult& result)
+{
+    const Evaluation& best = outcome.best;
+    result.lambda = best.lambda;
+    result.lambdaUsed = best.lambdaUsed;
+    result.shifts = outcome.shifts;
+    for (std::size_t m = 0; m < model.problem().motions.size(); ++m) {
+        const Motion& motion = model.problem().motions[m];
+        result.motions.push_back({motion.number, model.etaAt(motion, best.lambdaUsed), best.coefficients[m]});
+    }
+    for (const Restriction& r : model.problem().restrictions)
+        result.restrictions.push_back({r.record.ints, model.effectiveReals(r, best.lambdaUsed, outcome.shifts)});
+}
+
+} // namespace
+
+SynthesisResult synthesise(const ReadResult& input, const SynthesisOptions& options)
+{
+    SynthesisResult result;
+    if (input.error) {
+        result.code = result_code::kInputError;
+        result.message = input.error->text();
+        return result;
+    }
+    ValidationResult validation = validateRecords(input.records);
+    if (validation.code != 0) {
+        result.code = validation.code;
+        result.message = validation.message;
+        return result;
+    }
+
+    const ProblemModel model(std::move(validation.problem));
+    try {
+        const LambdaSearch lambdaSearch(model, result.stats, options.exchange);
+        const ShiftSearch shiftSearch(model, lambdaSearch, options.progress);
+        SearchOutcome outcome = shiftSearch.run();
+        if (!outcome.best.feasible) {
+            result.code = result_code::kInfeasible;
+            result.message = "the minimum requirements cannot all be met";
+            return result;
+        }
+
+        const SolutionVerifier verifier(model);
+        std::vector<ExtraAngle> extraAngles;
+        auto violations = verifier.check(outcome.best, outcome.shifts);
+        for (int attempt = 0; attempt < kRepairAttempts && !violations.empty(); ++attempt) {
+            for (const Violation& v : violations)
+                extraAngles.emplace_back(v.requirement, v.angle);
+            Evaluation repaired = lambdaSearch.smoothAt(outcome.best.lambdaUsed, outcome.shifts, extraAngles);
+            if (!repaired.feasible)
+                break;
+            repaired.lambda = outcome.best.lambda;
+            outcome.best = std::move(repaired);
+            violations = verifier.check(outcome.best, outcome.shifts);
+        }
+        if (!violations.empty()) {
+            const RequirementSet set = model.requirementsAt(outcome.best.lambdaUsed, outcome.shifts);
+            result.code = result_code::kInfeasible;
+            result.message = "no solution passed the final check: " + describeViolation(model, set, violations.front());
+            return result;
+        }
+
+        result.code = (model.hasVariableItem() && outcome.best.lambda >= 1.0) ? result_code::kMaximumMet
+                                                                              : result_code::kSolved;
+        fillResults(model, outcome, result);
+    } catch (const StopRequested&) {
+        const SolveStats stats = result.stats;
+        result = SynthesisResult::failed(result_code::kInterrupted, "stopped on request");
+        result.stats = stats;
+    }
+    return result;
+}
+
+SynthesisResult synthesiseText(std::string_view inputText, const SynthesisOptions& options)
+{
+    return synthesise(readRecords(inputText), options);
+}
+
+} // namespace vemra::module

@@ -1,0 +1,53 @@
+#include "local_module_runner.h"
+
+#include "module_locator.h"
+
+#include "compute/module_files.h"
+#include "compute/result_code.h"
+
+#include <cstring>
+
+namespace vemra {
+
+LocalModuleRunner::LocalModuleRunner(LocalModuleRunnerOptions options) : options_(std::move(options)) {}
+
+ModuleRunOutcome LocalModuleRunner::run(const ModuleRunRequest& request, RunControl& control)
+{
+    using Kind = ModuleRunOutcome::Kind;
+    const auto program
+        = options_.modulePath.empty() ? findModuleProgram() : resolveModuleProgram(options_.modulePath);
+    if (!program)
+        return {Kind::NotStarted, 0, std::string(ModuleProgramName) + " nicht gefunden"};
+
+    ChildProcessSpec spec;
+    spec.program = *program;
+    spec.arguments = {ModuleInputFileName, "0"};
+    spec.workDir = request.workDir;
+    spec.priority = request.priority;
+    spec.output = options_.output;
+    ChildProcess child;
+    std::string error;
+    if (!child.start(spec, &error))
+        return {Kind::NotStarted, 0, error};
+
+    // The stop request is looked at right after each pump, where the user's
+    // command is processed, not only after the next wait.
+    for (;;) {
+        control.pump();
+        if (control.stopRequested())
+            break;
+        if (child.waitFor(options_.pumpInterval))
+            break;
+    }
+    if (control.stopRequested()) {
+        child.terminate(options_.terminateGrace);
+        return {Kind::Stopped, ResultCodes::StoppedByUser, "gestoppt"};
+    }
+    if (const auto code = child.exitCode())
+        return {Kind::Finished, static_cast<int8_t>(static_cast<uint8_t>(*code)), {}};
+    if (const auto sig = child.terminatingSignal())
+        return {Kind::Failed, ResultCodes::NoFeedback, std::string("Signal ") + ::strsignal(*sig)};
+    return {Kind::Failed, ResultCodes::NoFeedback, "Ende des Berechnungsmoduls unbekannt"};
+}
+
+} // namespace vemra

@@ -1,0 +1,195 @@
+#include "qt_user_dialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPushButton>
+
+#include <memory>
+
+namespace vemra {
+
+QString QtUserDialogs::displayText(const std::string& text)
+{
+    // Core texts mark line breaks with a single carriage return.
+    QString s = QString::fromStdString(text);
+    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return s;
+}
+
+QString QtUserDialogs::titleFor(DialogKind kind)
+{
+    switch (kind) {
+    case DialogKind::Error:
+        return QStringLiteral("Fehler");
+    case DialogKind::Warning:
+        return QStringLiteral("Warnung");
+    case DialogKind::Information:
+        return QStringLiteral("Information");
+    case DialogKind::Confirmation:
+        return QStringLiteral("Bestätigen");
+    }
+    return QString();
+}
+
+QMessageBox::Icon QtUserDialogs::iconFor(DialogKind kind)
+{
+    switch (kind) {
+    case DialogKind::Error:
+        return QMessageBox::Critical;
+    case DialogKind::Warning:
+        return QMessageBox::Warning;
+    case DialogKind::Information:
+        return QMessageBox::Information;
+    case DialogKind::Confirmation:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons QtUserDialogs::standardButtons(unsigned buttons)
+{
+    QMessageBox::StandardButtons result;
+    if (buttons & ButtonYes)
+        result |= QMessageBox::Yes;
+    if (buttons & ButtonNo)
+        result |= QMessageBox::No;
+    if (buttons & ButtonOk)
+        result |= QMessageBox::Ok;
+    if (buttons & ButtonCancel)
+        result |= QMessageBox::Cancel;
+    if (buttons & ButtonAbort)
+        result |= QMessageBox::Abort;
+    if (!result)
+        result = QMessageBox::Ok; // a box must be closable
+    return result;
+}
+
+DialogButton QtUserDialogs::answerFor(QMessageBox::StandardButton button)
+{
+    switch (button) {
+    case QMessageBox::Yes:
+        return ButtonYes;
+    case QMessageBox::No:
+        return ButtonNo;
+    case QMessageBox::Ok:
+        return ButtonOk;
+    case QMessageBox::Cancel:
+        return ButtonCancel;
+    case QMessageBox::Abort:
+        return ButtonAbort;
+    default:
+        return ButtonNone;
+    }
+}
+
+QWidget* QtUserDialogs::parentWidget() const
+{
+    return parent_ ? parent_ : QApplication::activeWindow();
+}
+
+QMessageBox* QtUserDialogs::createMessageBox(DialogKind kind, const std::string& text, unsigned buttons) const
+{
+    auto* box = new QMessageBox(parentWidget());
+    box->setIcon(iconFor(kind));
+    box->setWindowTitle(titleFor(kind));
+    box->setTextFormat(Qt::PlainText);
+    box->setText(displayText(text));
+    const QMessageBox::StandardButtons set = standardButtons(buttons);
+    box->setStandardButtons(set);
+    // The affirmative button is the default; Escape takes the most cautious
+    // answer the box offers.
+    for (QMessageBox::StandardButton b : {QMessageBox::Yes, QMessageBox::Ok, QMessageBox::No, QMessageBox::Cancel,
+                                          QMessageBox::Abort})
+        if (set & b) {
+            box->setDefaultButton(b);
+            break;
+        }
+    for (QMessageBox::StandardButton b : {QMessageBox::Cancel, QMessageBox::Abort, QMessageBox::No, QMessageBox::Ok})
+        if (set & b) {
+            box->setEscapeButton(b);
+            break;
+        }
+    return box;
+}
+
+DialogButton QtUserDialogs::message(DialogKind kind, const std::string& text, unsigned buttons)
+{
+    std::unique_ptr<QMessageBox> box(createMessageBox(kind, text, buttons));
+    box->exec();
+    const auto clicked = box->standardButton(box->clickedButton());
+    DialogButton answer = answerFor(clicked);
+    if (answer == ButtonNone || !(buttons & answer)) {
+        // Closed by the window manager: answer as Escape would.
+        answer = answerFor(box->standardButton(box->escapeButton()));
+        if (!(buttons & answer))
+            answer = ButtonNone;
+    }
+    return answer;
+}
+
+QStringList QtUserDialogs::nameFilters(const FileDialogRequest& request)
+{
+    QStringList filters;
+    for (const auto& [caption, pattern] : request.filters) {
+        const QString c = QString::fromStdString(caption);
+        const QString p = QString::fromStdString(pattern);
+        // Captions such as "Projektdatei (*.r4p)" already name their pattern.
+        QString patterns = p;
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (c.endsWith(QLatin1Char(')')) && c.contains(QLatin1Char('(')))
+            filters << c.left(c.lastIndexOf(QLatin1Char('('))).trimmed() + QLatin1String(" (") + patterns
+                           + QLatin1Char(')');
+        else
+            filters << c + QLatin1String(" (") + patterns + QLatin1Char(')');
+    }
+    return filters;
+}
+
+std::optional<std::string> QtUserDialogs::chooseFile(const FileDialogRequest& request)
+{
+    QFileDialog dialog(parentWidget(), QString::fromStdString(request.title));
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (!request.confirmOverwrite)
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    const QStringList filters = nameFilters(request);
+    if (!filters.isEmpty())
+        dialog.setNameFilters(filters);
+    if (!request.defaultExtension.empty())
+        dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+    QString directory = QString::fromStdString(request.initialDirectory);
+    if (directory.isEmpty() || !QFileInfo(directory).isDir())
+        directory = QDir::homePath();
+    dialog.setDirectory(directory);
+    if (!request.proposedName.empty()) {
+        const QFileInfo proposed(QString::fromStdString(request.proposedName));
+        if (proposed.isAbsolute() && QFileInfo(proposed.absolutePath()).isDir())
+            dialog.setDirectory(proposed.absolutePath());
+        dialog.selectFile(proposed.fileName());
+    }
+
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return std::nullopt;
+        const QString chosen = dialog.selectedFiles().front();
+        const QFileInfo info(chosen);
+        if (request.save && info.exists() && !info.isWritable()) {
+            // Saving must not end in a write error on a protected file.
+            message(DialogKind::Warning,
+                    "Die Datei \"" + chosen.toStdString() + "\" ist schreibgeschützt.\rBitte wählen Sie einen anderen Namen.",
+                    ButtonOk);
+            continue;
+        }
+        if (request.save && !QFileInfo(info.absolutePath()).isDir()) {
+            message(DialogKind::Warning,
+                    "Der Ordner \"" + info.absolutePath().toStdString() + "\" existiert nicht.", ButtonOk);
+            continue;
+        }
+        return QDir::toNativeSeparators(info.absoluteFilePath()).toStdString();
+    }
+}
+
+} // namespace vemra

@@ -1,0 +1,289 @@
+// The computation commands of the main window with a real module process:
+// the window stays usable while the module runs, the stop command ends it,
+// a batch locks the tree and gives it back, results reach the menus, and a
+// close request during a run waits for the run to unwind.
+#include "app_fixture.h"
+
+#include "computation_controller.h"
+#include "project_tree_view.h"
+
+#include "compute/batch_computation.h"
+#include "platform/flock_computation_lock.h"
+#include "platform/local_module_runner.h"
+#include "platform/qt/qt_event_pump.h"
+#include "platform/system_clock.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QFile>
+#include <QTimer>
+
+#include <functional>
+
+#ifdef FAKE_RX_MODULE
+
+namespace vemra::test {
+namespace {
+
+// A screen saver that is on until the computation switches it off.
+class FakeScreenSaver : public ScreenSaver {
+public:
+    bool isActive() override { return active; }
+    void setActive(bool on) override
+    {
+        active = on;
+        ++switches;
+    }
+    bool active = true;
+    int switches = 0;
+};
+
+class ComputationTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        LocalModuleRunnerOptions options;
+        options.modulePath = FAKE_RX_MODULE;
+        runner = std::make_unique<LocalModuleRunner>(options);
+        lock = std::make_unique<FlockComputationLock>(dir.path().toStdString());
+        ComputationServices services;
+        services.localRunner = runner.get();
+        services.lock = lock.get();
+        services.screenSaver = &screenSaver;
+        services.eventPump = &pump;
+        services.clock = &clock;
+        controller = std::make_unique<ComputationController>(*window, services);
+        controller->computation().setWorkDir(dir.path().toStdString());
+        window->setComputation(controller.get());
+        window->show();
+    }
+    void TearDown() override
+    {
+        window->setComputation(nullptr);
+        controller.reset();
+        MainWindowTest::TearDown();
+    }
+
+    // What the module does, one command a line.
+    void moduleScript(const QString& script)
+    {
+        QFile f(dir.filePath("fake_module.ctl"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(script.toUtf8());
+    }
+    static QString solvedScript(int delayMs)
+    {
+        return QStringLiteral("sleep %1\nwrite rx4.err\n0\nend\nwrite remote$.fk1\n0.5 0 0 1\nend\nexit 0\n").arg(delayMs);
+    }
+
+    // Calls onTick every 50 ms while the test runs a command.
+    void whileRunning(const std::function<void(int)>& onTick)
+    {
+        ticker = std::make_unique<QTimer>();
+        ticker->setInterval(50);
+        QObject::connect(ticker.get(), &QTimer::timeout, [this, onTick] { onTick(++ticks); });
+        ticker->start();
+    }
+
+    std::unique_ptr<LocalModuleRunner> runner;
+    std::unique_ptr<FlockComputationLock> lock;
+    FakeScreenSaver screenSaver;
+    QtEventPump pump;
+    SystemClock clock;
+    std::unique_ptr<ComputationController> controller;
+    std::unique_ptr<QTimer> ticker;
+    int ticks = 0;
+};
+
+TEST_F(ComputationTest, TheWindowStaysAliveWhileTheModuleRunsAndStopEndsIt)
+{
+    TreeItem* project = newProject();
+    newMotion(project);
+    select(project);
+    moduleScript("sleep 30000\nexit 0\n");
+
+    bool sawRunningState = false;
+    QString statusWhileRunning;
+    whileRunning([&](int tick) {
+        if (tick == 2) {
+            sawRunningState = ws().Calculating && window->StopCalc->isEnabled() && !window->Calc->isEnabled()
+                              && project->NodeAs<TProject>()->Computing;
+            statusWhileRunning = window->statusText();
+        }
+        if (tick == 4) {
+            dialogs.answerYes();
+            window->StopCalc->trigger();
+        }
+    });
+    window->Calc->trigger();
+
+    EXPECT_GE(ticks, 4) << "the timer fired while the module ran";
+    EXPECT_TRUE(sawRunningState);
+    EXPECT_EQ(statusWhileRunning, "Bildschirmschoner deaktiviert.");
+    EXPECT_TRUE(window->statusText().isEmpty()) << "the status goes with the screen saver pause";
+    EXPECT_TRUE(screenSaver.active) << "switched on again";
+    ASSERT_EQ(dialogs.messages.size(), 1u) << "a stopped run shows no result message";
+    EXPECT_EQ(dialogs.last().text, "RX-Optimierung abbrechen?");
+    EXPECT_FALSE(ws().Calculating);
+    EXPECT_FALSE(project->NodeAs<TProject>()->Computing);
+    EXPECT_FALSE(project->NodeAs<TProject>()->HasResults);
+    EXPECT_FALSE(window->StopCalc->isEnabled());
+    EXPECT_TRUE(window->Calc->isEnabled());
+}
+
+TEST_F(ComputationTest, StopAnsweredNoChangesNothing)
+{
+    TreeItem* project = newProject();
+    newMotion(project);
+    select(project);
+    moduleScript(solvedScript(400));
+    whileRunning([&](int tick) {
+        if (tick == 2) {
+            dialogs.answerNo();
+            window->StopCalc->trigger();
+        }
+    });
+    window->Calc->trigger();
+    EXPECT_TRUE(project->NodeAs<TProject>()->HasResults);
+}
+
+TEST_F(ComputationTest, ResultsReachTheProjectAndTheMenus)
+{
+    TreeItem* project = newProject();
+    TreeItem* motion = newMotion(project);
+    select(motion);
+    EXPECT_FALSE(window->MkTable->isEnabled());
+    moduleScript(solvedScript(700));
+
+    // While computed, the project's branch is closed and stays closed.
+    int collapsedTicks = 0;
+    bool openedWhileComputing = false;
+    whileRunning([&](int) {
+        if (!project->NodeAs<TProject>()->Computing)
+            return;
+        window->TVProjects->viewItem(project)->setExpanded(true);
+        if (window->TVProjects->isItemExpanded(project))
+            openedWhileComputing = true;
+        else
+            ++collapsedTicks;
+    });
+    window->TVProjects->setItemExpanded(project, true);
+    window->highPC->trigger();
+    window->Calc->trigger();
+
+    EXPECT_EQ(controller->computation().mode(), ComputationMode::HighPriority);
+    EXPECT_TRUE(dialogs.messages.empty()) << "a solved run shows no message";
+    EXPECT_TRUE(project->NodeAs<TProject>()->HasResults);
+    EXPECT_TRUE(motion->NodeAs<TPaintObj>()->HasResult);
+    EXPECT_EQ(ws().tree.Selected(), motion);
+    EXPECT_TRUE(window->MkTable->isEnabled()) << "a current result can be tabulated";
+    EXPECT_GT(collapsedTicks, 0);
+    EXPECT_FALSE(openedWhileComputing);
+    EXPECT_TRUE(window->TVProjects->isItemExpanded(project)) << "the branch is opened again";
+}
+
+TEST_F(ComputationTest, TheBatchLocksTheTreeAndGivesItBack)
+{
+    for (int i = 0; i < 2; ++i)
+        newMotion(newProject());
+    select(ws().tree.TopLevel(0));
+    moduleScript(solvedScript(300));
+
+    int lockedTicks = 0;
+    bool unlockedDuringRun = false;
+    whileRunning([&](int) {
+        if (!ws().Calculating)
+            return;
+        if (!window->TVProjects->isEnabled() && window->Timer1->isActive() && !window->BatchCalc->isEnabled()
+            && window->StopCalc->isEnabled() && controller->BatchMode())
+            ++lockedTicks;
+        else
+            unlockedDuringRun = true;
+    });
+    window->BatchCalc->trigger();
+
+    EXPECT_GT(lockedTicks, 0);
+    EXPECT_FALSE(unlockedDuringRun);
+    EXPECT_TRUE(window->TVProjects->isEnabled());
+    EXPECT_FALSE(window->Timer1->isActive());
+    EXPECT_FALSE(window->StopCalc->isEnabled());
+    EXPECT_TRUE(window->BatchCalc->isEnabled());
+    EXPECT_FALSE(controller->BatchMode());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.last().text.rfind("Die Berechnung ist abgeschlossen.\rFür 2 von 2 Projekte(n) wurden Lösungen "
+                                        "gefunden.\rRechenzeit: ",
+                                        0),
+              0u)
+        << dialogs.last().text;
+}
+
+TEST_F(ComputationTest, StoppingABatchEndsItWithTheStopMessage)
+{
+    for (int i = 0; i < 3; ++i)
+        newMotion(newProject());
+    moduleScript("sleep 30000\nexit 0\n");
+    whileRunning([&](int tick) {
+        if (tick == 3) {
+            dialogs.answerYes();
+            window->StopCalc->trigger();
+        }
+    });
+    window->BatchCalc->trigger();
+
+    EXPECT_EQ(dialogs.last().text, "Abbruch durch das Shell-Programm.");
+    EXPECT_FALSE(ws().tree.TopLevel(2)->NodeAs<TProject>()->Computed) << "the third project is left alone";
+    EXPECT_TRUE(window->TVProjects->isEnabled());
+}
+
+TEST_F(ComputationTest, ClosingTheWindowDuringARunWaitsForItsEnd)
+{
+    TreeItem* project = newProject();
+    newMotion(project);
+    select(project);
+    moduleScript("sleep 30000\nexit 0\n");
+
+    bool closed = false;
+    QObject::connect(window.get(), &TDlgMain::closed, [&] { closed = true; });
+    bool closeReturned = true;
+    whileRunning([&](int tick) {
+        if (tick == 3) {
+            dialogs.answerYes().answerYes(); // stop the run, then quit unsaved
+            closeReturned = window->close();
+        }
+    });
+    window->Calc->trigger();
+    EXPECT_FALSE(closeReturned) << "the window cannot go while the run is on the stack";
+    EXPECT_FALSE(closed);
+    EXPECT_FALSE(ws().Calculating);
+
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(closed) << "the close finishes once the run has unwound";
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(dialogs.messages.size(), 2u) << "nothing is asked twice";
+}
+
+TEST_F(ComputationTest, AModuleThatCannotStartIsReported)
+{
+    TreeItem* project = newProject();
+    newMotion(project);
+    select(project);
+    LocalModuleRunnerOptions options;
+    options.modulePath = dir.filePath("fehlt").toStdString();
+    LocalModuleRunner missing(options);
+    ComputationServices services;
+    services.localRunner = &missing;
+    ComputationController other(*window, services);
+    other.computation().setWorkDir(dir.path().toStdString());
+    window->setComputation(&other);
+
+    window->Calc->trigger();
+    EXPECT_EQ(dialogs.last().text, "Der Berechnungsmodul konnte nicht gestartet werden.");
+    EXPECT_EQ(dialogs.last().kind, DialogKind::Error);
+    window->setComputation(controller.get());
+}
+
+} // namespace
+} // namespace vemra::test
+
+#endif // FAKE_RX_MODULE

@@ -1,0 +1,296 @@
+// RunComputation with fake services: the result-code table, the flags and
+// hooks around a run, the lock, the screen saver, test mode and the stop.
+#include "test_support.h"
+
+#include "compute/result_series.h"
+
+#include <gtest/gtest.h>
+
+namespace vemra {
+namespace {
+
+using namespace test;
+
+// A project with one motion (K = 1) whose module run writes the given
+// rx4.err and a coefficient file.
+struct OneRun : Bench {
+    TreeItem* project = simpleProject(ws);
+    TProject& p() { return *project->NodeAs<TProject>(); }
+    TRXHeader& motion() { return *project->Child(0)->NodeAs<TRXHeader>(); }
+
+    void moduleWrites(const std::string& rx4err)
+    {
+        runner.during = [this, rx4err](const ModuleRunRequest&) {
+            dir.write("rx4.err", rx4err);
+            dir.write("remote$.fk1", coefficientText({1, 0, 0, 2}));
+        };
+    }
+};
+
+struct CodeRow {
+    int32_t code;
+    std::string text; // empty: no box
+    DialogKind kind;
+    bool results;
+};
+
+void expectOutcome(OneRun& run, const ComputationResult& result, const CodeRow& row)
+{
+    EXPECT_EQ(result.resultCode, row.code);
+    if (row.text.empty()) {
+        EXPECT_TRUE(run.dialogs.shown.empty()) << row.code;
+    } else {
+        ASSERT_EQ(run.dialogs.shown.size(), 1u) << row.code;
+        EXPECT_EQ(run.dialogs.shown[0].text, row.text);
+        EXPECT_EQ(run.dialogs.shown[0].kind, row.kind);
+    }
+    EXPECT_EQ(run.p().HasResults, row.results) << row.code;
+    EXPECT_EQ(run.p().AllValid, row.results);
+    EXPECT_EQ(run.motion().HasResult, row.results);
+    EXPECT_TRUE(run.p().Computed);
+    EXPECT_FALSE(run.dir.exists("rx4.err"));
+}
+
+TEST(RunComputation, EveryModuleCodeGivesItsMessage)
+{
+    const std::vector<CodeRow> rows = {
+        {1, "Die Maximalforderungen werden erfüllt.\r-> Strengere Restriktionen (Spektrum) sind möglich",
+         DialogKind::Warning, true},
+        {0, "", DialogKind::Information, true},
+        {-1, "Berechnung wurde abgebrochen.", DialogKind::Information, false},
+        {-2, "Minimalforderungen sind nicht erfüllbar.", DialogKind::Error, false},
+        {-3, "Die Eingabedaten sind fehlerhaft.\rDer Berechnungsmodul hat die Eingabedatei zurückgewiesen.",
+         DialogKind::Error, false},
+        {-4, "Das System ist zu groß.", DialogKind::Error, false},
+        {-5, "Abbruch der Berechnung wegen Resonanz.", DialogKind::Error, false},
+        {-30, "Der Berechnungsmodul liefert keine Rückmeldung", DialogKind::Warning, false},
+        {7, "Unbekannter Fehler: 7", DialogKind::Error, false},
+    };
+    for (const auto& row : rows) {
+        OneRun run;
+        run.moduleWrites(std::to_string(row.code));
+        expectOutcome(run, run.computation.RunComputation(run.project), row);
+        EXPECT_EQ(run.motion().sSC.Count(), row.results ? 4 : 0);
+    }
+}
+
+TEST(RunComputation, OutcomesWithoutResultCodeFile)
+{
+    using Kind = ModuleRunOutcome::Kind;
+    const std::vector<std::pair<ModuleRunOutcome, CodeRow>> rows = {
+        {{Kind::Finished, 3, {}}, {3, "Unbekannter Fehler: 3", DialogKind::Error, false}},
+        {{Kind::Finished, 0, {}}, {-30, "Der Berechnungsmodul liefert keine Rückmeldung", DialogKind::Warning, false}},
+        {{Kind::NotStarted, 0, {}},
+         {-10, "Der Berechnungsmodul konnte nicht gestartet werden.", DialogKind::Error, false}},
+        {{Kind::Failed, -201, {}}, {-201, "Timeout bei Filetransfer zum Host.", DialogKind::Error, false}},
+        {{Kind::Failed, -202, {}}, {-202, "Verbindung zum Host fehlgeschlagen.", DialogKind::Error, false}},
+        {{Kind::Stopped, 0, {}}, {-100, "", DialogKind::Warning, false}},
+    };
+    for (const auto& [outcome, row] : rows) {
+        OneRun run;
+        // An exit code other than 0 wins over whatever rx4.err holds; with 0
+        // an unreadable rx4.err means no feedback.
+        const bool exitedWithZero = outcome.kind == Kind::Finished && outcome.code == 0;
+        run.runner.during = [&run, exitedWithZero](const ModuleRunRequest&) {
+            run.dir.write("rx4.err", exitedWithZero ? "ok" : "-2");
+        };
+        run.runner.outcome = outcome;
+        expectOutcome(run, run.computation.RunComputation(run.project), row);
+    }
+}
+
+TEST(RunComputation, RefusesWhatCannotBeComputed)
+{
+    Bench b;
+    TreeItem* empty = addProject(b.ws);
+    TreeItem* invalid = simpleProject(b.ws);
+    auto* r = invalid->Child(0)->Child(0)->NodeAs<TRestr>();
+    r->RealPar[8] = -1; // upper bound below the lower one
+    r->MakeCaption();
+    TreeItem* running = simpleProject(b.ws);
+    for (TreeItem* item : {empty, invalid}) {
+        b.dialogs.shown.clear();
+        EXPECT_EQ(b.computation.RunComputation(item).outcome, ComputationResult::Outcome::Refused);
+        ASSERT_EQ(b.dialogs.shown.size(), 1u);
+        EXPECT_EQ(b.dialogs.shown[0].text, InconsistentProjectText);
+    }
+    b.ws.Calculating = true; // a computation runs already
+    EXPECT_EQ(b.computation.RunComputation(running).outcome, ComputationResult::Outcome::Refused);
+    b.computation.BatchMode = true;
+    b.dialogs.shown.clear();
+    b.computation.RunComputation(invalid);
+    EXPECT_TRUE(b.dialogs.shown.empty());
+    EXPECT_EQ(b.computation.BatchResult, 1);
+    EXPECT_TRUE(b.runner.requests.empty());
+    EXPECT_FALSE(b.dir.exists("remote$.rx4"));
+}
+
+TEST(RunComputation, StateDuringAndAfterTheRun)
+{
+    OneRun run;
+    for (int n = 1; n <= 10; ++n)
+        run.dir.write("remote$.fk" + std::to_string(n), "stale");
+    run.dir.write("remote$.rx5", "stale");
+    run.dir.write("rx4.err", "1");
+    run.hooks.expanded = true;
+    run.p().Unsaved = false;
+    run.computation.setMode(ComputationMode::LowPriority);
+    bool checked = false;
+    run.runner.during = [&](const ModuleRunRequest& request) {
+        checked = true;
+        EXPECT_TRUE(run.ws.Calculating);
+        EXPECT_TRUE(run.p().Computing);
+        EXPECT_TRUE(run.p().Unsaved);
+        EXPECT_FALSE(run.hooks.expanded);
+        EXPECT_EQ(run.lock.acquired, 1);
+        EXPECT_EQ(run.lock.released, 0);
+        EXPECT_EQ(request.priority, ModulePriority::Low);
+        EXPECT_EQ(request.motionNumbers, std::vector<int32_t>{1});
+        EXPECT_TRUE(run.dir.exists("remote$.rx4"));
+        for (int n = 1; n <= 10; ++n)
+            EXPECT_FALSE(run.dir.exists("remote$.fk" + std::to_string(n)));
+        EXPECT_FALSE(run.dir.exists("remote$.rx5"));
+        EXPECT_FALSE(run.dir.exists("rx4.err"));
+        run.dir.write("rx4.err", "0");
+        run.dir.write("remote$.fk1", coefficientText({1, 0, 0, 2}));
+    };
+    TreeItem* restriction = run.project->Child(0)->Child(0);
+    run.computation.RunComputation(restriction);
+    ASSERT_TRUE(checked);
+    EXPECT_FALSE(run.ws.Calculating);
+    EXPECT_FALSE(run.p().Computing);
+    EXPECT_TRUE(run.p().HasResults);
+    EXPECT_EQ(run.lock.released, 1);
+    EXPECT_TRUE(run.hooks.expanded);
+    EXPECT_EQ(run.ws.tree.Selected(), restriction);
+    EXPECT_EQ(run.hooks.log, (std::vector<std::string>{"calc=0 stop=1", "calc=1 stop=0"}));
+    ASSERT_EQ(run.hooks.results.size(), 1u);
+    EXPECT_TRUE(run.hooks.results[0].hasResults);
+}
+
+TEST(RunComputation, BusyLockRefusesWithoutTouchingTheFiles)
+{
+    OneRun run;
+    run.lock.status = ComputationLock::Status::Busy;
+    run.dir.write("remote$.rx4", "input of the other computation");
+    run.dir.write("remote$.fk1", "results of the other computation");
+    run.computation.RunComputation(run.project);
+    ASSERT_EQ(run.dialogs.shown.size(), 1u);
+    EXPECT_EQ(run.dialogs.shown[0].text,
+              "Es läuft bereits eine RX-Berechnung.\rBitte warten Sie auf deren Abschluß.");
+    EXPECT_TRUE(run.runner.requests.empty());
+    EXPECT_EQ(run.dir.read("remote$.rx4"), "input of the other computation");
+    EXPECT_TRUE(run.dir.exists("remote$.fk1"));
+    EXPECT_EQ(run.lock.released, 0);
+    EXPECT_FALSE(run.ws.Calculating);
+    EXPECT_FALSE(run.p().HasResults);
+
+    // Without any lock the computation still runs.
+    OneRun unlocked;
+    unlocked.lock.status = ComputationLock::Status::Unavailable;
+    unlocked.moduleWrites("0");
+    EXPECT_EQ(unlocked.computation.RunComputation(unlocked.project).resultCode, 0);
+}
+
+TEST(RunComputation, UnwritableInputChangesNothing)
+{
+    OneRun run;
+    run.computation.setWorkDir(run.dir.path() / "missing");
+    run.p().Unsaved = false;
+    const auto result = run.computation.RunComputation(run.project);
+    EXPECT_EQ(result.outcome, ComputationResult::Outcome::InputNotWritten);
+    ASSERT_EQ(run.dialogs.shown.size(), 1u);
+    EXPECT_NE(run.dialogs.shown[0].text.find("konnte nicht geschrieben werden"), std::string::npos);
+    EXPECT_TRUE(run.runner.requests.empty());
+    EXPECT_FALSE(run.p().Unsaved);
+    EXPECT_FALSE(run.p().Computed);
+    EXPECT_EQ(run.lock.released, run.lock.acquired);
+}
+
+TEST(RunComputation, ScreenSaverIsPausedOnlyForALocalRun)
+{
+    OneRun run;
+    run.screenSaver.active = true;
+    run.moduleWrites("0");
+    bool offDuringRun = false;
+    auto writes = run.runner.during;
+    run.runner.during = [&](const ModuleRunRequest& r) {
+        offDuringRun = !run.screenSaver.active;
+        writes(r);
+    };
+    run.computation.RunComputation(run.project);
+    EXPECT_TRUE(offDuringRun);
+    EXPECT_EQ(run.screenSaver.calls, (std::vector<bool>{false, true}));
+    EXPECT_EQ(run.hooks.log,
+              (std::vector<std::string>{"calc=0 stop=1", "status:Bildschirmschoner deaktiviert.", "status:",
+                                        "calc=1 stop=0"}));
+
+    OneRun inactive;
+    inactive.moduleWrites("0");
+    inactive.computation.RunComputation(inactive.project);
+    EXPECT_TRUE(inactive.screenSaver.calls.empty());
+
+    OneRun remote;
+    remote.screenSaver.active = true;
+    remote.computation.setMode(ComputationMode::Remote);
+    remote.remoteRunner.during = [&remote](const ModuleRunRequest&) {
+        remote.dir.write("rx4.err", "0");
+        remote.dir.write("remote$.fk1", coefficientText({1, 0, 0, 2}));
+    };
+    EXPECT_TRUE(remote.computation.RunComputation(remote.project).hasResults);
+    EXPECT_TRUE(remote.screenSaver.calls.empty());
+    EXPECT_TRUE(remote.runner.requests.empty());
+    EXPECT_EQ(remote.remoteRunner.requests.size(), 1u);
+}
+
+TEST(RunComputation, TestModeOnlyDerives)
+{
+    OneRun run;
+    auto& m = run.motion();
+    m.sSC.ReSize(4);
+    m.sSC[2] = 1;
+    m.TestEta = 0.5;
+    run.p().TestRun = true;
+    const auto result = run.computation.RunComputation(run.project);
+    EXPECT_EQ(result.resultCode, 0);
+    EXPECT_TRUE(result.hasResults);
+    EXPECT_TRUE(run.runner.requests.empty());
+    EXPECT_EQ(run.lock.acquired, 0);
+    EXPECT_TRUE(run.dialogs.shown.empty());
+    EXPECT_FALSE(run.dir.exists("remote$.rx4"));
+    EXPECT_NEAR(m.qSC[2], 1 / 0.75, 1e-12);
+    EXPECT_TRUE(m.HasResult);
+}
+
+TEST(RunComputation, StopAnsweredYesEndsTheRun)
+{
+    OneRun run;
+    run.runner.pumps = 5;
+    run.dialogs.answers = {ButtonNo, ButtonYes};
+    run.pump.onPump = [&](int) { run.computation.requestStop(); };
+    const auto result = run.computation.RunComputation(run.project);
+    EXPECT_EQ(result.resultCode, ResultCodes::StoppedByUser);
+    EXPECT_EQ(run.pump.count, 2); // No kept it running, Yes stopped it
+    ASSERT_EQ(run.dialogs.shown.size(), 2u);
+    EXPECT_EQ(run.dialogs.shown[0].text, StopQuestionText);
+    EXPECT_EQ(run.dialogs.shown[0].kind, DialogKind::Confirmation);
+    EXPECT_FALSE(run.p().HasResults);
+
+    // Outside a computation the command asks nothing.
+    run.computation.requestStop();
+    EXPECT_EQ(run.dialogs.shown.size(), 2u);
+}
+
+TEST(ComputationMode, PriorityClassValues)
+{
+    EXPECT_EQ(computationModeFromPriorityClass(1), ComputationMode::LowPriority);
+    EXPECT_EQ(computationModeFromPriorityClass(3), ComputationMode::HighPriority);
+    EXPECT_EQ(computationModeFromPriorityClass(4), ComputationMode::Remote);
+    EXPECT_EQ(computationModeFromPriorityClass(0), ComputationMode::NormalPriority);
+    EXPECT_EQ(computationModeFromPriorityClass(5), ComputationMode::NormalPriority);
+    EXPECT_EQ(priorityClassOf(ComputationMode::NormalPriority), 2);
+    EXPECT_EQ(priorityClassOf(ComputationMode::Remote), 4);
+}
+
+} // namespace
+} // namespace vemra

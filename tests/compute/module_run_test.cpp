@@ -1,0 +1,220 @@
+// Computations with a real module process: the stand-in module started by
+// the local runner, the flock computation lock held by other processes, a
+// stop while the module runs, and the batch.
+#include "test_support.h"
+
+#include "compute/batch_computation.h"
+
+#include "platform/flock_computation_lock.h"
+#include "platform/local_module_runner.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace vemra {
+namespace {
+
+using namespace test;
+
+// A workspace whose computations start the stand-in module.
+struct Live {
+    ScriptedDialogs dialogs;
+    Workspace ws{dialogs};
+    TempDir dir;
+    TempDir lockDir;
+    LocalModuleRunner runner{LocalModuleRunnerOptions{FAKE_RX_MODULE, ChildOutput::Discard}};
+    FlockComputationLock lock{lockDir.path()};
+    CallbackPump pump;
+    FakeClock clock;
+    RecordingHooks hooks;
+    Computation computation{ws, ComputationServices{&runner, nullptr, &lock, nullptr, &pump, &clock}, &hooks};
+
+    Live() { computation.setWorkDir(dir.path()); }
+    void control(const std::string& text) { dir.write("fake_module.ctl", text); }
+    int32_t compute(TreeItem* item) { return computation.RunComputation(item).resultCode; }
+};
+
+std::string solution(const std::string& code)
+{
+    return "write rx4.err\n" + code + "\nend\nwrite remote$.fk1\n1\n0\n0\n2\nend\n";
+}
+
+TEST(ModuleRun, CodesFromRx4ErrAndFromTheExitStatus)
+{
+    Live live;
+    TreeItem* project = simpleProject(live.ws);
+    const auto* p = project->NodeAs<TProject>();
+    live.control(solution("1"));
+    EXPECT_EQ(live.compute(project), 1);
+    EXPECT_TRUE(p->HasResults);
+    live.control(solution("-5"));
+    EXPECT_EQ(live.compute(project), -5);
+    EXPECT_FALSE(p->HasResults);
+    // The exit status is a signed byte, and any status but 0 is the code.
+    live.control(solution("0") + "exit 254\n");
+    EXPECT_EQ(live.compute(project), -2);
+    live.control(solution("0") + "exit 3\n");
+    EXPECT_EQ(live.compute(project), 3);
+    EXPECT_EQ(live.dialogs.shown.back().text, "Unbekannter Fehler: 3");
+    EXPECT_FALSE(live.dir.exists("rx4.err"));
+}
+
+TEST(ModuleRun, ResultsAreReadBack)
+{
+    Live live;
+    TreeItem* project = simpleProject(live.ws);
+    auto* r = project->Child(0)->Child(0)->NodeAs<TRestr>();
+    r->IsGlobal = true;
+    r->GroupNo() = 1;
+    r->RealPar[10] = 360;
+    project->NodeAs<TProject>()->IntPar[8] = 1;
+    live.control(solution("0")
+                 + "write remote$.rx5\n1 0 0 0 0 0 0 1 3\n0 95 0 0 0 0 0 0 0 360 0 0\nend\n");
+    EXPECT_EQ(live.compute(project), 0);
+    EXPECT_EQ(r->EffPar[2], 95);
+    const auto& m = *project->Child(0)->NodeAs<TRXHeader>();
+    EXPECT_EQ(m.sSC[1], 1);
+    EXPECT_EQ(m.sSC[2], 2);
+    EXPECT_NEAR(r->ActS[3], 1 + 2 * std::sin(95 * 3.14159265358979323846 / 180), 1e-12);
+}
+
+TEST(ModuleRun, StartsInTheWorkDirWithItsArgumentsAfterStaleFilesAreGone)
+{
+    Live live;
+    TreeItem* project = simpleProject(live.ws);
+    for (const char* stale : {"remote$.fk1", "remote$.fk7", "remote$.fk10", "remote$.rx5", "rx4.err"})
+        live.dir.write(stale, "stale");
+    live.control("report seen.txt\n" + solution("0"));
+    live.computation.setMode(ComputationMode::LowPriority);
+    EXPECT_EQ(live.compute(project), 0);
+    const std::string seen = live.dir.read("seen.txt");
+    EXPECT_NE(seen.find("argv: fake_rx_module remote$.rx4 0\n"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("cwd: " + std::filesystem::canonical(live.dir.path()).string() + "\n"), std::string::npos);
+    EXPECT_NE(seen.find("nice: 19\n"), std::string::npos);
+    EXPECT_NE(seen.find("remote$.rx4"), std::string::npos);
+    for (const char* stale : {"remote$.fk1 ", "remote$.fk7", "remote$.fk10", "remote$.rx5", "rx4.err"})
+        EXPECT_EQ(seen.find(stale), std::string::npos) << stale;
+}
+
+TEST(ModuleRun, NoFeedback)
+{
+    for (const std::string control : {"exit 0\n", "write rx4.err\nfertig\nend\n", "crash\n"}) {
+        Live live;
+        TreeItem* project = simpleProject(live.ws);
+        live.control(control);
+        EXPECT_EQ(live.compute(project), -30) << control;
+        EXPECT_EQ(live.dialogs.shown.back().text, "Der Berechnungsmodul liefert keine Rückmeldung");
+    }
+}
+
+TEST(ModuleRun, MissingOrUnusableModule)
+{
+    for (const std::string program : {"/nonexistent/rx-10-L", "/dev/null"}) {
+        Live live;
+        LocalModuleRunner runner(LocalModuleRunnerOptions{program, ChildOutput::Discard});
+        Computation computation(live.ws, ComputationServices{&runner, nullptr, &live.lock, nullptr, nullptr, nullptr});
+        computation.setWorkDir(live.dir.path());
+        EXPECT_EQ(computation.RunComputation(simpleProject(live.ws)).resultCode, -10);
+        EXPECT_EQ(live.dialogs.shown.back().text, "Der Berechnungsmodul konnte nicht gestartet werden.");
+    }
+}
+
+// Holds the lock in a child process until it is killed.
+pid_t holdLockElsewhere(const std::filesystem::path& directory)
+{
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        FlockComputationLock other(directory);
+        const char status = other.tryAcquire() == ComputationLock::Status::Acquired ? 'y' : 'n';
+        [[maybe_unused]] auto n = ::write(ready[1], &status, 1);
+        for (;;)
+            ::pause();
+    }
+    char status = 0;
+    [[maybe_unused]] auto n = ::read(ready[0], &status, 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    return status == 'y' ? pid : -1;
+}
+
+TEST(ModuleRun, LockHeldByAnotherProcess)
+{
+    Live live;
+    TreeItem* project = simpleProject(live.ws);
+    live.control(solution("0"));
+    const pid_t holder = holdLockElsewhere(live.lockDir.path());
+    ASSERT_GT(holder, 0);
+    EXPECT_EQ(live.compute(project), -20);
+    EXPECT_FALSE(live.dir.exists("remote$.rx4"));
+    // The lock goes with its holder.
+    ::kill(holder, SIGKILL);
+    ::waitpid(holder, nullptr, 0);
+    EXPECT_EQ(live.compute(project), 0);
+}
+
+TEST(ModuleRun, StopTerminatesTheModule)
+{
+    for (const std::string control : {"pidfile pid.txt\nsleep 30000\n", "ignore-term\npidfile pid.txt\nsleep 30000\n"}) {
+        Live live;
+        TreeItem* project = simpleProject(live.ws);
+        live.control(control + solution("0"));
+        int pumpsAfterStop = 0;
+        live.pump.onPump = [&](int) {
+            if (!live.ws.Calculating)
+                ++pumpsAfterStop;
+            else if (live.dir.exists("pid.txt"))
+                live.ws.Calculating = false; // the user's stop, taken up right here
+        };
+        EXPECT_EQ(live.compute(project), -100);
+        EXPECT_EQ(pumpsAfterStop, 0);
+        EXPECT_TRUE(live.dialogs.shown.empty());
+        EXPECT_FALSE(project->NodeAs<TProject>()->HasResults);
+        const pid_t module = std::stoi(live.dir.read("pid.txt"));
+        EXPECT_EQ(::kill(module, 0), -1); // gone and reaped
+        EXPECT_EQ(errno, ESRCH);
+    }
+}
+
+TEST(ModuleRun, BatchOverThreeProjects)
+{
+    Live live;
+    std::vector<TreeItem*> projects;
+    for (int i = 0; i < 3; ++i)
+        projects.push_back(simpleProject(live.ws));
+    auto* bad = projects[1]->Child(0)->Child(0)->NodeAs<TRestr>();
+    bad->RealPar[8] = -1;
+    bad->MakeCaption();
+    live.control(solution("0"));
+    auto summary = RunBatch(live.computation);
+    EXPECT_EQ(summary->solved, 2);
+    EXPECT_EQ(summary->attempted, 3);
+    EXPECT_TRUE(live.dialogs.shown.empty());
+
+    // A stop in the second project leaves the third alone: the first run
+    // ends at once, the second waits until the stop.
+    bad->RealPar[8] = 1;
+    bad->MakeCaption();
+    for (TreeItem* p : projects)
+        p->NodeAs<TProject>()->Computed = false;
+    live.hooks.onFinished = [&](const ComputationResult&) {
+        live.control("pidfile pid.txt\nsleep 30000\n" + solution("0"));
+    };
+    live.pump.onPump = [&](int) {
+        if (live.ws.Calculating && live.dir.exists("pid.txt"))
+            live.ws.Calculating = false;
+    };
+    summary = RunBatch(live.computation);
+    EXPECT_EQ(summary->text, "Abbruch durch das Shell-Programm.");
+    EXPECT_EQ(summary->solved, 1);
+    EXPECT_FALSE(projects[2]->NodeAs<TProject>()->Computed);
+}
+
+} // namespace
+} // namespace vemra

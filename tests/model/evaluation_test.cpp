@@ -1,0 +1,288 @@
+#include "model/nodes.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <initializer_list>
+#include <limits>
+#include <vector>
+
+namespace vemra {
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+void fill(TVector& v, std::initializer_list<double> values)
+{
+    v.ReSize(static_cast<int32_t>(values.size()));
+    int32_t i = 0;
+    for (double x : values)
+        v[i++] = x;
+}
+
+// A motion with a result whose s curve is given by its coefficients.
+struct Motion : TRXHeader {
+    explicit Motion(std::initializer_list<double> s = {})
+    {
+        fill(sSC, s);
+        HasResult = true;
+    }
+};
+
+// Records every angle at which s is evaluated.
+struct CountingMotion : Motion {
+    using Motion::Motion;
+    mutable std::vector<double> angles;
+    double Calc_s(uint8_t order, double phi) const override
+    {
+        angles.push_back(phi);
+        return Motion::Calc_s(order, phi);
+    }
+};
+
+// s = sin x + 0.5 cos x - 0.25 sin 3x + 0.1 cos 3x + 0.3 (harmonic 2 empty).
+Motion mixedSeries()
+{
+    return Motion({0.7, 0.3, 1.0, 0.5, 0.0, 0.0, -0.25, 0.1});
+}
+
+TEST(Evaluation, DerivativesOfSineAreTakenByRadians)
+{
+    Motion m({0, 0, 1, 0});
+    EXPECT_DOUBLE_EQ(m.Calc_s(0, 90), 1.0);
+    EXPECT_DOUBLE_EQ(m.Calc_s(1, 0), 1.0);
+    EXPECT_DOUBLE_EQ(m.Calc_s(2, 90), -1.0);
+    EXPECT_DOUBLE_EQ(m.Calc_s(3, 0), -1.0);
+    EXPECT_NEAR(m.Calc_s(0, 30), 0.5, 1e-15);
+}
+
+TEST(Evaluation, EachOrderIsTheDerivativeOfThePreviousOne)
+{
+    const Motion m = mixedSeries();
+    const double dx = 1e-6; // radians
+    for (uint8_t n = 0; n < 7; ++n)
+        for (double phi : {0.0, 17.0, 123.4, 300.0}) {
+            const double step = dx * 180 / kPi;
+            const double numeric = (m.Calc_s(n, phi + step) - m.Calc_s(n, phi - step)) / (2 * dx);
+            EXPECT_NEAR(m.Calc_s(n + 1, phi), numeric, 1e-6 * std::pow(3.0, n + 1)) << "order " << int(n) << " at " << phi;
+        }
+}
+
+TEST(Evaluation, OrderFourIsOrderZeroScaledByKToTheFourth)
+{
+    const Motion m = mixedSeries();
+    for (uint8_t k = 1; k <= 3; ++k) {
+        const double f = double(k) * k * k * k;
+        EXPECT_EQ(m.s_sin(4, k), f * m.s_sin(0, k));
+        EXPECT_EQ(m.s_cos(4, k), f * m.s_cos(0, k));
+        EXPECT_EQ(m.s_cos(5, k), f * m.s_cos(1, k));
+    }
+    // The constant drops out; harmonic 3 weighs 81 times.
+    for (double phi : {0.0, 40.0, 222.0}) {
+        const double x = phi * kPi / 180;
+        const double expected = std::sin(x) + 0.5 * std::cos(x) + 81 * (-0.25 * std::sin(3 * x) + 0.1 * std::cos(3 * x));
+        EXPECT_NEAR(m.Calc_s(4, phi), expected, 1e-13) << phi;
+    }
+}
+
+TEST(Evaluation, HarmonicZeroHoldsEtaAndTheConstant)
+{
+    Motion m({0.7, 0.3});
+    m.qSC.ReSize(2);
+    m.qSC[0] = 0.0; // q's copy of eta does not count
+    m.qSC[1] = -2.0;
+    for (uint8_t n = 0; n < 5; ++n) {
+        EXPECT_EQ(m.s_sin(n, 0), 0.7);
+        EXPECT_EQ(m.q_sin(n, 0), 0.7);
+        EXPECT_EQ(m.s_cos(n, 0), n == 0 ? 0.3 : 0.0);
+        EXPECT_EQ(m.q_cos(n, 0), n == 0 ? -2.0 : 0.0);
+    }
+    // Count 2: a constant curve.
+    for (double phi : {0.0, 45.0, 271.0}) {
+        EXPECT_EQ(m.Calc_s(0, phi), 0.3);
+        EXPECT_EQ(m.Calc_q(0, phi), -2.0);
+        for (uint8_t n = 1; n <= 3; ++n)
+            EXPECT_EQ(m.Calc_s(n, phi), 0.0);
+    }
+}
+
+TEST(Evaluation, ShortAndOddVectorsReadOnlyWholePairs)
+{
+    Motion empty;
+    EXPECT_EQ(empty.Calc_s(0, 10), 0.0);
+    EXPECT_EQ(empty.s_cos(0, 0), 0.0);
+    EXPECT_EQ(empty.s_sin(0, 200), 0.0);
+
+    // Element 4 starts a pair without its cosine: not evaluated.
+    Motion odd({0, 1, 0, 2, 100});
+    EXPECT_DOUBLE_EQ(odd.Calc_s(0, 0), 3.0);
+    EXPECT_DOUBLE_EQ(odd.Calc_s(0, 90), 1.0 + 2 * std::cos(kPi / 2));
+
+    Motion torque;
+    fill(torque.mSC, {5, 5, 0, 1, 7});
+    EXPECT_EQ(torque.m_sin(0), 0.0);
+    EXPECT_EQ(torque.m_cos(1), 1.0);
+    EXPECT_EQ(torque.m_sin(2), 0.0); // pair 2 incomplete
+    EXPECT_EQ(torque.m_sin(-1), 0.0);
+}
+
+TEST(Evaluation, TorqueTermHasNoConstantTerm)
+{
+    Motion m;
+    EXPECT_EQ(m.Calc_M(33), 0.0);
+    fill(m.mSC, {9, 9, 0, 0, 1, 0});
+    EXPECT_NEAR(m.Calc_M(45), 1.0, 1e-15); // sin 2x
+    EXPECT_NEAR(m.Calc_M(0), 0.0, 1e-15);
+}
+
+TEST(Extremes, WithoutResultTheRangeIsZero)
+{
+    Motion m({0, 5, 1, 0});
+    m.HasResult = false;
+    double lo = 10, hi = 200;
+    m.GetMinMax_s(0, lo, hi);
+    EXPECT_EQ(lo, 0.0);
+    EXPECT_EQ(hi, 0.0);
+    lo = 200, hi = std::numeric_limits<double>::quiet_NaN();
+    m.GetMinMax_q(1, lo, hi);
+    EXPECT_EQ(lo, 0.0);
+    EXPECT_EQ(hi, 0.0);
+
+    m.HasResult = true; // with result but no torque coefficients
+    lo = 0, hi = 360;
+    m.GetMinMax_M(lo, hi);
+    EXPECT_EQ(lo, 0.0);
+    EXPECT_EQ(hi, 0.0);
+}
+
+TEST(Extremes, SingleAngleIsOneSample)
+{
+    CountingMotion m({0, 0, 1, 0});
+    double lo = 30, hi = 30;
+    m.GetMinMax_s(0, lo, hi);
+    EXPECT_EQ(m.angles, std::vector<double>{30.0});
+    EXPECT_NEAR(lo, 0.5, 1e-15);
+    EXPECT_EQ(lo, hi);
+}
+
+TEST(Extremes, SamplingDensityFollowsTheCoefficientCount)
+{
+    for (int harmonics : {10, 20}) {
+        CountingMotion m;
+        m.sSC.ReSize(2 * harmonics + 2);
+        double lo = 0, hi = 360;
+        m.GetMinMax_s(0, lo, hi);
+        // Count / 36 samples per degree plus one interval: 221 for K = 10.
+        const size_t intervals = 360 * (2 * harmonics + 2) / 36 + 1;
+        ASSERT_EQ(m.angles.size(), intervals + 1) << harmonics;
+        EXPECT_EQ(m.angles.front(), 0.0);
+        EXPECT_EQ(m.angles.back(), 360.0);
+        for (size_t i = 1; i < m.angles.size(); ++i)
+            EXPECT_NEAR(m.angles[i] - m.angles[i - 1], 360.0 / intervals, 1e-9);
+    }
+}
+
+TEST(Extremes, RangeOfTheCurve)
+{
+    Motion m({0, 0, 1, 0});
+    double lo = 0, hi = 360;
+    m.GetMinMax_s(0, lo, hi);
+    // Sampled every 8.8 degrees: off by at most 1 - cos 4.4 degrees.
+    EXPECT_NEAR(lo, -1, 3e-3);
+    EXPECT_NEAR(hi, 1, 3e-3);
+    lo = 0, hi = 90; // extremes at the interval ends are exact
+    m.GetMinMax_s(0, lo, hi);
+    EXPECT_EQ(lo, 0.0);
+    EXPECT_EQ(hi, 1.0);
+
+    // q and the torque term use their own vectors.
+    fill(m.qSC, {0, 4, 0, 0});
+    lo = 0, hi = 360;
+    m.GetMinMax_q(0, lo, hi);
+    EXPECT_EQ(lo, 4.0);
+    EXPECT_EQ(hi, 4.0);
+    fill(m.mSC, {0, 0, 0, 0, 0, 2});
+    lo = 0, hi = 360;
+    m.GetMinMax_M(lo, hi);
+    EXPECT_NEAR(lo, -2, 1e-2); // cos 2x sampled every 5.9 degrees
+    EXPECT_NEAR(hi, 2, 1e-12);
+}
+
+TEST(Extremes, OddIntervalsTerminate)
+{
+    CountingMotion m({0, 0, 1, 0});
+    double lo = 90, hi = 0; // reversed: the interval between the two angles
+    m.GetMinMax_s(0, lo, hi);
+    EXPECT_EQ(lo, 0.0);
+    EXPECT_EQ(hi, 1.0);
+
+    lo = std::numeric_limits<double>::quiet_NaN(), hi = 10;
+    m.GetMinMax_s(0, lo, hi);
+    EXPECT_TRUE(std::isnan(lo) && std::isnan(hi));
+
+    // Far more than a revolution: the whole range at the density of one.
+    m.angles.clear();
+    lo = 0, hi = 1e12;
+    m.GetMinMax_s(0, lo, hi);
+    EXPECT_NEAR(lo, -1, 1e-2);
+    EXPECT_NEAR(hi, 1, 1e-2);
+    EXPECT_LT(m.angles.size(), 100u);
+
+    lo = -std::numeric_limits<double>::infinity(), hi = std::numeric_limits<double>::infinity();
+    m.GetMinMax_s(0, lo, hi);
+    EXPECT_NEAR(hi, 1, 1e-2);
+
+    // Angles so large that adding the step does not move them.
+    m.angles.clear();
+    lo = 1e18, hi = 1e18 + 1e4;
+    m.GetMinMax_s(0, lo, hi);
+    EXPECT_LT(m.angles.size(), 2000u);
+}
+
+TEST(BandSearch, CurveInsideEverywhereGivesTheWholeRevolution)
+{
+    Motion m({0, 0, 1, 0});
+    double from = 100, to = 120;
+    m.GetMinMax_phi(0, from, to, -1.5, 1.5);
+    EXPECT_EQ(from, 0.0);
+    EXPECT_EQ(to, 360.0);
+}
+
+TEST(BandSearch, WidensToTheBandEdges)
+{
+    Motion m({0, 0, 1, 0}); // sin x leaves -0.5..0.5 at -30 and 30 degrees
+    double from = 0, to = 10;
+    m.GetMinMax_phi(0, from, to, -0.5, 0.5);
+    EXPECT_NEAR(from, -30, 1e-3);
+    EXPECT_NEAR(to, 30, 1e-3);
+
+    from = 10, to = 0; // reversed: searched as 0..10
+    m.GetMinMax_phi(0, from, to, -0.5, 0.5);
+    EXPECT_NEAR(from, -30, 1e-3);
+    EXPECT_NEAR(to, 30, 1e-3);
+}
+
+TEST(BandSearch, NoRangeInsideLeavesTheAnglesAsGiven)
+{
+    Motion m({0, 0, 1, 0});
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        double lower, upper, from, to;
+    };
+    for (const Case& c : {Case{2, 3, 10, 20},  // outside everywhere
+                          Case{0.5, -0.5, 10, 20}, // lower above upper
+                          Case{-1, 1, nan, 20}, Case{nan, 1, 10, 20}}) {
+        double from = c.from, to = c.to;
+        m.GetMinMax_phi(0, from, to, c.lower, c.upper);
+        EXPECT_TRUE(from == c.from || (std::isnan(from) && std::isnan(c.from)));
+        EXPECT_EQ(to, c.to);
+    }
+    m.HasResult = false;
+    double from = 10, to = 20;
+    m.GetMinMax_phi(0, from, to, -2, 2);
+    EXPECT_EQ(from, 10.0);
+    EXPECT_EQ(to, 20.0);
+}
+
+} // namespace
+} // namespace vemra

@@ -1,0 +1,1094 @@
+#include "model/tree_ops.h"
+
+#include "test_dialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace vemra {
+namespace {
+
+using test::ScriptedDialogs;
+
+class RecordingHooks : public WorkspaceHooks {
+public:
+    explicit RecordingHooks(const Workspace*& ws) : ws_(ws) {}
+
+    void showInEditor(TreeItem* item) override { shown.push_back(item); }
+    void refreshDiagramOptionsList() override { ++refreshes; }
+    void removeFromDiagrams(TPaintObj* motion) override
+    {
+        removed.push_back(motion);
+        lockedWhileRemoving = lockedWhileRemoving && ws_->Locked;
+    }
+    void closeReportsOf(TreeItem* project) override { closedReports.push_back(project); }
+    void rebuildReportsOf(TreeItem* project) override { rebuiltReports.push_back(project); }
+    void redrawDirtyDiagrams() override { ++redraws; }
+    void updateMenus(TreeItem* selected) override { menuUpdates.push_back(selected); }
+    void selectionChangedHandling(TreeItem* selected) override
+    {
+        selectionHandled.push_back(selected);
+        lockedAtSelectionHandling = ws_->Locked;
+    }
+
+    std::vector<TreeItem*> shown;
+    int refreshes = 0;
+    std::vector<TPaintObj*> removed;
+    bool lockedWhileRemoving = true;
+    std::vector<TreeItem*> closedReports;
+    std::vector<TreeItem*> rebuiltReports;
+    int redraws = 0;
+    std::vector<TreeItem*> menuUpdates;
+    std::vector<TreeItem*> selectionHandled;
+    bool lockedAtSelectionHandling = false;
+
+private:
+    const Workspace*& ws_;
+};
+
+template <class T> TreeItem* childWhere(TreeItem* parent, int par, int value, int par2 = 0, int value2 = 0)
+{
+    for (int i = 0; i < parent->ChildCount(); ++i) {
+        TreeItem* c = parent->Child(i);
+        if (auto* n = c->NodeAs<T>(); n && n->IntPar[par] == value && (par2 == 0 || n->IntPar[par2] == value2))
+            return c;
+    }
+    return nullptr;
+}
+
+TreeItem* motionItem(TreeItem* project, int n) { return childWhere<TRXHeader>(project, 2, n); }
+TreeItem* relItem(TreeItem* project, int a, int b) { return childWhere<TRelHeader>(project, 1, a, 2, b); }
+TreeItem* groupItem(TreeItem* project, int g) { return childWhere<TGroupHeader>(project, 1, g); }
+
+TRestr* restr(TreeItem* item) { return item->NodeAs<TRestr>(); }
+
+int countOf(TreeItem* parent, bool (*pred)(TreeItem*))
+{
+    int n = 0;
+    for (int i = 0; i < parent->ChildCount(); ++i)
+        n += pred(parent->Child(i)) ? 1 : 0;
+    return n;
+}
+bool isMotion(TreeItem* i) { return i->NodeAs<TRXHeader>() != nullptr; }
+bool isRel(TreeItem* i) { return i->NodeAs<TRelHeader>() != nullptr; }
+bool isGroup(TreeItem* i) { return i->NodeAs<TGroupHeader>() != nullptr; }
+
+// Every item's text is its caption, numbers are gap-free, every pair has its
+// relative motion, and every member points at a live global restriction.
+::testing::AssertionResult consistent(const ProjectTree& tree, TreeItem* project)
+{
+    std::string problems;
+    tree.ForEach([&](TreeItem* i) {
+        if (i->Text() != i->Node()->Caption)
+            problems += "text '" + i->Text() + "' != caption '" + i->Node()->Caption + "'; ";
+    });
+    const auto* p = project->NodeAs<TProject>();
+    const int motions = p->IntPar[3];
+    if (countOf(project, isMotion) != motions)
+        problems += "motion count differs from IntPar[3]; ";
+    for (int n = 1; n <= motions; ++n) {
+        TreeItem* m = motionItem(project, n);
+        if (!m) {
+            problems += "motion " + std::to_string(n) + " missing; ";
+            continue;
+        }
+        for (int i = 0; i < m->ChildCount(); ++i)
+            if (restr(m->Child(i))->Motion() != n)
+                problems += "restriction below motion " + std::to_string(n) + " has wrong Motion; ";
+        for (int k = n + 1; k <= motions; ++k)
+            if (!relItem(project, n, k))
+                problems += "relative motion " + std::to_string(n) + "-" + std::to_string(k) + " missing; ";
+    }
+    if (countOf(project, isRel) != motions * (motions - 1) / 2)
+        problems += "unexpected relative motions; ";
+    for (int i = 0; i < project->ChildCount(); ++i) {
+        TreeItem* r = project->Child(i);
+        if (!isRel(r))
+            continue;
+        for (int k = 0; k < r->ChildCount(); ++k)
+            if (restr(r->Child(k))->Motion() != r->Node()->IntPar[1] ||
+                restr(r->Child(k))->Motion2() != r->Node()->IntPar[2])
+                problems += "relative restriction with wrong motions below " + r->Text() + "; ";
+    }
+    if (countOf(project, isGroup) != p->IntPar[8])
+        problems += "group count differs from IntPar[8]; ";
+    for (int g = 1; g <= p->IntPar[8]; ++g) {
+        TreeItem* gi = groupItem(project, g);
+        if (!gi || gi->ChildCount() == 0) {
+            problems += "group " + std::to_string(g) + " missing or empty; ";
+            continue;
+        }
+        for (int k = 0; k < gi->ChildCount(); ++k) {
+            auto* m = gi->Child(k)->NodeAs<TGroupMember>();
+            if (!tree.Contains(m->RefTNR)) {
+                problems += "dangling member; ";
+                continue;
+            }
+            if (restr(m->RefTNR)->GroupNo() != g || !restr(m->RefTNR)->IsGlobal)
+                problems += "member restriction not global in group " + std::to_string(g) + "; ";
+        }
+    }
+    if (problems.empty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << problems;
+}
+
+class TreeOpsTest : public ::testing::Test {
+protected:
+    TreeOpsTest() : hooks(wsView), ws(dialogs, &hooks) { wsView = &ws; }
+
+    TreeItem* newProject() { return NewProjectCommand(ws); }
+
+    // A project with motions 1..count, each with the one restriction that the
+    // command creates.
+    TreeItem* projectWithMotions(int count)
+    {
+        TreeItem* p = newProject();
+        for (int i = 0; i < count; ++i) {
+            ws.tree.SetSelected(p);
+            NewMotionCommand(ws);
+        }
+        return p;
+    }
+
+    TreeItem* addRestriction(TreeItem* parent, int kind = 0, double angle = 0)
+    {
+        auto r = std::make_unique<TRestr>();
+        if (parent->NodeAs<TRXHeader>()) {
+            r->Motion() = parent->Node()->IntPar[2];
+        } else {
+            r->Motion() = parent->Node()->IntPar[1];
+            r->Motion2() = parent->Node()->IntPar[2];
+        }
+        r->Kind() = kind;
+        r->RealPar[2] = angle;
+        r->RealPar[4] = angle + 10;
+        r->RealPar[8] = 1;
+        r->MakeCaption();
+        return ws.tree.AddChild(parent, std::move(r));
+    }
+
+    // What the editor does when the user makes a restriction shiftable.
+    TreeItem* makeGlobal(TreeItem* restriction, int g)
+    {
+        TRestr* r = restr(restriction);
+        r->IsGlobal = true;
+        r->RealPar[9] = r->RealPar[2] - 5;
+        r->RealPar[10] = r->RealPar[2] + 5;
+        r->GroupNo() = g;
+        TreeItem* group = EnsureGroup(ws.tree, r->GroupNo(), ProjectOf(restriction));
+        return AddGroupMember(ws.tree, group, restriction);
+    }
+
+    std::vector<std::string> texts() const
+    {
+        std::vector<std::string> all;
+        ws.tree.ForEach([&](TreeItem* i) { all.push_back(i->Text()); });
+        return all;
+    }
+
+    ScriptedDialogs dialogs;
+    const Workspace* wsView = nullptr;
+    RecordingHooks hooks;
+    Workspace ws;
+};
+
+// --- captions and validity of the nodes --------------------------------------------
+
+TEST(NodeCaptions, ProjectShowsFileNamePart)
+{
+    TProject p;
+    p.MakeCaption();
+    EXPECT_EQ(p.Caption, "neues Projekt");
+    p.FileName = "C:\\dir\\a.r4p";
+    p.MakeCaption();
+    EXPECT_EQ(p.Caption, "a.r4p");
+    EXPECT_EQ(p.SortKey, 0);
+}
+
+TEST(NodeCaptions, RelativeMotionWithNegativeFirstNumberSortsLikeThePositive)
+{
+    TRelHeader marked, plain;
+    marked.IntPar[1] = -2;
+    marked.IntPar[2] = 3;
+    plain.IntPar[1] = 2;
+    plain.IntPar[2] = 3;
+    marked.MakeCaption();
+    plain.MakeCaption();
+    EXPECT_EQ(marked.Caption, "Bewegungsvorgabe (rel) 2-3");
+    EXPECT_EQ(marked.SortKey, 203);
+    EXPECT_EQ(plain.SortKey, 203);
+}
+
+TEST(NodeCaptions, RestrictionTexts)
+{
+    TRestr point;
+    point.Kind() = 1;
+    point.Motion() = 1;
+    point.RealPar[2] = 90;
+    point.RealPar[6] = -1;
+    point.RealPar[8] = 2;
+    point.MakeCaption();
+    EXPECT_EQ(point.Caption, "[s1]: 90.0 -> (-1.0 ... 2.0)");
+    EXPECT_EQ(point.SortKey, 100000 + 2500);
+
+    TRestr interval;
+    interval.Kind() = 12;
+    interval.Motion() = 1;
+    interval.RealPar[2] = 10;
+    interval.RealPar[4] = 20;
+    interval.LowerMode() = -1;
+    interval.RealPar[8] = 5;
+    interval.MakeCaption();
+    EXPECT_EQ(interval.Caption, "[s2]: (10.0 ... 20.0) -> ( ... 5.0)");
+
+    TRestr sum;
+    sum.Kind() = 22;
+    sum.RealPar[6] = 3;
+    sum.MakeCaption();
+    EXPECT_EQ(sum.Caption, "[S2]: Sum -> ... 3.0");
+    EXPECT_EQ(sum.SortKey, 22 * 100000 + 10000);
+
+    TRestr harmonic;
+    harmonic.Kind() = 24;
+    harmonic.Harmonic() = 7;
+    harmonic.RealPar[6] = 0.5;
+    harmonic.MakeCaption();
+    EXPECT_EQ(harmonic.Caption, "[h7]: nrm -> ... 0.5");
+
+    TRestr unknown;
+    unknown.Kind() = 35;
+    unknown.MakeCaption();
+    EXPECT_EQ(unknown.Caption, "");
+    EXPECT_TRUE(unknown.Valid);
+}
+
+TEST(NodeCaptions, NegativeMotionIsMarkedKAndNeverInvalid)
+{
+    TRestr r;
+    r.Motion() = -1;
+    r.Kind() = 0;
+    r.RealPar[6] = 5; // lower bound above the upper one
+    r.RealPar[8] = 1;
+    r.MakeCaption();
+    EXPECT_FALSE(r.Valid);
+    EXPECT_EQ(r.Caption.substr(0, 2), "K ");
+    EXPECT_EQ(r.Caption.find("! "), std::string::npos);
+
+    r.Motion() = 1;
+    r.MakeCaption();
+    EXPECT_EQ(r.Caption.substr(0, 2), "! ");
+}
+
+TEST(NodeCaptions, CheckOfEqualAnglesAndBounds)
+{
+    TRestr interval;
+    interval.Kind() = 10;
+    interval.RealPar[2] = 30;
+    interval.RealPar[4] = 30;
+    interval.RealPar[8] = 1;
+    EXPECT_FALSE(interval.Check());
+    interval.RealPar[4] = 40;
+    EXPECT_TRUE(interval.Check());
+    interval.RealPar[8] = interval.RealPar[6];
+    EXPECT_FALSE(interval.Check());
+
+    TRestr point;
+    point.Kind() = 0;
+    point.RealPar[6] = 2;
+    point.RealPar[8] = 2;
+    EXPECT_TRUE(point.Check());
+
+    TRestr spectrum;
+    spectrum.Kind() = 20;
+    spectrum.LowerMode() = 1;
+    spectrum.RealPar[5] = 4;
+    spectrum.RealPar[6] = 4;
+    EXPECT_FALSE(spectrum.Check());
+    spectrum.RealPar[6] = 5;
+    EXPECT_TRUE(spectrum.Check());
+
+    TRestr relative;
+    relative.Kind() = 40;
+    relative.Motion() = 2;
+    relative.Motion2() = 2;
+    EXPECT_FALSE(relative.Check());
+}
+
+TEST(NodeCaptions, DuplicateCutsLongShortName)
+{
+    TRXHeader source, copy;
+    source.ShortName = std::string(250, 'x');
+    source.Duplicate(copy);
+    EXPECT_EQ(copy.ShortName, std::string(250, 'x') + " (Kop");
+}
+
+TEST_F(TreeOpsTest, MemberCaptionNamesTheMotion)
+{
+    TreeItem* p = projectWithMotions(1);
+    TreeItem* r = addRestriction(motionItem(p, 1), 1, 90);
+    TreeItem* member = makeGlobal(r, 0);
+    restr(r)->MakeCaption();
+    member->Node()->MakeCaption();
+    EXPECT_EQ(member->Node()->Caption, "[s1](1): 90.0 -> (0.0 ... 1.0)");
+    EXPECT_EQ(member->Node()->SortKey, 10000000 - 0 + 1000000 * 1 + restr(r)->SortKey);
+
+    restr(r)->RealPar[10] = 0; // shift range no longer contains the angle
+    restr(r)->MakeCaption();
+    member->Node()->MakeCaption();
+    EXPECT_EQ(member->Node()->Caption, "! [s1](1): 90.0 -> (0.0 ... 1.0)");
+}
+
+// --- lookups and find-or-create ------------------------------------------------------
+
+TEST_F(TreeOpsTest, EnsureMotionNumbersAndPairs)
+{
+    TreeItem* p = newProject();
+    EXPECT_EQ(ProjectOf(nullptr), nullptr);
+    EXPECT_EQ(ProjectOf(p), p);
+    for (int expected = 1; expected <= 3; ++expected) {
+        int n = 0;
+        TreeItem* m = EnsureMotion(ws.tree, n, p);
+        EXPECT_EQ(n, expected);
+        EXPECT_EQ(m->Text(), "Bewegungsvorgabe (abs) " + std::to_string(expected));
+        EXPECT_EQ(ProjectOf(m), p);
+    }
+    EXPECT_EQ(p->Node()->IntPar[3], 3);
+    EXPECT_TRUE(MotionExists(2, p));
+    EXPECT_FALSE(MotionExists(4, p));
+    EXPECT_EQ(countOf(p, isRel), 3);
+    ASSERT_NE(relItem(p, 1, 3), nullptr);
+    EXPECT_EQ(relItem(p, 1, 3)->Text(), "Bewegungsvorgabe (rel) 1-3");
+
+    int two = 2;
+    EXPECT_EQ(EnsureMotion(ws.tree, two, p), motionItem(p, 2));
+    int marked = -3;
+    EXPECT_EQ(EnsureMotion(ws.tree, marked, p), motionItem(p, 3));
+    EXPECT_EQ(marked, -3);
+    EXPECT_EQ(p->ChildCount(), 6);
+    EXPECT_EQ(EnsureRelMotion(ws.tree, 1, 2, p), relItem(p, 1, 2));
+    EXPECT_EQ(p->ChildCount(), 6);
+    EXPECT_NE(EnsureRelMotion(ws.tree, -1, 2, p), relItem(p, 1, 2));
+}
+
+TEST_F(TreeOpsTest, EnsureGroupGrowsTheCounter)
+{
+    TreeItem* p = newProject();
+    int g = 0;
+    TreeItem* first = EnsureGroup(ws.tree, g, p);
+    EXPECT_EQ(g, 1);
+    EXPECT_EQ(first->Text(), "Optimierungsobjekt 1");
+    g = 3;
+    TreeItem* third = EnsureGroup(ws.tree, g, p);
+    EXPECT_EQ(p->Node()->IntPar[8], 3);
+    EXPECT_EQ(third->Node()->SortKey, 1003);
+    g = 1;
+    EXPECT_EQ(EnsureGroup(ws.tree, g, p), first);
+}
+
+TEST_F(TreeOpsTest, AddGroupMemberIsIdempotent)
+{
+    TreeItem* p = projectWithMotions(1);
+    TreeItem* r = motionItem(p, 1)->Child(0);
+    int g = 0;
+    TreeItem* group = EnsureGroup(ws.tree, g, p);
+    TreeItem* member = AddGroupMember(ws.tree, group, r);
+    EXPECT_EQ(member->NodeAs<TGroupMember>()->RefTNR, r);
+    EXPECT_EQ(AddGroupMember(ws.tree, group, r), member);
+    EXPECT_EQ(group->ChildCount(), 1);
+}
+
+TEST_F(TreeOpsTest, FindByIdentSearchesEachChildThenItsChildren)
+{
+    TreeItem* p = projectWithMotions(2);
+    TreeItem* m1 = motionItem(p, 1);
+    TreeItem* r1 = m1->Child(0);
+    TreeItem* m2 = motionItem(p, 2);
+    restr(r1)->Ident() = 7;
+    m2->Node()->IntPar[9] = 7;
+    EXPECT_EQ(FindByIdent(7, p), r1);
+    restr(r1)->Ident() = 8;
+    EXPECT_EQ(FindByIdent(7, p), m2);
+    EXPECT_EQ(FindByIdent(8, p), r1);
+    EXPECT_EQ(FindByIdent(99, p), nullptr);
+}
+
+TEST_F(TreeOpsTest, SortProjectOrdersEveryLevelByKey)
+{
+    TreeItem* p = newProject();
+    int n = 2;
+    EnsureMotion(ws.tree, n, p);
+    n = 1;
+    EnsureMotion(ws.tree, n, p);
+    int g = 0;
+    EnsureGroup(ws.tree, g, p);
+    TreeItem* m1 = motionItem(p, 1);
+    addRestriction(m1, 0, 200);
+    addRestriction(m1, 20, 0);
+    addRestriction(m1, 0, 10);
+    // Created in the order motion 2, motion 1, relative motion 1-2, object 1.
+    SortProject(ws.tree);
+    std::vector<std::string> order;
+    for (int i = 0; i < p->ChildCount(); ++i)
+        order.push_back(p->Child(i)->Text());
+    EXPECT_EQ(order, (std::vector<std::string>{"Bewegungsvorgabe (abs) 1", "Bewegungsvorgabe (abs) 2",
+                                               "Bewegungsvorgabe (rel) 1-2", "Optimierungsobjekt 1"}));
+    EXPECT_EQ(m1->Child(0)->Node()->RealPar[2], 10);
+    EXPECT_EQ(m1->Child(1)->Node()->RealPar[2], 200);
+    EXPECT_EQ(restr(m1->Child(2))->Kind(), 20);
+}
+
+TEST_F(TreeOpsTest, CanCalcNeedsAValidNonEmptyIdleProject)
+{
+    EXPECT_FALSE(CanCalc(ws, nullptr));
+    TreeItem* p = newProject();
+    EXPECT_FALSE(CanCalc(ws, p));
+    ws.tree.SetSelected(p);
+    TreeItem* r = NewMotionCommand(ws);
+    EXPECT_TRUE(CanCalc(ws, r));
+    EXPECT_TRUE(CanCalc(ws, p));
+
+    ws.Calculating = true;
+    EXPECT_FALSE(CanCalc(ws, r));
+    ws.Calculating = false;
+
+    restr(r)->RealPar[6] = 3; // lower bound above upper bound
+    restr(r)->MakeCaption();
+    EXPECT_FALSE(SubtreeValid(p));
+    EXPECT_FALSE(CanCalc(ws, p));
+}
+
+// --- creating nodes --------------------------------------------------------------------
+
+TEST_F(TreeOpsTest, NewProjectIsEmptySelectedAndShown)
+{
+    TreeItem* p = NewProjectCommand(ws);
+    EXPECT_EQ(p->Text(), "neues Projekt");
+    EXPECT_EQ(p->ChildCount(), 0);
+    EXPECT_EQ(ws.tree.Selected(), p);
+    EXPECT_EQ(hooks.shown, std::vector<TreeItem*>{p});
+    EXPECT_EQ(hooks.refreshes, 1);
+    EXPECT_TRUE(p->NodeAs<TProject>()->Unsaved);
+}
+
+TEST_F(TreeOpsTest, NewMotionStartsWithOneRestriction)
+{
+    TreeItem* p = newProject();
+    TreeItem* r = NewMotionCommand(ws);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(ws.tree.Selected(), r);
+    EXPECT_EQ(hooks.shown.back(), r);
+    EXPECT_EQ(r->Parent(), motionItem(p, 1));
+    EXPECT_EQ(restr(r)->Motion(), 1);
+    EXPECT_EQ(restr(r)->Kind(), 0);
+    EXPECT_EQ(r->Text(), "[s0]: 0.0 -> (0.0 ... 0.0)");
+
+    // From a restriction the new motion still goes into the same project.
+    TreeItem* r2 = NewMotionCommand(ws);
+    EXPECT_EQ(r2->Parent(), motionItem(p, 2));
+    EXPECT_NE(relItem(p, 1, 2), nullptr);
+    EXPECT_TRUE(consistent(ws.tree, p));
+    EXPECT_EQ(hooks.refreshes, 3);
+}
+
+TEST_F(TreeOpsTest, NewAbsoluteRestrictionGoesBelowTheSelectedMotion)
+{
+    EXPECT_EQ(NewAbsRestrictionCommand(ws), nullptr);
+    TreeItem* p = projectWithMotions(2);
+    TreeItem* m1 = motionItem(p, 1);
+    ws.tree.SetSelected(m1->Child(0));
+    TreeItem* r = NewAbsRestrictionCommand(ws);
+    EXPECT_EQ(r->Parent(), m1);
+    EXPECT_EQ(m1->ChildCount(), 2);
+    EXPECT_EQ(p->Node()->IntPar[3], 2);
+
+    // On the project it creates the next motion.
+    ws.tree.SetSelected(p);
+    r = NewAbsRestrictionCommand(ws);
+    EXPECT_EQ(r->Parent(), motionItem(p, 3));
+    EXPECT_TRUE(consistent(ws.tree, p));
+}
+
+TEST_F(TreeOpsTest, TenthMotionCompletesThePairsEleventhIsRefused)
+{
+    TreeItem* p = projectWithMotions(9);
+    ws.tree.SetSelected(p);
+    TreeItem* r = NewMotionCommand(ws);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->Parent(), motionItem(p, 10));
+    for (int i = 1; i <= 9; ++i)
+        EXPECT_NE(relItem(p, i, 10), nullptr) << i;
+    EXPECT_EQ(countOf(p, isRel), 45);
+    EXPECT_TRUE(consistent(ws.tree, p));
+    EXPECT_TRUE(dialogs.messages.empty());
+
+    const auto before = texts();
+    EXPECT_EQ(NewMotionCommand(ws), nullptr);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.last().kind, DialogKind::Error);
+    EXPECT_EQ(dialogs.last().text, "Ein Projekt kann maximal 10 Bewegungsvorgaben enthalten.");
+    EXPECT_EQ(dialogs.last().buttons, unsigned(ButtonOk));
+    EXPECT_EQ(texts(), before);
+    EXPECT_EQ(p->Node()->IntPar[3], 10);
+}
+
+TEST_F(TreeOpsTest, NewSpectrumRestrictionOnlyBelowAnAbsoluteMotion)
+{
+    TreeItem* p = projectWithMotions(2);
+    ws.tree.SetSelected(p);
+    EXPECT_EQ(NewSpectrumRestrictionCommand(ws), nullptr);
+    ws.tree.SetSelected(relItem(p, 1, 2));
+    EXPECT_EQ(NewSpectrumRestrictionCommand(ws), nullptr);
+
+    ws.tree.SetSelected(motionItem(p, 2)->Child(0));
+    TreeItem* r = NewSpectrumRestrictionCommand(ws);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(r->Parent(), motionItem(p, 2));
+    EXPECT_EQ(restr(r)->Kind(), 20);
+    EXPECT_EQ(restr(r)->Motion(), 2);
+    EXPECT_EQ(restr(r)->IntPar[2], 1);
+    EXPECT_EQ(restr(r)->LowerMode(), 0);
+    EXPECT_EQ(r->Text(), "[S0]: Sum -> ... 0.0");
+    // Spectrum restrictions sort after the band restrictions.
+    EXPECT_EQ(motionItem(p, 2)->LastChild(), r);
+    EXPECT_EQ(ws.tree.Selected(), r);
+}
+
+TEST_F(TreeOpsTest, NewRelativeRestrictionNeedsARelativeMotion)
+{
+    TreeItem* p = projectWithMotions(3);
+    ws.tree.SetSelected(motionItem(p, 1));
+    EXPECT_EQ(NewRelRestrictionCommand(ws), nullptr);
+
+    ws.tree.SetSelected(relItem(p, 2, 3));
+    TreeItem* r = NewRelRestrictionCommand(ws);
+    ASSERT_NE(r, nullptr);
+    EXPECT_EQ(restr(r)->Kind(), 40);
+    EXPECT_EQ(restr(r)->Motion(), 2);
+    EXPECT_EQ(restr(r)->Motion2(), 3);
+    // From that restriction the next one joins it.
+    TreeItem* r2 = NewRelRestrictionCommand(ws);
+    EXPECT_EQ(r2->Parent(), relItem(p, 2, 3));
+    EXPECT_EQ(r2->Parent()->ChildCount(), 2);
+}
+
+// --- deleting nodes ---------------------------------------------------------------------
+
+TEST_F(TreeOpsTest, DeletingMiddleMotionRenumbersEverythingAfterIt)
+{
+    TreeItem* p = projectWithMotions(3);
+    addRestriction(relItem(p, 1, 2), 40, 10);
+    addRestriction(relItem(p, 2, 3), 40, 20);
+    TreeItem* r13 = addRestriction(relItem(p, 1, 3), 50, 30);
+    TreeItem* global3 = addRestriction(motionItem(p, 3), 1, 90);
+    TreeItem* member = makeGlobal(global3, 0);
+    SortProject(ws.tree);
+    ASSERT_TRUE(consistent(ws.tree, p));
+
+    TPaintObj* m2 = motionItem(p, 2)->NodeAs<TPaintObj>();
+    TPaintObj* rel12 = relItem(p, 1, 2)->NodeAs<TPaintObj>();
+    TPaintObj* rel23 = relItem(p, 2, 3)->NodeAs<TPaintObj>();
+    TreeItem* old3 = motionItem(p, 3);
+
+    DeleteNode(ws, motionItem(p, 2));
+
+    EXPECT_EQ(p->Node()->IntPar[3], 2);
+    EXPECT_EQ(motionItem(p, 2), old3);
+    EXPECT_EQ(old3->Text(), "Bewegungsvorgabe (abs) 2");
+    EXPECT_EQ(old3->Node()->SortKey, 2);
+    for (int i = 0; i < old3->ChildCount(); ++i)
+        EXPECT_EQ(restr(old3->Child(i))->Motion(), 2);
+    // 1-2 and 2-3 went with their restrictions; 1-3 became 1-2.
+    EXPECT_EQ(countOf(p, isRel), 1);
+    TreeItem* rel = relItem(p, 1, 2);
+    ASSERT_NE(rel, nullptr);
+    EXPECT_EQ(rel->Text(), "Bewegungsvorgabe (rel) 1-2");
+    ASSERT_EQ(rel->ChildCount(), 1);
+    EXPECT_EQ(rel->Child(0), r13);
+    EXPECT_EQ(restr(r13)->Motion(), 1);
+    EXPECT_EQ(restr(r13)->Motion2(), 2);
+    // The member quotes the new motion number.
+    EXPECT_EQ(member->Text().substr(0, 7), "[s1](2)");
+    EXPECT_TRUE(consistent(ws.tree, p));
+
+    EXPECT_EQ(hooks.removed.size(), 3u);
+    for (TPaintObj* gone : {m2, rel12, rel23})
+        EXPECT_NE(std::find(hooks.removed.begin(), hooks.removed.end(), gone), hooks.removed.end());
+}
+
+TEST_F(TreeOpsTest, DeletingTheOnlyRestrictionDeletesTheMotion)
+{
+    TreeItem* p = projectWithMotions(2);
+    TreeItem* old2 = motionItem(p, 2);
+    DeleteNode(ws, motionItem(p, 1)->Child(0));
+    EXPECT_EQ(p->Node()->IntPar[3], 1);
+    EXPECT_EQ(motionItem(p, 1), old2);
+    EXPECT_EQ(countOf(p, isRel), 0);
+    EXPECT_TRUE(consistent(ws.tree, p));
+
+    // With a second restriction left the motion stays.
+    addRestriction(old2, 1, 45);
+    DeleteNode(ws, old2->Child(0));
+    EXPECT_EQ(motionItem(p, 1), old2);
+    EXPECT_EQ(old2->ChildCount(), 1);
+}
+
+TEST_F(TreeOpsTest, DeletingTheOnlyMemberOfFirstObjectRenamesTheSecond)
+{
+    TreeItem* p = projectWithMotions(2);
+    TreeItem* a = addRestriction(motionItem(p, 1), 1, 30);
+    TreeItem* b = addRestriction(motionItem(p, 1), 1, 60);
+    TreeItem* c = addRestriction(motionItem(p, 2), 1, 90);
+    TreeItem* memberA = makeGlobal(a, 1);
+    makeGlobal(b, 2);
+    makeGlobal(c, 2);
+    ASSERT_TRUE(consistent(ws.tree, p));
+
+    DeleteNode(ws, memberA);
+
+    EXPECT_EQ(p->Node()->IntPar[8], 1);
+    EXPECT_EQ(countOf(p, isGroup), 1);
+    TreeItem* g = groupItem(p, 1);
+    ASSERT_NE(g, nullptr);
+    EXPECT_EQ(g->Text(), "Optimierungsobjekt 1");
+    EXPECT_EQ(g->ChildCount(), 2);
+    EXPECT_EQ(restr(b)->GroupNo(), 1);
+    EXPECT_EQ(restr(c)->GroupNo(), 1);
+    EXPECT_EQ(restr(a)->GroupNo(), 0);
+    EXPECT_FALSE(restr(a)->IsGlobal);
+    EXPECT_TRUE(ws.tree.Contains(a));
+    EXPECT_TRUE(consistent(ws.tree, p));
+}
+
+TEST_F(TreeOpsTest, DeletingAGlobalRestrictionRemovesItsMemberFirst)
+{
+    TreeItem* p = projectWithMotions(1);
+    TreeItem* a = addRestriction(motionItem(p, 1), 1, 30);
+    TreeItem* b = addRestriction(motionItem(p, 1), 1, 60);
+    makeGlobal(a, 1);
+    makeGlobal(b, 1);
+    TreeItem* c = addRestriction(motionItem(p, 1), 1, 90);
+    makeGlobal(c, 2);
+
+    DeleteNode(ws, a);
+    EXPECT_EQ(groupItem(p, 1)->ChildCount(), 1);
+    EXPECT_TRUE(consistent(ws.tree, p));
+
+    // The last member takes its object along; object 2 moves up.
+    DeleteNode(ws, b);
+    EXPECT_EQ(p->Node()->IntPar[8], 1);
+    EXPECT_EQ(restr(c)->GroupNo(), 1);
+    EXPECT_TRUE(consistent(ws.tree, p));
+
+    // A whole motion takes the members of all its restrictions.
+    DeleteNode(ws, motionItem(p, 1));
+    EXPECT_EQ(p->ChildCount(), 0);
+    EXPECT_EQ(p->Node()->IntPar[3], 0);
+    EXPECT_EQ(p->Node()->IntPar[8], 0);
+}
+
+TEST_F(TreeOpsTest, DeletingAnObjectFreesItsRestrictions)
+{
+    TreeItem* p = projectWithMotions(1);
+    TreeItem* a = addRestriction(motionItem(p, 1), 1, 30);
+    makeGlobal(a, 1);
+    TreeItem* b = addRestriction(motionItem(p, 1), 1, 60);
+    makeGlobal(b, 2);
+    DeleteNode(ws, groupItem(p, 1));
+    EXPECT_FALSE(restr(a)->IsGlobal);
+    EXPECT_EQ(restr(a)->GroupNo(), 0);
+    EXPECT_EQ(restr(b)->GroupNo(), 1);
+    EXPECT_TRUE(consistent(ws.tree, p));
+}
+
+TEST_F(TreeOpsTest, DeletingRestrictionOfMissingObjectLeavesNoDanglingMember)
+{
+    TreeItem* p = projectWithMotions(1);
+    TreeItem* a = addRestriction(motionItem(p, 1), 1, 30);
+    TreeItem* member = makeGlobal(a, 1);
+    restr(a)->GroupNo() = 5; // disagrees with the object it is in
+    TreeItem* b = addRestriction(motionItem(p, 1), 1, 60);
+    restr(b)->IsGlobal = true;
+    restr(b)->GroupNo() = 7; // names an object that does not exist
+
+    DeleteNode(ws, b);
+    DeleteNode(ws, a);
+    EXPECT_FALSE(ws.tree.Contains(member));
+    EXPECT_EQ(countOf(p, isGroup), 0);
+    ws.tree.ForEach([&](TreeItem* i) {
+        if (auto* m = i->NodeAs<TGroupMember>()) {
+            EXPECT_TRUE(ws.tree.Contains(m->RefTNR));
+        }
+    });
+}
+
+TEST_F(TreeOpsTest, DeletingAProjectRemovesAllItsMotionsFromDiagrams)
+{
+    TreeItem* p = projectWithMotions(3);
+    makeGlobal(motionItem(p, 2)->Child(0), 0);
+    TreeItem* other = projectWithMotions(1);
+    DeleteNode(ws, p);
+    EXPECT_EQ(ws.tree.TopLevelCount(), 1);
+    EXPECT_EQ(ws.tree.TopLevel(0), other);
+    EXPECT_EQ(hooks.removed.size(), 6u);
+    EXPECT_TRUE(consistent(ws.tree, other));
+}
+
+TEST_F(TreeOpsTest, MarkedRelativeMotionFollowsItsMotionsByMagnitude)
+{
+    // A "K" restriction read from a file names its first motion negatively
+    // and gets a relative motion of its own.
+    TreeItem* p = projectWithMotions(3);
+    TreeItem* marked = EnsureRelMotion(ws.tree, -2, 3, p);
+    TreeItem* r = addRestriction(marked, 40, 10);
+    ASSERT_EQ(restr(r)->Motion(), -2);
+
+    DeleteNode(ws, motionItem(p, 1));
+    EXPECT_EQ(marked->Node()->IntPar[1], -1);
+    EXPECT_EQ(marked->Node()->IntPar[2], 2);
+    EXPECT_EQ(marked->Text(), "Bewegungsvorgabe (rel) 1-2");
+    EXPECT_EQ(restr(r)->Motion(), -1);
+    EXPECT_EQ(restr(r)->Motion2(), 2);
+    EXPECT_EQ(r->Text().substr(0, 2), "K ");
+
+    // Result propagation looks the motion up by magnitude and creates nothing.
+    const int children = p->ChildCount();
+    UpdateResultState(ws, p);
+    EXPECT_EQ(p->ChildCount(), children);
+
+    DeleteNode(ws, motionItem(p, 1));
+    EXPECT_FALSE(ws.tree.Contains(marked));
+    EXPECT_TRUE(consistent(ws.tree, p));
+}
+
+TEST_F(TreeOpsTest, RandomEditingKeepsEveryLinkConsistent)
+{
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        std::mt19937 rng(seed);
+        ws.tree.Clear();
+        for (int step = 0; step < 150; ++step) {
+            std::vector<TreeItem*> all;
+            ws.tree.ForEach([&](TreeItem* i) { all.push_back(i); });
+            TreeItem* any = all.empty() ? nullptr : all[rng() % all.size()];
+            ws.tree.SetSelected(any);
+            switch (rng() % 8) {
+            case 0:
+                if (ws.tree.TopLevelCount() < 3)
+                    NewProjectCommand(ws);
+                break;
+            case 1: NewMotionCommand(ws); break;
+            case 2: NewAbsRestrictionCommand(ws); break;
+            case 3: NewRelRestrictionCommand(ws); break;
+            case 4:
+                if (any && any->NodeAs<TRestr>() && !restr(any)->IsGlobal)
+                    makeGlobal(any, static_cast<int>(rng() % (ProjectOf(any)->Node()->IntPar[8] + 2)));
+                break;
+            case 5:
+            case 6: DeleteCommand(ws); break;
+            case 7:
+                if (any && !any->Parent() && ws.tree.TopLevelCount() < 4)
+                    DropProject(ws, any, nullptr);
+                break;
+            }
+            SortProject(ws.tree);
+            for (int i = 0; i < ws.tree.TopLevelCount(); ++i)
+                ASSERT_TRUE(consistent(ws.tree, ws.tree.TopLevel(i))) << "seed " << seed << " step " << step;
+            ASSERT_TRUE(!ws.tree.Selected() || ws.tree.Contains(ws.tree.Selected()));
+            ASSERT_FALSE(ws.Locked);
+        }
+    }
+}
+
+// --- the delete command ------------------------------------------------------------------
+
+TEST_F(TreeOpsTest, DeleteQuestionsAndNoLeavesEverythingAsItWas)
+{
+    TreeItem* p = projectWithMotions(2);
+    TreeItem* r = addRestriction(motionItem(p, 1), 1, 30);
+    TreeItem* member = makeGlobal(r, 0);
+    SortProject(ws.tree);
+    ws.DelConfirm = true;
+    p->NodeAs<TProject>()->Unsaved = false;
+    const auto before = texts();
+
+    const std::vector<std::pair<TreeItem*, std::string>> cases = {
+        {p, "Gesamtes Projekt neues Projekt löschen?"},
+        {motionItem(p, 1), "Bewegungsvorgabe (abs) 1 und alle Einträge,\rdie Bezüge darauf enthalten, löschen?"},
+        {r, "Restriktion [s1]: 30.0 -> (0.0 ... 1.0) löschen?"},
+        {groupItem(p, 1), "Optimierungsobjekt 1 löschen?"},
+        {member, "Restriktion für globale Optimierung:\r löschen?"},
+    };
+    for (const auto& [item, question] : cases) {
+        dialogs.clear();
+        dialogs.answerNo();
+        ws.tree.SetSelected(item);
+        EXPECT_FALSE(DeleteCommand(ws));
+        ASSERT_EQ(dialogs.messages.size(), 1u);
+        EXPECT_EQ(dialogs.last().kind, DialogKind::Confirmation);
+        EXPECT_EQ(dialogs.last().text, question);
+        EXPECT_EQ(dialogs.last().buttons, unsigned(ButtonYes | ButtonNo));
+        EXPECT_FALSE(ws.Locked);
+        EXPECT_EQ(ws.tree.Selected(), item);
+    }
+    EXPECT_EQ(texts(), before);
+    EXPECT_FALSE(p->NodeAs<TProject>()->Unsaved);
+    EXPECT_TRUE(hooks.removed.empty());
+    EXPECT_TRUE(hooks.selectionHandled.empty());
+}
+
+TEST_F(TreeOpsTest, DeleteCommandLocksAndSelectsTheParent)
+{
+    TreeItem* p = projectWithMotions(1);
+    TreeItem* m1 = motionItem(p, 1);
+    TreeItem* keep = addRestriction(m1, 1, 30);
+    TreeItem* gone = m1->Child(0) == keep ? m1->Child(1) : m1->Child(0);
+    p->NodeAs<TProject>()->Unsaved = false;
+    ws.DelConfirm = true;
+    dialogs.answerYes();
+    ws.tree.SetSelected(gone);
+
+    EXPECT_TRUE(DeleteCommand(ws));
+    EXPECT_TRUE(dialogs.exhausted());
+    EXPECT_EQ(m1->ChildCount(), 1);
+    EXPECT_EQ(ws.tree.Selected(), m1);
+    EXPECT_EQ(hooks.selectionHandled, std::vector<TreeItem*>{m1});
+    EXPECT_FALSE(hooks.lockedAtSelectionHandling);
+    EXPECT_FALSE(ws.Locked);
+    EXPECT_TRUE(p->NodeAs<TProject>()->Unsaved);
+    EXPECT_EQ(hooks.redraws, 1);
+    EXPECT_EQ(hooks.rebuiltReports, std::vector<TreeItem*>{p});
+    EXPECT_TRUE(hooks.closedReports.empty());
+}
+
+TEST_F(TreeOpsTest, DeleteCommandWithoutConfirmationSkipsToSurvivingAncestor)
+{
+    TreeItem* p = projectWithMotions(2);
+    ws.tree.SetSelected(motionItem(p, 2)->Child(0));
+    hooks.removed.clear();
+    EXPECT_TRUE(DeleteCommand(ws));
+    EXPECT_TRUE(dialogs.messages.empty());
+    // The motion went with its only restriction.
+    EXPECT_EQ(ws.tree.Selected(), p);
+    EXPECT_TRUE(hooks.lockedWhileRemoving);
+    EXPECT_EQ(hooks.removed.size(), 2u); // motion 2 and 1-2
+    EXPECT_TRUE(consistent(ws.tree, p));
+}
+
+TEST_F(TreeOpsTest, DeleteCommandOnProjectsAndRelativeMotions)
+{
+    TreeItem* first = projectWithMotions(2);
+    TreeItem* second = projectWithMotions(1);
+
+    ws.tree.SetSelected(relItem(first, 1, 2));
+    EXPECT_FALSE(DeleteCommand(ws));
+    EXPECT_NE(relItem(first, 1, 2), nullptr);
+    EXPECT_FALSE(ws.Locked);
+
+    ws.tree.SetSelected(second);
+    EXPECT_TRUE(DeleteCommand(ws));
+    EXPECT_EQ(hooks.closedReports, std::vector<TreeItem*>{second});
+    EXPECT_TRUE(hooks.rebuiltReports.empty());
+    EXPECT_EQ(ws.tree.Selected(), first);
+
+    ws.tree.SetSelected(first);
+    EXPECT_TRUE(DeleteCommand(ws));
+    EXPECT_EQ(ws.tree.TopLevelCount(), 0);
+    EXPECT_EQ(ws.tree.Selected(), nullptr);
+    EXPECT_EQ(hooks.selectionHandled.back(), nullptr);
+
+    EXPECT_FALSE(DeleteCommand(ws));
+}
+
+// --- drag and drop -------------------------------------------------------------------------
+
+TEST_F(TreeOpsTest, OnlyAProjectOnFreeSpaceIsCopied)
+{
+    TreeItem* p = projectWithMotions(2);
+    TreeItem* other = newProject();
+    EXPECT_TRUE(CanDropProject(p, nullptr));
+    EXPECT_FALSE(CanDropProject(p, other));
+    EXPECT_FALSE(CanDropProject(p, p));
+    EXPECT_FALSE(CanDropProject(motionItem(p, 1), nullptr));
+    EXPECT_FALSE(CanDropProject(nullptr, nullptr));
+
+    const auto before = texts();
+    EXPECT_EQ(DropProject(ws, p, other), nullptr);
+    EXPECT_EQ(DropProject(ws, p, motionItem(p, 1)), nullptr);
+    EXPECT_EQ(DropProject(ws, motionItem(p, 1), nullptr), nullptr);
+    EXPECT_EQ(texts(), before);
+}
+
+TEST_F(TreeOpsTest, DroppedProjectIsCopiedWithItsObjects)
+{
+    TreeItem* p = projectWithMotions(2);
+    auto* source = p->NodeAs<TProject>();
+    source->FileName = "C:\\work\\cam.r4p";
+    source->Description = "Nocken";
+    source->MakeCaption();
+    ws.tree.SetText(p, source->Caption);
+    ws.tree.SetSelected(p);
+    auto* m1 = motionItem(p, 1)->NodeAs<TRXHeader>();
+    m1->ShortName = "Hub";
+    m1->sSC.ReSize(4);
+    m1->sSC[2] = 0.25;
+    m1->HasResult = m1->ResultValid = true;
+    TreeItem* rel = addRestriction(relItem(p, 1, 2), 40, 15);
+    makeGlobal(rel, 0);
+    makeGlobal(addRestriction(motionItem(p, 2), 1, 60), 2);
+    SortProject(ws.tree);
+
+    TreeItem* copy = DropProject(ws, p, nullptr);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(ws.tree.TopLevelCount(), 2);
+    EXPECT_EQ(copy->Text(), "neues Projekt");
+    EXPECT_TRUE(copy->NodeAs<TProject>()->FileName.empty());
+    EXPECT_EQ(copy->Node()->IntPar[3], 2);
+    EXPECT_EQ(ws.tree.Selected(), p);
+
+    auto* c1 = motionItem(copy, 1)->NodeAs<TRXHeader>();
+    EXPECT_EQ(c1->ShortName, "Hub (Kopie)");
+    EXPECT_EQ(motionItem(copy, 2)->NodeAs<TRXHeader>()->ShortName, " (Kopie)");
+    ASSERT_EQ(c1->sSC.Count(), 4);
+    EXPECT_EQ(c1->sSC[2], 0.25);
+    EXPECT_FALSE(c1->HasResult);
+    EXPECT_FALSE(c1->ResultValid);
+    EXPECT_EQ(relItem(copy, 1, 2)->ChildCount(), 1);
+
+    // The objects are rebuilt with their numbers, pointing into the copy.
+    EXPECT_EQ(countOf(copy, isGroup), 2);
+    ws.tree.ForEach([&](TreeItem* i) {
+        if (auto* m = i->NodeAs<TGroupMember>()) {
+            EXPECT_EQ(ProjectOf(m->RefTNR), ProjectOf(i));
+        }
+    });
+    EXPECT_EQ(groupItem(copy, 2)->Child(0)->Text(), groupItem(p, 2)->Child(0)->Text());
+    EXPECT_TRUE(consistent(ws.tree, copy));
+    EXPECT_TRUE(consistent(ws.tree, p));
+}
+
+// --- outdated results ----------------------------------------------------------------------
+
+class ResultStateTest : public TreeOpsTest {
+protected:
+    // Three motions with current results, nothing changed since.
+    void SetUp() override
+    {
+        p = projectWithMotions(3);
+        relRestriction = addRestriction(relItem(p, 2, 3), 40, 20);
+        ws.tree.ForEach([](TreeItem* i) {
+            i->Node()->Modified = false;
+            if (auto* m = i->NodeAs<TPaintObj>())
+                m->HasResult = m->ResultValid = true;
+        });
+        project()->AllValid = true;
+        project()->Unsaved = false;
+        ws.tree.SetSelected(p);
+    }
+
+    TProject* project() { return p->NodeAs<TProject>(); }
+    std::vector<bool> validity()
+    {
+        std::vector<bool> v;
+        for (int i = 0; i < p->ChildCount(); ++i)
+            if (auto* m = p->Child(i)->NodeAs<TPaintObj>())
+                v.push_back(m->ResultValid);
+        return v;
+    }
+
+    TreeItem* p = nullptr;
+    TreeItem* relRestriction = nullptr;
+};
+
+TEST_F(ResultStateTest, NothingModifiedKeepsResultsCurrent)
+{
+    UpdateResultState(ws, p);
+    EXPECT_EQ(validity(), std::vector<bool>(6, true));
+    EXPECT_TRUE(project()->AllValid);
+    EXPECT_FALSE(project()->Unsaved);
+    EXPECT_EQ(hooks.menuUpdates, std::vector<TreeItem*>{p});
+}
+
+TEST_F(ResultStateTest, ModifiedRelativeRestrictionOutdatesEveryCoupledMotion)
+{
+    restr(relRestriction)->Modified = true;
+    UpdateResultState(ws, relRestriction);
+    EXPECT_EQ(validity(), std::vector<bool>(6, false));
+    EXPECT_FALSE(project()->AllValid);
+    EXPECT_TRUE(project()->Unsaved);
+}
+
+TEST_F(ResultStateTest, OutdatedMotionReachesRelativesAlreadyPassed)
+{
+    // Relative results that were outdated before must not hide that motion 1
+    // becomes outdated through 1-3 after 1-2 was already visited.
+    for (int i = 0; i < p->ChildCount(); ++i)
+        if (auto* rel = p->Child(i)->NodeAs<TRelHeader>())
+            rel->ResultValid = false;
+    motionItem(p, 3)->Node()->Modified = true;
+    UpdateResultState(ws, p);
+    EXPECT_EQ(validity(), std::vector<bool>(6, false));
+}
+
+TEST_F(ResultStateTest, ModifiedGlobalRestrictionOutdatesOnlyItsOwnProject)
+{
+    TreeItem* q = projectWithMotions(1);
+    TreeItem* a = motionItem(q, 1)->Child(0);
+    makeGlobal(a, 1);
+    ws.tree.ForEach([](TreeItem* i) {
+        i->Node()->Modified = false;
+        if (auto* m = i->NodeAs<TPaintObj>())
+            m->ResultValid = true;
+    });
+    UpdateResultState(ws, q);
+    EXPECT_TRUE(motionItem(q, 1)->NodeAs<TPaintObj>()->ResultValid);
+    EXPECT_TRUE(q->NodeAs<TProject>()->AllValid);
+
+    restr(a)->Modified = true;
+    UpdateResultState(ws, q);
+    EXPECT_FALSE(motionItem(q, 1)->NodeAs<TPaintObj>()->ResultValid);
+    EXPECT_FALSE(q->NodeAs<TProject>()->AllValid);
+    // The other project is not touched.
+    EXPECT_EQ(validity(), std::vector<bool>(6, true));
+}
+
+TEST_F(ResultStateTest, LockedWorkspaceChangesNothing)
+{
+    motionItem(p, 1)->Node()->Modified = true;
+    ws.Locked = true;
+    UpdateResultState(ws, p);
+    EXPECT_EQ(validity(), std::vector<bool>(6, true));
+    EXPECT_TRUE(hooks.menuUpdates.empty());
+}
+
+// --- highlight -------------------------------------------------------------------------------
+
+TEST_F(TreeOpsTest, HighlightFollowsWhatBelongsToTheNode)
+{
+    TreeItem* p = projectWithMotions(2);
+    TreeItem* m1 = motionItem(p, 1);
+    TreeItem* a = addRestriction(m1, 1, 30);
+    TreeItem* b = addRestriction(motionItem(p, 2), 1, 60);
+    TreeItem* memberB = makeGlobal(b, 1);
+
+    SetHighlight(m1, true);
+    EXPECT_TRUE(m1->Node()->Highlight);
+    EXPECT_TRUE(restr(a)->Highlight);
+    EXPECT_FALSE(restr(b)->Highlight);
+    SetHighlight(m1, false);
+    EXPECT_FALSE(restr(a)->Highlight);
+
+    SetHighlight(groupItem(p, 1), true);
+    EXPECT_TRUE(restr(b)->Highlight);
+    EXPECT_FALSE(memberB->Node()->Highlight);
+    SetHighlight(groupItem(p, 1), false);
+    SetHighlight(memberB, true);
+    EXPECT_TRUE(restr(b)->Highlight);
+    SetHighlight(nullptr, true);
+}
+
+} // namespace
+} // namespace vemra

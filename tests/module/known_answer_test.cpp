@@ -1,0 +1,320 @@
+// Small problems whose answer is known by hand.
+#include "input_builder.h"
+#include "module/result_code.h"
+#include "module/stop_request.h"
+#include "module/synthesis.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <csignal>
+#include <numbers>
+
+namespace vemra::module {
+namespace {
+
+using testing::InputBuilder;
+using testing::intervalRestriction;
+using testing::lowerPoint;
+using testing::pointRestriction;
+using testing::RestrictionRecord;
+using testing::spectrumSum;
+using testing::upperPoint;
+
+constexpr double kCoefficientTolerance = 1e-7;
+constexpr double kLambdaTolerance = 1e-5;
+
+SynthesisResult run(const InputBuilder& builder)
+{
+    return synthesiseText(builder.text());
+}
+
+const MotionCoefficients& motion(const SynthesisResult& r, int number)
+{
+    return r.motions.at(static_cast<std::size_t>(number - 1)).coefficients;
+}
+
+double s(const MotionCoefficients& c, double phiDeg)
+{
+    const double x = phiDeg * std::numbers::pi / 180.0;
+    double v = c.b0;
+    for (int k = 1; k <= c.harmonics(); ++k)
+        v += c.a[static_cast<std::size_t>(k - 1)] * std::sin(k * x) + c.b[static_cast<std::size_t>(k - 1)] * std::cos(k * x);
+    return v;
+}
+
+TEST(KnownAnswers, VelocityAtOnePointIsMetByTheFirstHarmonicAlone)
+{
+    // s'(0) = sum k a_k = 2 costs k^2 |a_k| = k * (k a_k): the first harmonic is cheapest.
+    InputBuilder b;
+    b.addMotion({.harmonics = 4});
+    b.add(pointRestriction(1, 1, 0.0, 2.0, 2.0));
+    const auto r = run(b);
+    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    const auto& c = motion(r, 1);
+    EXPECT_NEAR(c.a[0], 2.0, kCoefficientTolerance);
+    for (int k = 2; k <= 4; ++k)
+        EXPECT_NEAR(c.a[static_cast<std::size_t>(k - 1)], 0.0, kCoefficientTolerance);
+    for (double b : c.b)
+        EXPECT_NEAR(b, 0.0, kCoefficientTolerance);
+}
+
+TEST(KnownAnswers, SmoothnessFindsThePureSine)
+{
+    // s(90) = 1 and s(270) = -1 with K = 3: a_1 - a_3 = 1 and b0 = b_2; the least
+    // sum of k^2 (|a_k| + |b_k|) is s = sin x.
+    InputBuilder b;
+    b.addMotion({.harmonics = 3});
+    b.add(pointRestriction(1, 0, 90.0, 1.0, 1.0));
+    b.add(pointRestriction(1, 0, 270.0, -1.0, -1.0));
+    const auto r = run(b);
+    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    const auto& c = motion(r, 1);
+    EXPECT_NEAR(c.b0, 0.0, kCoefficientTolerance);
+    EXPECT_NEAR(c.a[0], 1.0, kCoefficientTolerance);
+    for (std::size_t i = 1; i < 3; ++i)
+        EXPECT_NEAR(c.a[i], 0.0, kCoefficientTolerance);
+    for (double v : c.b)
+        EXPECT_NEAR(v, 0.0, kCoefficientTolerance);
+}
+
+TEST(KnownAnswers, PinnedAtEnoughAnglesTheSeriesIsInterpolated)
+{
+    // 2K + 1 pinned values determine the K = 3 series; the module must recover it exactly.
+    MotionCoefficients truth{0.3, {1.0, -0.25, 0.1}, {-0.5, 0.2, 0.05}};
+    InputBuilder b;
+    b.addMotion({.harmonics = 3});
+    for (int i = 0; i < 7; ++i) {
+        const double phi = 10.0 + i * 360.0 / 7.0;
+        const double v = s(truth, phi);
+        b.add(pointRestriction(1, 0, phi, v, v));
+    }
+    const auto r = run(b);
+    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    const auto& c = motion(r, 1);
+    EXPECT_NEAR(c.b0, truth.b0, kCoefficientTolerance);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_NEAR(c.a[i], truth.a[i], kCoefficientTolerance);
+        EXPECT_NEAR(c.b[i], truth.b[i], kCoefficientTolerance);
+    }
+}
+
+TEST(KnownAnswers, IntervalBoundHoldsBetweenTheGridAngles)
+{
+    // s(0) = 0, s(90) = 1 and s' at 0 pinned to 3 force an overshoot that an upper bound of
+    // 1.05 over the whole revolution must clip everywhere, not only at sampled angles.
+    InputBuilder b;
+    b.addMotion({.harmonics = 6});
+    b.add(pointRestriction(1, 0, 0.0, 0.0, 0.0));
+    b.add(pointRestriction(1, 0, 90.0, 1.0, 1.0));
+    b.add(pointRestriction(1, 1, 0.0, 3.0, 3.0));
+    b.add(intervalRestriction(1, 0, 0.0, 360.0, -1.05, 1.05));
+    const auto r = run(b);
+    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    const auto& c = motion(r, 1);
+    double highest = -1e9, lowest = 1e9;
+    for (int i = 0; i <= 360000; ++i) {
+        const double v = s(c, i * 1e-3);
+        highest = std::max(highest, v);
+        lowest = std::min(lowest, v);
+    }
+    EXPECT_LE(highest, 1.05 + 1e-7);
+    EXPECT_GE(lowest, -1.05 - 1e-7);
+    EXPECT_GT(highest, 1.05 - 1e-3); // the bound is what limits the solution
+}
+
+TEST(KnownAnswers, ContradictoryMinimumRequirementsGiveMinusTwo)
+{
+    InputBuilder b;
+    b.addMotion({.harmonics = 2});
+    b.add(intervalRestriction(1, 0, 0.0, 360.0, -1.0, 1.0));
+    b.add(lowerPoint(1, 0, 90.0, 2.0));
+    const auto r = run(b);
+    EXPECT_EQ(r.code, result_code::kInfeasible);
+    EXPECT_TRUE(r.motions.empty());
+}
+
+TEST(KnownAnswers, CheckOnlyRestrictionIsNotEnforcedAndEchoedUnchanged)
+{
+    InputBuilder b;
+    b.addMotion({.harmonics = 2});
+    b.add(intervalRestriction(1, 0, 0.0, 360.0, -1.0, 1.0));
+    RestrictionRecord checkOnly = lowerPoint(-1, 0, 90.0, 2.0);
+    checkOnly.lowerMode = 1; // a variable item of a check-only restriction does not count
+    checkOnly.r(5) = 3.0;
+    b.add(checkOnly);
+    const auto r = run(b);
+    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    ASSERT_EQ(r.restrictions.size(), 2u);
+    EXPECT_EQ(r.restrictions[1].ints[0], -1);
+    EXPECT_EQ(r.restrictions[1].reals, checkOnly.par);
+}
+
+TEST(KnownAnswers, MaximumRequirementsMetGiveCodeOne)
+{
+    InputBuilder b;
+    b.addMotion({.harmonics = 2});
+    RestrictionRecord r1 = lowerPoint(1, 0, 90.0, 0.5);
+    r1.lowerMode = 1;
+    r1.r(5) = 1.0; // wanted: s(90) >= 1, needed: s(90) >= 0.5
+    b.add(r1);
+    const auto result = run(b);
+    ASSERT_EQ(result.code, result_code::kMaximumMet) << result.message;
+    EXPECT_DOUBLE_EQ(result.lambda, 1.0);
+    EXPECT_GE(s(motion(result, 1), 90.0), 1.0 - 1e-9);
+}
+
+TEST(KnownAnswers, FulfilmentOfAnUnreachableMaximumRequirementByOneProgramme)
+{
+    // s(0) = 0 gives b0 = -b1, so s(90) = a1 - b1 <= |a1| + |b1| <= 1 (sum restriction).
+    // Wanted s(90) >= L(λ) = 2λ, so λ* = 1/2.
+    InputBuilder b;
+    b.addMotion({.harmonics = 1});
+    b.add(pointRestriction(1, 0, 0.0, 0.0, 0.0));
+    RestrictionRecord wanted = lowerPoint(1, 0, 90.0, 0.0);
+    wanted.lowerMode = 1;
+    wanted.r(5) = 2.0;
+    b.add(wanted);
+    b.add(spectrumSum(1, 0, 1.0));
+    const auto r = run(b);
+    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    EXPECT_NEAR(r.lambda, 0.5, kLambdaTolerance);
+    EXPECT_GE(s(motion(r, 1), 90.0), 2.0 * r.lambdaUsed - 1e-7);
+}
+
+TEST(KnownAnswers, FulfilmentWithAVariableAngleByBisection)
+{
+    // s(0) = 0, s(90) = 1, s(180) <= 1 and |a1| + |b1| <= 1 leave
+    // s = b0 (1 - cos x - sin x) + sin x with b0 in [0, 0.5]. s >= 0 on [0, φ2] holds up to
+    // φ2 = 270 (b0 = 0.5, cos x - sin x <= 1) and no further. With φ2 = 180 + 120 λ,
+    // λ* = 0.75 and the coefficients are b0 = 0.5, a1 = 0.5, b1 = -0.5.
+    InputBuilder b;
+    b.addMotion({.harmonics = 1});
+    b.add(pointRestriction(1, 0, 0.0, 0.0, 0.0));
+    b.add(pointRestriction(1, 0, 90.0, 1.0, 1.0));
+    b.add(upperPoint(1, 0, 180.0, 1.0));
+    b.add(spectrumSum(1, 0, 1.0));
+    RestrictionRecord positive = intervalRestriction(1, 0, 0.0, 180.0, 0.0, 0.0);
+    positive.upperMode = -1;
+    positive.phiMaxVar = 1;
+    positive.r(3) = 300.0;
+    b.add(positive);
+    const auto r = run(b);
+    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    EXPECT_NEAR(r.lambda, 0.75, kLambdaTolerance);
+    const auto& c = motion(r, 1);
+    EXPECT_NEAR(c.b0, 0.5, 1e-4);
+    EXPECT_NEAR(c.a[0], 0.5, 1e-4);
+    EXPECT_NEAR(c.b[0], -0.5, 1e-4);
+    // The result file carries the upper angle reached.
+    EXPECT_NEAR(r.restrictions[4].reals[3], 270.0, 1e-3);
+    EXPECT_EQ(r.restrictions[4].reals[2], 300.0);
+}
+
+TEST(KnownAnswers, FulfilmentWithAVariableEtaByBisection)
+{
+    // Undamped, K = 1, eta above 1: q'(0) = F a1 with F = 1 / (1 - eta^2) < 0. With
+    // q'(0) = 1 and |a1| + |b1| <= 1 we need |F| >= 1, i.e. eta <= sqrt(2). Eta runs from
+    // 1.1 to 2.0, so λ* = (sqrt(2) - 1.1) / 0.9.
+    InputBuilder b;
+    b.addMotion({.harmonics = 1, .eta = 1.1, .theta = 0.0, .etaVariable = true, .etaLimit = 2.0});
+    b.add(pointRestriction(1, 1, 0.0, 1.0, 1.0));
+    b.add(spectrumSum(1, 0, 1.0));
+    const auto r = run(b);
+    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    EXPECT_NEAR(r.lambda, (std::sqrt(2.0) - 1.1) / 0.9, kLambdaTolerance);
+    const double eta = r.motions[0].eta;
+    EXPECT_NEAR(eta, 1.1 + 0.9 * r.lambdaUsed, 1e-12);
+    EXPECT_NEAR(std::abs(r.motions[0].coefficients.a[0]), eta * eta - 1.0, 1e-6);
+}
+
+TEST(KnownAnswers, ElasticTransferActsOnTheOutputMotion)
+{
+    // With eta = 0.5 and theta = 0.1 the first harmonic passes with F and G. Pinning q at
+    // 90, 270 and 0 degrees leaves q = sin x, so the motion law is the inverse transfer of
+    // (q_sin, q_cos) = (1, 0).
+    InputBuilder b;
+    b.addMotion({.harmonics = 1, .eta = 0.5, .theta = 0.1});
+    b.add(pointRestriction(1, 0, 90.0, 1.0, 1.0));
+    b.add(pointRestriction(1, 0, 270.0, -1.0, -1.0));
+    b.add(pointRestriction(1, 0, 0.0, 0.0, 0.0));
+    const auto r = run(b);
+    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    const double rr = 0.5, bb = 0.01 * rr * rr, d = 4 * bb + (1 - rr * rr) * (1 - rr * rr);
+    const double f = (1 - rr * rr + 4 * bb) / d, g = 2 * rr * rr * rr * 0.1 / d;
+    // q_sin = F a + G b = 1, q_cos = -G a + F b = 0.
+    const double a = f / (f * f + g * g), bCoef = g / (f * f + g * g);
+    const auto& c = motion(r, 1);
+    EXPECT_NEAR(c.a[0], a, 1e-9);
+    EXPECT_NEAR(c.b[0], bCoef, 1e-9);
+    EXPECT_NEAR(r.motions[0].eta, 0.5, 0.0);
+}
+
+TEST(KnownAnswers, RelativeRestrictionBindsTheDifference)
+{
+    // Motion 1 is pinned to sin x; q1 - q2 = 0 at 0 and 90 degrees and q2 free otherwise:
+    // the smoothest motion 2 copies sin x.
+    InputBuilder b;
+    b.addMotion({.harmonics = 1});
+    b.addMotion({.harmonics = 2});
+    b.add(pointRestriction(1, 0, 90.0, 1.0, 1.0));
+    b.add(pointRestriction(1, 0, 270.0, -1.0, -1.0));
+    RestrictionRecord same = pointRestriction(1, 0, 90.0, 0.0, 0.0);
+    same.kind = 40;
+    same.motion2 = 2;
+    b.add(same);
+    RestrictionRecord same2 = same;
+    same2.r(2) = 270.0;
+    b.add(same2);
+    const auto r = run(b);
+    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    EXPECT_NEAR(s(motion(r, 2), 90.0), 1.0, 1e-8);
+    EXPECT_NEAR(s(motion(r, 2), 270.0), -1.0, 1e-8);
+    EXPECT_NEAR(motion(r, 2).a[0], 1.0, 1e-8);
+}
+
+TEST(KnownAnswers, ShiftingAnObjectReachesTheMaximumRequirement)
+{
+    // s(0) = 0 and |a1| + |b1| <= 1: s(φ) = a1 sin φ + b1 (cos φ - 1) <= max(sin φ, 1 - cos φ).
+    // Wanted s(φ) >= 2λ: at φ = 90 λ* = 1/2, shifted to φ = 180 the maximum requirement holds.
+    InputBuilder b;
+    b.objects(1);
+    b.addMotion({.harmonics = 1});
+    b.add(pointRestriction(1, 0, 0.0, 0.0, 0.0));
+    b.add(spectrumSum(1, 0, 1.0));
+    RestrictionRecord wanted = lowerPoint(1, 0, 90.0, 0.0);
+    wanted.lowerMode = 1;
+    wanted.r(5) = 2.0;
+    wanted.group = 1;
+    wanted.r(9) = 0.0;
+    wanted.r(10) = 180.0;
+    b.add(wanted);
+    const auto r = run(b);
+    ASSERT_EQ(r.code, result_code::kMaximumMet) << r.message;
+    EXPECT_DOUBLE_EQ(r.lambda, 1.0);
+    ASSERT_EQ(r.shifts.size(), 1u);
+    EXPECT_DOUBLE_EQ(r.shifts[0], 90.0);
+    EXPECT_DOUBLE_EQ(r.restrictions[2].reals[1], 180.0); // angle moved by the shift
+    EXPECT_DOUBLE_EQ(r.restrictions[2].reals[0], 90.0);  // entries 1 to 4 move together
+    EXPECT_DOUBLE_EQ(r.restrictions[2].reals[8], 0.0);   // the shift range stays
+}
+
+TEST(KnownAnswers, StopRequestEndsTheRunWithMinusOne)
+{
+    InputBuilder b;
+    b.addMotion({.harmonics = 2});
+    b.add(pointRestriction(1, 0, 90.0, 1.0, 1.0));
+    requestStop();
+    const auto r = run(b);
+    clearStopRequest();
+    EXPECT_EQ(r.code, result_code::kInterrupted);
+    EXPECT_TRUE(r.motions.empty());
+
+    installStopSignalHandlers();
+    std::raise(SIGTERM);
+    EXPECT_TRUE(stopRequested());
+    clearStopRequest();
+}
+
+} // namespace
+} // namespace vemra::module

@@ -1,0 +1,281 @@
+// Random projects that are feasible by construction. Every solution must meet every
+// requirement at the λ it was solved at (checked here with an evaluation of its own), the run
+// must be repeatable, and shifting objects must never lower λ* below the unshifted solve.
+#include "module/input_reader.h"
+#include "module/result_code.h"
+#include "module/synthesis.h"
+#include "random_project.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <optional>
+
+namespace vemra::module {
+namespace {
+
+using testing::makeRandomProject;
+using testing::RandomProjectConfig;
+using testing::TrueMotion;
+
+constexpr double kTolerance = 1e-7;
+
+double boundAt(int mode, double fixed, double limit, double lambda, bool lower)
+{
+    if (mode != 1)
+        return fixed;
+    return lower ? fixed + lambda * (limit - fixed) : fixed - lambda * (fixed - limit);
+}
+
+// Checks every enforced restriction against the result on a 0.01° grid.
+void expectRequirementsMet(const std::vector<RawRecord>& input, const SynthesisResult& result,
+                           const std::vector<TrueMotion>& truth, const std::string& label)
+{
+    const double lambda = result.lambdaUsed;
+    std::vector<TrueMotion> solved;
+    for (std::size_t m = 0; m < result.motions.size(); ++m) {
+        TrueMotion t;
+        t.theta = truth[m].theta;
+        t.eta = result.motions[m].eta;
+        t.b0 = result.motions[m].coefficients.b0;
+        t.a = result.motions[m].coefficients.a;
+        t.b = result.motions[m].coefficients.b;
+        solved.push_back(t);
+    }
+    std::size_t r = 0;
+    for (std::size_t i = 1; i < input.size(); ++i) {
+        if (input[i].intPar(1) == 0)
+            continue;
+        const RawRecord& rec = input[i];
+        const RestrictionEcho& echo = result.restrictions.at(r++);
+        ASSERT_EQ(echo.ints, rec.ints) << label;
+        if (rec.intPar(1) < 0)
+            continue;
+        const int kind = rec.intPar(3);
+        const int a = rec.intPar(1) - 1;
+        if (kind >= 20 && kind <= 24) {
+            const auto& t = solved[static_cast<std::size_t>(a)];
+            double sum = 0.0;
+            for (std::size_t k = 1; k <= t.a.size(); ++k) {
+                if (kind == 24 && static_cast<int>(k) != rec.intPar(2))
+                    continue;
+                sum += std::pow(static_cast<double>(k), kind == 24 ? 0 : kind - 20) * (std::abs(t.a[k - 1]) + std::abs(t.b[k - 1]));
+            }
+            const double c = rec.intPar(6) == 1 ? rec.realPar(6) - lambda * (rec.realPar(6) - rec.realPar(5)) : rec.realPar(6);
+            EXPECT_LE(sum, c + kTolerance * std::max(1.0, std::abs(c))) << label << " record " << i + 1;
+            continue;
+        }
+        const int b = kind >= 40 ? rec.intPar(2) - 1 : -1;
+        const int order = kind % 10;
+        const bool lowerOn = rec.intPar(6) >= 0, upperOn = rec.intPar(7) >= 0;
+        const double lower = boundAt(rec.intPar(6), rec.realPar(6), rec.realPar(5), lambda, true);
+        const double upper = boundAt(rec.intPar(7), rec.realPar(8), rec.realPar(7), lambda, false);
+        const double from = echo.reals[1];
+        const double to = (kind % 20 >= 10) ? echo.reals[3] : from;
+        const int steps = std::max(0, static_cast<int>(std::ceil((to - from) / 0.01)));
+        for (int j = 0; j <= steps; ++j) {
+            const double phi = j == steps ? to : from + j * 0.01;
+            double v = testing::outputValue(solved[static_cast<std::size_t>(a)], solved[static_cast<std::size_t>(a)].eta, order, phi);
+            if (b >= 0)
+                v -= testing::outputValue(solved[static_cast<std::size_t>(b)], solved[static_cast<std::size_t>(b)].eta, order, phi);
+            if (lowerOn && v < lower - kTolerance * std::max(1.0, std::abs(lower))) {
+                ADD_FAILURE() << label << " record " << i + 1 << " below " << lower << " at " << phi << ": " << v;
+                return;
+            }
+            if (upperOn && v > upper + kTolerance * std::max(1.0, std::abs(upper))) {
+                ADD_FAILURE() << label << " record " << i + 1 << " above " << upper << " at " << phi << ": " << v;
+                return;
+            }
+        }
+    }
+}
+
+std::string recordsText(const std::vector<RawRecord>& records)
+{
+    std::string text;
+    char buffer[64];
+    for (const RawRecord& r : records) {
+        for (int v : r.ints) {
+            std::snprintf(buffer, sizeof buffer, " %d", v);
+            text += buffer;
+        }
+        text += "\n";
+        for (double v : r.reals) {
+            std::snprintf(buffer, sizeof buffer, " %.17g", v);
+            text += buffer;
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+std::string withoutObjects(std::vector<RawRecord> records)
+{
+    records[0].ints[7] = 0;
+    for (RawRecord& r : records)
+        if (r.intPar(1) != 0)
+            r.ints[7] = 0;
+    return recordsText(records);
+}
+
+// The same project with every variable item fixed at its value at λ and every object at the
+// shift the result found: a plain feasibility problem. Nothing when a band closes at λ, which
+// is infeasible anyway and not even valid input.
+std::optional<std::string> fixedAt(std::vector<RawRecord> records, const SynthesisResult& result, double lambda)
+{
+    records[0].ints[7] = 0;
+    std::size_t echo = 0;
+    auto R = [](RawRecord& r, int i) -> double& { return r.reals[static_cast<std::size_t>(i - 1)]; };
+    auto I = [](RawRecord& r, int i) -> int& { return r.ints[static_cast<std::size_t>(i - 1)]; };
+    for (std::size_t i = 1; i < records.size(); ++i) {
+        RawRecord& r = records[i];
+        if (I(r, 1) == 0) {
+            if (I(r, 4) != 0)
+                R(r, 2) += lambda * (R(r, 1) - R(r, 2));
+            I(r, 4) = 0;
+            continue;
+        }
+        const double delta = result.restrictions.at(echo++).reals[0] - R(r, 1);
+        if (I(r, 1) < 0)
+            continue;
+        const int kind = I(r, 3);
+        if (kind >= 20 && kind <= 24) {
+            if (I(r, 6) == 1)
+                R(r, 6) -= lambda * (R(r, 6) - R(r, 5));
+            I(r, 6) = 0;
+            continue;
+        }
+        if (kind % 20 >= 10) {
+            if (I(r, 4) == 1)
+                R(r, 2) -= lambda * (R(r, 2) - R(r, 1));
+            if (I(r, 5) == 1)
+                R(r, 4) += lambda * (R(r, 3) - R(r, 4));
+            I(r, 4) = I(r, 5) = 0;
+        }
+        R(r, 2) += delta;
+        R(r, 4) += delta;
+        I(r, 8) = 0;
+        if (I(r, 6) == 1)
+            R(r, 6) += lambda * (R(r, 5) - R(r, 6));
+        if (I(r, 7) == 1)
+            R(r, 8) -= lambda * (R(r, 8) - R(r, 7));
+        I(r, 6) = std::min(I(r, 6), 0);
+        I(r, 7) = std::min(I(r, 7), 0);
+        if (I(r, 6) == 0 && I(r, 7) == 0 && !(R(r, 8) > R(r, 6)))
+            return std::nullopt;
+    }
+    return recordsText(records);
+}
+
+struct Case {
+    const char* name;
+    RandomProjectConfig config;
+};
+
+std::vector<Case> cases()
+{
+    std::vector<Case> out;
+    auto add = [&](const char* name, RandomProjectConfig c) { out.push_back({name, c}); };
+    RandomProjectConfig base;
+    base.samples = 4;
+    base.steps = 4;
+    for (std::uint32_t seed : {1u, 2u, 3u}) {
+        RandomProjectConfig c = base;
+        c.seed = seed;
+        c.harmonics = {static_cast<int>(2 + seed)};
+        c.restrictions = 5;
+        c.checkOnly = seed == 2;
+        add("bounds", c);
+    }
+    for (std::uint32_t seed : {4u, 5u}) {
+        RandomProjectConfig c = base;
+        c.seed = seed;
+        c.harmonics = {3, 4};
+        c.restrictions = 7;
+        c.relative = true;
+        add("relative", c);
+    }
+    for (std::uint32_t seed : {14u, 15u, 16u}) {
+        RandomProjectConfig c = base;
+        c.seed = seed;
+        c.harmonics = {4};
+        c.restrictions = 5;
+        c.variableAngles = true;
+        add("angles", c);
+    }
+    for (std::uint32_t seed : {13u, 16u, 17u}) {
+        RandomProjectConfig c = base;
+        c.seed = seed;
+        c.harmonics = {3, 2};
+        c.restrictions = 5;
+        c.variableEta = true;
+        add("eta", c);
+    }
+    for (std::uint32_t seed : {10u, 11u, 12u}) {
+        RandomProjectConfig c = base;
+        c.seed = seed;
+        c.harmonics = {3, 3};
+        c.restrictions = 7;
+        c.objects = seed == 12 ? 2 : 1;
+        c.relative = true;
+        c.variableAngles = seed == 11;
+        add("objects", c);
+    }
+    return out;
+}
+
+TEST(RandomProjects, SolutionsMeetEveryRequirementAndRunsRepeat)
+{
+    for (const Case& c : cases()) {
+        const std::string label = std::string(c.name) + " seed " + std::to_string(c.config.seed);
+        const auto project = makeRandomProject(c.config);
+        const std::string text = project.text();
+        const auto input = readRecords(text);
+        ASSERT_FALSE(input.error) << label;
+
+        const SynthesisResult first = synthesise(input);
+        ASSERT_TRUE(first.code == result_code::kSolved || first.code == result_code::kMaximumMet)
+            << label << ": code " << first.code << " " << first.message;
+        EXPECT_GE(first.lambda, 0.0) << label;
+        EXPECT_LE(first.lambda, 1.0) << label;
+        expectRequirementsMet(input.records, first, project.truth, label);
+
+        const SynthesisResult second = synthesise(input);
+        EXPECT_EQ(second.code, first.code) << label;
+        EXPECT_EQ(second.lambda, first.lambda) << label;
+        EXPECT_EQ(second.shifts, first.shifts) << label;
+        for (std::size_t m = 0; m < first.motions.size(); ++m) {
+            EXPECT_EQ(second.motions[m].coefficients.a, first.motions[m].coefficients.a) << label;
+            EXPECT_EQ(second.motions[m].coefficients.b, first.motions[m].coefficients.b) << label;
+            EXPECT_EQ(second.motions[m].coefficients.b0, first.motions[m].coefficients.b0) << label;
+        }
+
+        // λ* is the edge of feasibility: with every item fixed a little below it the project
+        // is solvable, a little above it it is not. (A variable eta need not shrink
+        // feasibility monotonically, so it is left out.)
+        if (!c.config.variableEta) {
+            if (first.lambda < 1.0 - 1e-5) {
+                if (auto above = fixedAt(input.records, first, first.lambda + 1e-5)) {
+                    EXPECT_EQ(synthesiseText(*above).code, result_code::kInfeasible)
+                        << label << ": λ* = " << first.lambda;
+                }
+            }
+            if (auto below = fixedAt(input.records, first, std::max(0.0, first.lambdaUsed - 1e-6))) {
+                const SynthesisResult solved = synthesiseText(*below);
+                EXPECT_EQ(solved.code, result_code::kSolved) << label << ": " << solved.message;
+            }
+        }
+
+        if (c.config.objects > 0) {
+            const SynthesisResult unshifted = synthesiseText(withoutObjects(input.records));
+            ASSERT_TRUE(unshifted.code == result_code::kSolved || unshifted.code == result_code::kMaximumMet)
+                << label << ": " << unshifted.message;
+            EXPECT_GE(first.lambda, unshifted.lambda - 1e-9) << label;
+        }
+    }
+}
+
+} // namespace
+} // namespace vemra::module

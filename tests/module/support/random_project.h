@@ -1,0 +1,46 @@
+// Random projects that are feasible by construction: a random smooth motion law is drawn for
+// every motion and each restriction is placed around what that motion law does, so the
+// minimum requirements hold for it. Maximum requirements may or may not be reachable.
+#pragma once
+
+#include "input_builder.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vemra::module::testing {
+
+struct TrueMotion {
+    double eta = 0.0;   // the minimum-requirement eta the curves were computed with
+    double theta = 0.0;
+    double b0 = 0.0;
+    std::vector<double> a, b; // index k - 1
+};
+
+// Independent of the module's own evaluation: q^(d)(φ) from the transfer written out again.
+double outputValue(const TrueMotion& motion, double eta, int order, double phiDeg);
+
+struct RandomProjectConfig {
+    std::vector<int> harmonics{3};  // K per motion
+    int restrictions = 6;
+    int objects = 0;                // optimisation objects to create (members are drawn)
+    bool relative = false;          // also relative restrictions (needs two motions)
+    bool variableBounds = true;
+    bool variableAngles = false;
+    bool variableEta = false;       // motion 1 gets a variable eta
+    bool checkOnly = false;         // add one check-only restriction that the truth breaks
+    int samples = 8, steps = 20;    // shift search settings (advanced settings on)
+    double width = 0.25;
+    std::uint32_t seed = 1;
+};
+
+struct RandomProject {
+    InputBuilder builder;
+    std::vector<TrueMotion> truth;
+    std::string text() const { return builder.text(); }
+};
+
+RandomProject makeRandomProject(const RandomProjectConfig& config);
+
+} // namespace vemra::module::testing

@@ -1,0 +1,120 @@
+// The POSIX services: the flock computation lock across processes, finding
+// the module, and the child process with its directory and priority.
+#include "platform/child_process.h"
+#include "platform/flock_computation_lock.h"
+#include "platform/module_locator.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace vemra {
+namespace {
+
+struct Scratch {
+    std::filesystem::path path;
+    Scratch()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "vemra-platform-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            std::abort();
+        path = pattern;
+    }
+    ~Scratch()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
+// Runs f in a child process and returns its exit status.
+template <class F>
+int inChild(F f)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0)
+        ::_exit(f());
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(FlockComputationLock, OneHolderAtATime)
+{
+    Scratch dir;
+    FlockComputationLock lock(dir.path);
+    ASSERT_EQ(lock.tryAcquire(), ComputationLock::Status::Acquired);
+    // Another process is refused while this one holds the lock...
+    EXPECT_EQ(inChild([&] { return int(FlockComputationLock(dir.path).tryAcquire()); }),
+              int(ComputationLock::Status::Busy));
+    lock.release();
+    // ...and gets it once it is released. A holder that dies without
+    // releasing leaves it free as well.
+    EXPECT_EQ(inChild([&] {
+                  FlockComputationLock other(dir.path);
+                  const auto status = other.tryAcquire();
+                  ::_exit(int(status)); // no destructor, no release
+                  return 0;
+              }),
+              int(ComputationLock::Status::Acquired));
+    EXPECT_EQ(lock.tryAcquire(), ComputationLock::Status::Acquired);
+    EXPECT_EQ(FlockComputationLock(dir.path / "missing").tryAcquire(), ComputationLock::Status::Unavailable);
+}
+
+TEST(ModuleLocator, SearchesThePathInOrder)
+{
+    Scratch a, b;
+    std::ofstream(b.path / "tool") << "#!/bin/sh\n";
+    std::filesystem::permissions(b.path / "tool", std::filesystem::perms::owner_all);
+    std::ofstream(a.path / "tool") << "not executable";
+    EXPECT_EQ(searchPath("tool", a.path.string() + ":" + b.path.string()), b.path / "tool");
+    EXPECT_EQ(searchPath("tool", a.path.string()), std::nullopt);
+    EXPECT_EQ(searchPath("tool", ""), std::nullopt);
+    EXPECT_EQ(resolveModuleProgram("/some/where/rx"), std::filesystem::path("/some/where/rx"));
+    const auto own = ownProgramFolder();
+    ASSERT_TRUE(own);
+    EXPECT_TRUE(std::filesystem::exists(*own / "platform_tests"));
+}
+
+std::string runFake(const std::filesystem::path& dir, ModulePriority priority)
+{
+    std::ofstream(dir / "fake_module.ctl") << "report seen.txt\nexit 5\n";
+    ChildProcess child;
+    std::string error;
+    EXPECT_TRUE(child.start({FAKE_RX_MODULE, {"x"}, dir, priority, ChildOutput::Discard}, &error)) << error;
+    while (!child.waitFor(std::chrono::milliseconds(500))) {
+    }
+    EXPECT_EQ(child.exitCode(), 5);
+    std::ifstream in(dir / "seen.txt");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+int niceOf(const std::string& report)
+{
+    const auto at = report.find("nice: ");
+    return at == std::string::npos ? 99 : std::atoi(report.c_str() + at + 6);
+}
+
+TEST(ChildProcess, DirectoryAndPriority)
+{
+    Scratch dir;
+    const int own = ::getpriority(PRIO_PROCESS, 0);
+    EXPECT_EQ(niceOf(runFake(dir.path, ModulePriority::Low)), 19);
+    EXPECT_EQ(niceOf(runFake(dir.path, ModulePriority::Normal)), own);
+    // Raised only where the system permits it; never lowered.
+    EXPECT_LE(niceOf(runFake(dir.path, ModulePriority::High)), own);
+
+    ChildProcess child;
+    std::string error;
+    EXPECT_FALSE(child.start({FAKE_RX_MODULE, {}, dir.path / "missing", ModulePriority::Normal, ChildOutput::Discard},
+                             &error));
+    EXPECT_NE(error.find("missing"), std::string::npos);
+    EXPECT_FALSE(child.running());
+}
+
+} // namespace
+} // namespace vemra
