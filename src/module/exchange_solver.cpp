@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <cstdlib>
 
 namespace vemra::module {
 namespace {
@@ -38,13 +37,12 @@ void ExchangeSolver::layOutColumns(LpObjective objective)
     const bool smooth = objective == LpObjective::Smoothness;
     for (std::size_t m = 0; m < set_.motions.size(); ++m) {
         const int offset = motionOffset_[m];
-        static double bigM = std::getenv("VEMRA_BIGM") ? std::atof(std::getenv("VEMRA_BIGM")) : kInfinity;
-        lp_->setColumn(offset, -bigM, bigM, 0.0); // b0
+        lp_->setColumn(offset, -kInfinity, kInfinity, 0.0); // b0
         const int harmonics = static_cast<int>(set_.motions[m].f.size());
         for (int k = 1; k <= harmonics; ++k) {
             const double cost = smooth ? static_cast<double>(k) * k : 0.0;
             for (int part = 0; part < 4; ++part)
-                lp_->setColumn(splitColumn(offset, k) + part, 0.0, bigM, cost);
+                lp_->setColumn(splitColumn(offset, k) + part, 0.0, kInfinity, cost);
         }
     }
     if (lambdaColumn_ >= 0)
@@ -381,7 +379,7 @@ ExchangeResult ExchangeSolver::solve(LpObjective objective, const std::vector<Ex
     };
     ExchangeResult result;
     for (int round = 0;; ++round) {
-        if (lp_->solve() != LpStatus::Optimal)
+        if (lp_->solve(settings_.method) != LpStatus::Optimal)
             return {}; // infeasible, or hopeless numerically: no solution at this λ
         result.feasible = true;
         result.lambda = lambdaOfSolution();

@@ -25,6 +25,9 @@ struct ExchangeSettings {
     int maxRounds = 60;
     // The grid angles enter the programme as they are needed; every stride-th from the start.
     int initialStride = 4;
+    // The primal simplex proves a nearly feasible programme infeasible in far fewer
+    // iterations than the dual; the dual is faster when the answer is a solution.
+    SimplexMethod method = SimplexMethod::Dual;
 };
 
 // The rows and the final basis of a solved programme. A neighbouring problem (another λ, other

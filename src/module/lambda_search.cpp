@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 
 namespace vemra::module {
 namespace {
@@ -40,13 +37,15 @@ LambdaSearch::LambdaSearch(const ProblemModel& model, SolveStats& stats, Exchang
 }
 
 Evaluation LambdaSearch::smoothAt(double lambda, const Shifts& shifts, const std::vector<ExtraAngle>& extraAngles,
-                                  const WarmStart* start) const
+                                  const WarmStart* start, SimplexMethod method) const
 {
     Evaluation e;
     if (model_.resonantAt(lambda))
         return e;
     const RequirementSet set = model_.requirementsAt(lambda, shifts);
-    ExchangeResult r = ExchangeSolver(set, stats_, settings_).solve(LpObjective::Smoothness, extraAngles, start);
+    ExchangeSettings settings = settings_;
+    settings.method = method;
+    ExchangeResult r = ExchangeSolver(set, stats_, settings).solve(LpObjective::Smoothness, extraAngles, start);
     if (!r.feasible)
         return e;
     e.feasible = true;
@@ -58,14 +57,10 @@ Evaluation LambdaSearch::smoothAt(double lambda, const Shifts& shifts, const std
     return e;
 }
 
-Evaluation LambdaSearch::smoothAtLevel(long level, const Shifts& shifts, const Evaluation* neighbour) const
+Evaluation LambdaSearch::smoothAtLevel(long level, const Shifts& shifts, const Evaluation* neighbour,
+                                       SimplexMethod method) const
 {
-    long lp0 = stats_.linearProgrammes, it0 = stats_.simplexIterations;
-    auto t0 = std::chrono::steady_clock::now();
-    auto e = smoothAt(static_cast<double>(level) / kGrid, shifts, {}, smoothStartOf(neighbour));
-    auto t1 = std::chrono::steady_clock::now();
-    if (std::getenv("VEMRA_LDEBUG")) std::fprintf(stderr, "level %ld feasible %d LPs %ld iters %ld warm %d ms %.2f\n", level, (int)e.feasible, stats_.linearProgrammes-lp0, stats_.simplexIterations-it0, smoothStartOf(neighbour)!=nullptr, std::chrono::duration<double,std::milli>(t1-t0).count());
-    return e;
+    return smoothAt(static_cast<double>(level) / kGrid, shifts, {}, smoothStartOf(neighbour), method);
 }
 
 Evaluation LambdaSearch::maximiseLambda(const Shifts& shifts, const Evaluation* neighbour) const
@@ -145,7 +140,8 @@ std::optional<Evaluation> LambdaSearch::improveOn(const Shifts& shifts, const Ev
         return std::nullopt;
     if (level == kGrid)
         return ifBetter(std::move(atIncumbent));
-    Evaluation above = smoothAtLevel(level + 1, shifts, &atIncumbent);
+    // Most candidates fail one level up, by a hair: a proof of infeasibility, not a solution.
+    Evaluation above = smoothAtLevel(level + 1, shifts, &atIncumbent, SimplexMethod::Primal);
     if (!above.feasible)
         return ifBetter(std::move(atIncumbent));
     if (level + 1 == kGrid)

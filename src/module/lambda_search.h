@@ -43,11 +43,12 @@ public:
     // Smoothest coefficients at a fixed λ; infeasible when λ puts a motion into resonance.
     // Extra angles enter the programme from the start.
     Evaluation smoothAt(double lambda, const Shifts& shifts, const std::vector<ExtraAngle>& extraAngles = {},
-                        const WarmStart* start = nullptr) const;
+                        const WarmStart* start = nullptr, SimplexMethod method = SimplexMethod::Dual) const;
 
 private:
     Evaluation maximiseLambda(const Shifts& shifts, const Evaluation* neighbour) const;
-    Evaluation smoothAtLevel(long level, const Shifts& shifts, const Evaluation* neighbour) const;
+    Evaluation smoothAtLevel(long level, const Shifts& shifts, const Evaluation* neighbour,
+                             SimplexMethod method = SimplexMethod::Dual) const;
     Evaluation bisect(long feasibleLevel, long infeasibleLevel, Evaluation atFeasible, const Shifts& shifts) const;
 
     const ProblemModel& model_;

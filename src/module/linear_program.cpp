@@ -103,7 +103,7 @@ void LinearProgram::startFrom(const std::vector<unsigned char>& basis)
     startBasis_ = basis;
 }
 
-LpStatus LinearProgram::solve()
+LpStatus LinearProgram::solve(SimplexMethod method)
 {
     throwIfStopRequested();
     commitPendingRows();
@@ -117,15 +117,18 @@ LpStatus LinearProgram::solve()
         startBasis_.clear();
     }
     ++stats_.linearProgrammes;
-    clp.dual();
+    if (method == SimplexMethod::Primal)
+        clp.primal();
+    else
+        clp.dual();
     stats_.simplexIterations += clp.numberIterations();
     if (clp.status() == 0 && clp.secondaryStatus() == 0)
         return LpStatus::Optimal;
     if (clp.status() == 1)
         return LpStatus::Infeasible;
-    // The dual stops "optimal" for the scaled problem while the unscaled one still has
-    // infeasibilities (typically a start that is not dual feasible, as with a cost on λ), or
-    // it gets into numerical trouble: the primal from the same basis settles both.
+    // The simplex can stop "optimal" for the scaled problem while the unscaled one still has
+    // infeasibilities (typically a dual start that is not dual feasible, as with a cost on λ),
+    // or get into numerical trouble: the primal from the same basis settles both.
     clp.primal();
     stats_.simplexIterations += clp.numberIterations();
     if (clp.status() == 0)

@@ -11,6 +11,7 @@
 namespace vemra::module {
 
 enum class LpStatus { Optimal, Infeasible, Failed };
+enum class SimplexMethod { Dual, Primal };
 
 class LinearProgram {
 public:
@@ -25,8 +26,8 @@ public:
     int addRow(std::span<const int> columns, std::span<const double> values, double lower, double upper);
     void setRowBounds(int row, double lower, double upper);
 
-    // Dual simplex, warm-started from the last basis when there is one.
-    LpStatus solve();
+    // Warm-started from the last basis (or the one given to startFrom) when there is one.
+    LpStatus solve(SimplexMethod method = SimplexMethod::Dual);
 
     std::span<const double> columnValues() const;
     std::span<const double> rowActivities() const;

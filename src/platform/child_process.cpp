@@ -79,7 +79,7 @@ void ChildProcess::closePidFd()
     pidFd_ = -1;
 }
 
-bool ChildProcess::start(const ChildProcessSpec& spec, std::string* error)
+bool ChildProcess::start(const ChildProcessSetup& setup, std::string* error)
 {
     const auto fail = [&](const std::string& reason) {
         if (error)
@@ -90,10 +90,10 @@ bool ChildProcess::start(const ChildProcessSpec& spec, std::string* error)
         return fail("Prozess wurde bereits gestartet");
 
     // Everything the child needs is prepared here, before the fork.
-    const std::string program = spec.program.string();
-    const std::string dir = spec.workDir.empty() ? std::string(".") : spec.workDir.string();
-    std::vector<std::string> args{spec.program.filename().string()};
-    args.insert(args.end(), spec.arguments.begin(), spec.arguments.end());
+    const std::string program = setup.program.string();
+    const std::string dir = setup.workDir.empty() ? std::string(".") : setup.workDir.string();
+    std::vector<std::string> args{setup.program.filename().string()};
+    args.insert(args.end(), setup.arguments.begin(), setup.arguments.end());
     std::vector<char*> argv;
     for (auto& a : args)
         argv.push_back(a.data());
@@ -105,9 +105,9 @@ bool ChildProcess::start(const ChildProcessSpec& spec, std::string* error)
         base = 0;
 
     const int nullIn = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    const int nullOut = spec.output == ChildOutput::Discard ? ::open("/dev/null", O_WRONLY | O_CLOEXEC) : -1;
+    const int nullOut = setup.output == ChildOutput::Discard ? ::open("/dev/null", O_WRONLY | O_CLOEXEC) : -1;
     int report[2];
-    if (nullIn < 0 || (spec.output == ChildOutput::Discard && nullOut < 0) || ::pipe2(report, O_CLOEXEC) != 0) {
+    if (nullIn < 0 || (setup.output == ChildOutput::Discard && nullOut < 0) || ::pipe2(report, O_CLOEXEC) != 0) {
         const std::string reason = std::strerror(errno);
         if (nullIn >= 0)
             ::close(nullIn);
@@ -139,15 +139,15 @@ bool ChildProcess::start(const ChildProcessSpec& spec, std::string* error)
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
 
         ::dup2(nullIn, STDIN_FILENO);
-        if (spec.output == ChildOutput::Discard) {
+        if (setup.output == ChildOutput::Discard) {
             ::dup2(nullOut, STDOUT_FILENO);
             ::dup2(nullOut, STDERR_FILENO);
-        } else if (spec.output == ChildOutput::ToStandardError) {
+        } else if (setup.output == ChildOutput::ToStandardError) {
             ::dup2(STDERR_FILENO, STDOUT_FILENO);
         }
         if (::chdir(dir.c_str()) != 0)
             failInChild(report[1], 0);
-        applyPriority(spec.priority, base);
+        applyPriority(setup.priority, base);
         ::execv(program.c_str(), argv.data());
         failInChild(report[1], 1);
     }

@@ -18,7 +18,7 @@ namespace vemra {
 // /dev/null, so it can never wait for the terminal.
 enum class ChildOutput { Inherit, ToStandardError, Discard };
 
-struct ChildProcessSpec {
+struct ChildProcessSetup {
     std::filesystem::path program;
     std::vector<std::string> arguments; // without the program name
     std::filesystem::path workDir;
@@ -35,7 +35,7 @@ public:
 
     // Starts the program. On failure (no such directory, not executable)
     // returns false with the reason; nothing is left running.
-    bool start(const ChildProcessSpec& spec, std::string* error = nullptr);
+    bool start(const ChildProcessSetup& setup, std::string* error = nullptr);
 
     // Waits at most timeout for the child to end; true when it has ended.
     // A signal that arrives meanwhile ends the wait early.

@@ -19,15 +19,15 @@ ModuleRunOutcome LocalModuleRunner::run(const ModuleRunRequest& request, RunCont
     if (!program)
         return {Kind::NotStarted, 0, std::string(ModuleProgramName) + " nicht gefunden"};
 
-    ChildProcessSpec spec;
-    spec.program = *program;
-    spec.arguments = {ModuleInputFileName, "0"};
-    spec.workDir = request.workDir;
-    spec.priority = request.priority;
-    spec.output = options_.output;
+    ChildProcessSetup setup;
+    setup.program = *program;
+    setup.arguments = {ModuleInputFileName, "0"};
+    setup.workDir = request.workDir;
+    setup.priority = request.priority;
+    setup.output = options_.output;
     ChildProcess child;
     std::string error;
-    if (!child.start(spec, &error))
+    if (!child.start(setup, &error))
         return {Kind::NotStarted, 0, error};
 
     // The stop request is looked at right after each pump, where the user's
@@ -41,7 +41,7 @@ ModuleRunOutcome LocalModuleRunner::run(const ModuleRunRequest& request, RunCont
     }
     if (control.stopRequested()) {
         child.terminate(options_.terminateGrace);
-        return {Kind::Stopped, ResultCodes::StoppedByUser, "gestoppt"};
+        return {Kind::Stopped, ResultCodes::StoppedByUser, {}};
     }
     if (const auto code = child.exitCode())
         return {Kind::Finished, static_cast<int8_t>(static_cast<uint8_t>(*code)), {}};
