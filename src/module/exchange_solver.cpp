@@ -353,9 +353,23 @@ void ExchangeSolver::resetProgramme(LpObjective objective)
     layOutColumns(objective);
 }
 
+bool ExchangeSolver::hasCrossedBounds() const
+{
+    // With λ fixed both bounds share one ranged row, and a row whose lower bound lies above
+    // its upper one is not reliably reported infeasible by the simplex.
+    if (lambdaColumn_ >= 0)
+        return false;
+    for (const Requirement& q : set_.requirements)
+        if (q.lower.present && q.upper.present && q.lower.base > q.upper.base)
+            return true;
+    return false;
+}
+
 ExchangeResult ExchangeSolver::solve(LpObjective objective, const std::vector<ExtraAngle>& extraAngles,
                                      const WarmStart* warmStart)
 {
+    if (hasCrossedBounds())
+        return {};
     resetProgramme(objective);
     bool warm = warmStart != nullptr && warmStart->objective == objective
         && warmStart->lambdaColumn == (lambdaColumn_ >= 0);

@@ -78,6 +78,7 @@ private:
         bool onGrid = false;
     };
 
+    bool hasCrossedBounds() const;
     void resetProgramme(LpObjective objective);
     void layOutColumns(LpObjective objective);
     void addInitialRows();
