@@ -26,13 +26,18 @@ constexpr double kHighestAngle = 720.0;
 // A boundary walk takes at most about 720 / h steps outwards at step h (from
 // an angle in 0..360 to the limit), or 540 / h back towards the interval
 // when the band is never regained: a few thousand for ordinary restrictions.
-// The budget leaves every range of a tenth of a degree or more untouched; it
-// only ends walks that cannot finish in reasonable time, such as on ranges
-// of a billionth of a degree, and keeps the worst case at seconds even for
-// 60 harmonics.
-constexpr int64_t kWalkBudget = 250'000;
+// The budget leaves every range of 0.15 degrees or more and every harmonic
+// count up to 2500 untouched; it only ends walks that cannot finish in
+// reasonable time, on the odd angles and counts a damaged file may carry.
+constexpr int64_t kWalkBudget = 100'000;
 // The refinement of an extreme needs some dozens of evaluations.
 constexpr int64_t kRefineBudget = 10'000;
+// Sampling a range takes 20 samples, or 20 per harmonic and revolution when
+// that is more. The curve repeats every revolution, so of a range longer
+// than ten revolutions the first revolution is sampled, and the number of
+// samples is kept to kMaxSamples (reached only beyond 5000 harmonics).
+constexpr double kLongestSampledRange = 3600.0;
+constexpr int64_t kMaxSamples = 100'000;
 
 // Turns a walk around and shrinks its step to two thirds, applied as two
 // factors: a single constant -2.0 / 3.0 rounds differently and would move
@@ -249,12 +254,15 @@ void intervalValues(const TRestr& r, const Curve& f, int harmonics, std::array<d
             atMin = x;
         }
     };
-    // The count guards against a step too small to move x at all.
-    const int64_t maxSamples = static_cast<int64_t>(std::ceil((p4 - p2) / h)) + 2;
+    const double sampleTo = p4 - p2 > kLongestSampledRange ? p2 + 360.0 : p4;
+    double stride = h;
+    if ((sampleTo - p2) / h > kMaxSamples)
+        stride = (sampleTo - p2) / kMaxSamples;
+    // The count also ends the loop should the stride be too small to move x.
     double x = p2;
-    for (int64_t i = 0; x <= p4 && i < maxSamples; ++i) {
+    for (int64_t i = 0; x <= sampleTo && i <= kMaxSamples + 1; ++i) {
         take(x);
-        x += h;
+        x += stride;
     }
     take(p4);
 

@@ -290,7 +290,7 @@ void TPaintObj::GetMinMax_phi(uint8_t order, double& phiFrom, double& phiTo, dou
     // then the shrinking steps) many times over, but not unlimited: a start
     // interval of a thousandth of a degree would allow millions of steps.
     const int64_t budget = std::min<int64_t>(
-        250'000, 1000 + 8 * static_cast<int64_t>(std::ceil(360.0 / std::max(std::fabs(h), kSmallestStep))));
+        100'000, 1000 + 8 * static_cast<int64_t>(std::ceil(360.0 / std::max(std::fabs(h), kSmallestStep))));
 
     // Backward search for the start.
     double x = from + h;

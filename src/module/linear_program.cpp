@@ -15,6 +15,8 @@ struct LinearProgram::Solver {
 
 namespace {
 
+constexpr int kPrimalIterationBudget = 400;
+
 double toSolverBound(double value)
 {
     if (value == std::numeric_limits<double>::infinity())
@@ -117,10 +119,18 @@ LpStatus LinearProgram::solve(SimplexMethod method)
         startBasis_.clear();
     }
     ++stats_.linearProgrammes;
-    if (method == SimplexMethod::Primal)
+    if (method == SimplexMethod::Primal) {
+        // The primal can stall on the degenerate vertices these programmes have; past a
+        // generous budget the dual takes over from where it got to.
+        clp.setMaximumIterations(kPrimalIterationBudget);
         clp.primal();
-    else
+        stats_.simplexIterations += clp.numberIterations();
+        clp.setMaximumIterations(std::numeric_limits<int>::max());
+        if (clp.status() == 3)
+            clp.dual();
+    } else {
         clp.dual();
+    }
     stats_.simplexIterations += clp.numberIterations();
     if (clp.status() == 0 && clp.secondaryStatus() == 0)
         return LpStatus::Optimal;

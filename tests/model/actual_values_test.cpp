@@ -202,6 +202,23 @@ TEST(ActualValues, DegenerateInputTerminates)
     EXPECT_GE(tiny.ActS[2], 10.0);
     EXPECT_LT(tiny.ActS[2], 360.0);
 
+    // What a damaged file may carry: a range of 1e11 degrees (sampled over
+    // its first revolution), a harmonic count of a billion (a base step of
+    // 2e-8 degrees: the walks stop on their budget, the samples are capped).
+    Interval huge(0, 1e11, kNone, 0, kFixed, 0.5);
+    huge.UpdateActualValuesS(m);
+    EXPECT_NEAR(huge.ActS[1], -210, 1e-2);
+    EXPECT_NEAR(huge.ActS[3], -1, 1e-6);
+    EXPECT_NEAR(huge.ActS[4], 1, 1e-6);
+    m.IntPar[3] = 1'000'000'000;
+    Interval fine(61, 300, kNone, 0, kNone, 0);
+    fine.UpdateActualValuesS(m);
+    EXPECT_LE(fine.ActS[1], 61.0);
+    EXPECT_GE(fine.ActS[2], 300.0);
+    EXPECT_NEAR(fine.ActS[3], -1, 1e-6);
+    EXPECT_NEAR(fine.ActS[4], 1, 1e-6);
+    m.IntPar[3] = 1;
+
     const double nan = std::numeric_limits<double>::quiet_NaN();
     Interval undefined(nan, 20, kFixed, -1, kFixed, 1);
     undefined.UpdateActualValuesS(m);

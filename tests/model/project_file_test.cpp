@@ -802,7 +802,7 @@ TEST_F(ProjectFileTest, ArbitraryBytesNeverBreakTheReader)
 // restriction, on whatever angles a damaged file carries. Sampling an
 // interval of 1e11 degrees still takes far too long there, so this variant
 // waits until that sampling is limited.
-TEST_F(ProjectFileTest, DISABLED_ArbitraryBytesWithResultsNeverBreakTheReader)
+TEST_F(ProjectFileTest, ArbitraryBytesWithResultsNeverBreakTheReader)
 {
     feedMutatedFiles(bytesOf(buildProject(ws.tree)), dialogs);
 }
