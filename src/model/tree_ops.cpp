@@ -1,6 +1,8 @@
 #include "tree_ops.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -64,6 +66,14 @@ int32_t keepSign(int32_t old, int32_t number)
     return old < 0 ? -number : number;
 }
 
+// |v| without the overflow of -INT32_MIN, which a damaged file can carry.
+int32_t magnitude(int32_t v)
+{
+    if (v == std::numeric_limits<int32_t>::min())
+        return std::numeric_limits<int32_t>::max();
+    return v < 0 ? -v : v;
+}
+
 void renumberMotion(ProjectTree& tree, TreeItem* item, int number)
 {
     item->Node()->IntPar[2] = number;
@@ -113,16 +123,29 @@ std::vector<TreeItem*> membersReferring(TreeItem* project, const TreeItem* restr
     return members;
 }
 
-void deleteMotionReferences(Workspace& ws, TreeItem* projectItem, TProject* project, int n)
+// The children of project of class T whose number IntPar[par] lies in
+// (after, last], except skip. Only existing items are visited, so a damaged
+// counter costs nothing and no missing number is invented.
+template <class T>
+std::vector<TreeItem*> followers(TreeItem* project, const TreeItem* skip, int par, int after, int last)
+{
+    std::vector<TreeItem*> items;
+    for (int i = 0; i < project->ChildCount(); ++i) {
+        TreeItem* child = project->Child(i);
+        const TNLMember* node = child->Node();
+        if (child != skip && dynamic_cast<const T*>(node) && node->IntPar[par] > after && node->IntPar[par] <= last)
+            items.push_back(child);
+    }
+    return items;
+}
+
+void deleteMotionReferences(Workspace& ws, TreeItem* projectItem, TProject* project, TreeItem* motion, int n)
 {
     ProjectTree& tree = ws.tree;
-    for (int k = n + 1; k <= project->IntPar[3]; ++k) {
-        int number = k;
-        TreeItem* follower = EnsureMotion(tree, number, projectItem);
-        if (follower->Node()->IntPar[2] > n)
-            renumberMotion(tree, follower, k - 1);
-    }
-    project->IntPar[3] -= 1;
+    for (TreeItem* follower : followers<TRXHeader>(projectItem, motion, 2, n, project->IntPar[3]))
+        renumberMotion(tree, follower, follower->Node()->IntPar[2] - 1);
+    if (project->IntPar[3] > 0)
+        project->IntPar[3] -= 1;
 
     // Deleting a relative motion can empty and thereby delete optimisation
     // objects, which shifts the indices of the project's children.
@@ -137,7 +160,7 @@ void deleteMotionReferences(Workspace& ws, TreeItem* projectItem, TProject* proj
         auto* header = rel->NodeAs<TRelHeader>();
         const int32_t a = header->IntPar[1];
         const int32_t b = header->IntPar[2];
-        const int32_t absA = a < 0 ? -a : a;
+        const int32_t absA = magnitude(a);
         if (absA == n || b == n) {
             DeleteNode(ws, rel);
             continue;
@@ -238,7 +261,7 @@ TreeItem* EnsureMotion(ProjectTree& tree, int& n, TreeItem* project)
         return nullptr;
     // A negative number is the marked first motion of a relative entry; the
     // motion itself is numbered by its magnitude and never negative.
-    int number = n < 0 ? -n : n;
+    int number = magnitude(n);
     if (number > 0 && number <= p->IntPar[3])
         if (TreeItem* found = findMotion(project, number))
             return found;
@@ -253,14 +276,17 @@ TreeItem* EnsureMotion(ProjectTree& tree, int& n, TreeItem* project)
     motion->MakeCaption();
     TreeItem* item = tree.AddChild(project, std::move(motion));
 
-    const int count = p->IntPar[3];
-    for (int i = 1; i <= count; ++i) {
-        if (!MotionExists(i, project))
-            continue;
-        for (int j = i + 1; j <= count; ++j)
-            if (MotionExists(j, project))
-                EnsureRelMotion(tree, i, j, project);
-    }
+    // Pairs of the motions that exist, in ascending order; walking the numbers
+    // instead would take ages on a damaged file's counter.
+    std::vector<int> numbers;
+    for (int i = 0; i < project->ChildCount(); ++i)
+        if (auto* rx = project->Child(i)->NodeAs<TRXHeader>(); rx && rx->Number() >= 1 && rx->Number() <= p->IntPar[3])
+            numbers.push_back(rx->Number());
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    for (size_t i = 0; i < numbers.size(); ++i)
+        for (size_t j = i + 1; j < numbers.size(); ++j)
+            EnsureRelMotion(tree, numbers[i], numbers[j], project);
     return item;
 }
 
@@ -390,9 +416,9 @@ void DeleteNode(Workspace& ws, TreeItem* item)
         emptied = item->Parent();
     } else if (auto* group = dynamic_cast<TGroupHeader*>(node)) {
         if (project && !projectGoing) {
-            for (int k = group->Number() + 1; k <= project->IntPar[8]; ++k)
-                if (TreeItem* follower = findGroup(projectItem, k))
-                    renumberGroup(tree, follower, k - 1);
+            for (TreeItem* follower :
+                 followers<TGroupHeader>(projectItem, item, 1, group->Number(), project->IntPar[8]))
+                renumberGroup(tree, follower, follower->Node()->IntPar[1] - 1);
             if (project->IntPar[8] > 0)
                 project->IntPar[8] -= 1;
         }
@@ -407,7 +433,7 @@ void DeleteNode(Workspace& ws, TreeItem* item)
             emptied = item->Parent();
     } else if (auto* motion = dynamic_cast<TRXHeader*>(node)) {
         if (project && !projectGoing)
-            deleteMotionReferences(ws, projectItem, project, motion->Number());
+            deleteMotionReferences(ws, projectItem, project, item, motion->Number());
         node->Deleting = true;
     } else if (dynamic_cast<TProject*>(node)) {
         node->Deleting = true;
@@ -499,7 +525,7 @@ void UpdateResultState(Workspace& ws, TreeItem* item)
             // Missing motions (a damaged tree) count as outdated; this pass
             // never creates nodes.
             const int32_t a = rel->IntPar[1];
-            TreeItem* itemA = findMotion(projectItem, a < 0 ? -a : a);
+            TreeItem* itemA = findMotion(projectItem, magnitude(a));
             TreeItem* itemB = findMotion(projectItem, rel->IntPar[2]);
             auto* motionA = itemA ? itemA->NodeAs<TPaintObj>() : nullptr;
             auto* motionB = itemB ? itemB->NodeAs<TPaintObj>() : nullptr;

@@ -5,6 +5,7 @@
 #include <ClpSimplex.hpp>
 #include <CoinHelperFunctions.hpp>
 
+#include <algorithm>
 #include <limits>
 
 namespace vemra::module {
@@ -16,6 +17,7 @@ struct LinearProgram::Solver {
 namespace {
 
 constexpr int kPrimalIterationBudget = 400;
+constexpr int kMinimumIterationBudget = 5000;
 
 double toSolverBound(double value)
 {
@@ -92,7 +94,11 @@ std::vector<unsigned char> LinearProgram::basis() const
     const unsigned char* status = clp.statusArray();
     if (status == nullptr)
         return {};
-    return {status, status + clp.numberColumns() + clp.numberRows()};
+    std::vector<unsigned char> result(status, status + clp.numberColumns() + clp.numberRows());
+    // Only the basis status itself; the solver keeps run-specific flags in the upper bits.
+    for (unsigned char& entry : result)
+        entry &= 7;
+    return result;
 }
 
 bool LinearProgram::isRowBasic(int row) const
@@ -119,19 +125,25 @@ LpStatus LinearProgram::solve(SimplexMethod method)
         startBasis_.clear();
     }
     ++stats_.linearProgrammes;
-    if (method == SimplexMethod::Primal) {
-        // The primal can stall on the degenerate vertices these programmes have; past a
-        // generous budget the dual takes over from where it got to.
-        clp.setMaximumIterations(kPrimalIterationBudget);
-        clp.primal();
-        stats_.simplexIterations += clp.numberIterations();
-        clp.setMaximumIterations(std::numeric_limits<int>::max());
-        if (clp.status() == 3)
+
+    // Degenerate vertices, which these programmes have plenty of, can make either simplex
+    // stall. Each run gets an iteration budget (not a time limit, so that runs repeat
+    // exactly); a stalled run hands its basis to the other method.
+    const int budget = std::max(kMinimumIterationBudget, 20 * (clp.numberRows() + clp.numberColumns()));
+    auto run = [&](SimplexMethod m, int iterations) {
+        clp.setMaximumIterations(iterations);
+        if (m == SimplexMethod::Primal)
+            clp.primal();
+        else
             clp.dual();
-    } else {
-        clp.dual();
-    }
-    stats_.simplexIterations += clp.numberIterations();
+        stats_.simplexIterations += clp.numberIterations();
+        return clp.status() != 3;
+    };
+    const SimplexMethod other = method == SimplexMethod::Primal ? SimplexMethod::Dual : SimplexMethod::Primal;
+    // The primal stalls far more readily than the dual, so it gets a short first budget.
+    const int first = method == SimplexMethod::Primal ? std::min(budget, kPrimalIterationBudget) : budget;
+    if (!run(method, first) && !run(other, budget))
+        return LpStatus::Failed;
     if (clp.status() == 0 && clp.secondaryStatus() == 0)
         return LpStatus::Optimal;
     if (clp.status() == 1)
@@ -139,8 +151,8 @@ LpStatus LinearProgram::solve(SimplexMethod method)
     // The simplex can stop "optimal" for the scaled problem while the unscaled one still has
     // infeasibilities (typically a dual start that is not dual feasible, as with a cost on λ),
     // or get into numerical trouble: the primal from the same basis settles both.
-    clp.primal();
-    stats_.simplexIterations += clp.numberIterations();
+    if (!run(SimplexMethod::Primal, budget))
+        return LpStatus::Failed;
     if (clp.status() == 0)
         return LpStatus::Optimal;
     return clp.status() == 1 ? LpStatus::Infeasible : LpStatus::Failed;

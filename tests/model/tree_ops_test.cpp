@@ -765,6 +765,24 @@ TEST_F(TreeOpsTest, MarkedRelativeMotionFollowsItsMotionsByMagnitude)
     EXPECT_TRUE(consistent(ws.tree, p));
 }
 
+TEST_F(TreeOpsTest, DamagedCountersNeitherStallNorInventNodes)
+{
+    // A damaged file can leave counters far above the nodes that exist.
+    TreeItem* p = projectWithMotions(2);
+    makeGlobal(motionItem(p, 1)->Child(0), 1);
+    TreeItem* far = makeGlobal(motionItem(p, 2)->Child(0), 2000000000)->Parent();
+    EXPECT_EQ(p->Node()->IntPar[8], 2000000000);
+    DeleteNode(ws, groupItem(p, 1));
+    EXPECT_EQ(far->Node()->IntPar[1], 1999999999);
+
+    p->Node()->IntPar[3] = 2000000000;
+    const int before = p->ChildCount();
+    DeleteNode(ws, motionItem(p, 1));
+    EXPECT_EQ(p->ChildCount(), before - 2); // motion 1 and 1-2
+    EXPECT_EQ(countOf(p, isMotion), 1);
+    EXPECT_NE(motionItem(p, 1), nullptr);
+}
+
 TEST_F(TreeOpsTest, RandomEditingKeepsEveryLinkConsistent)
 {
     for (unsigned seed = 1; seed <= 8; ++seed) {
