@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "console_dialogs.h"
 
+#include "model/numeric.h"
 #include "model/project_file.h"
 #include "model/tree_ops.h"
 
@@ -12,7 +13,25 @@ namespace vemra::cli {
 
 namespace {
 
-void printItem(const TreeItem* item, int depth, int& invalid)
+// The actual values of a restriction against the output motion, as the
+// report shows them: where the curve keeps the bounds and its extremes.
+std::string actualValues(const TRestr& r)
+{
+    const auto v = [](double x) {
+        const std::string text = FormatSig(6, x);
+        return " " + text.substr(text.front() == ' ' ? 1 : 0);
+    };
+    if (isSpectrumKind(r.Kind()))
+        return "  ist:" + v(r.ActQ[4]);
+    if (isIntervalKind(r.Kind()))
+        return "  ist: eingehalten" + v(r.ActQ[1]) + " ..." + v(r.ActQ[2]) + ", min" + v(r.ActQ[3]) + ", max" +
+               v(r.ActQ[4]);
+    if (isPointKind(r.Kind()))
+        return "  ist:" + v(r.ActQ[3]);
+    return {};
+}
+
+void printItem(const TreeItem* item, int depth, int& invalid, bool withResults)
 {
     const TNLMember* node = item->Node();
     if (!node->Valid)
@@ -25,9 +44,11 @@ void printItem(const TreeItem* item, int depth, int& invalid)
         if (rx->HasResult)
             std::cout << (rx->ResultValid ? "  (Ergebnis aktuell)" : "  (Ergebnis veraltet)");
     }
+    if (auto* r = item->NodeAs<TRestr>(); r && withResults)
+        std::cout << actualValues(*r);
     std::cout << '\n';
     for (int i = 0; i < item->ChildCount(); ++i)
-        printItem(item->Child(i), depth + 1, invalid);
+        printItem(item->Child(i), depth + 1, invalid, withResults);
 }
 
 } // namespace
@@ -50,7 +71,7 @@ int runCheck(const Args& args)
         const auto* p = project->NodeAs<TProject>();
         std::cout << file << ": " << (p->Description.empty() ? "(ohne Beschreibung)" : p->Description) << '\n';
         int invalid = 0;
-        printItem(project, 1, invalid);
+        printItem(project, 1, invalid, p->HasResults);
         std::cout << "  " << invalid << " ungültige Knoten; "
                   << (CanCalc(ws, project) ? "berechenbar" : "nicht berechenbar") << '\n';
         if (invalid > 0)

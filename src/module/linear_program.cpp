@@ -2,6 +2,7 @@
 
 #include "module/stop_request.h"
 
+#include <ClpEventHandler.hpp>
 #include <ClpSimplex.hpp>
 #include <CoinHelperFunctions.hpp>
 
@@ -10,8 +11,41 @@
 
 namespace vemra::module {
 
+namespace {
+
+// Counts the solver's steps and stops a run that has used up its budget. Iteration limits
+// alone do not catch every stall: the solver can also cycle between refactorisations without
+// counting iterations. A stop request ends the run too.
+class StepBudget : public ClpEventHandler {
+public:
+    explicit StepBudget(long* steps, long limit) : steps_(steps), limit_(limit) {}
+
+    int event(Event whichEvent) override
+    {
+        switch (whichEvent) {
+        case endOfIteration:
+        case endOfFactorization:
+        case startOfStatusOfProblemInPrimal:
+        case startOfStatusOfProblemInDual:
+            if (++*steps_ > limit_ || stopRequested())
+                return 0;
+            break;
+        default: break;
+        }
+        return -1;
+    }
+    ClpEventHandler* clone() const override { return new StepBudget(*this); }
+
+private:
+    long* steps_; // shared with the copy the solver keeps
+    long limit_;
+};
+
+} // namespace
+
 struct LinearProgram::Solver {
     ClpSimplex clp;
+    long steps = 0;
 };
 
 namespace {
@@ -132,12 +166,16 @@ LpStatus LinearProgram::solve(SimplexMethod method)
     const int budget = std::max(kMinimumIterationBudget, 20 * (clp.numberRows() + clp.numberColumns()));
     auto run = [&](SimplexMethod m, int iterations) {
         clp.setMaximumIterations(iterations);
+        solver_->steps = 0;
+        const StepBudget guard(&solver_->steps, 3L * iterations);
+        clp.passInEventHandler(&guard);
         if (m == SimplexMethod::Primal)
             clp.primal();
         else
             clp.dual();
         stats_.simplexIterations += clp.numberIterations();
-        return clp.status() != 3;
+        throwIfStopRequested();
+        return clp.status() != 3 && clp.status() != 5;
     };
     const SimplexMethod other = method == SimplexMethod::Primal ? SimplexMethod::Dual : SimplexMethod::Primal;
     // The primal stalls far more readily than the dual, so it gets a short first budget.

@@ -1,0 +1,103 @@
+// Computes every bundled example afresh and checks that the computed motion
+// keeps every enforced restriction, as the application itself measures it.
+#include "model/project_file.h"
+#include "model/tree_ops.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using namespace vemra;
+
+namespace {
+
+struct ComputedExample {
+    int exitStatus = -1;
+    fs::path result;
+};
+
+ComputedExample compute(const std::string& name, const fs::path& dir)
+{
+    ComputedExample out;
+    out.result = dir / name;
+    const std::string command = std::string("cd '") + dir.string() + "' && '" + VEMRA_CLI + "' compute --module '" +
+                                VEMRA_MODULE + "' -o '" + out.result.string() + "' '" + VEMRA_EXAMPLES + "/" +
+                                name + "' > compute.log 2>&1";
+    const int status = std::system(command.c_str());
+    out.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return out;
+}
+
+double tolerance(double bound)
+{
+    return 1e-5 * std::max(1.0, std::fabs(bound));
+}
+
+// The minimum requirement of a bound is the fixed value or, for a variable
+// bound, the value entered as what must hold in any case.
+void expectKept(const TRestr& r, const std::string& where)
+{
+    const auto& p = r.EffPar;
+    const auto& act = r.ActQ;
+    if (isSpectrumKind(r.Kind())) {
+        EXPECT_LE(r.ActS[4], p[6] + tolerance(p[6])) << where;
+        return;
+    }
+    if (!isBandKind(r.Kind()))
+        return;
+    if (r.LowerMode() >= 0) {
+        EXPECT_GE(act[3], p[6] - tolerance(p[6])) << where;
+    }
+    if (r.UpperMode() >= 0) {
+        EXPECT_LE(act[4], p[8] + tolerance(p[8])) << where;
+    }
+}
+
+class ExampleTest : public testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("vemra-example-" + std::to_string(::getpid()) + "-" + GetParam());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    fs::path dir;
+};
+
+TEST_P(ExampleTest, ComputesAndKeepsEveryEnforcedRestriction)
+{
+    const ComputedExample run = compute(GetParam(), dir);
+    ASSERT_EQ(run.exitStatus, 0) << "see " << (dir / "compute.log");
+
+    SilentDialogs dialogs;
+    Workspace ws(dialogs);
+    TreeItem* project = readProjectFile(ws, run.result.string());
+    ASSERT_NE(project, nullptr);
+    const auto* p = project->NodeAs<TProject>();
+    EXPECT_TRUE(p->HasResults);
+    EXPECT_TRUE(p->AllValid);
+
+    int checked = 0;
+    ws.tree.ForEach([&](TreeItem* item) {
+        auto* r = item->NodeAs<TRestr>();
+        if (!r || r->Motion() < 0 || item->Parent()->NodeAs<TGroupHeader>())
+            return;
+        expectKept(*r, GetParam() + ": " + item->Text());
+        ++checked;
+    });
+    EXPECT_GT(checked, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bundled, ExampleTest, testing::Values("hubkurve.r4p", "greifer.r4p", "foerderer.r4p"),
+                         [](const auto& info) { return info.param.substr(0, info.param.find('.')); });
+
+} // namespace
