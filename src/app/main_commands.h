@@ -28,7 +28,7 @@ bool CloseQuery(Workspace& ws);
 
 bool anyProjectUnsaved(const Workspace& ws);
 
-// The motion specifications whose diagrams show item: all of a project's,
+// The motion definitions whose diagrams show item: all of a project's,
 // a motion itself, the motion above a restriction, and for an optimisation
 // object (or one member) the motions above its restrictions.
 std::vector<const TPaintObj*> affectedMotions(const TreeItem* item);

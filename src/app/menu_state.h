@@ -30,7 +30,7 @@ struct MenuState {
 MenuState menuStateFor(const Workspace& ws, TreeItem* item);
 
 // The motion whose values a table of item shows: the motion above a
-// restriction, a motion specification itself, otherwise none.
+// restriction, a motion definition itself, otherwise none.
 TPaintObj* tableMotionOf(TreeItem* item);
 
 } // namespace vemra

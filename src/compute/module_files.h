@@ -13,7 +13,7 @@ namespace vemra {
 inline constexpr const char* ModuleInputFileName = "remote$.rx4";
 inline constexpr const char* ResultCodeFileName = "rx4.err";
 inline constexpr const char* EffectiveParamsFileName = "remote$.rx5";
-// A project holds at most this many absolute motion specifications, so the
+// A project holds at most this many absolute motion definitions, so the
 // module never writes coefficient files beyond this number.
 inline constexpr int32_t MaxMotionNumber = 10;
 

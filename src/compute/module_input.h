@@ -25,8 +25,8 @@ std::string alignModuleField(const std::string& text, std::size_t width);
 void WriteModuleRecord(TNLMember& node, std::string& file);
 
 // Appends the records of the project that contains item: the project, each
-// absolute motion specification followed by its restrictions, the
-// restrictions of the relative motion specifications; optimisation objects
+// absolute motion definition followed by its restrictions, the
+// restrictions of the relative motion definitions; optimisation objects
 // and their members are left out. Every node that gets a record is numbered
 // in IntPar[9] by its position (the project is 1), which is how the module's
 // answer finds its restriction again, and every restriction's EffPar starts

@@ -17,7 +17,7 @@ struct ModuleRunRequest {
     // with it as its current directory.
     std::filesystem::path workDir;
     ModulePriority priority = ModulePriority::Normal;
-    // Numbers of the project's absolute motion specifications, in tree
+    // Numbers of the project's absolute motion definitions, in tree
     // order: a remote run fetches one coefficient file for each.
     std::vector<int32_t> motionNumbers;
 };

@@ -27,7 +27,7 @@ std::optional<int32_t> readResultCodeFile(const std::filesystem::path& file);
 // whose Motion, GroupNo and record number are all at least 1 gives its reals
 // to EffPar of the restriction with that number in project; other records
 // are skipped. When the file is missing or anything in it does not read,
-// every restriction below every motion specification of the project gets
+// every restriction below every motion definition of the project gets
 // EffPar := RealPar again and false is returned; the computation goes on.
 bool ReadEffectiveParams(TreeItem* project, const std::filesystem::path& file);
 

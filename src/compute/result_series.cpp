@@ -156,7 +156,7 @@ void deriveRelativeMotion(TreeItem* project, TreeItem* item, bool testRun)
 {
     auto& r = *item->NodeAs<TRelHeader>();
     // Looked up, not created: a relative motion whose partner is missing gets
-    // no series instead of conjuring up an empty motion specification.
+    // no series instead of conjuring up an empty motion definition.
     TreeItem* aItem = motionItem(project, std::abs(r.IntPar[1]));
     TreeItem* bItem = motionItem(project, r.IntPar[2]);
     if (!aItem || !bItem)

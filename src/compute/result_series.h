@@ -1,6 +1,6 @@
 // The series derived from the module's coefficients of s: the output motion
 // q behind the elastic transfer, the drive torque term s'·s'', and the
-// difference motions of the relative motion specifications.
+// difference motions of the relative motion definitions.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
-// How a motion specification is drawn: two pen styles and six colours.
-// New motion specifications copy the current diagram defaults.
+// How a motion definition is drawn: two pen styles and six colours.
+// New motion definitions copy the current diagram defaults.
 #pragma once
 
 #include <array>
@@ -28,7 +28,7 @@ struct DisplayRecord {
     bool operator==(const DisplayRecord&) const = default;
 };
 
-// The defaults that new motion specifications copy. The diagram defaults
+// The defaults that new motion definitions copy. The diagram defaults
 // dialog edits this value; until then it holds the built-in defaults.
 DisplayRecord& diagramDefaults();
 

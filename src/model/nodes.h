@@ -1,4 +1,4 @@
-// The node classes of the project tree: projects, motion specifications
+// The node classes of the project tree: projects, motion definitions
 // (absolute and relative), restrictions, optimisation objects and their
 // members. Nodes know their parameters; the tree (project_tree.h) knows where
 // they stand.
@@ -60,7 +60,7 @@ protected:
     void setCaption(const std::string& text);
 };
 
-// A motion specification with a computed result: the coefficients of s, of
+// A motion definition with a computed result: the coefficients of s, of
 // the output motion q and of the drive torque term, and how it is drawn.
 class TPaintObj : public TNLMember {
 public:
@@ -131,7 +131,7 @@ public:
     void ReadFrom(RecordReader& in) override;
 };
 
-// Absolute motion specification number IntPar[2] with K = IntPar[3]
+// Absolute motion definition number IntPar[2] with K = IntPar[3]
 // harmonics, eta (RealPar[2], variable towards RealPar[1] when IntPar[4] is
 // set) and theta (RealPar[3]).
 class TRXHeader : public TPaintObj {

@@ -20,9 +20,9 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* ProjectExtension = ".r4p";
-// The product never builds a project with more motion specifications; a
+// The product never builds a project with more motion definitions; a
 // larger count in a file is damage, and honouring it would create a
-// relative motion specification for every pair before reading anything.
+// relative motion definition for every pair before reading anything.
 constexpr int32_t MaxMotions = 10;
 // Every optimisation object has at least one member: a restriction record
 // with its effective parameters, 33 numbers of a character and a blank each
@@ -124,7 +124,7 @@ void collectModified(TreeItem* item, std::vector<std::pair<TNLMember*, bool>>& f
         collectModified(item->Child(i), flags);
 }
 
-// The existing absolute motion specification number n, or none. Unlike
+// The existing absolute motion definition number n, or none. Unlike
 // EnsureMotion it never creates one, so a damaged number cannot add motions.
 TPaintObj* existingMotion(ProjectTree& tree, TreeItem* project, int64_t n)
 {
@@ -159,7 +159,7 @@ TreeItem* readRestriction(ProjectTree& tree, RecordReader& in, TreeItem* project
     return item;
 }
 
-// A relative motion specification holds the difference of its two motions.
+// A relative motion definition holds the difference of its two motions.
 void deriveRelativeResult(TRelHeader& rel, const TPaintObj& a, const TPaintObj& b)
 {
     const int32_t nA = std::max(a.sSC.Count(), 0);
@@ -261,7 +261,7 @@ void WriteProject(RecordWriter& out, TreeItem* item)
         return;
     project->WriteTo(out);
     // The reader numbers the first IntPar[3] records 1, 2, ... as motion
-    // specifications and takes everything after them as relative
+    // definitions and takes everything after them as relative
     // restrictions. A sorted tree lists them in that order anyway; ordering
     // here keeps the file right even if the tree has not been sorted since
     // the last change.

@@ -17,7 +17,7 @@ public:
     virtual ~WorkspaceHooks() = default;
     virtual void showInEditor(TreeItem* /*item*/) {}
     virtual void refreshDiagramOptionsList() {}
-    // A motion specification is about to be destroyed: drop it from every
+    // A motion definition is about to be destroyed: drop it from every
     // diagram window.
     virtual void removeFromDiagrams(TPaintObj* /*motion*/) {}
     virtual void closeReportsOf(TreeItem* /*project*/) {}

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <cstdlib>
 
 namespace vemra::module {
 namespace {
@@ -13,6 +14,7 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // Angles closer than this are the same angle; a repeated violation there is the solver's
 // tolerance, answered with a margin instead of another row.
 constexpr double kSameAngleDeg = 1e-9;
+constexpr double kRoundOffEntry = 1e-13;
 
 // Column of the positive part of a_k; a_k^- , b_k^+ and b_k^- follow it.
 int splitColumn(int motionOffset, int k) { return motionOffset + 1 + 4 * (k - 1); }
@@ -84,6 +86,27 @@ void ExchangeSolver::appendCurveRow(const Requirement& q, double angleDeg)
     appendMotion(q.motionA, 1.0);
     if (q.motionB >= 0)
         appendMotion(q.motionB, -1.0);
+    dropRoundOffEntries();
+}
+
+void ExchangeSolver::dropRoundOffEntries()
+{
+    // sin(kx) at multiples of 180/k degrees comes out as 1e-16 instead of 0. Such entries carry
+    // nothing but round-off and can throw the simplex's factorisation into endless repair.
+    double largest = 0.0;
+    for (double v : rowValues_)
+        largest = std::max(largest, std::abs(v));
+    const double threshold = kRoundOffEntry * largest;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < rowValues_.size(); ++i) {
+        if (std::abs(rowValues_[i]) <= threshold)
+            continue;
+        rowColumns_[kept] = rowColumns_[i];
+        rowValues_[kept] = rowValues_[i];
+        ++kept;
+    }
+    rowColumns_.resize(kept);
+    rowValues_.resize(kept);
 }
 
 void ExchangeSolver::addSpectrumRow(int requirement)
@@ -236,7 +259,8 @@ void ExchangeSolver::addCutCluster(const Violation& v)
         if (!std::isfinite(gap))
             continue;
         const double direction = gap == v.angle - left ? -1.0 : 1.0;
-        for (double d = 0.5 * gap; d > finest && d > kSameAngleDeg; d *= 0.5)
+        static double ratio = std::getenv("VEMRA_RATIO") ? std::atof(std::getenv("VEMRA_RATIO")) : 0.5;
+        for (double d = 0.5 * gap; d > finest && d > kSameAngleDeg; d *= ratio)
             addCut(v.requirement, v.angle + direction * d);
     }
 }
@@ -371,7 +395,7 @@ ExchangeResult ExchangeSolver::solve(LpObjective objective, const std::vector<Ex
     if (hasCrossedBounds())
         return {};
     resetProgramme(objective);
-    bool warm = warmStart != nullptr && warmStart->objective == objective
+    bool warm = !std::getenv("VEMRA_NOWARM") && warmStart != nullptr && warmStart->objective == objective
         && warmStart->lambdaColumn == (lambdaColumn_ >= 0);
     if (warm && !addRowsOf(*warmStart)) {
         warm = false;
@@ -385,7 +409,7 @@ ExchangeResult ExchangeSolver::solve(LpObjective objective, const std::vector<Ex
             && !hasCutNear(requirement, angle))
             addCut(requirement, angle);
     }
-    if (warm)
+    if (warm && !std::getenv("VEMRA_NOBASIS"))
         lp_->startFrom(warmStart->basis);
 
     const SampleSpacing checkSpacing = [this](const Requirement& q) {

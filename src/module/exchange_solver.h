@@ -91,6 +91,7 @@ private:
     std::vector<ExtraAngle> collectBindingAngles() const;
     void applyCutBounds(const Cut& cut);
     void appendCurveRow(const Requirement& q, double angleDeg);
+    void dropRoundOffEntries();
     bool tightenOrAdd(const Violation& violation);
     std::vector<MotionCoefficients> readCoefficients() const;
     double lambdaOfSolution() const;

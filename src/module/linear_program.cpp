@@ -7,51 +7,62 @@
 #include <CoinHelperFunctions.hpp>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
 namespace vemra::module {
 
 namespace {
 
-// Counts the solver's steps and stops a run that has used up its budget. Iteration limits
-// alone do not catch every stall: the solver can also cycle between refactorisations without
-// counting iterations. A stop request ends the run too.
+// Stops a solver run that has used up its budget. Iteration limits alone do not catch every
+// stall: the solver can also cycle through refactorisations without counting iterations, so
+// those are budgeted as well. A stop request ends the run too.
 class StepBudget : public ClpEventHandler {
 public:
-    explicit StepBudget(long* steps, long limit) : steps_(steps), limit_(limit) {}
+    struct Counts {
+        long iterations = 0;
+        long refactorisations = 0;
+    };
+    StepBudget(Counts* counts, long iterations, long refactorisations)
+        : counts_(counts), iterationLimit_(iterations), refactorisationLimit_(refactorisations)
+    {
+    }
 
     int event(Event whichEvent) override
     {
+        bool exhausted = false;
         switch (whichEvent) {
-        case endOfIteration:
+        case endOfIteration: exhausted = ++counts_->iterations > iterationLimit_; break;
         case endOfFactorization:
         case startOfStatusOfProblemInPrimal:
         case startOfStatusOfProblemInDual:
-            if (++*steps_ > limit_ || stopRequested())
-                return 0;
+            exhausted = ++counts_->refactorisations > refactorisationLimit_;
             break;
-        default: break;
+        default: return -1;
         }
-        return -1;
+        return (exhausted || stopRequested()) ? 0 : -1;
     }
     ClpEventHandler* clone() const override { return new StepBudget(*this); }
 
 private:
-    long* steps_; // shared with the copy the solver keeps
-    long limit_;
+    Counts* counts_; // shared with the copy the solver keeps
+    long iterationLimit_;
+    long refactorisationLimit_;
 };
 
 } // namespace
 
 struct LinearProgram::Solver {
     ClpSimplex clp;
-    long steps = 0;
+    StepBudget::Counts counts;
 };
 
 namespace {
 
 constexpr int kPrimalIterationBudget = 400;
 constexpr int kMinimumIterationBudget = 5000;
+constexpr int kRefactorisationBudget = 100;
 
 double toSolverBound(double value)
 {
@@ -75,6 +86,9 @@ LinearProgram::LinearProgram(int columnCount, SolveStats& stats)
     // default feasibility tolerance of 1e-7 would leave violations it cannot remove.
     clp.setPrimalTolerance(1e-10);
     clp.setDualTolerance(1e-9);
+    if (const char* e = std::getenv("VEMRA_SCALING")) clp.scaling(std::atoi(e));
+    if (const char* e = std::getenv("VEMRA_PERTURB")) clp.setPerturbation(std::atoi(e));
+    if (const char* e = std::getenv("VEMRA_PTOL")) clp.setPrimalTolerance(std::atof(e));
 }
 
 LinearProgram::~LinearProgram() = default;
@@ -159,15 +173,16 @@ LpStatus LinearProgram::solve(SimplexMethod method)
         startBasis_.clear();
     }
     ++stats_.linearProgrammes;
+    if (std::getenv("VEMRA_MPS")) { clp.writeMps("/tmp/exp/last.mps", 0, 1); if (clp.statusArray()) { FILE* f = fopen("/tmp/exp/last.basis", "wb"); fwrite(clp.statusArray(), 1, clp.numberRows()+clp.numberColumns(), f); fclose(f);} else remove("/tmp/exp/last.basis"); }
 
     // Degenerate vertices, which these programmes have plenty of, can make either simplex
     // stall. Each run gets an iteration budget (not a time limit, so that runs repeat
     // exactly); a stalled run hands its basis to the other method.
-    const int budget = std::max(kMinimumIterationBudget, 20 * (clp.numberRows() + clp.numberColumns()));
+    const int budget = std::max(kMinimumIterationBudget, 4 * (clp.numberRows() + clp.numberColumns()));
     auto run = [&](SimplexMethod m, int iterations) {
         clp.setMaximumIterations(iterations);
-        solver_->steps = 0;
-        const StepBudget guard(&solver_->steps, 3L * iterations);
+        solver_->counts = {};
+        const StepBudget guard(&solver_->counts, iterations, kRefactorisationBudget);
         clp.passInEventHandler(&guard);
         if (m == SimplexMethod::Primal)
             clp.primal();
