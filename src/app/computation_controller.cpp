@@ -63,15 +63,15 @@ void ComputationController::afterRun()
         main_.finishPendingClose();
 }
 
-void ComputationController::CalcClick()
+// Runs may nest (the event loop keeps running while the module works), and a
+// close requested meanwhile is carried out only when the outermost run ends,
+// also when a run ends with an exception.
+void ComputationController::runNested(const std::function<void()>& run)
 {
-    TreeItem* item = main_.workspace().tree.Selected();
-    if (!item)
-        return;
     syncMode();
     ++depth_;
     try {
-        computation_->RunComputation(item);
+        run();
     } catch (...) {
         --depth_;
         afterRun();
@@ -81,19 +81,17 @@ void ComputationController::CalcClick()
     afterRun();
 }
 
+void ComputationController::CalcClick()
+{
+    TreeItem* item = main_.workspace().tree.Selected();
+    if (!item)
+        return;
+    runNested([&] { computation_->RunComputation(item); });
+}
+
 void ComputationController::BatchCalcClick()
 {
-    syncMode();
-    ++depth_;
-    try {
-        BatchCalc(*computation_);
-    } catch (...) {
-        --depth_;
-        afterRun();
-        throw;
-    }
-    --depth_;
-    afterRun();
+    runNested([&] { BatchCalc(*computation_); });
 }
 
 void ComputationController::StopCalcClick()

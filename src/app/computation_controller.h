@@ -5,6 +5,8 @@
 // disabled tree, the status bar and the diagrams.
 #pragma once
 
+#include <functional>
+
 #include "compute/computation.h"
 
 #include <QMetaObject>
@@ -53,6 +55,7 @@ private:
     // Takes the mode from the radio items before every run.
     void syncMode();
     void afterRun();
+    void runNested(const std::function<void()>& run);
 
     TDlgMain& main_;
     std::unique_ptr<OwnServices> own_;
