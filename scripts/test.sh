@@ -6,4 +6,4 @@ build="${VEMRA_BUILD_DIR:-$root/build}"
 "$root/scripts/install-deps.sh"
 "$root/scripts/build.sh"
 cd "$build"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2 --timeout 600
+LC_ALL=de_DE.UTF-8 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2 --timeout 600

@@ -2,6 +2,7 @@
 // way the desktop does (one project: "&Berechnen"; several: "&alle
 // Berechnen") and saves them with their results.
 #include "commands.h"
+#include "project_loading.h"
 #include "console_dialogs.h"
 #include "interrupt_pump.h"
 
@@ -189,7 +190,7 @@ int runCompute(const Args& args)
     std::vector<TreeItem*> projects;
     std::map<TreeItem*, std::string> files;
     for (const auto& file : options->inputs) {
-        TreeItem* project = readProjectFile(ws, file);
+        TreeItem* project = loadProject(ws, file);
         // A project that did not read completely is never computed or saved.
         if (!project)
             return ExitBadInput;

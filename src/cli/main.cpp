@@ -2,6 +2,7 @@
 // same core.
 #include "commands.h"
 
+#include <clocale>
 #include <cstring>
 #include <iostream>
 
@@ -19,6 +20,9 @@ int usage()
 
 int main(int argc, char** argv)
 {
+    // Honour the user's locale like any program; files and printed numbers
+    // must not depend on it, and the tests run under a German one to prove it.
+    std::setlocale(LC_ALL, "");
     if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)
         return usage();
     for (const auto& c : vemra::cli::commands())

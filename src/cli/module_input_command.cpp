@@ -1,6 +1,7 @@
 // vemra-cli module-input: writes the module's input file for a project
 // exactly as a computation would, to inspect it or to run the module by hand.
 #include "commands.h"
+#include "project_loading.h"
 #include "console_dialogs.h"
 
 #include "compute/computation.h"
@@ -22,7 +23,7 @@ int runModuleInput(const Args& args)
     }
     ConsoleDialogs dialogs;
     Workspace ws(dialogs);
-    TreeItem* project = readProjectFile(ws, args[0]);
+    TreeItem* project = loadProject(ws, args[0]);
     if (!project)
         return ExitBadInput;
     // The computation refuses such a project before it writes anything.

@@ -1,7 +1,7 @@
 #include "numeric.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace vemra {
@@ -25,16 +25,21 @@ std::string FormatSig(int digits, double x)
     if (digits > 30)
         digits = 30;
 
-    // "%.*e" rounds to the wanted number of significant digits for us:
-    // d.ddd e±X means 0.dddd × 10^(X+1).
+    // Scientific notation rounds to the wanted number of significant digits
+    // for us: d.ddd e±X means 0.dddd × 10^(X+1). to_chars, unlike printf,
+    // never follows the process locale, so a German decimal comma cannot
+    // creep into files.
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", digits - 1, std::fabs(x));
+    const auto end = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific, digits - 1).ptr;
     std::string mantissa;
     const char* p = buf;
-    for (; *p && *p != 'e'; ++p)
+    for (; p != end && *p != 'e'; ++p)
         if (*p >= '0' && *p <= '9')
             mantissa += *p;
-    const int exponent = (*p == 'e') ? std::atoi(p + 1) + 1 : 1;
+    int exponent = 0;
+    if (p != end)
+        std::from_chars(p + (p[1] == '+' ? 2 : 1), end, exponent);
+    exponent += 1;
     while (mantissa.size() > 1 && mantissa.back() == '0')
         mantissa.pop_back();
 
@@ -50,8 +55,9 @@ std::string FormatSig(int digits, double x)
     } else if (exponent < 0 && -exponent < digits) {
         text = "0." + std::string(static_cast<size_t>(-exponent), '0') + mantissa;
     } else {
-        char exp[16];
-        std::snprintf(exp, sizeof exp, "%02d", std::abs(exponent));
+        std::string exp = std::to_string(std::abs(exponent));
+        if (exp.size() < 2)
+            exp = "0" + exp;
         text = "0." + mantissa + (exponent < 0 ? "E-" : "E+") + exp;
     }
     return (x < 0 ? "-" : " ") + text;

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <cstdlib>
 
 namespace vemra::module {
 namespace {
@@ -236,11 +235,10 @@ bool ExchangeSolver::tightenOrAdd(const Violation& v)
 
 void ExchangeSolver::addCutCluster(const Violation& v)
 {
-    // The optimum touches the bound near the violated extremum, but once a row is added there
-    // the next solution's extremum moves to either side, and each further round only halves
-    // the gap to the neighbouring rows. Rows at geometrically shrinking distances from the
-    // extremum settle it in one round: down to the spacing where the curvature alone keeps the
-    // miss below the tolerance.
+    // Once a row holds the curve at the violated extremum, the next solution's extremum moves
+    // to one side of it, and each further round would only halve the distance to the nearest
+    // row. Rows halfway to the neighbouring ones on both sides catch most of that movement in
+    // the same round; closer than the curvature allows to matter they are not needed.
     double left = -std::numeric_limits<double>::infinity();
     double right = std::numeric_limits<double>::infinity();
     for (int index : cutsOfRequirement_[static_cast<std::size_t>(v.requirement)]) {
@@ -253,15 +251,11 @@ void ExchangeSolver::addCutCluster(const Violation& v)
     addCut(v.requirement, v.angle);
     if (v.curvature <= 0.0)
         return;
-    const double finest =
-        std::sqrt(2.0 * settings_.tolerance * v.scale / v.curvature) / kRadPerDeg;
-    for (double gap : {v.angle - left, right - v.angle}) {
-        if (!std::isfinite(gap))
-            continue;
-        const double direction = gap == v.angle - left ? -1.0 : 1.0;
-        static double ratio = std::getenv("VEMRA_RATIO") ? std::atof(std::getenv("VEMRA_RATIO")) : 0.5;
-        for (double d = 0.5 * gap; d > finest && d > kSameAngleDeg; d *= ratio)
-            addCut(v.requirement, v.angle + direction * d);
+    const double finest = std::sqrt(2.0 * settings_.tolerance * v.scale / v.curvature) / kRadPerDeg;
+    for (double neighbour : {left, right}) {
+        const double half = 0.5 * std::abs(neighbour - v.angle);
+        if (std::isfinite(neighbour) && half > finest && half > kSameAngleDeg)
+            addCut(v.requirement, 0.5 * (neighbour + v.angle));
     }
 }
 
@@ -395,7 +389,7 @@ ExchangeResult ExchangeSolver::solve(LpObjective objective, const std::vector<Ex
     if (hasCrossedBounds())
         return {};
     resetProgramme(objective);
-    bool warm = !std::getenv("VEMRA_NOWARM") && warmStart != nullptr && warmStart->objective == objective
+    bool warm = warmStart != nullptr && warmStart->objective == objective
         && warmStart->lambdaColumn == (lambdaColumn_ >= 0);
     if (warm && !addRowsOf(*warmStart)) {
         warm = false;
@@ -409,7 +403,7 @@ ExchangeResult ExchangeSolver::solve(LpObjective objective, const std::vector<Ex
             && !hasCutNear(requirement, angle))
             addCut(requirement, angle);
     }
-    if (warm && !std::getenv("VEMRA_NOBASIS"))
+    if (warm)
         lp_->startFrom(warmStart->basis);
 
     const SampleSpacing checkSpacing = [this](const Requirement& q) {

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 
 namespace vemra::module {
 namespace {
@@ -63,12 +60,7 @@ Evaluation LambdaSearch::smoothAt(double lambda, const Shifts& shifts, const std
 Evaluation LambdaSearch::smoothAtLevel(long level, const Shifts& shifts, const Evaluation* neighbour,
                                        SimplexMethod method) const
 {
-    long lp0 = stats_.linearProgrammes, it0 = stats_.simplexIterations;
-    auto t0 = std::chrono::steady_clock::now();
-    auto e = smoothAt(static_cast<double>(level) / kGrid, shifts, {}, smoothStartOf(neighbour), method);
-    auto t1 = std::chrono::steady_clock::now();
-    if (std::getenv("VEMRA_LDEBUG")) std::fprintf(stderr, "level %ld feasible %d LPs %ld iters %ld warm %d primal %d ms %.2f\n", level, (int)e.feasible, stats_.linearProgrammes-lp0, stats_.simplexIterations-it0, smoothStartOf(neighbour)!=nullptr, (int)(method==SimplexMethod::Primal), std::chrono::duration<double,std::milli>(t1-t0).count());
-    return e;
+    return smoothAt(static_cast<double>(level) / kGrid, shifts, {}, smoothStartOf(neighbour), method);
 }
 
 Evaluation LambdaSearch::maximiseLambda(const Shifts& shifts, const Evaluation* neighbour) const

@@ -7,8 +7,6 @@
 #include <CoinHelperFunctions.hpp>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <limits>
 
 namespace vemra::module {
@@ -86,9 +84,6 @@ LinearProgram::LinearProgram(int columnCount, SolveStats& stats)
     // default feasibility tolerance of 1e-7 would leave violations it cannot remove.
     clp.setPrimalTolerance(1e-10);
     clp.setDualTolerance(1e-9);
-    if (const char* e = std::getenv("VEMRA_SCALING")) clp.scaling(std::atoi(e));
-    if (const char* e = std::getenv("VEMRA_PERTURB")) clp.setPerturbation(std::atoi(e));
-    if (const char* e = std::getenv("VEMRA_PTOL")) clp.setPrimalTolerance(std::atof(e));
 }
 
 LinearProgram::~LinearProgram() = default;
@@ -173,7 +168,6 @@ LpStatus LinearProgram::solve(SimplexMethod method)
         startBasis_.clear();
     }
     ++stats_.linearProgrammes;
-    if (std::getenv("VEMRA_MPS")) { clp.writeMps("/tmp/exp/last.mps", 0, 1); if (clp.statusArray()) { FILE* f = fopen("/tmp/exp/last.basis", "wb"); fwrite(clp.statusArray(), 1, clp.numberRows()+clp.numberColumns(), f); fclose(f);} else remove("/tmp/exp/last.basis"); }
 
     // Degenerate vertices, which these programmes have plenty of, can make either simplex
     // stall. Each run gets an iteration budget (not a time limit, so that runs repeat

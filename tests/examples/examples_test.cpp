@@ -28,7 +28,10 @@ ComputedExample compute(const std::string& name, const fs::path& dir)
 {
     ComputedExample out;
     out.result = dir / name;
-    const std::string command = std::string("cd '") + dir.string() + "' && '" + VEMRA_CLI + "' compute --module '" +
+    // Its own runtime folder gives every run its own computation lock, so
+    // examples computed in parallel test processes do not refuse each other.
+    const std::string command = std::string("cd '") + dir.string() + "' && XDG_RUNTIME_DIR='" + dir.string() + "' '" +
+                                VEMRA_CLI + "' compute --module '" +
                                 VEMRA_MODULE + "' -o '" + out.result.string() + "' '" + VEMRA_EXAMPLES + "/" +
                                 name + "' > compute.log 2>&1";
     const int status = std::system(command.c_str());
