@@ -181,15 +181,15 @@ std::vector<Case> cases()
     RandomProjectConfig base;
     base.samples = 4;
     base.steps = 4;
-    for (std::uint32_t seed : {1u, 2u, 3u}) {
+    for (std::uint32_t seed : {1u, 2u, 3u, 20u}) {
         RandomProjectConfig c = base;
         c.seed = seed;
-        c.harmonics = {static_cast<int>(2 + seed)};
+        c.harmonics = {static_cast<int>(2 + seed % 5)};
         c.restrictions = 5;
         c.checkOnly = seed == 2;
         add("bounds", c);
     }
-    for (std::uint32_t seed : {4u, 5u}) {
+    for (std::uint32_t seed : {4u, 5u, 6u}) {
         RandomProjectConfig c = base;
         c.seed = seed;
         c.harmonics = {3, 4};
@@ -197,7 +197,7 @@ std::vector<Case> cases()
         c.relative = true;
         add("relative", c);
     }
-    for (std::uint32_t seed : {14u, 15u, 16u}) {
+    for (std::uint32_t seed : {14u, 15u, 16u, 17u}) {
         RandomProjectConfig c = base;
         c.seed = seed;
         c.harmonics = {4};
@@ -205,7 +205,7 @@ std::vector<Case> cases()
         c.variableAngles = true;
         add("angles", c);
     }
-    for (std::uint32_t seed : {13u, 16u, 17u}) {
+    for (std::uint32_t seed : {13u, 14u, 16u, 17u}) {
         RandomProjectConfig c = base;
         c.seed = seed;
         c.harmonics = {3, 2};
@@ -213,15 +213,27 @@ std::vector<Case> cases()
         c.variableEta = true;
         add("eta", c);
     }
-    for (std::uint32_t seed : {10u, 11u, 12u}) {
+    for (std::uint32_t seed : {10u, 11u, 12u, 18u}) {
         RandomProjectConfig c = base;
         c.seed = seed;
         c.harmonics = {3, 3};
         c.restrictions = 7;
-        c.objects = seed == 12 ? 2 : 1;
+        c.objects = seed % 2 == 0 ? 2 : 1;
         c.relative = true;
         c.variableAngles = seed == 11;
         add("objects", c);
+    }
+    for (std::uint32_t seed = 30; seed < 36; ++seed) {
+        RandomProjectConfig c = base;
+        c.seed = seed;
+        c.harmonics = {5, 4, 3};
+        c.restrictions = 10;
+        c.objects = 2;
+        c.relative = true;
+        c.variableAngles = seed % 2 == 0;
+        c.variableEta = seed % 2 == 1;
+        c.checkOnly = seed % 3 == 0;
+        add("mixed", c);
     }
     return out;
 }
