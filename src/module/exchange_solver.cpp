@@ -296,7 +296,7 @@ void ExchangeSolver::addInitialRows()
         case RequirementShape::Point: addCut(index, q.phiFrom, true); break;
         case RequirementShape::Interval: {
             const double span = q.phiTo - q.phiFrom;
-            const int intervals = std::max(1, static_cast<int>(std::ceil(span / lpGridStep(set_, q) - 1e-9)));
+            const int intervals = lpGridIntervals(set_, q);
             for (int j = 0; j < intervals; j += settings_.initialStride)
                 addCut(index, q.phiFrom + span * j / intervals, true);
             addCut(index, q.phiTo, true);
@@ -406,8 +406,9 @@ ExchangeResult ExchangeSolver::solve(LpObjective objective, const std::vector<Ex
     if (warm)
         lp_->startFrom(warmStart->basis);
 
+    // Exactly checkRefinement samples per grid interval, so every grid angle is among them.
     const SampleSpacing checkSpacing = [this](const Requirement& q) {
-        return lpGridStep(set_, q) / settings_.checkRefinement;
+        return (q.phiTo - q.phiFrom) / lpGridIntervals(set_, q) / settings_.checkRefinement;
     };
     ExchangeResult result;
     for (int round = 0;; ++round) {

@@ -25,7 +25,7 @@ struct ExchangeSettings {
     int maxRounds = 60;
     // The grid angles enter the programme as they are needed; every stride-th from the start.
     int initialStride = 4;
-    // The primal simplex proves a nearly feasible programme infeasible in far fewer
+    // The primal simplex usually proves a nearly feasible programme infeasible in far fewer
     // iterations than the dual; the dual is faster when the answer is a solution.
     SimplexMethod method = SimplexMethod::Dual;
 };
@@ -51,7 +51,8 @@ struct ExchangeResult {
     std::vector<MotionCoefficients> coefficients;
     double smoothness = 0.0;
     // Angles between the grid angles that ended up binding: good starting angles for a
-    // neighbouring problem (another λ or shift), which saves exchange rounds there.
+    // programme with another objective over the same requirements (the smoothness programme
+    // after the one that maximised λ), where the basis cannot be reused.
     std::vector<std::pair<int, double>> bindingAngles;
     std::shared_ptr<const WarmStart> warmStart;
 };

@@ -79,7 +79,11 @@ ProblemModel::ProblemModel(SynthesisProblem problem) : problem_(std::move(proble
     }
     mode_ = nonLinear ? LambdaMode::Bisection : (boundsVary ? LambdaMode::LinearBounds : LambdaMode::None);
 
-    const int objects = std::max(problem_.settings.objectCount, 0);
+    // Objects without members never move; sizing by the members keeps a huge object count in
+    // the file from costing memory.
+    int objects = 0;
+    for (const Restriction& r : problem_.restrictions)
+        objects = std::max(objects, r.group);
     ranges_.assign(static_cast<std::size_t>(objects), ShiftRange{});
     std::vector<bool> hasMember(ranges_.size(), false);
     for (auto& range : ranges_) {
@@ -204,6 +208,8 @@ RequirementSet ProblemModel::build(double lambda, bool lambdaVariable, const Shi
                 continue; // no bound, no requirement
             q.shape = r.family == RestrictionFamily::Interval ? RequirementShape::Interval : RequirementShape::Point;
             std::tie(q.phiFrom, q.phiTo) = anglesAt(r, lambda, shifts);
+            // The curves repeat every revolution; a longer interval asks for nothing more.
+            q.phiTo = std::min(q.phiTo, q.phiFrom + 360.0);
         }
         if (!lambdaVariable) {
             q.lower = fixedAt(q.lower, lambda);

@@ -66,4 +66,10 @@ double lpGridStep(const RequirementSet& set, const Requirement& requirement)
     return 360.0 / 20.0 / std::max(1, requirement.highestHarmonic(set.motions));
 }
 
+int lpGridIntervals(const RequirementSet& set, const Requirement& requirement)
+{
+    const double span = requirement.phiTo - requirement.phiFrom;
+    return std::max(1, static_cast<int>(std::ceil(span / lpGridStep(set, requirement) - 1e-9)));
+}
+
 } // namespace vemra::module

@@ -67,4 +67,7 @@ namespace vemra::module {
 // of the highest harmonic the requirement's curve carries.
 double lpGridStep(const RequirementSet& set, const Requirement& requirement);
 
+// Number of grid intervals over an interval requirement at that spacing (at least one).
+int lpGridIntervals(const RequirementSet& set, const Requirement& requirement);
+
 } // namespace vemra::module

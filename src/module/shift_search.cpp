@@ -26,26 +26,26 @@ void ShiftSearch::report(const std::string& stage, const Evaluation& best) const
     progress_(line.str());
 }
 
-std::vector<double> ShiftSearch::samplesFor(int objectIndex, double current, int step) const
+double ShiftSearch::Samples::at(int i) const
+{
+    if (count == 1)
+        return 0.5 * (lo + hi);
+    return i + 1 == count ? hi : lo + (hi - lo) * i / (count - 1);
+}
+
+ShiftSearch::Samples ShiftSearch::samplesFor(int objectIndex, double current, int step) const
 {
     const ProjectSettings& settings = model_.problem().settings;
     const ShiftRange& range = model_.shiftRange(objectIndex);
-    std::vector<double> samples;
     if (!range.active || settings.samples < 1 || !(settings.stepWidth > 0.0) || settings.steps < 1)
-        return samples;
+        return {};
     const double radius =
         settings.stepWidth * range.width() * static_cast<double>(settings.steps - step + 1) / settings.steps;
     const double lo = std::max(current - radius, range.lo);
     const double hi = std::min(current + radius, range.hi);
     if (!(hi > lo))
-        return samples;
-    if (settings.samples == 1) {
-        samples.push_back(0.5 * (lo + hi));
-        return samples;
-    }
-    for (int i = 0; i < settings.samples; ++i)
-        samples.push_back(i + 1 == settings.samples ? hi : lo + (hi - lo) * i / (settings.samples - 1));
-    return samples;
+        return {};
+    return {lo, hi, settings.samples};
 }
 
 SearchOutcome ShiftSearch::run() const
@@ -66,7 +66,9 @@ SearchOutcome ShiftSearch::run() const
         for (int g = 0; g < model_.objectCount(); ++g) {
             const auto slot = static_cast<std::size_t>(g);
             const double current = outcome.shifts[slot];
-            for (double sample : samplesFor(g, current, t)) {
+            const Samples samples = samplesFor(g, current, t);
+            for (int i = 0; i < samples.count; ++i) {
+                const double sample = samples.at(i);
                 if (sample == current)
                     continue; // that is the incumbent itself
                 throwIfStopRequested();

@@ -23,8 +23,16 @@ public:
 
     SearchOutcome run() const;
 
-    // The shifts sampled for one object in step t (1-based) around the current shift.
-    std::vector<double> samplesFor(int objectIndex, double current, int step) const;
+    // The shifts sampled for one object in step t (1-based) around the current shift:
+    // count values spread evenly from lo to hi.
+    struct Samples {
+        double lo = 0.0;
+        double hi = 0.0;
+        int count = 0;
+
+        double at(int i) const;
+    };
+    Samples samplesFor(int objectIndex, double current, int step) const;
 
 private:
     void report(const std::string& stage, const Evaluation& best) const;
