@@ -214,7 +214,7 @@ TEST(RecordText, RealFieldsHaveTheFixedFormAndReadBack)
         out.realField(v);
         out.endLine();
     }
-    RecordReader in(out.bytes() + "1e-400 -1E+99999");
+    RecordReader in(out.bytes() + "1e-400 -1E+99999\r\n");
     EXPECT_TRUE(std::isnan(in.readReal()));
     EXPECT_EQ(in.readReal(), inf);
     EXPECT_EQ(in.readReal(), -inf);
@@ -236,14 +236,14 @@ TEST(RecordText, IntegerFieldsNeverRunTogether)
     out.intField(-999, 4);
     out.intField(-16777216, 10);
     EXPECT_EQ(out.bytes(), "   7 1000 -100 -999 -16777216");
-    RecordReader in(out.bytes());
+    RecordReader in(out.bytes() + "\r\n");
     for (int expected : {7, 1000, -100, -999, -16777216})
         EXPECT_EQ(in.readInt(), expected);
 }
 
 TEST(RecordText, ReaderSplitsOnWhiteSpaceAndGluedSigns)
 {
-    RecordReader in("  12\r\n-3\t4\n\n+5 0.5-0.25 12-1234 1.0E-0002 7.-2");
+    RecordReader in("  12\r\n-3\t4\n\n+5 0.5-0.25 12-1234 1.0E-0002 7.-2\r\n");
     for (int expected : {12, -3, 4, 5})
         EXPECT_EQ(in.readInt(), expected);
     EXPECT_EQ(in.readReal(), 0.5);
@@ -478,7 +478,9 @@ TEST_F(ProjectFileTest, WhiteSpaceAfterTheLastRecordIsNoError)
 {
     const std::string bytes = bytesOf(buildProject(ws.tree));
     EXPECT_NO_THROW(readBytes(ws, bytes + "\r\n \r\n\t\n"));
-    EXPECT_NO_THROW(readBytes(ws, bytes.substr(0, bytes.size() - 2)));
+    // Without its final line end the last number may have been cut short
+    // ("1.5E+00" of "1.5E+0001"), so that is a read error, not a guess.
+    EXPECT_THROW(readBytes(ws, bytes.substr(0, bytes.size() - 2)), ReadError);
 }
 
 TEST_F(ProjectFileTest, NumbersDoNotFollowTheUserLocale)
@@ -687,6 +689,42 @@ TEST_F(ProjectFileTest, FilesThatPromiseMoreThanTheyHoldAreReadErrors)
     Workspace scratch(dialogs);
     TreeItem* item = readBytes(scratch, manyGroups);
     EXPECT_LE(childrenOf<TGroupHeader>(item).size(), manyGroups.size() / 65 + 2);
+}
+
+// Cutting a real file anywhere must end in a complete project or a clean
+// error whose salvaged part can never be saved over the file. A cut between
+// whole relative-restriction records cannot be told from a shorter file and
+// reads cleanly.
+TEST_F(ProjectFileTest, EveryTruncationIsACleanReadOrADetachedSalvage)
+{
+    const std::string good = bytesOf(buildProject(ws.tree));
+    int cleanReads = 0;
+    for (size_t length = 0; length < good.size(); ++length) {
+        SCOPED_TRACE(length);
+        Workspace scratch(dialogs);
+        writeText(dir / "cut.r4p", good.substr(0, length));
+        dialogs.clear();
+        TreeItem* read = readProjectFile(scratch, path("cut.r4p"));
+        if (read) {
+            ++cleanReads;
+            // Only whole lines were lost: the cut text ends where a line of
+            // the full file ends.
+            const std::string cut = good.substr(0, length);
+            EXPECT_EQ(good.substr(cut.find_last_not_of(" \r\n") + 1, 2), "\r\n");
+            EXPECT_EQ(read->NodeAs<TProject>()->FileName, path("cut.r4p"));
+            EXPECT_TRUE(dialogs.messages.empty());
+        } else {
+            ASSERT_EQ(dialogs.messages.size(), 1u);
+            for (int i = 0; i < scratch.tree.TopLevelCount(); ++i) {
+                const auto* p = scratch.tree.TopLevel(i)->NodeAs<TProject>();
+                EXPECT_TRUE(p->FileName.empty());
+                EXPECT_TRUE(p->Unsaved);
+            }
+        }
+        if (::testing::Test::HasFailure())
+            break;
+    }
+    EXPECT_GT(cleanReads, 0);
 }
 
 TEST_F(ProjectFileTest, MissingMotionNumberInRelativeRecordDoesNotCreateMotions)
