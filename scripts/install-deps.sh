@@ -7,7 +7,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-svg-dev qt6-translations-l10n libqt6svg6
   coinor-libclp-dev libemf-dev
-  xvfb xauth dbus locales
+  xvfb xauth dbus locales fonts-dejavu-core
 )
 
 sudo_cmd=()
@@ -23,7 +23,7 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
 fi
 
 # The tests run under a German locale to prove that files and numbers do not
