@@ -1,3 +1,4 @@
+#include "test_vectors.h"
 #include "model/nodes.h"
 #include "model/numeric.h"
 
@@ -17,13 +18,7 @@ double sind(double degrees)
     return std::sin(degrees * kPi / 180);
 }
 
-void fill(TVector& v, std::initializer_list<double> values)
-{
-    v.ReSize(static_cast<int32_t>(values.size()));
-    int32_t i = 0;
-    for (double x : values)
-        v[i++] = x;
-}
+using test::fill;
 
 // A motion with K = 1 whose s is sin x and whose q is 2 + cos x.
 struct SineMotion : TRXHeader {

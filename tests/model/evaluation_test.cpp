@@ -1,3 +1,4 @@
+#include "test_vectors.h"
 #include "model/nodes.h"
 
 #include <gtest/gtest.h>
@@ -12,13 +13,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-void fill(TVector& v, std::initializer_list<double> values)
-{
-    v.ReSize(static_cast<int32_t>(values.size()));
-    int32_t i = 0;
-    for (double x : values)
-        v[i++] = x;
-}
+using test::fill;
 
 // A motion with a result whose s curve is given by its coefficients.
 struct Motion : TRXHeader {
