@@ -1,6 +1,6 @@
 // Writing and reading a large project with stored results: ten motions with
 // five harmonics each and one hundred restrictions.
-#include "model/project_file.h"
+#include "formats/project_file.h"
 #include "model/tree_ops.h"
 
 #include <benchmark/benchmark.h>
@@ -77,7 +77,7 @@ void BM_ReadProject(benchmark::State& state)
     for (auto _ : state) {
         Workspace ws(dialogs);
         RecordReader in(out.bytes());
-        benchmark::DoNotOptimize(ReadProject(ws, in, "gross.r4p"));
+        benchmark::DoNotOptimize(ReadProject(ws.tree, in, "gross.r4p"));
     }
     state.counters["bytes"] = static_cast<double>(out.bytes().size());
 }

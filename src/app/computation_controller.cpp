@@ -114,14 +114,14 @@ void ComputationController::setExpanded(TreeItem* project, bool expanded)
     main_.TVProjects->setItemExpanded(project, expanded);
 }
 
-void ComputationController::setCalcCommands(bool calcEnabled, bool stopEnabled)
+void ComputationController::runStateChanged(bool calcEnabled, bool stopEnabled)
 {
     main_.Calc->setEnabled(calcEnabled);
     main_.StopCalc->setEnabled(stopEnabled);
     main_.BatchCalc->setEnabled(calcEnabled && !computation_->BatchMode);
 }
 
-void ComputationController::batchRunning(bool running)
+void ComputationController::batchStateChanged(bool running)
 {
     if (running) {
         main_.Timer1->start();
@@ -134,14 +134,9 @@ void ComputationController::batchRunning(bool running)
     main_.TVProjects->setEnabled(!running);
 }
 
-void ComputationController::setStatusText(const std::string& text)
+void ComputationController::statusChanged(const std::string& text)
 {
     main_.setStatusText(QString::fromStdString(text));
-}
-
-void ComputationController::markDiagramsOf(TreeItem* project)
-{
-    main_.MarkDiagrams(project, false);
 }
 
 void ComputationController::computationFinished(TreeItem*, const ComputationResult&)

@@ -17,7 +17,7 @@ namespace vemra {
 
 class TDlgMain;
 
-class ComputationController : public ComputationHooks {
+class ComputationController : public ComputationObserver {
 public:
     // With the services of this machine: the local module runner, the
     // system-wide computation lock, the desktop's screen saver, the Qt event
@@ -41,13 +41,12 @@ public:
     bool running() const { return depth_ > 0; }
     Computation& computation() { return *computation_; }
 
-    // ComputationHooks
+    // ComputationObserver
     bool isExpanded(TreeItem* project) override;
     void setExpanded(TreeItem* project, bool expanded) override;
-    void setCalcCommands(bool calcEnabled, bool stopEnabled) override;
-    void batchRunning(bool running) override;
-    void setStatusText(const std::string& text) override;
-    void markDiagramsOf(TreeItem* project) override;
+    void runStateChanged(bool calcEnabled, bool stopEnabled) override;
+    void batchStateChanged(bool running) override;
+    void statusChanged(const std::string& text) override;
     void computationFinished(TreeItem* project, const ComputationResult& result) override;
 
 private:

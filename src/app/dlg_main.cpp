@@ -1,12 +1,12 @@
 #include "dlg_main.h"
 
 #include "computation_controller.h"
-#include "main_commands.h"
 #include "menu_state.h"
 #include "project_tree_view.h"
 #include "window_layout.h"
 
-#include "model/project_file.h"
+#include "commands/file_commands.h"
+#include "commands/tree_commands.h"
 #include "model/tree_ops.h"
 #include "platform/qt/help_browser.h"
 #include "platform/qt/settings_store.h"
@@ -64,7 +64,7 @@ TDlgMain::TDlgMain(UserDialogs& dialogs, QWidget* parent)
 {
     setObjectName(QStringLiteral("TDlgMain"));
     setWindowTitle(QStringLiteral("Vemra"));
-    ws_.setHooks(this);
+    ws_.events().subscribe(this);
 
     TVProjects = new ProjectTreeView(ws_.tree, this);
     setCentralWidget(TVProjects);
@@ -104,7 +104,7 @@ TDlgMain::~TDlgMain()
     // The view observes the tree; it must go before the tree does.
     delete TVProjects;
     TVProjects = nullptr;
-    ws_.setHooks(nullptr);
+    ws_.events().unsubscribe(this);
 }
 
 void TDlgMain::createMenus()
@@ -368,6 +368,11 @@ void TDlgMain::addRecentFile(const std::string& fileName)
         rebuildRecentMenu();
 }
 
+void TDlgMain::projectSavedAs(TreeItem* /*project*/, const std::string& fileName)
+{
+    addRecentFile(fileName);
+}
+
 // --- tree events ------------------------------------------------------------------
 
 void TDlgMain::TVProjectsChanging(TreeItem* previous, TreeItem* current)
@@ -405,9 +410,9 @@ void TDlgMain::TVProjectsChange(TreeItem* current)
     UpdateMenus(current);
 }
 
-void TDlgMain::selectionChangedHandling(TreeItem* selected)
+void TDlgMain::selectionChanged(TreeItem* item)
 {
-    TVProjectsChange(selected);
+    TVProjectsChange(item);
 }
 
 // --- services ---------------------------------------------------------------------
@@ -434,9 +439,9 @@ void TDlgMain::UpdateMenus(TreeItem* item)
     MkTable->setEnabled(m.MkTable);
 }
 
-void TDlgMain::updateMenus(TreeItem* selected)
+void TDlgMain::projectStateChanged(TreeItem* /*project*/)
 {
-    UpdateMenus(selected);
+    UpdateMenus(ws_.tree.Selected());
 }
 
 void TDlgMain::MarkDiagrams(TreeItem* item, bool redraw)
@@ -457,37 +462,44 @@ void TDlgMain::RegenerateReports(TreeItem* item)
             windows_.reports->rebuildFor(project);
 }
 
-void TDlgMain::showInEditor(TreeItem* item)
+void TDlgMain::currentItemChanged(TreeItem* item)
 {
     if (windows_.editor)
         windows_.editor->SetObject(item);
 }
 
-void TDlgMain::refreshDiagramOptionsList()
+void TDlgMain::motionsChanged()
 {
     if (windows_.diagramOptions)
         windows_.diagramOptions->refreshList();
 }
 
-void TDlgMain::removeFromDiagrams(TPaintObj* motion)
+void TDlgMain::motionAboutToBeRemoved(TPaintObj* motion)
 {
     if (windows_.diagrams)
         windows_.diagrams->removeMotion(motion);
 }
 
-void TDlgMain::closeReportsOf(TreeItem* project)
+void TDlgMain::projectAboutToBeRemoved(TreeItem* project)
 {
     if (windows_.reports)
         windows_.reports->closeFor(project);
 }
 
-void TDlgMain::rebuildReportsOf(TreeItem* project)
+void TDlgMain::projectContentChanged(TreeItem* project)
 {
     if (windows_.reports)
         windows_.reports->rebuildFor(project);
 }
 
-void TDlgMain::redrawDirtyDiagrams()
+void TDlgMain::resultsChanged(TreeItem* project)
+{
+    MarkDiagrams(project, false);
+    if (windows_.reports)
+        windows_.reports->rebuildFor(project);
+}
+
+void TDlgMain::changeFinished()
 {
     if (windows_.diagrams)
         windows_.diagrams->redrawDirty();

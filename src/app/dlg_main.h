@@ -1,7 +1,7 @@
 // The main window: the tree of open projects, the main menu and the status
 // bar. It owns the workspace (the project tree and its flags), binds the
-// menu to the model's commands, keeps its settings and the recently used
-// files, and forwards what the model asks of windows to the other windows.
+// menu to the commands, keeps its settings and the recently used files, and
+// passes the model's events on to the other windows.
 #pragma once
 
 #include "app_windows.h"
@@ -29,7 +29,7 @@ class HelpBrowser;
 class ProjectTreeView;
 class ComputationController;
 
-class TDlgMain : public QMainWindow, public WorkspaceHooks {
+class TDlgMain : public QMainWindow, public ModelObserver {
     Q_OBJECT
 public:
     // Reads the settings; creates no node (the diagram defaults that new
@@ -60,6 +60,7 @@ public:
     static QString helpFile();
 
     const RecentFiles& recentFiles() const { return recent_; }
+    void addRecentFile(const std::string& fileName);
     QString LastImportPath;
     int LastFType = 1;
     bool HelpStarted() const;
@@ -120,16 +121,17 @@ public:
     void setStatusText(const QString& text);
     QString statusText() const;
 
-    // WorkspaceHooks: what the model asks of the windows.
-    void showInEditor(TreeItem* item) override;
-    void refreshDiagramOptionsList() override;
-    void removeFromDiagrams(TPaintObj* motion) override;
-    void closeReportsOf(TreeItem* project) override;
-    void rebuildReportsOf(TreeItem* project) override;
-    void redrawDirtyDiagrams() override;
-    void updateMenus(TreeItem* selected) override;
-    void selectionChangedHandling(TreeItem* selected) override;
-    void addRecentFile(const std::string& fileName) override;
+    // ModelObserver: the model's changes, passed on to the windows.
+    void currentItemChanged(TreeItem* item) override;
+    void selectionChanged(TreeItem* item) override;
+    void motionsChanged() override;
+    void motionAboutToBeRemoved(TPaintObj* motion) override;
+    void projectAboutToBeRemoved(TreeItem* project) override;
+    void projectContentChanged(TreeItem* project) override;
+    void resultsChanged(TreeItem* project) override;
+    void projectStateChanged(TreeItem* project) override;
+    void projectSavedAs(TreeItem* project, const std::string& fileName) override;
+    void changeFinished() override;
 
     // Tree events.
     void TVProjectsChanging(TreeItem* previous, TreeItem* current);

@@ -1,6 +1,6 @@
 #include "menu_state.h"
 
-#include "model/project_file.h"
+#include "model/file_names.h"
 #include "model/tree_ops.h"
 
 namespace vemra {

@@ -1,6 +1,5 @@
 #include "placeholder_windows.h"
 
-#include "main_commands.h"
 #include "model/tree_ops.h"
 
 #include <QDialogButtonBox>

@@ -1,5 +1,6 @@
 #include "project_tree_view.h"
 
+#include "commands/tree_commands.h"
 #include "model/tree_ops.h"
 
 #include <QDrag>

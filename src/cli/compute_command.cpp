@@ -14,7 +14,7 @@
 #include "platform/no_screen_saver.h"
 #include "platform/system_clock.h"
 
-#include "model/project_file.h"
+#include "formats/project_file.h"
 #include "model/tree_ops.h"
 
 #include <algorithm>
@@ -141,7 +141,7 @@ bool solved(const ComputationResult& r)
 }
 
 // One line per computed project on standard output: file, code, message.
-class ProjectLines : public ComputationHooks {
+class ProjectLines : public ComputationObserver {
 public:
     ProjectLines(CollectingDialogs& dialogs, std::map<TreeItem*, std::string> files)
         : dialogs_(dialogs), files_(std::move(files))

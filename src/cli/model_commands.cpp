@@ -3,7 +3,7 @@
 #include "commands.h"
 #include "project_loading.h"
 
-#include "model/project_file.h"
+#include "formats/project_file.h"
 #include "model/tree_ops.h"
 
 #include <cstdlib>
@@ -53,7 +53,7 @@ TPaintObj* findMotion(TreeItem* project, const std::string& name)
         if (auto* rx = child->NodeAs<TRXHeader>(); rx && !second && rx->Number() == *first)
             return rx;
         if (auto* rel = child->NodeAs<TRelHeader>();
-            rel && second && std::abs(rel->IntPar[1]) == std::abs(*first) && rel->IntPar[2] == *second)
+            rel && second && magnitude(rel->FirstMotion()) == magnitude(*first) && rel->SecondMotion() == *second)
             return rel;
     }
     return nullptr;

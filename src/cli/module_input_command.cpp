@@ -8,7 +8,6 @@
 #include "compute/module_files.h"
 #include "compute/module_input.h"
 
-#include "model/project_file.h"
 #include "model/tree_ops.h"
 
 #include <iostream>

@@ -1,6 +1,6 @@
 #include "project_loading.h"
 
-#include "model/project_file.h"
+#include "commands/file_commands.h"
 #include "model/tree_ops.h"
 
 #include <charconv>

@@ -61,14 +61,14 @@ public:
     explicit BatchScope(Computation& c) : c_(c)
     {
         c_.BatchMode = true;
-        c_.hooks().batchRunning(true);
-        c_.hooks().setCalcCommands(false, true);
+        c_.observer().batchStateChanged(true);
+        c_.observer().runStateChanged(false, true);
     }
     ~BatchScope()
     {
         Workspace& ws = c_.workspace();
-        c_.hooks().setCalcCommands(CanCalc(ws, ws.tree.Selected()), false);
-        c_.hooks().batchRunning(false);
+        c_.observer().runStateChanged(CanCalc(ws, ws.tree.Selected()), false);
+        c_.observer().batchStateChanged(false);
         c_.BatchMode = false;
     }
     BatchScope(const BatchScope&) = delete;

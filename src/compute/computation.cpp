@@ -6,6 +6,7 @@
 #include "result_series.h"
 
 #include "model/tree_ops.h"
+#include "protocol/exchange_files.h"
 
 namespace vemra {
 
@@ -57,28 +58,28 @@ private:
 // Switches an active screen saver off for a local run and on again after it.
 class ScreenSaverPause {
 public:
-    ScreenSaverPause(ScreenSaver* saver, ComputationHooks& hooks) : saver_(saver), hooks_(hooks)
+    ScreenSaverPause(ScreenSaver* saver, ComputationObserver& observer) : saver_(saver), observer_(observer)
     {
         if (!saver_ || !saver_->isActive())
             return;
         wasActive_ = true;
         saver_->setActive(false);
         if (!saver_->isActive())
-            hooks_.setStatusText(ScreenSaverOffText);
+            observer_.statusChanged(ScreenSaverOffText);
     }
     ~ScreenSaverPause()
     {
         if (!wasActive_)
             return;
         saver_->setActive(true);
-        hooks_.setStatusText("");
+        observer_.statusChanged("");
     }
     ScreenSaverPause(const ScreenSaverPause&) = delete;
     ScreenSaverPause& operator=(const ScreenSaverPause&) = delete;
 
 private:
     ScreenSaver* saver_;
-    ComputationHooks& hooks_;
+    ComputationObserver& observer_;
     bool wasActive_ = false;
 };
 
@@ -129,8 +130,8 @@ private:
     Computation& c_;
 };
 
-Computation::Computation(Workspace& ws, const ComputationServices& services, ComputationHooks* hooks)
-    : ws_(ws), services_(services), hooks_(hooks ? hooks : &noHooks_)
+Computation::Computation(Workspace& ws, const ComputationServices& services, ComputationObserver* observer)
+    : ws_(ws), services_(services), observer_(observer ? observer : &noObserver_)
 {
 }
 
@@ -166,7 +167,7 @@ int32_t Computation::runModule(TreeItem* project, std::string& detail)
         if (services_.remoteRunner)
             outcome = services_.remoteRunner->run(request, control);
     } else {
-        ScreenSaverPause pause(services_.screenSaver, *hooks_);
+        ScreenSaverPause pause(services_.screenSaver, *observer_);
         if (services_.localRunner)
             outcome = services_.localRunner->run(request, control);
     }
@@ -179,7 +180,7 @@ int32_t Computation::runModule(TreeItem* project, std::string& detail)
     case ModuleRunOutcome::Kind::Stopped: code = ResultCodes::StoppedByUser; break;
     case ModuleRunOutcome::Kind::Failed: code = outcome.code; break;
     }
-    const auto resultCodeFile = workDir_ / ResultCodeFileName;
+    const auto resultCodeFile = workDir_ / protocol::ResultCodeFileName;
     if (outcome.kind == ModuleRunOutcome::Kind::Finished && code == 0)
         code = readResultCodeFile(resultCodeFile).value_or(ResultCodes::NoFeedback);
     // Gone in every case, so that no later run can mistake it for its own.
@@ -196,11 +197,11 @@ ComputationResult Computation::RunComputation(TreeItem* item)
         result.text = InconsistentProjectText;
         result.kind = DialogKind::Error;
         reportFailure(result.text);
-        hooks_->computationFinished(projectItem, result);
+        observer_->computationFinished(projectItem, result);
         return result;
     }
     auto& project = *projectItem->NodeAs<TProject>();
-    const bool wasExpanded = hooks_->isExpanded(projectItem);
+    const bool wasExpanded = observer_->isExpanded(projectItem);
     ComputingMark mark(ws_, project);
 
     int32_t code = ResultCodes::Solved;
@@ -214,29 +215,40 @@ ComputationResult Computation::RunComputation(TreeItem* item)
         {
             LockHold lock(services_.lock);
             if (lock.busy()) {
+                // The result files in the work folder belong to the run that
+                // holds the lock; removing them here would break that run.
+                // Nothing of them is read after this code.
                 code = ResultCodes::AlreadyRunning;
             } else {
-                if (auto error = writeWholeFile(workDir_ / ModuleInputFileName, input)) {
+                if (auto error = writeWholeFile(workDir_ / protocol::ModuleInputFileName, input)) {
                     result.outcome = ComputationResult::Outcome::InputNotWritten;
                     result.text = "Die Eingabedatei für den Berechnungsmodul konnte nicht geschrieben werden.\r" + *error;
                     result.kind = DialogKind::Error;
                     ws_.dialogs().error(result.text);
-                    hooks_->computationFinished(projectItem, result);
+                    observer_->computationFinished(projectItem, result);
                     return result;
                 }
                 if (wasExpanded)
-                    hooks_->setExpanded(projectItem, false);
+                    observer_->setExpanded(projectItem, false);
                 project.Computing = true;
                 project.Unsaved = true;
-                ws_.hooks().showInEditor(ws_.tree.Selected());
+                ws_.events().currentItemChanged(ws_.tree.Selected());
                 ws_.Calculating = true;
-                hooks_->setCalcCommands(false, true);
+                observer_->runStateChanged(false, true);
                 code = runModule(projectItem, result.detail);
             }
             ws_.Calculating = false;
-            if (!BatchMode)
-                hooks_->setCalcCommands(CanCalc(ws_, item), false);
         }
+        // The events processed while the module ran may have deleted or
+        // closed the project, or deleted the item the run was started from;
+        // nothing may touch either before it is known to be there.
+        const bool projectGone = !ws_.tree.Contains(projectItem);
+        if (projectGone)
+            mark.forgetProject();
+        else if (!ws_.tree.Contains(item))
+            item = projectItem;
+        if (!BatchMode)
+            observer_->runStateChanged(!projectGone && CanCalc(ws_, item), false);
 
         const ResultMessage message = resultCodeMessage(code);
         if (BatchMode)
@@ -248,16 +260,13 @@ ComputationResult Computation::RunComputation(TreeItem* item)
         result.text = message.text;
         result.kind = message.kind;
 
-        // The events processed while the module ran may have closed the
-        // project; then there is nothing left to give the results to.
-        if (!ws_.tree.Contains(projectItem)) {
-            mark.forgetProject();
+        // Without the project there is nothing left to give the results to.
+        if (projectGone)
             return result;
-        }
         if (resultsExpected(code)) {
             code = ResultCodes::Solved;
             project.HasResults = false;
-            ReadEffectiveParams(projectItem, workDir_ / EffectiveParamsFileName);
+            ReadEffectiveParams(projectItem, workDir_ / protocol::EffectiveParamsFileName);
         }
     }
     if (project.TestRun) {
@@ -283,15 +292,13 @@ ComputationResult Computation::RunComputation(TreeItem* item)
             motion->HasResult = project.HasResults;
     result.hasResults = project.HasResults;
 
-    hooks_->markDiagramsOf(projectItem);
-    ws_.hooks().rebuildReportsOf(projectItem);
-    hooks_->setExpanded(projectItem, wasExpanded);
+    ws_.events().resultsChanged(projectItem);
+    observer_->setExpanded(projectItem, wasExpanded);
     ws_.tree.SetSelected(ws_.tree.Contains(item) ? item : projectItem);
-    ws_.hooks().redrawDirtyDiagrams();
-    ws_.hooks().rebuildReportsOf(projectItem);
+    ws_.events().changeFinished();
     project.Computing = false;
 
-    hooks_->computationFinished(projectItem, result);
+    observer_->computationFinished(projectItem, result);
     return result;
 }
 

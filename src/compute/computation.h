@@ -12,7 +12,7 @@
 #pragma once
 
 #include "clock.h"
-#include "computation_hooks.h"
+#include "computation_observer.h"
 #include "computation_lock.h"
 #include "event_pump.h"
 #include "module_runner.h"
@@ -81,7 +81,7 @@ struct ComputationResult {
 
 class Computation {
 public:
-    Computation(Workspace& ws, const ComputationServices& services, ComputationHooks* hooks = nullptr);
+    Computation(Workspace& ws, const ComputationServices& services, ComputationObserver* observer = nullptr);
     Computation(const Computation&) = delete;
     Computation& operator=(const Computation&) = delete;
 
@@ -112,7 +112,7 @@ public:
     void requestStop();
 
     Workspace& workspace() const { return ws_; }
-    ComputationHooks& hooks() const { return *hooks_; }
+    ComputationObserver& observer() const { return *observer_; }
     const ComputationServices& services() const { return services_; }
 
 private:
@@ -124,8 +124,8 @@ private:
 
     Workspace& ws_;
     ComputationServices services_;
-    ComputationHooks noHooks_;
-    ComputationHooks* hooks_;
+    ComputationObserver noObserver_;
+    ComputationObserver* observer_;
     ComputationMode mode_ = ComputationMode::NormalPriority;
     std::filesystem::path workDir_ = ".";
 };

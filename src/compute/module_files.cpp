@@ -1,5 +1,7 @@
 #include "module_files.h"
 
+#include "protocol/exchange_files.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -8,18 +10,13 @@
 
 namespace vemra {
 
-std::string coefficientFileName(int32_t motionNumber)
-{
-    return "remote$.fk" + std::to_string(motionNumber);
-}
-
 void removeStaleResultFiles(const std::filesystem::path& directory)
 {
     std::error_code ignored;
-    std::filesystem::remove(directory / EffectiveParamsFileName, ignored);
-    std::filesystem::remove(directory / ResultCodeFileName, ignored);
-    for (int32_t n = 1; n <= MaxMotionNumber; ++n)
-        std::filesystem::remove(directory / coefficientFileName(n), ignored);
+    std::filesystem::remove(directory / protocol::EffectiveParamsFileName, ignored);
+    std::filesystem::remove(directory / protocol::ResultCodeFileName, ignored);
+    for (int32_t n = 1; n <= protocol::MaxMotionNumber; ++n)
+        std::filesystem::remove(directory / protocol::coefficientFileName(n), ignored);
 }
 
 std::optional<std::string> readWholeFile(const std::filesystem::path& file, std::size_t maxBytes)

@@ -1,5 +1,5 @@
-// The files through which the application and the synthesis module talk,
-// all in one computation directory, and small whole-file helpers for them.
+// The module's files in one computation directory: removing what an earlier
+// run left, and small whole-file helpers for them.
 #pragma once
 
 #include <cstddef>
@@ -9,16 +9,6 @@
 #include <string>
 
 namespace vemra {
-
-inline constexpr const char* ModuleInputFileName = "remote$.rx4";
-inline constexpr const char* ResultCodeFileName = "rx4.err";
-inline constexpr const char* EffectiveParamsFileName = "remote$.rx5";
-// A project holds at most this many absolute motion definitions, so the
-// module never writes coefficient files beyond this number.
-inline constexpr int32_t MaxMotionNumber = 10;
-
-// "remote$.fk" followed by the motion number in decimal, no padding.
-std::string coefficientFileName(int32_t motionNumber);
 
 // Removes what an earlier run may have left: the effective parameters, every
 // coefficient file and the result-code file. A stale file would otherwise be

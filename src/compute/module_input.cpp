@@ -2,6 +2,7 @@
 
 #include "model/numeric.h"
 #include "model/tree_ops.h"
+#include "protocol/record_layout.h"
 
 namespace vemra {
 
@@ -11,7 +12,7 @@ void visit(TreeItem* item, int32_t& counter, std::string& file)
 {
     TNLMember* node = item->Node();
     if (dynamic_cast<TProject*>(node) || dynamic_cast<TRXHeader*>(node)) {
-        node->IntPar[9] = ++counter;
+        node->Ident() = ++counter;
         WriteModuleRecord(*node, file);
         for (int i = 0; i < item->ChildCount(); ++i)
             visit(item->Child(i), counter, file);
@@ -19,10 +20,9 @@ void visit(TreeItem* item, int32_t& counter, std::string& file)
         for (int i = 0; i < item->ChildCount(); ++i)
             visit(item->Child(i), counter, file);
     } else if (auto* restriction = dynamic_cast<TRestr*>(node)) {
-        restriction->IntPar[9] = ++counter;
+        restriction->Ident() = ++counter;
         WriteModuleRecord(*restriction, file);
-        for (int i = 1; i <= 12; ++i)
-            restriction->EffPar[i] = restriction->RealPar[i];
+        restriction->EffPar = restriction->RealPar;
     }
 }
 
@@ -39,20 +39,20 @@ std::string alignModuleField(const std::string& text, std::size_t width)
 
 std::string moduleIntField(int32_t value)
 {
-    return alignModuleField(std::to_string(value), 4);
+    return alignModuleField(std::to_string(value), protocol::ModuleIntWidth);
 }
 
 std::string moduleRealField(double value)
 {
-    return alignModuleField(FormatSig(10, value), 12);
+    return alignModuleField(FormatSig(10, value), protocol::ModuleRealWidth);
 }
 
 void WriteModuleRecord(TNLMember& node, std::string& file)
 {
-    for (int i = 1; i <= 9; ++i)
+    for (int i = 1; i <= protocol::IntFieldCount; ++i)
         file += moduleIntField(node.IntPar[i]);
     file += "\r\n";
-    for (int i = 1; i <= 12; ++i)
+    for (int i = 1; i <= protocol::RealFieldCount; ++i)
         file += moduleRealField(node.RealPar[i]);
     file += "\r\n";
     node.Modified = false;

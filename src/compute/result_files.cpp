@@ -3,6 +3,8 @@
 #include "module_files.h"
 #include "number_scanner.h"
 
+#include "protocol/exchange_files.h"
+
 #include "model/tree_ops.h"
 
 #include <array>
@@ -23,8 +25,7 @@ void resetEffectiveParams(TreeItem* project)
             continue;
         for (int j = 0; j < header->ChildCount(); ++j)
             if (auto* r = header->Child(j)->NodeAs<TRestr>())
-                for (int k = 1; k <= 12; ++k)
-                    r->EffPar[k] = r->RealPar[k];
+                r->EffPar = r->RealPar;
     }
 }
 
@@ -96,7 +97,7 @@ bool ReadCoefficientFile(TRXHeader& motion, const std::filesystem::path& directo
     const int32_t k = motion.Harmonics();
     if (k < 0 || k > MaxReadableHarmonics)
         return false;
-    const auto bytes = readWholeFile(directory / coefficientFileName(motion.Number()), MaxResultFileBytes);
+    const auto bytes = readWholeFile(directory / protocol::coefficientFileName(motion.Number()), MaxResultFileBytes);
     if (!bytes)
         return false;
     const int32_t count = 2 * k + 2;

@@ -128,7 +128,7 @@ bool deriveMotion(TreeItem* item, bool testRun, const Failure& failure)
 
     bool ok = true;
     double eta = testRun ? m.TestEta : m.sSC[0];
-    const double theta = testRun ? m.TestTheta : m.RealPar[3];
+    const double theta = testRun ? m.TestTheta : m.Theta();
     if (eta > 0 && !elasticTransfer(m.sSC, m.qSC, k, eta, theta)) {
         failure(TransferFailedText);
         ok = false;
@@ -157,16 +157,16 @@ void deriveRelativeMotion(TreeItem* project, TreeItem* item, bool testRun)
     auto& r = *item->NodeAs<TRelHeader>();
     // Looked up, not created: a relative motion whose partner is missing gets
     // no series instead of conjuring up an empty motion definition.
-    TreeItem* aItem = motionItem(project, std::abs(r.IntPar[1]));
-    TreeItem* bItem = motionItem(project, r.IntPar[2]);
+    TreeItem* aItem = motionItem(project, magnitude(r.FirstMotion()));
+    TreeItem* bItem = motionItem(project, r.SecondMotion());
     if (!aItem || !bItem)
         return;
     const auto& a = *aItem->NodeAs<TRXHeader>();
     const auto& b = *bItem->NodeAs<TRXHeader>();
     if (!differenceSeries(a.sSC, b.sSC, r.sSC) || !differenceSeries(a.qSC, b.qSC, r.qSC))
         return;
-    r.IntPar[3] = r.sSC.Count() / 2;
-    r.ResultHarm = r.IntPar[3];
+    r.Harmonics() = r.sSC.Count() / 2;
+    r.ResultHarm = r.Harmonics();
     if (!testRun)
         updateActualValues(item, r);
     r.ResultValid = true;

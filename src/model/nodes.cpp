@@ -1,7 +1,7 @@
 #include "nodes.h"
 
 #include "numeric.h"
-#include "project_file.h"
+#include "file_names.h"
 #include "project_tree.h"
 
 #include <algorithm>
@@ -127,7 +127,7 @@ bool TProject::Check()
 
 TRXHeader::TRXHeader()
 {
-    IntPar[3] = 1;
+    Harmonics() = 1;
 }
 
 void TRXHeader::Duplicate(TPaintObj& dest) const
@@ -139,13 +139,13 @@ void TRXHeader::Duplicate(TPaintObj& dest) const
 
 void TRXHeader::MakeCaption()
 {
-    setCaption("Bewegungsvorgabe (abs) " + std::to_string(IntPar[2]));
-    SortKey = IntPar[2];
+    setCaption("Bewegungsvorgabe (abs) " + std::to_string(Number()));
+    SortKey = Number();
 }
 
 bool TRXHeader::Check()
 {
-    Valid = IntPar[4] == 0 || RealPar[2] <= RealPar[1];
+    Valid = EtaVariable() == 0 || EtaMax() <= EtaLimit();
     return Valid;
 }
 
@@ -158,9 +158,9 @@ void TRelHeader::Duplicate(TPaintObj& dest) const
 
 void TRelHeader::MakeCaption()
 {
-    const int64_t first = std::abs(static_cast<int64_t>(IntPar[1]));
-    setCaption("Bewegungsvorgabe (rel) " + std::to_string(first) + "-" + std::to_string(IntPar[2]));
-    SortKey = clampToInt32(double(first) * 100 + IntPar[2]);
+    const int64_t first = std::abs(static_cast<int64_t>(FirstMotion()));
+    setCaption("Bewegungsvorgabe (rel) " + std::to_string(first) + "-" + std::to_string(SecondMotion()));
+    SortKey = clampToInt32(double(first) * 100 + SecondMotion());
 }
 
 bool TRelHeader::Check()
@@ -263,8 +263,8 @@ bool TRestr::Check()
 
 void TGroupHeader::MakeCaption()
 {
-    setCaption("Optimierungsobjekt " + std::to_string(IntPar[1]));
-    SortKey = clampToInt32(double(IntPar[1]) + 1000);
+    setCaption("Optimierungsobjekt " + std::to_string(Number()));
+    SortKey = clampToInt32(double(Number()) + 1000);
 }
 
 bool TGroupHeader::Check()
@@ -291,7 +291,7 @@ void TGroupMember::MakeCaption()
         text.insert(std::min(at, text.size()), "(" + std::to_string(r->Motion()) + ")");
     }
     setCaption(text);
-    const double x = r->Kind() < 20 ? r->IntPar[2] : 0;
+    const double x = r->Kind() < 20 ? r->Motion2() : 0;
     SortKey = clampToInt32(10000000.0 - x + 1000000.0 * r->Motion() + r->SortKey);
 }
 

@@ -13,8 +13,6 @@
 
 namespace vemra {
 
-class RecordWriter;
-class RecordReader;
 class TreeItem;
 
 // Restriction kind codes: the tens digit is the family, the units digit the
@@ -46,15 +44,18 @@ public:
     bool Modified = true;
     bool Highlight = false;
 
+    // The number the module input gives every record, so that results find
+    // the restriction they belong to. (A project or motion record keeps other
+    // values in the same field when it is written to the project file.)
+    int32_t& Ident() { return IntPar[9]; }
+    int32_t Ident() const { return IntPar[9]; }
+
     // Copies IntPar[1..8] (not the record number IntPar[9]), RealPar, Caption
     // and SortKey; flags stay.
     virtual void CopyBase(TNLMember& dest) const;
     virtual void MakeCaption();
     // Stores the result in Valid and returns it.
     virtual bool Check() = 0;
-    // The two-line generic record of the project file; clears Modified.
-    virtual void WriteTo(RecordWriter& out);
-    virtual void ReadFrom(RecordReader& in);
 
 protected:
     void setCaption(const std::string& text);
@@ -81,6 +82,11 @@ public:
     int32_t ActivColor = 0;
     int32_t ResultHarm = 0;
 
+    // Harmonic count K of the motion law (of a relative motion: half the
+    // longer coefficient series of its two motions).
+    int32_t& Harmonics() { return IntPar[3]; }
+    int32_t Harmonics() const { return IntPar[3]; }
+
     DisplayRecord displayRecord() const;
     void setDisplayRecord(const DisplayRecord& r);
 
@@ -88,10 +94,6 @@ public:
     // flags of dest stay as they are.
     virtual void CopyTo(TPaintObj& dest) const;
     virtual void Duplicate(TPaintObj& dest) const;
-
-    // Motion record with coefficients and display line.
-    virtual void Save(RecordWriter& out);
-    virtual void Load(RecordReader& in);
 
     // Fourier evaluation; angles in degrees, derivatives by radians.
     double s_sin(uint8_t order, uint8_t k) const;
@@ -124,11 +126,30 @@ public:
     bool Computing = false;
     bool TestRun = false;
 
+    // Highest number of an absolute motion definition; new ones get the next.
+    int32_t& MotionCount() { return IntPar[3]; }
+    int32_t MotionCount() const { return IntPar[3]; }
+    // The advanced settings of the shift search.
+    int32_t& SamplesPerStep() { return IntPar[4]; }
+    int32_t SamplesPerStep() const { return IntPar[4]; }
+    int32_t& OptimisationSteps() { return IntPar[5]; }
+    int32_t OptimisationSteps() const { return IntPar[5]; }
+    int32_t& AdvancedSettings() { return IntPar[6]; }
+    int32_t AdvancedSettings() const { return IntPar[6]; }
+    double& StepWidth() { return RealPar[1]; }
+    double StepWidth() const { return RealPar[1]; }
+    // Copies of AllValid and HasResults made when the project is written.
+    int32_t& StoredAllValid() { return IntPar[7]; }
+    int32_t StoredAllValid() const { return IntPar[7]; }
+    int32_t& StoredHasResults() { return IntPar[9]; }
+    int32_t StoredHasResults() const { return IntPar[9]; }
+    // Highest number of an optimisation object.
+    int32_t& GroupCount() { return IntPar[8]; }
+    int32_t GroupCount() const { return IntPar[8]; }
+
     void CopyTo(TProject& dest) const;
     void MakeCaption() override;
     bool Check() override;
-    void WriteTo(RecordWriter& out) override;
-    void ReadFrom(RecordReader& in) override;
 };
 
 // Absolute motion definition number IntPar[2] with K = IntPar[3]
@@ -142,19 +163,42 @@ public:
     double TestEta = 0;
     double TestTheta = 0;
 
+    int32_t& Number() { return IntPar[2]; }
     int32_t Number() const { return IntPar[2]; }
-    int32_t Harmonics() const { return IntPar[3]; }
+    // Non-zero: eta is variable between EtaMax and EtaLimit.
+    int32_t& EtaVariable() { return IntPar[4]; }
+    int32_t EtaVariable() const { return IntPar[4]; }
+    double& EtaLimit() { return RealPar[1]; }
+    double EtaLimit() const { return RealPar[1]; }
+    double& EtaMax() { return RealPar[2]; }
+    double EtaMax() const { return RealPar[2]; }
+    double& Theta() { return RealPar[3]; }
+    double Theta() const { return RealPar[3]; }
+    // Written with the motion record: ResultHarm of an outdated result (0
+    // when current), the coefficient count of a result, the number of
+    // restrictions that follow.
+    int32_t& StoredResultHarm() { return IntPar[7]; }
+    int32_t StoredResultHarm() const { return IntPar[7]; }
+    int32_t& StoredCoefficientCount() { return IntPar[8]; }
+    int32_t StoredCoefficientCount() const { return IntPar[8]; }
+    int32_t& RestrictionCount() { return IntPar[9]; }
+    int32_t RestrictionCount() const { return IntPar[9]; }
 
     void Duplicate(TPaintObj& dest) const override;
     void MakeCaption() override;
     bool Check() override;
-    void Save(RecordWriter& out) override;
-    void Load(RecordReader& in) override;
 };
 
 // The difference motion of the absolute motions |IntPar[1]| and IntPar[2].
 class TRelHeader : public TPaintObj {
 public:
+    // May carry a minus sign (the mark of its restrictions); the motion is
+    // its magnitude.
+    int32_t& FirstMotion() { return IntPar[1]; }
+    int32_t FirstMotion() const { return IntPar[1]; }
+    int32_t& SecondMotion() { return IntPar[2]; }
+    int32_t SecondMotion() const { return IntPar[2]; }
+
     void Duplicate(TPaintObj& dest) const override;
     void MakeCaption() override;
     bool Check() override;
@@ -185,14 +229,51 @@ public:
     int32_t UpperMode() const { return IntPar[7]; }
     int32_t& GroupNo() { return IntPar[8]; }
     int32_t GroupNo() const { return IntPar[8]; }
-    int32_t& Ident() { return IntPar[9]; }
-    int32_t Ident() const { return IntPar[9]; }
+    // Angles in degrees: the point angle (point kinds) is the lower angle.
+    double& PhiMinLimit() { return RealPar[1]; }
+    double PhiMinLimit() const { return RealPar[1]; }
+    double& PhiMin() { return RealPar[2]; }
+    double PhiMin() const { return RealPar[2]; }
+    double& Phi() { return RealPar[2]; }
+    double Phi() const { return RealPar[2]; }
+    double& PhiMaxLimit() { return RealPar[3]; }
+    double PhiMaxLimit() const { return RealPar[3]; }
+    double& PhiMax() { return RealPar[4]; }
+    double PhiMax() const { return RealPar[4]; }
+    // Bounds and their variable limits; spectrum kinds keep their bound c in
+    // Lower and its variable limit in LowerLimit.
+    double& LowerLimit() { return RealPar[5]; }
+    double LowerLimit() const { return RealPar[5]; }
+    double& Lower() { return RealPar[6]; }
+    double Lower() const { return RealPar[6]; }
+    double& UpperLimit() { return RealPar[7]; }
+    double UpperLimit() const { return RealPar[7]; }
+    double& Upper() { return RealPar[8]; }
+    double Upper() const { return RealPar[8]; }
+    double& SpectrumLimit() { return RealPar[5]; }
+    double SpectrumLimit() const { return RealPar[5]; }
+    double& SpectrumBound() { return RealPar[6]; }
+    double SpectrumBound() const { return RealPar[6]; }
+    // Where a shiftable restriction may move: its lower (or point) angle
+    // within ShiftMinFrom..ShiftMinTo, its upper angle within
+    // ShiftMaxFrom..ShiftMaxTo.
+    double& ShiftMinFrom() { return RealPar[9]; }
+    double ShiftMinFrom() const { return RealPar[9]; }
+    double& ShiftMinTo() { return RealPar[10]; }
+    double ShiftMinTo() const { return RealPar[10]; }
+    double& ShiftMaxFrom() { return RealPar[11]; }
+    double ShiftMaxFrom() const { return RealPar[11]; }
+    double& ShiftMaxTo() { return RealPar[12]; }
+    double ShiftMaxTo() const { return RealPar[12]; }
+    // The same fields as the last computation used them.
+    double EffPhiMin() const { return EffPar[2]; }
+    double EffPhiMax() const { return EffPar[4]; }
+    double EffLower() const { return EffPar[6]; }
+    double EffUpper() const { return EffPar[8]; }
 
     void CopyTo(TRestr& dest) const;
     void MakeCaption() override;
     bool Check() override;
-    void WriteTo(RecordWriter& out) override;
-    void ReadFrom(RecordReader& in) override;
 
     // How the s resp. q curve of motion t actually behaves against this
     // restriction (after a computation); writes ActS resp. ActQ.
@@ -203,6 +284,7 @@ public:
 // Global optimisation object number IntPar[1].
 class TGroupHeader : public TNLMember {
 public:
+    int32_t& Number() { return IntPar[1]; }
     int32_t Number() const { return IntPar[1]; }
     void MakeCaption() override;
     bool Check() override;

@@ -66,17 +66,9 @@ int32_t keepSign(int32_t old, int32_t number)
     return old < 0 ? -number : number;
 }
 
-// |v| without the overflow of -INT32_MIN, which a damaged file can carry.
-int32_t magnitude(int32_t v)
-{
-    if (v == std::numeric_limits<int32_t>::min())
-        return std::numeric_limits<int32_t>::max();
-    return v < 0 ? -v : v;
-}
-
 void renumberMotion(ProjectTree& tree, TreeItem* item, int number)
 {
-    item->Node()->IntPar[2] = number;
+    item->NodeAs<TRXHeader>()->Number() = number;
     refreshCaption(tree, item);
     for (int i = 0; i < item->ChildCount(); ++i)
         if (auto* r = item->Child(i)->NodeAs<TRestr>())
@@ -85,7 +77,7 @@ void renumberMotion(ProjectTree& tree, TreeItem* item, int number)
 
 void renumberGroup(ProjectTree& tree, TreeItem* item, int number)
 {
-    item->Node()->IntPar[1] = number;
+    item->NodeAs<TGroupHeader>()->Number() = number;
     refreshCaption(tree, item);
     for (int i = 0; i < item->ChildCount(); ++i)
         if (auto* member = item->Child(i)->NodeAs<TGroupMember>())
@@ -123,17 +115,17 @@ std::vector<TreeItem*> membersReferring(TreeItem* project, const TreeItem* restr
     return members;
 }
 
-// The children of project of class T whose number IntPar[par] lies in
-// (after, last], except skip. Only existing items are visited, so a damaged
+// The children of project of class T whose Number() lies in (after, last],
+// except skip. Only existing items are visited, so a damaged
 // counter costs nothing and no missing number is invented.
 template <class T>
-std::vector<TreeItem*> followers(TreeItem* project, const TreeItem* skip, int par, int after, int last)
+std::vector<TreeItem*> followers(TreeItem* project, const TreeItem* skip, int after, int last)
 {
     std::vector<TreeItem*> items;
     for (int i = 0; i < project->ChildCount(); ++i) {
         TreeItem* child = project->Child(i);
-        const TNLMember* node = child->Node();
-        if (child != skip && dynamic_cast<const T*>(node) && node->IntPar[par] > after && node->IntPar[par] <= last)
+        const T* node = child->NodeAs<T>();
+        if (child != skip && node && node->Number() > after && node->Number() <= last)
             items.push_back(child);
     }
     return items;
@@ -142,10 +134,10 @@ std::vector<TreeItem*> followers(TreeItem* project, const TreeItem* skip, int pa
 void deleteMotionReferences(Workspace& ws, TreeItem* projectItem, TProject* project, TreeItem* motion, int n)
 {
     ProjectTree& tree = ws.tree;
-    for (TreeItem* follower : followers<TRXHeader>(projectItem, motion, 2, n, project->IntPar[3]))
-        renumberMotion(tree, follower, follower->Node()->IntPar[2] - 1);
-    if (project->IntPar[3] > 0)
-        project->IntPar[3] -= 1;
+    for (TreeItem* follower : followers<TRXHeader>(projectItem, motion, n, project->MotionCount()))
+        renumberMotion(tree, follower, follower->NodeAs<TRXHeader>()->Number() - 1);
+    if (project->MotionCount() > 0)
+        project->MotionCount() -= 1;
 
     // Deleting a relative motion can empty and thereby delete optimisation
     // objects, which shifts the indices of the project's children.
@@ -158,8 +150,8 @@ void deleteMotionReferences(Workspace& ws, TreeItem* projectItem, TProject* proj
         if (!isChildOf(projectItem, rel))
             continue;
         auto* header = rel->NodeAs<TRelHeader>();
-        const int32_t a = header->IntPar[1];
-        const int32_t b = header->IntPar[2];
+        const int32_t a = header->FirstMotion();
+        const int32_t b = header->SecondMotion();
         const int32_t absA = magnitude(a);
         if (absA == n || b == n) {
             DeleteNode(ws, rel);
@@ -168,73 +160,33 @@ void deleteMotionReferences(Workspace& ws, TreeItem* projectItem, TProject* proj
         if (absA <= n && b <= n)
             continue;
         if (absA > n)
-            header->IntPar[1] = keepSign(a, absA - 1);
+            header->FirstMotion() = keepSign(a, absA - 1);
         if (b > n)
-            header->IntPar[2] = b - 1;
+            header->SecondMotion() = b - 1;
         refreshCaption(tree, rel);
         for (int i = 0; i < rel->ChildCount(); ++i) {
             auto* r = rel->Child(i)->NodeAs<TRestr>();
             if (!r)
                 continue;
             if (absA > n)
-                r->Motion() = header->IntPar[1];
+                r->Motion() = header->FirstMotion();
             if (b > n)
-                r->Motion2() = header->IntPar[2];
+                r->Motion2() = header->SecondMotion();
         }
     }
     refreshMemberCaptions(tree, projectItem);
 }
 
-std::unique_ptr<TRestr> newRestriction(int32_t motion)
-{
-    auto r = std::make_unique<TRestr>();
-    r->Motion() = motion;
-    return r;
-}
-
-TreeItem* appendAndSelect(Workspace& ws, TreeItem* parent, std::unique_ptr<TRestr> restriction)
-{
-    restriction->MakeCaption();
-    TreeItem* item = ws.tree.AddChild(parent, std::move(restriction));
-    SortProject(ws.tree);
-    ws.tree.SetSelected(item);
-    ws.hooks().showInEditor(item);
-    return item;
-}
-
-// The absolute motion a new restriction goes below when the selection names
-// one (the motion itself or one of its restrictions).
-TreeItem* selectedMotion(TreeItem* selected)
-{
-    if (!selected)
-        return nullptr;
-    if (selected->NodeAs<TRXHeader>())
-        return selected;
-    if (selected->Parent() && selected->Parent()->NodeAs<TRXHeader>())
-        return selected->Parent();
-    return nullptr;
-}
-
-std::string deleteQuestion(const TreeItem* item)
-{
-    const std::string& text = item->Text();
-    const TNLMember* node = item->Node();
-    if (dynamic_cast<const TProject*>(node))
-        return "Gesamtes Projekt " + text + " löschen?";
-    if (dynamic_cast<const TRXHeader*>(node))
-        return text + " und alle Einträge,\rdie Bezüge darauf enthalten, löschen?";
-    if (dynamic_cast<const TRestr*>(node))
-        return "Restriktion " + text + " löschen?";
-    if (dynamic_cast<const TGroupHeader*>(node))
-        return text + " löschen?";
-    if (dynamic_cast<const TGroupMember*>(node))
-        return "Restriktion für globale Optimierung:\r löschen?";
-    return text + " löschen?";
-}
-
 } // namespace
 
 // --- lookups -------------------------------------------------------------------
+
+int32_t magnitude(int32_t v)
+{
+    if (v == std::numeric_limits<int32_t>::min())
+        return std::numeric_limits<int32_t>::max();
+    return v < 0 ? -v : v;
+}
 
 TreeItem* ProjectOf(TreeItem* item)
 {
@@ -262,17 +214,20 @@ TreeItem* EnsureMotion(ProjectTree& tree, int& n, TreeItem* project)
     // A negative number is the marked first motion of a relative entry; the
     // motion itself is numbered by its magnitude and never negative.
     int number = magnitude(n);
-    if (number > 0 && number <= p->IntPar[3])
+    if (number > 0 && number <= p->MotionCount())
         if (TreeItem* found = findMotion(project, number))
             return found;
 
+    // A damaged counter at its limit has no next number to give.
+    if (number == 0 && p->MotionCount() == std::numeric_limits<int32_t>::max())
+        return nullptr;
     if (number == 0)
-        n = number = ++p->IntPar[3];
-    else if (number > p->IntPar[3])
-        p->IntPar[3] = number;
+        n = number = ++p->MotionCount();
+    else if (number > p->MotionCount())
+        p->MotionCount() = number;
 
     auto motion = std::make_unique<TRXHeader>();
-    motion->IntPar[2] = number;
+    motion->Number() = number;
     motion->MakeCaption();
     TreeItem* item = tree.AddChild(project, std::move(motion));
 
@@ -280,7 +235,7 @@ TreeItem* EnsureMotion(ProjectTree& tree, int& n, TreeItem* project)
     // instead would take ages on a damaged file's counter.
     std::vector<int> numbers;
     for (int i = 0; i < project->ChildCount(); ++i)
-        if (auto* rx = project->Child(i)->NodeAs<TRXHeader>(); rx && rx->Number() >= 1 && rx->Number() <= p->IntPar[3])
+        if (auto* rx = project->Child(i)->NodeAs<TRXHeader>(); rx && rx->Number() >= 1 && rx->Number() <= p->MotionCount())
             numbers.push_back(rx->Number());
     std::sort(numbers.begin(), numbers.end());
     numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
@@ -296,12 +251,12 @@ TreeItem* EnsureRelMotion(ProjectTree& tree, int i, int j, TreeItem* project)
         return nullptr;
     for (int k = 0; k < project->ChildCount(); ++k) {
         TreeItem* child = project->Child(k);
-        if (auto* rel = child->NodeAs<TRelHeader>(); rel && rel->IntPar[1] == i && rel->IntPar[2] == j)
+        if (auto* rel = child->NodeAs<TRelHeader>(); rel && rel->FirstMotion() == i && rel->SecondMotion() == j)
             return child;
     }
     auto rel = std::make_unique<TRelHeader>();
-    rel->IntPar[1] = i;
-    rel->IntPar[2] = j;
+    rel->FirstMotion() = i;
+    rel->SecondMotion() = j;
     rel->MakeCaption();
     return tree.AddChild(project, std::move(rel));
 }
@@ -311,17 +266,19 @@ TreeItem* EnsureGroup(ProjectTree& tree, int& g, TreeItem* project)
     auto* p = project ? project->NodeAs<TProject>() : nullptr;
     if (!p)
         return nullptr;
-    if (g > 0 && g <= p->IntPar[8])
+    if (g > 0 && g <= p->GroupCount())
         if (TreeItem* found = findGroup(project, g))
             return found;
 
+    if (g == 0 && p->GroupCount() == std::numeric_limits<int32_t>::max())
+        return nullptr;
     if (g == 0)
-        g = ++p->IntPar[8];
-    else if (g > p->IntPar[8])
-        p->IntPar[8] = g;
+        g = ++p->GroupCount();
+    else if (g > p->GroupCount())
+        p->GroupCount() = g;
 
     auto group = std::make_unique<TGroupHeader>();
-    group->IntPar[1] = g;
+    group->Number() = g;
     group->MakeCaption();
     return tree.AddChild(project, std::move(group));
 }
@@ -347,10 +304,10 @@ TreeItem* FindByIdent(int id, TreeItem* project)
         return nullptr;
     for (int i = 0; i < project->ChildCount(); ++i) {
         TreeItem* child = project->Child(i);
-        if (child->Node()->IntPar[9] == id)
+        if (child->Node()->Ident() == id)
             return child;
         for (int k = 0; k < child->ChildCount(); ++k)
-            if (child->Child(k)->Node()->IntPar[9] == id)
+            if (child->Child(k)->Node()->Ident() == id)
                 return child->Child(k);
     }
     return nullptr;
@@ -417,10 +374,10 @@ void DeleteNode(Workspace& ws, TreeItem* item)
     } else if (auto* group = dynamic_cast<TGroupHeader*>(node)) {
         if (project && !projectGoing) {
             for (TreeItem* follower :
-                 followers<TGroupHeader>(projectItem, item, 1, group->Number(), project->IntPar[8]))
-                renumberGroup(tree, follower, follower->Node()->IntPar[1] - 1);
-            if (project->IntPar[8] > 0)
-                project->IntPar[8] -= 1;
+                 followers<TGroupHeader>(projectItem, item, group->Number(), project->GroupCount()))
+                renumberGroup(tree, follower, follower->NodeAs<TGroupHeader>()->Number() - 1);
+            if (project->GroupCount() > 0)
+                project->GroupCount() -= 1;
         }
         node->Deleting = true;
     } else if (dynamic_cast<TRelHeader*>(node)) {
@@ -443,7 +400,7 @@ void DeleteNode(Workspace& ws, TreeItem* item)
         DeleteNode(ws, item->LastChild());
 
     if (auto* paint = dynamic_cast<TPaintObj*>(node))
-        ws.hooks().removeFromDiagrams(paint);
+        ws.events().motionAboutToBeRemoved(paint);
 
     tree.Delete(item);
 
@@ -524,9 +481,9 @@ void UpdateResultState(Workspace& ws, TreeItem* item)
         if (auto* rel = child->NodeAs<TRelHeader>()) {
             // Missing motions (a damaged tree) count as outdated; this pass
             // never creates nodes.
-            const int32_t a = rel->IntPar[1];
+            const int32_t a = rel->FirstMotion();
             TreeItem* itemA = findMotion(projectItem, magnitude(a));
-            TreeItem* itemB = findMotion(projectItem, rel->IntPar[2]);
+            TreeItem* itemB = findMotion(projectItem, rel->SecondMotion());
             auto* motionA = itemA ? itemA->NodeAs<TPaintObj>() : nullptr;
             auto* motionB = itemB ? itemB->NodeAs<TPaintObj>() : nullptr;
             if (motionA && motionB && motionA->ResultValid && motionB->ResultValid && !anyChildModified(child)) {
@@ -567,7 +524,7 @@ void UpdateResultState(Workspace& ws, TreeItem* item)
     if (!project->AllValid)
         project->Unsaved = true;
 
-    ws.hooks().updateMenus(ws.tree.Selected());
+    ws.events().projectStateChanged(projectItem);
 }
 
 void SetHighlight(TreeItem* item, bool on)
@@ -591,143 +548,41 @@ void SetHighlight(TreeItem* item, bool on)
     }
 }
 
-// --- commands ------------------------------------------------------------------
+// --- what diagrams show -------------------------------------------------------
 
-TreeItem* NewProjectCommand(Workspace& ws)
+namespace {
+
+void addMotionAbove(std::vector<const TPaintObj*>& motions, const TreeItem* restriction)
 {
-    auto project = std::make_unique<TProject>();
-    project->MakeCaption();
-    TreeItem* item = ws.tree.AddTopLevel(std::move(project));
-    SortProject(ws.tree);
-    ws.tree.SetSelected(item);
-    ws.hooks().showInEditor(item);
-    ws.hooks().refreshDiagramOptionsList();
-    return item;
+    const TreeItem* above = restriction ? restriction->Parent() : nullptr;
+    const auto* motion = above ? above->NodeAs<TPaintObj>() : nullptr;
+    if (motion && std::find(motions.begin(), motions.end(), motion) == motions.end())
+        motions.push_back(motion);
 }
 
-TreeItem* NewAbsRestrictionCommand(Workspace& ws)
+} // namespace
+
+std::vector<const TPaintObj*> affectedMotions(const TreeItem* item)
 {
-    TreeItem* selected = ws.tree.Selected();
-    if (!selected)
-        return nullptr;
-    TreeItem* motion = selectedMotion(selected);
-    if (!motion) {
-        TreeItem* projectItem = ProjectOf(selected);
-        auto* project = projectItem->NodeAs<TProject>();
-        if (!project)
-            return nullptr;
-        if (project->IntPar[3] > 9) {
-            ws.dialogs().error("Ein Projekt kann maximal 10 Bewegungsvorgaben enthalten.");
-            return nullptr;
-        }
-        int n = 0;
-        motion = EnsureMotion(ws.tree, n, projectItem);
-        ws.hooks().refreshDiagramOptionsList();
+    std::vector<const TPaintObj*> motions;
+    if (!item)
+        return motions;
+    if (item->NodeAs<TProject>()) {
+        for (int i = 0; i < item->ChildCount(); ++i)
+            if (const auto* m = item->Child(i)->NodeAs<TPaintObj>())
+                motions.push_back(m);
+    } else if (const auto* m = item->NodeAs<TPaintObj>()) {
+        motions.push_back(m);
+    } else if (item->NodeAs<TRestr>()) {
+        addMotionAbove(motions, item);
+    } else if (item->NodeAs<TGroupHeader>()) {
+        for (int i = 0; i < item->ChildCount(); ++i)
+            if (const auto* member = item->Child(i)->NodeAs<TGroupMember>())
+                addMotionAbove(motions, member->RefTNR);
+    } else if (const auto* member = item->NodeAs<TGroupMember>()) {
+        addMotionAbove(motions, member->RefTNR);
     }
-    return appendAndSelect(ws, motion, newRestriction(motion->Node()->IntPar[2]));
-}
-
-TreeItem* NewMotionCommand(Workspace& ws)
-{
-    TreeItem* project = ProjectOf(ws.tree.Selected());
-    if (!project)
-        return nullptr;
-    ws.tree.SetSelected(project);
-    return NewAbsRestrictionCommand(ws);
-}
-
-TreeItem* NewSpectrumRestrictionCommand(Workspace& ws)
-{
-    TreeItem* motion = selectedMotion(ws.tree.Selected());
-    if (!motion)
-        return nullptr;
-    auto r = newRestriction(motion->Node()->IntPar[2]);
-    r->Harmonic() = 1;
-    r->Kind() = 20;
-    r->LowerMode() = 0;
-    r->RealPar[5] = 0;
-    r->RealPar[6] = 0;
-    return appendAndSelect(ws, motion, std::move(r));
-}
-
-TreeItem* NewRelRestrictionCommand(Workspace& ws)
-{
-    TreeItem* selected = ws.tree.Selected();
-    if (!selected)
-        return nullptr;
-    if (!selected->NodeAs<TRelHeader>() && selected->Parent())
-        selected = selected->Parent();
-    auto* rel = selected->NodeAs<TRelHeader>();
-    if (!rel)
-        return nullptr;
-    auto r = newRestriction(rel->IntPar[1]);
-    r->Kind() = 40;
-    r->Motion2() = rel->IntPar[2];
-    return appendAndSelect(ws, selected, std::move(r));
-}
-
-bool DeleteCommand(Workspace& ws)
-{
-    TreeItem* selected = ws.tree.Selected();
-    // Relative motions exist exactly as long as their two motions do.
-    if (!selected || selected->NodeAs<TRelHeader>())
-        return false;
-    ws.Locked = true;
-    if (ws.DelConfirm && !ws.dialogs().askYesNo(deleteQuestion(selected))) {
-        ws.Locked = false;
-        return false;
-    }
-
-    TreeItem* projectItem = ProjectOf(selected);
-    auto* project = projectItem->NodeAs<TProject>();
-    // Where the selection goes afterwards: the nearest surviving ancestor,
-    // else the project before the deleted one.
-    std::vector<TreeItem*> ancestors;
-    for (TreeItem* a = selected->Parent(); a; a = a->Parent())
-        ancestors.push_back(a);
-    const int projectIndex = projectItem->Index();
-    TreeItem* previousProject = projectIndex > 0 ? ws.tree.TopLevel(projectIndex - 1) : nullptr;
-
-    const bool wholeProject = selected == projectItem;
-    if (wholeProject)
-        ws.hooks().closeReportsOf(projectItem);
-    if (project)
-        project->Unsaved = true;
-    DeleteNode(ws, selected);
-
-    ws.hooks().redrawDirtyDiagrams();
-    if (!wholeProject)
-        ws.hooks().rebuildReportsOf(projectItem);
-    ws.hooks().refreshDiagramOptionsList();
-
-    ws.Locked = false;
-    TreeItem* next = nullptr;
-    for (TreeItem* a : ancestors)
-        if (ws.tree.Contains(a)) {
-            next = a;
-            break;
-        }
-    if (!next && previousProject && ws.tree.Contains(previousProject))
-        next = previousProject;
-    ws.tree.SetSelected(next);
-    ws.hooks().selectionChangedHandling(next);
-    return true;
-}
-
-// --- drag and drop ---------------------------------------------------------------
-
-bool CanDropProject(const TreeItem* dragged, const TreeItem* target)
-{
-    return dragged && !dragged->Parent() && dragged->NodeAs<TProject>() && !target;
-}
-
-TreeItem* DropProject(Workspace& ws, TreeItem* dragged, TreeItem* target)
-{
-    if (!CanDropProject(dragged, target))
-        return nullptr;
-    TreeItem* copy = CopyProject(ws, dragged);
-    ws.hooks().refreshDiagramOptionsList();
-    return copy;
+    return motions;
 }
 
 } // namespace vemra

@@ -1,11 +1,18 @@
-// Lookups, find-or-create operations and the commands that change the tree:
-// they keep motion, relative motion and optimisation-object numbers free of
-// gaps and every numbered link consistent.
+// Lookups, find-or-create operations and the operations that change the
+// tree of a project: they keep motion, relative motion and
+// optimisation-object numbers free of gaps and every numbered link
+// consistent. The user's commands built on them live in the commands layer.
 #pragma once
 
 #include "workspace.h"
 
+#include <vector>
+
 namespace vemra {
+
+// |v| of a motion number that may carry the check-only mark, without the
+// overflow of -INT32_MIN that a damaged file can carry.
+int32_t magnitude(int32_t v);
 
 TreeItem* ProjectOf(TreeItem* item);
 TProject* ProjectNodeOf(TreeItem* item);
@@ -28,20 +35,9 @@ TreeItem* CopyProject(Workspace& ws, TreeItem* project);
 void UpdateResultState(Workspace& ws, TreeItem* item);
 void SetHighlight(TreeItem* item, bool on);
 
-// Menu commands. Each selects the item the user works on next and returns it
-// (nullptr when nothing happened).
-TreeItem* NewProjectCommand(Workspace& ws);
-TreeItem* NewMotionCommand(Workspace& ws);
-TreeItem* NewAbsRestrictionCommand(Workspace& ws);
-TreeItem* NewSpectrumRestrictionCommand(Workspace& ws);
-TreeItem* NewRelRestrictionCommand(Workspace& ws);
-// Returns true when something was deleted.
-bool DeleteCommand(Workspace& ws);
-
-// Drag and drop of projects onto free space of the tree.
-bool CanDropProject(const TreeItem* dragged, const TreeItem* target);
-TreeItem* DropProject(Workspace& ws, TreeItem* dragged, TreeItem* target);
-// Status bar text while dragging.
-inline constexpr const char* CopyProjectStatusText = "Projekt kopieren";
+// The motion definitions whose diagrams show item: all of a project's, a
+// motion itself, the motion above a restriction, and for an optimisation
+// object (or one member) the motions above its restrictions.
+std::vector<const TPaintObj*> affectedMotions(const TreeItem* item);
 
 } // namespace vemra

@@ -1,8 +1,8 @@
-// The state that the tree commands share with the main window: the tree of
-// open projects, the re-entry flags, the user dialogs and the hooks through
-// which the model asks windows that live above it to follow a change.
+// The state that the commands share with the windows: the tree of open
+// projects, the re-entry flags, the user dialogs and the model's events.
 #pragma once
 
+#include "model_events.h"
 #include "project_tree.h"
 #include "user_dialogs.h"
 
@@ -10,31 +10,9 @@
 
 namespace vemra {
 
-// What the model asks of the windows. Every hook does nothing by default, so
-// the core runs headless and a window implements only what it shows.
-class WorkspaceHooks {
-public:
-    virtual ~WorkspaceHooks() = default;
-    virtual void showInEditor(TreeItem* /*item*/) {}
-    virtual void refreshDiagramOptionsList() {}
-    // A motion definition is about to be destroyed: drop it from every
-    // diagram window.
-    virtual void removeFromDiagrams(TPaintObj* /*motion*/) {}
-    virtual void closeReportsOf(TreeItem* /*project*/) {}
-    virtual void rebuildReportsOf(TreeItem* /*project*/) {}
-    virtual void redrawDirtyDiagrams() {}
-    virtual void updateMenus(TreeItem* /*selected*/) {}
-    // The main window's selection-changed handling (editor, menus).
-    virtual void selectionChangedHandling(TreeItem* /*selected*/) {}
-    virtual void addRecentFile(const std::string& /*fileName*/) {}
-};
-
 class Workspace {
 public:
-    explicit Workspace(UserDialogs& dialogs, WorkspaceHooks* hooks = nullptr)
-        : dialogs_(&dialogs), hooks_(hooks ? hooks : &noHooks_)
-    {
-    }
+    explicit Workspace(UserDialogs& dialogs) : dialogs_(&dialogs) {}
 
     ProjectTree tree;
     // A deletion or project close is rebuilding the tree.
@@ -47,14 +25,12 @@ public:
     std::string LastR4PPath;
 
     UserDialogs& dialogs() const { return *dialogs_; }
-    WorkspaceHooks& hooks() const { return *hooks_; }
-    void setHooks(WorkspaceHooks* hooks) { hooks_ = hooks ? hooks : &noHooks_; }
     void setDialogs(UserDialogs& dialogs) { dialogs_ = &dialogs; }
+    ModelEvents& events() { return events_; }
 
 private:
     UserDialogs* dialogs_;
-    WorkspaceHooks noHooks_;
-    WorkspaceHooks* hooks_;
+    ModelEvents events_;
 };
 
 } // namespace vemra

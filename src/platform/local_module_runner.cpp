@@ -3,6 +3,7 @@
 #include "module_locator.h"
 
 #include "compute/module_files.h"
+#include "protocol/exchange_files.h"
 #include "compute/result_code.h"
 
 #include <cstring>
@@ -21,7 +22,7 @@ ModuleRunOutcome LocalModuleRunner::run(const ModuleRunRequest& request, RunCont
 
     ChildProcessSetup setup;
     setup.program = *program;
-    setup.arguments = {ModuleInputFileName, "0"};
+    setup.arguments = {protocol::ModuleInputFileName, protocol::ModuleCallFlag};
     setup.workDir = request.workDir;
     setup.priority = request.priority;
     setup.output = options_.output;

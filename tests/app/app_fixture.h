@@ -6,7 +6,8 @@
 #include "app_windows.h"
 #include "dlg_main.h"
 
-#include "model/test_dialogs.h"
+#include "commands/tree_commands.h"
+#include "support/scripted_dialogs.h"
 #include "model/tree_ops.h"
 
 #include <QString>

@@ -3,9 +3,10 @@
 // unsaved projects).
 #include "app_fixture.h"
 
-#include "main_commands.h"
+#include "commands/file_commands.h"
 
-#include "model/project_file.h"
+#include "commands/file_commands.h"
+#include "formats/project_file.h"
 
 #include <QAction>
 #include <QFileInfo>

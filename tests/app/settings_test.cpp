@@ -6,7 +6,8 @@
 #include "main_settings.h"
 #include "recent_files.h"
 
-#include "model/project_file.h"
+#include "commands/file_commands.h"
+#include "formats/project_file.h"
 #include "platform/qt/settings_store.h"
 
 #include <QAction>

@@ -3,7 +3,7 @@
 // under computation, and copies whole projects dropped on free space.
 #include "app_fixture.h"
 
-#include "main_commands.h"
+#include "commands/file_commands.h"
 #include "project_tree_view.h"
 #include "window_layout.h"
 

@@ -1,6 +1,6 @@
 // The batch over all open projects: counting, early ends, the summary and
 // the state it gives back.
-#include "test_support.h"
+#include "support/compute_doubles.h"
 
 #include "compute/batch_computation.h"
 
@@ -56,10 +56,10 @@ TEST(BatchComputation, InconsistentSecondProjectGivesTwoOfThree)
     EXPECT_EQ(b.runner.requests.size(), 2u);
     EXPECT_EQ(b.computation.CalcSeconds, 2482);
     // Only the summary box; the inconsistency went to BatchResult.
-    ASSERT_EQ(b.dialogs.shown.size(), 1u);
-    EXPECT_EQ(b.dialogs.shown[0].text, "Die Berechnung ist abgeschlossen.\rFür 2 von 3 Projekte(n) wurden "
+    ASSERT_EQ(b.dialogs.messages.size(), 1u);
+    EXPECT_EQ(b.dialogs.messages[0].text, "Die Berechnung ist abgeschlossen.\rFür 2 von 3 Projekte(n) wurden "
                                        "Lösungen gefunden.\rRechenzeit: 41 min 22 sec");
-    EXPECT_EQ(b.dialogs.shown[0].kind, DialogKind::Information);
+    EXPECT_EQ(b.dialogs.messages[0].kind, DialogKind::Information);
     EXPECT_FALSE(b.computation.BatchMode);
     EXPECT_EQ(b.hooks.log.front(), "batch on");
     EXPECT_EQ(b.hooks.log.back(), "batch off");
@@ -71,7 +71,7 @@ TEST(BatchComputation, CodeOneHasResultsButDoesNotCount)
     const auto summary = RunBatch(b.computation);
     EXPECT_EQ(summary->solved, 2);
     EXPECT_TRUE(b.projects[0]->NodeAs<TProject>()->HasResults);
-    EXPECT_TRUE(b.dialogs.shown.empty());
+    EXPECT_TRUE(b.dialogs.messages.empty());
 }
 
 TEST(BatchComputation, EarlyEnds)
@@ -128,7 +128,7 @@ TEST(BatchComputation, UnwritableInputEndsTheBatch)
     const auto summary = RunBatch(b.computation);
     EXPECT_EQ(summary->attempted, 1);
     EXPECT_EQ(summary->solved, 0);
-    EXPECT_EQ(b.dialogs.shown.size(), 1u); // the write error itself
+    EXPECT_EQ(b.dialogs.messages.size(), 1u); // the write error itself
     EXPECT_FALSE(b.computation.BatchMode);
     EXPECT_EQ(b.hooks.log.back(), "batch off");
 }

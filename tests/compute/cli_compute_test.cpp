@@ -1,10 +1,11 @@
 // vemra-cli compute and module-input run as programs against the stand-in
 // module: the lines they print, their exit status and what they save.
-#include "test_support.h"
+#include "support/compute_doubles.h"
 
 #include "compute/module_input.h"
 
-#include "model/project_file.h"
+#include "commands/file_commands.h"
+#include "formats/project_file.h"
 
 #include <gtest/gtest.h>
 

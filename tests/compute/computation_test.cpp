@@ -1,6 +1,6 @@
 // RunComputation with fake services: the result-code table, the flags and
 // hooks around a run, the lock, the screen saver, test mode and the stop.
-#include "test_support.h"
+#include "support/compute_doubles.h"
 
 #include "compute/result_series.h"
 
@@ -38,11 +38,11 @@ void expectOutcome(OneRun& run, const ComputationResult& result, const CodeRow& 
 {
     EXPECT_EQ(result.resultCode, row.code);
     if (row.text.empty()) {
-        EXPECT_TRUE(run.dialogs.shown.empty()) << row.code;
+        EXPECT_TRUE(run.dialogs.messages.empty()) << row.code;
     } else {
-        ASSERT_EQ(run.dialogs.shown.size(), 1u) << row.code;
-        EXPECT_EQ(run.dialogs.shown[0].text, row.text);
-        EXPECT_EQ(run.dialogs.shown[0].kind, row.kind);
+        ASSERT_EQ(run.dialogs.messages.size(), 1u) << row.code;
+        EXPECT_EQ(run.dialogs.messages[0].text, row.text);
+        EXPECT_EQ(run.dialogs.messages[0].kind, row.kind);
     }
     EXPECT_EQ(run.p().HasResults, row.results) << row.code;
     EXPECT_EQ(run.p().AllValid, row.results);
@@ -109,17 +109,17 @@ TEST(RunComputation, RefusesWhatCannotBeComputed)
     r->MakeCaption();
     TreeItem* running = simpleProject(b.ws);
     for (TreeItem* item : {empty, invalid}) {
-        b.dialogs.shown.clear();
+        b.dialogs.messages.clear();
         EXPECT_EQ(b.computation.RunComputation(item).outcome, ComputationResult::Outcome::Refused);
-        ASSERT_EQ(b.dialogs.shown.size(), 1u);
-        EXPECT_EQ(b.dialogs.shown[0].text, InconsistentProjectText);
+        ASSERT_EQ(b.dialogs.messages.size(), 1u);
+        EXPECT_EQ(b.dialogs.messages[0].text, InconsistentProjectText);
     }
     b.ws.Calculating = true; // a computation runs already
     EXPECT_EQ(b.computation.RunComputation(running).outcome, ComputationResult::Outcome::Refused);
     b.computation.BatchMode = true;
-    b.dialogs.shown.clear();
+    b.dialogs.messages.clear();
     b.computation.RunComputation(invalid);
-    EXPECT_TRUE(b.dialogs.shown.empty());
+    EXPECT_TRUE(b.dialogs.messages.empty());
     EXPECT_EQ(b.computation.BatchResult, 1);
     EXPECT_TRUE(b.runner.requests.empty());
     EXPECT_FALSE(b.dir.exists("remote$.rx4"));
@@ -175,8 +175,8 @@ TEST(RunComputation, BusyLockRefusesWithoutTouchingTheFiles)
     run.dir.write("remote$.rx4", "input of the other computation");
     run.dir.write("remote$.fk1", "results of the other computation");
     run.computation.RunComputation(run.project);
-    ASSERT_EQ(run.dialogs.shown.size(), 1u);
-    EXPECT_EQ(run.dialogs.shown[0].text,
+    ASSERT_EQ(run.dialogs.messages.size(), 1u);
+    EXPECT_EQ(run.dialogs.messages[0].text,
               "Es läuft bereits eine RX-Berechnung.\rBitte warten Sie auf deren Abschluß.");
     EXPECT_TRUE(run.runner.requests.empty());
     EXPECT_EQ(run.dir.read("remote$.rx4"), "input of the other computation");
@@ -199,8 +199,8 @@ TEST(RunComputation, UnwritableInputChangesNothing)
     run.p().Unsaved = false;
     const auto result = run.computation.RunComputation(run.project);
     EXPECT_EQ(result.outcome, ComputationResult::Outcome::InputNotWritten);
-    ASSERT_EQ(run.dialogs.shown.size(), 1u);
-    EXPECT_NE(run.dialogs.shown[0].text.find("konnte nicht geschrieben werden"), std::string::npos);
+    ASSERT_EQ(run.dialogs.messages.size(), 1u);
+    EXPECT_NE(run.dialogs.messages[0].text.find("konnte nicht geschrieben werden"), std::string::npos);
     EXPECT_TRUE(run.runner.requests.empty());
     EXPECT_FALSE(run.p().Unsaved);
     EXPECT_FALSE(run.p().Computed);
@@ -256,7 +256,7 @@ TEST(RunComputation, TestModeOnlyDerives)
     EXPECT_TRUE(result.hasResults);
     EXPECT_TRUE(run.runner.requests.empty());
     EXPECT_EQ(run.lock.acquired, 0);
-    EXPECT_TRUE(run.dialogs.shown.empty());
+    EXPECT_TRUE(run.dialogs.messages.empty());
     EXPECT_FALSE(run.dir.exists("remote$.rx4"));
     EXPECT_NEAR(m.qSC[2], 1 / 0.75, 1e-12);
     EXPECT_TRUE(m.HasResult);
@@ -271,14 +271,14 @@ TEST(RunComputation, StopAnsweredYesEndsTheRun)
     const auto result = run.computation.RunComputation(run.project);
     EXPECT_EQ(result.resultCode, ResultCodes::StoppedByUser);
     EXPECT_EQ(run.pump.count, 2); // No kept it running, Yes stopped it
-    ASSERT_EQ(run.dialogs.shown.size(), 2u);
-    EXPECT_EQ(run.dialogs.shown[0].text, StopQuestionText);
-    EXPECT_EQ(run.dialogs.shown[0].kind, DialogKind::Confirmation);
+    ASSERT_EQ(run.dialogs.messages.size(), 2u);
+    EXPECT_EQ(run.dialogs.messages[0].text, StopQuestionText);
+    EXPECT_EQ(run.dialogs.messages[0].kind, DialogKind::Confirmation);
     EXPECT_FALSE(run.p().HasResults);
 
     // Outside a computation the command asks nothing.
     run.computation.requestStop();
-    EXPECT_EQ(run.dialogs.shown.size(), 2u);
+    EXPECT_EQ(run.dialogs.messages.size(), 2u);
 }
 
 TEST(ComputationMode, PriorityClassValues)

@@ -1,6 +1,6 @@
 // The module input file: exact bytes of a small project, record numbering,
 // effective parameters and the separation of values that fill their field.
-#include "test_support.h"
+#include "support/compute_doubles.h"
 
 #include "compute/module_input.h"
 

@@ -1,7 +1,7 @@
 // Computations with a real module process: the stand-in module started by
 // the local runner, the flock computation lock held by other processes, a
 // stop while the module runs, and the batch.
-#include "test_support.h"
+#include "support/compute_doubles.h"
 
 #include "compute/batch_computation.h"
 
@@ -30,7 +30,7 @@ struct Live {
     FlockComputationLock lock{lockDir.path()};
     CallbackPump pump;
     FakeClock clock;
-    RecordingHooks hooks;
+    RecordingObserver hooks;
     Computation computation{ws, ComputationServices{&runner, nullptr, &lock, nullptr, &pump, &clock}, &hooks};
 
     Live() { computation.setWorkDir(dir.path()); }
@@ -59,7 +59,7 @@ TEST(ModuleRun, CodesFromRx4ErrAndFromTheExitStatus)
     EXPECT_EQ(live.compute(project), -2);
     live.control(solution("0") + "exit 3\n");
     EXPECT_EQ(live.compute(project), 3);
-    EXPECT_EQ(live.dialogs.shown.back().text, "Unbekannter Fehler: 3");
+    EXPECT_EQ(live.dialogs.messages.back().text, "Unbekannter Fehler: 3");
     EXPECT_FALSE(live.dir.exists("rx4.err"));
 }
 
@@ -107,7 +107,7 @@ TEST(ModuleRun, NoFeedback)
         TreeItem* project = simpleProject(live.ws);
         live.control(control);
         EXPECT_EQ(live.compute(project), -30) << control;
-        EXPECT_EQ(live.dialogs.shown.back().text, "Der Berechnungsmodul liefert keine Rückmeldung");
+        EXPECT_EQ(live.dialogs.messages.back().text, "Der Berechnungsmodul liefert keine Rückmeldung");
     }
 }
 
@@ -119,7 +119,7 @@ TEST(ModuleRun, MissingOrUnusableModule)
         Computation computation(live.ws, ComputationServices{&runner, nullptr, &live.lock, nullptr, nullptr, nullptr});
         computation.setWorkDir(live.dir.path());
         EXPECT_EQ(computation.RunComputation(simpleProject(live.ws)).resultCode, -10);
-        EXPECT_EQ(live.dialogs.shown.back().text, "Der Berechnungsmodul konnte nicht gestartet werden.");
+        EXPECT_EQ(live.dialogs.messages.back().text, "Der Berechnungsmodul konnte nicht gestartet werden.");
     }
 }
 
@@ -174,7 +174,7 @@ TEST(ModuleRun, StopTerminatesTheModule)
         };
         EXPECT_EQ(live.compute(project), -100);
         EXPECT_EQ(pumpsAfterStop, 0);
-        EXPECT_TRUE(live.dialogs.shown.empty());
+        EXPECT_TRUE(live.dialogs.messages.empty());
         EXPECT_FALSE(project->NodeAs<TProject>()->HasResults);
         const pid_t module = std::stoi(live.dir.read("pid.txt"));
         EXPECT_EQ(::kill(module, 0), -1); // gone and reaped
@@ -195,7 +195,7 @@ TEST(ModuleRun, BatchOverThreeProjects)
     auto summary = RunBatch(live.computation);
     EXPECT_EQ(summary->solved, 2);
     EXPECT_EQ(summary->attempted, 3);
-    EXPECT_TRUE(live.dialogs.shown.empty());
+    EXPECT_TRUE(live.dialogs.messages.empty());
 
     // A stop in the second project leaves the third alone: the first run
     // ends at once, the second waits until the stop.

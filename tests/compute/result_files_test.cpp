@@ -1,10 +1,11 @@
 // The readers of the module's files: what they take, what they refuse, and
 // that no content at all can crash them.
-#include "test_support.h"
+#include "support/compute_doubles.h"
 
 #include "compute/module_files.h"
 #include "compute/module_input.h"
 #include "compute/result_files.h"
+#include "protocol/exchange_files.h"
 
 #include <gtest/gtest.h>
 
@@ -183,13 +184,13 @@ TEST(ModuleFiles, StaleResultsAreRemoved)
 {
     TempDir dir;
     for (int n = 1; n <= 10; ++n)
-        dir.write(coefficientFileName(n), "1");
+        dir.write(protocol::coefficientFileName(n), "1");
     dir.write("remote$.rx5", "1");
     dir.write("rx4.err", "0");
     dir.write("remote$.rx4", "input");
     removeStaleResultFiles(dir.path());
     for (int n = 1; n <= 10; ++n)
-        EXPECT_FALSE(dir.exists(coefficientFileName(n)));
+        EXPECT_FALSE(dir.exists(protocol::coefficientFileName(n)));
     EXPECT_FALSE(dir.exists("remote$.rx5"));
     EXPECT_FALSE(dir.exists("rx4.err"));
     EXPECT_TRUE(dir.exists("remote$.rx4"));

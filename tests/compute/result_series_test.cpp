@@ -1,6 +1,6 @@
 // The derived series: elastic transfer and drive torque term against hand
 // computations, the difference motions, and the derivation of a project.
-#include "test_support.h"
+#include "support/compute_doubles.h"
 
 #include "compute/result_series.h"
 

@@ -1,6 +1,7 @@
 // Computes every bundled example afresh and checks that the computed motion
 // keeps every enforced restriction, as the application itself measures it.
-#include "model/project_file.h"
+#include "commands/file_commands.h"
+#include "formats/project_file.h"
 #include "model/tree_ops.h"
 
 #include <gtest/gtest.h>

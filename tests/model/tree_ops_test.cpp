@@ -1,6 +1,8 @@
+#include "commands/tree_commands.h"
 #include "model/tree_ops.h"
 
-#include "test_dialogs.h"
+#include "support/recording_model_observer.h"
+#include "support/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -13,42 +15,6 @@ namespace vemra {
 namespace {
 
 using test::ScriptedDialogs;
-
-class RecordingHooks : public WorkspaceHooks {
-public:
-    explicit RecordingHooks(const Workspace*& ws) : ws_(ws) {}
-
-    void showInEditor(TreeItem* item) override { shown.push_back(item); }
-    void refreshDiagramOptionsList() override { ++refreshes; }
-    void removeFromDiagrams(TPaintObj* motion) override
-    {
-        removed.push_back(motion);
-        lockedWhileRemoving = lockedWhileRemoving && ws_->Locked;
-    }
-    void closeReportsOf(TreeItem* project) override { closedReports.push_back(project); }
-    void rebuildReportsOf(TreeItem* project) override { rebuiltReports.push_back(project); }
-    void redrawDirtyDiagrams() override { ++redraws; }
-    void updateMenus(TreeItem* selected) override { menuUpdates.push_back(selected); }
-    void selectionChangedHandling(TreeItem* selected) override
-    {
-        selectionHandled.push_back(selected);
-        lockedAtSelectionHandling = ws_->Locked;
-    }
-
-    std::vector<TreeItem*> shown;
-    int refreshes = 0;
-    std::vector<TPaintObj*> removed;
-    bool lockedWhileRemoving = true;
-    std::vector<TreeItem*> closedReports;
-    std::vector<TreeItem*> rebuiltReports;
-    int redraws = 0;
-    std::vector<TreeItem*> menuUpdates;
-    std::vector<TreeItem*> selectionHandled;
-    bool lockedAtSelectionHandling = false;
-
-private:
-    const Workspace*& ws_;
-};
 
 template <class T> TreeItem* childWhere(TreeItem* parent, int par, int value, int par2 = 0, int value2 = 0)
 {
@@ -139,7 +105,6 @@ bool isGroup(TreeItem* i) { return i->NodeAs<TGroupHeader>() != nullptr; }
 
 class TreeOpsTest : public ::testing::Test {
 protected:
-    TreeOpsTest() : hooks(wsView), ws(dialogs, &hooks) { wsView = &ws; }
 
     TreeItem* newProject() { return NewProjectCommand(ws); }
 
@@ -192,9 +157,8 @@ protected:
     }
 
     ScriptedDialogs dialogs;
-    const Workspace* wsView = nullptr;
-    RecordingHooks hooks;
-    Workspace ws;
+    Workspace ws{dialogs};
+    test::RecordingModelObserver hooks{ws};
 };
 
 // --- captions and validity of the nodes --------------------------------------------

@@ -1,7 +1,9 @@
-// Doubles and builders shared by the computation tests: a scripted dialog
-// double, fake services, a temporary computation directory and small
-// projects.
+// Doubles and builders shared by the tests of the computation: fake
+// services, a workspace with all of them, and small projects.
 #pragma once
+
+#include "scripted_dialogs.h"
+#include "temp_dir.h"
 
 #include "compute/computation.h"
 
@@ -14,37 +16,6 @@
 #include <vector>
 
 namespace vemra::test {
-
-struct Shown {
-    DialogKind kind;
-    std::string text;
-};
-
-// Records every box; questions take their answers from a queue (No when it
-// is empty).
-class ScriptedDialogs : public UserDialogs {
-public:
-    DialogButton message(DialogKind kind, const std::string& text, unsigned buttons) override;
-    std::optional<std::string> chooseFile(const FileDialogRequest&) override { return std::nullopt; }
-
-    std::vector<Shown> shown;
-    std::deque<DialogButton> answers;
-};
-
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-    void write(const std::string& name, const std::string& content) const;
-    std::string read(const std::string& name) const;
-    bool exists(const std::string& name) const;
-
-private:
-    std::filesystem::path path_;
-};
 
 // A runner that does what the test says: call back (to write module files
 // or look at the state during the run), pump, return an outcome.
@@ -102,13 +73,13 @@ public:
     int count = 0;
 };
 
-class RecordingHooks : public ComputationHooks {
+class RecordingObserver : public ComputationObserver {
 public:
     bool isExpanded(TreeItem*) override { return expanded; }
     void setExpanded(TreeItem*, bool e) override { expanded = e; }
-    void setCalcCommands(bool calc, bool stop) override { log.push_back(std::string("calc=") + (calc ? "1" : "0") + " stop=" + (stop ? "1" : "0")); }
-    void batchRunning(bool running) override { log.push_back(running ? "batch on" : "batch off"); }
-    void setStatusText(const std::string& text) override { log.push_back("status:" + text); }
+    void runStateChanged(bool calc, bool stop) override { log.push_back(std::string("calc=") + (calc ? "1" : "0") + " stop=" + (stop ? "1" : "0")); }
+    void batchStateChanged(bool running) override { log.push_back(running ? "batch on" : "batch off"); }
+    void statusChanged(const std::string& text) override { log.push_back("status:" + text); }
     void computationFinished(TreeItem*, const ComputationResult& r) override
     {
         results.push_back(r);
@@ -133,7 +104,7 @@ struct Bench {
     FakeScreenSaver screenSaver;
     CallbackPump pump;
     FakeClock clock;
-    RecordingHooks hooks;
+    RecordingObserver hooks;
     Computation computation;
 };
 

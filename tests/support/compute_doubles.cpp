@@ -1,55 +1,10 @@
-#include "test_support.h"
+#include "compute_doubles.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
+#include "model/tree_ops.h"
+
 #include <sstream>
 
 namespace vemra::test {
-
-DialogButton ScriptedDialogs::message(DialogKind kind, const std::string& text, unsigned buttons)
-{
-    shown.push_back({kind, text});
-    if (buttons == ButtonOk)
-        return ButtonOk;
-    if (answers.empty())
-        return ButtonNo;
-    const DialogButton answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
-TempDir::TempDir()
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / "vemra-compute-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        std::abort();
-    path_ = pattern;
-}
-
-TempDir::~TempDir()
-{
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
-void TempDir::write(const std::string& name, const std::string& content) const
-{
-    std::ofstream(path_ / name, std::ios::binary) << content;
-}
-
-std::string TempDir::read(const std::string& name) const
-{
-    std::ifstream in(path_ / name, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-bool TempDir::exists(const std::string& name) const
-{
-    return std::filesystem::exists(path_ / name);
-}
 
 ModuleRunOutcome FakeRunner::run(const ModuleRunRequest& request, RunControl& control)
 {

@@ -1,0 +1,17 @@
+// Parts of file names as the product shows and checks them. Names may come
+// in Windows or POSIX form (projects move between machines), so "\", "/"
+// and ":" all separate folders.
+#pragma once
+
+#include <string>
+
+namespace vemra {
+
+// Everything after the last separator.
+std::string fileNamePart(const std::string& path);
+// The folder including its trailing separator; empty without one.
+std::string folderPart(const std::string& path);
+// The extension of the file name from its last "." on, or empty.
+std::string extensionPart(const std::string& path);
+
+} // namespace vemra
