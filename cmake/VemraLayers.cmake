@@ -18,10 +18,15 @@ function(vemra_layer_include_root target layer scope)
 endfunction()
 
 # A static library of every .cpp in the current folder except those listed
-# after EXCLUDE (program entry points), with the layer's include root.
+# after EXCLUDE (program entry points), with the layer's include root. With
+# RECURSE the sub-folders count as well (the desktop keeps one a feature).
 function(vemra_layer_library target layer)
-  cmake_parse_arguments(ARG "" "" "EXCLUDE" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  cmake_parse_arguments(ARG "RECURSE" "" "EXCLUDE" ${ARGN})
+  if(ARG_RECURSE)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  endif()
   foreach(excluded IN LISTS ARG_EXCLUDE)
     list(REMOVE_ITEM sources "${CMAKE_CURRENT_SOURCE_DIR}/${excluded}")
   endforeach()
