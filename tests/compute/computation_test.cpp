@@ -2,7 +2,11 @@
 // hooks around a run, the lock, the screen saver, test mode and the stop.
 #include "support/compute_doubles.h"
 
+#include "commands/file_commands.h"
+#include "commands/tree_commands.h"
 #include "compute/result_series.h"
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -174,13 +178,17 @@ TEST(RunComputation, BusyLockRefusesWithoutTouchingTheFiles)
     run.lock.status = ComputationLock::Status::Busy;
     run.dir.write("remote$.rx4", "input of the other computation");
     run.dir.write("remote$.fk1", "results of the other computation");
+    run.dir.write("rx4.err", "0");
     run.computation.RunComputation(run.project);
     ASSERT_EQ(run.dialogs.messages.size(), 1u);
     EXPECT_EQ(run.dialogs.messages[0].text,
               "Es läuft bereits eine RX-Berechnung.\rBitte warten Sie auf deren Abschluß.");
     EXPECT_TRUE(run.runner.requests.empty());
     EXPECT_EQ(run.dir.read("remote$.rx4"), "input of the other computation");
+    // The result files belong to the run that holds the lock: they stay,
+    // and nothing of them is read.
     EXPECT_TRUE(run.dir.exists("remote$.fk1"));
+    EXPECT_TRUE(run.dir.exists("rx4.err"));
     EXPECT_EQ(run.lock.released, 0);
     EXPECT_FALSE(run.ws.Calculating);
     EXPECT_FALSE(run.p().HasResults);
@@ -290,6 +298,76 @@ TEST(ComputationMode, PriorityClassValues)
     EXPECT_EQ(computationModeFromPriorityClass(5), ComputationMode::NormalPriority);
     EXPECT_EQ(priorityClassOf(ComputationMode::NormalPriority), 2);
     EXPECT_EQ(priorityClassOf(ComputationMode::Remote), 4);
+}
+
+} // namespace
+} // namespace vemra
+
+namespace vemra {
+namespace {
+
+using namespace test;
+
+// The menu keeps "&Löschen" and "Projekt sch&ließen" enabled while a project
+// computes, so the user can make the project, or the item the run started
+// from, disappear while the module runs. Nothing of it may be touched after.
+TEST(RunComputation, SurvivesItsProjectOrItemGoingAwayWhileTheModuleRuns)
+{
+    struct Row {
+        const char* what;
+        bool startFromRestriction;
+        std::function<void(Workspace&, TreeItem* project, TreeItem* restriction)> goAway;
+        bool projectRemains;
+    };
+    const Row rows[] = {
+        {"project deleted", false,
+         [](Workspace& ws, TreeItem* project, TreeItem*) {
+             ws.tree.SetSelected(project);
+             EXPECT_TRUE(DeleteCommand(ws));
+         },
+         false},
+        {"project closed", true,
+         [](Workspace& ws, TreeItem* project, TreeItem*) {
+             ws.tree.SetSelected(project);
+             // It has unsaved changes: discard them.
+             static_cast<ScriptedDialogs&>(ws.dialogs()).answerNo();
+             EXPECT_TRUE(CloseProjectCommand(ws));
+         },
+         false},
+        {"starting restriction deleted", true,
+         [](Workspace& ws, TreeItem*, TreeItem* restriction) {
+             ws.tree.SetSelected(restriction);
+             EXPECT_TRUE(DeleteCommand(ws));
+         },
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Bench b;
+        TreeItem* project = simpleProject(b.ws);
+        TreeItem* restriction = project->Child(0)->FirstChild();
+        b.runner.pumps = 3;
+        b.pump.onPump = [&](int count) {
+            if (count == 1)
+                row.goAway(b.ws, project, restriction);
+        };
+        b.runner.during = [&](const ModuleRunRequest&) {
+            b.dir.write("rx4.err", "0");
+            b.dir.write("remote$.fk1", coefficientText({1, 0, 0, 2}));
+        };
+        const ComputationResult result = b.computation.RunComputation(row.startFromRestriction ? restriction : project);
+        EXPECT_EQ(result.outcome, ComputationResult::Outcome::Finished);
+        EXPECT_FALSE(b.ws.Calculating);
+        EXPECT_EQ(b.ws.tree.TopLevelCount(), row.projectRemains ? 1 : 0);
+        // Nothing is left to compute (the emptied motion went with its only
+        // restriction), and the commands say so.
+        EXPECT_EQ(b.hooks.log.back(), "calc=0 stop=0");
+        if (row.projectRemains) {
+            EXPECT_FALSE(project->NodeAs<TProject>()->Computing);
+            EXPECT_TRUE(project->NodeAs<TProject>()->HasResults);
+            EXPECT_EQ(b.ws.tree.Selected(), project);
+        }
+    }
 }
 
 } // namespace

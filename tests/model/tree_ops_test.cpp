@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -1070,6 +1071,32 @@ TEST_F(TreeOpsTest, HighlightFollowsWhatBelongsToTheNode)
     SetHighlight(memberB, true);
     EXPECT_TRUE(restr(b)->Highlight);
     SetHighlight(nullptr, true);
+}
+
+} // namespace
+} // namespace vemra
+
+namespace vemra {
+namespace {
+
+// Numbers from damaged files reach the tree operations; none of them may
+// overflow (undefined behaviour that a sanitizer build reports).
+TEST(TreeOpsLimits, CountersAtTheEndOfTheirRangeGiveNoNewNumber)
+{
+    EXPECT_EQ(magnitude(std::numeric_limits<int32_t>::min()), std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(magnitude(-7), 7);
+
+    ProjectTree tree;
+    TreeItem* project = tree.AddTopLevel(std::make_unique<TProject>());
+    auto* p = project->NodeAs<TProject>();
+    p->GroupCount() = std::numeric_limits<int32_t>::max();
+    p->MotionCount() = std::numeric_limits<int32_t>::max();
+    int g = 0;
+    EXPECT_EQ(EnsureGroup(tree, g, project), nullptr);
+    int n = 0;
+    EXPECT_EQ(EnsureMotion(tree, n, project), nullptr);
+    EXPECT_EQ(project->ChildCount(), 0);
+    EXPECT_EQ(p->GroupCount(), std::numeric_limits<int32_t>::max());
 }
 
 } // namespace
