@@ -5,7 +5,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${VEMRA_SANITIZE_DIR:-$root/build-sanitize}"
-suites=(model_tests formats_tests compute_tests)
+suites=(model_tests formats_tests commands_tests compute_tests)
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DVEMRA_BUILD_GUI=OFF -DVEMRA_BUILD_BENCH=OFF \
