@@ -15,9 +15,10 @@ namespace vemra {
 
 namespace {
 
-// A twentieth of the period of the highest harmonic (or of the restriction's
-// range, when that is narrower) is fine enough not to step over a crossing
-// of the band, and the tolerance makes the boundaries exact to 1e-4 of it.
+// The walks step at a twentieth of the period of the highest harmonic (or
+// of the restriction's range, when that is narrower), fine enough not to
+// step over a crossing of the band, and the tolerance makes the boundaries
+// exact to 1e-4 of it.
 constexpr double kFraction = 0.05;
 constexpr double kToleranceFactor = 0.0001;
 // The walks accept boundaries at most one revolution away from the usual
@@ -262,7 +263,7 @@ double derivativePairMagnitude(const TVector& v, unsigned p, int64_t k)
 //    angle reached is reported: the curve was seen inside up to there, but
 //    no further claim is made.
 // An interval that is empty or reversed (upper angle not above the lower
-// one, or an angle that is not finite) has no range to walk or sample; the
+// one, or an angle that is not finite) has no range to walk or search; the
 // angles are reported as given and the extremes are taken from the two end
 // values. A zero-width interval thus reads like a point restriction, a
 // reversed one as kept nowhere. Such intervals are invalid restrictions that
@@ -305,11 +306,13 @@ void intervalValues(const TRestr& r, const Curve& f, const FourierCurve& fast, i
 
     // The extremes are those of the curve, inside the range or on its ends.
     // The search picks the best turning points; their values, like the end
-    // values, come from the curve's own evaluation.
+    // values, come from the curve's own evaluation. A range of a revolution
+    // or more reaches every value of the curve, wherever the search found it.
     const CurveExtremes e = findExtremes(fast, p2, p4);
-    if (p2 < e.atMin && e.atMin < p4)
+    const bool allRound = !(p4 - p2 < 360.0);
+    if (allRound || (p2 < e.atMin && e.atMin < p4))
         act[3] = std::min(act[3], f(e.atMin));
-    if (p2 < e.atMax && e.atMax < p4)
+    if (allRound || (p2 < e.atMax && e.atMax < p4))
         act[4] = std::max(act[4], f(e.atMax));
 }
 

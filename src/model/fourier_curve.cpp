@@ -256,8 +256,12 @@ constexpr int64_t kMaxPieces = 1 << 20;
 
 CurveExtremes findExtremes(const FourierCurve& c, double from, double to)
 {
-    if (to - from > 360.0 && from + 360.0 > from)
-        to = from + 360.0;
+    // Over a revolution or more the curve takes every value it has; 0..360
+    // holds them all and keeps the angles small, whatever the range.
+    if (!(to - from < 360.0)) {
+        from = 0.0;
+        to = 360.0;
+    }
     const double span = to - from;
     int64_t pieces = 1;
     if (c.harmonics() > 0) {

@@ -57,9 +57,8 @@ struct CurveExtremes {
 
 // The extremes of c over from..to (from < to, both finite), to the precision
 // of the evaluation: every turning point inside is bracketed and solved for;
-// the interval ends count as well. Intervals longer than a revolution are
-// searched over their first revolution, which holds every value the curve
-// takes.
+// the interval ends count as well. An interval of a revolution or more is
+// searched over 0..360, which holds every value the curve takes.
 CurveExtremes findExtremes(const FourierCurve& c, double from, double to);
 
 } // namespace vemra

@@ -105,22 +105,32 @@ struct Extreme {
     double exact;   // after refining around the grid's candidates
 };
 
-// Minimum (sign +1) or maximum (sign -1) of the series over lo..hi: a scan
-// every 0.001 degrees, then a golden-section search around every grid point
-// that is a local extreme within reach of the best one, so that no nearly
-// equal rival basin is missed.
-Extreme referenceExtreme(const Series& f, double lo, double hi, int sign)
-{
-    constexpr double kGrid = 0.001;
-    const int64_t n = static_cast<int64_t>(std::ceil((hi - lo) / kGrid));
-    std::vector<double> x(n + 1), v(n + 1);
-    for (int64_t i = 0; i <= n; ++i) {
-        x[i] = i == n ? hi : lo + i * kGrid;
-        v[i] = sign * f.fast(x[i]);
+// The curve on a grid of 0.001 degrees over lo..hi, the last point on hi.
+struct Scan {
+    std::vector<double> x, v;
+    Scan(const Series& f, double lo, double hi)
+    {
+        const int64_t n = static_cast<int64_t>(std::ceil((hi - lo) / 0.001));
+        for (int64_t i = 0; i <= n; ++i) {
+            x.push_back(i == n ? hi : lo + i * 0.001);
+            v.push_back(f.fast(x.back()));
+        }
     }
+};
+
+// Minimum (sign +1) or maximum (sign -1) of the series: the best grid value,
+// then a golden-section search around every grid point that is a local
+// extreme within reach of the best one, so that no nearly equal rival basin
+// is missed.
+Extreme referenceExtreme(const Series& f, const Scan& scan, int sign)
+{
+    const auto& x = scan.x;
+    std::vector<double> v(scan.v);
+    for (double& value : v)
+        value *= sign;
     const double best = *std::min_element(v.begin(), v.end());
     double exact = best;
-    for (int64_t i = 1; i < n; ++i) {
+    for (size_t i = 1; i + 1 < v.size(); ++i) {
         if (!(v[i] <= v[i - 1] && v[i] <= v[i + 1] && v[i] - best < 1e-6 * f.scale()))
             continue;
         long double a = x[i - 1], b = x[i + 1];
@@ -171,8 +181,9 @@ TEST(ActualValuesProperty, ExtremesAreThoseOfTheCurve)
             // The curve repeats every revolution.
             const double hi = std::min(to, from + 360);
             const double rounding = 1e-13 * f.scale();
+            const Scan scan(f, from, hi);
             for (const int sign : {+1, -1}) {
-                const Extreme e = referenceExtreme(f, from, hi, sign);
+                const Extreme e = referenceExtreme(f, scan, sign);
                 const double reported = sign > 0 ? act[3] : act[4];
                 SCOPED_TRACE(testing::Message() << "seed " << seed << (q ? " q" : " s") << " K " << m.IntPar[3]
                                                 << " order " << order << " " << from << ".." << to

@@ -205,6 +205,12 @@ TEST(ActualValues, DegenerateInputTerminates)
     EXPECT_NEAR(huge.ActS[1], -210, 1e-2);
     EXPECT_NEAR(huge.ActS[3], -1, 1e-6);
     EXPECT_NEAR(huge.ActS[4], 1, 1e-6);
+    // At angles where a double cannot resolve a revolution, the range still
+    // covers every value of the curve.
+    Interval astronomic(1e300, 2e300, kNone, 0, kNone, 0);
+    astronomic.UpdateActualValuesS(m);
+    EXPECT_NEAR(astronomic.ActS[3], -1, 1e-12);
+    EXPECT_NEAR(astronomic.ActS[4], 1, 1e-12);
     m.IntPar[3] = 1'000'000'000;
     Interval fine(61, 300, kNone, 0, kNone, 0);
     fine.UpdateActualValuesS(m);
