@@ -68,7 +68,7 @@ FourierCurve::FourierCurve(const TVector& v, unsigned order)
         finite_ = finite_ && std::isfinite(a_[i]) && std::isfinite(b_[i]);
         const double k = static_cast<double>(i + 1);
         double amplitude = std::hypot(a_[i], b_[i]);
-        for (int j = 0; j <= 4; ++j, amplitude *= k)
+        for (size_t j = 0; j < bound_.size(); ++j, amplitude *= k)
             bound_[j] += amplitude;
     }
     // Each turn of the angle recurrence adds a few units of rounding to the
@@ -76,7 +76,7 @@ FourierCurve::FourierCurve(const TVector& v, unsigned order)
     // 6 K units of the amplitude sum here, K units in the product's own
     // evaluation. The factor 16 (K + 2) covers both with room to spare.
     const double K = static_cast<double>(a_.size());
-    for (int j = 0; j <= 4; ++j) {
+    for (size_t j = 0; j < bound_.size(); ++j) {
         bound_[j] *= 1.0 + 1e-12;
         noise_[j] = 16.0 * kEps * (K + 2.0) * bound_[j];
     }
@@ -138,13 +138,13 @@ namespace {
 
 // Finding the turning points of f, i.e. the roots of g = f'. The interval is
 // cut into pieces of an eighth of the period of the highest harmonic. A piece
-// is settled as soon as Taylor bounds prove that g keeps its sign on it (no
-// turning point), or that g changes sign while g' keeps its sign (exactly
-// one, which a safeguarded Newton iteration then finds). Pieces that cannot
-// be settled so are halved, down to a width over which f cannot change by
-// more than its rounding. Every angle evaluated is a candidate, so the
-// answer is the best value of f at angles of the interval that were looked
-// at, and nothing in between can be better by more than the rounding.
+// is settled as soon as it is proven that g keeps its sign on it (no turning
+// point), or that g changes sign while g' keeps its sign (exactly one, which
+// a safeguarded Newton iteration then finds). Pieces that cannot be settled
+// so are halved, down to a width over which f cannot change by more than its
+// rounding. Every angle evaluated is a candidate, so the answer is the best
+// value of f at angles of the interval that were looked at, and nothing in
+// between can be better by more than the rounding.
 class ExtremeSearch {
 public:
     ExtremeSearch(const FourierCurve& c, int64_t budget) : c_(c), budget_(budget) {}
@@ -169,10 +169,10 @@ public:
         const double w = (b - a) * kRadPerDegree;
         if (budget_ <= 0 || c_.bound(1) * w <= c_.noise(0))
             return;
-        if (keepsSign(ja.d1, ja.d2, jb.d1, jb.d2, c_.bound(3), w, c_.noise(1), c_.noise(2)))
+        if (keepsSign(ja.d1, ja.d2, jb.d1, jb.d2, c_.bound(5), w, c_.noise(1), c_.noise(2)))
             return;
         const bool signChange = (ja.d1 < 0 && jb.d1 > 0) || (ja.d1 > 0 && jb.d1 < 0);
-        if (signChange && keepsSign(ja.d2, ja.d3, jb.d2, jb.d3, c_.bound(4), w, c_.noise(2), c_.noise(3))) {
+        if (signChange && keepsSign(ja.d2, ja.d3, jb.d2, jb.d3, c_.bound(6), w, c_.noise(2), c_.noise(3))) {
             solve(a, ja, b, jb);
             return;
         }
@@ -192,22 +192,52 @@ public:
 private:
     static constexpr int kMaxDepth = 64;
 
+    // Least value over 0..w of the cubic with values u0, u1 and slopes t0, t1
+    // at 0 and w: at an end or at a turning point of the cubic between them.
+    static double cubicMin(double u0, double t0, double u1, double t1, double w)
+    {
+        const double d = (u1 - u0) / w;
+        const double c2 = (3 * d - 2 * t0 - t1) / w;
+        const double c3 = (t0 + t1 - 2 * d) / (w * w);
+        double least = std::min(u0, u1);
+        const auto consider = [&](double t) {
+            if (0 < t && t < w)
+                least = std::min(least, u0 + t * (t0 + t * (c2 + t * c3)));
+        };
+        // Roots of the cubic's slope t0 + 2 c2 t + 3 c3 t^2, solved without
+        // cancellation.
+        const double A = 3 * c3, B = 2 * c2, C = t0;
+        if (A == 0) {
+            if (B != 0)
+                consider(-C / B);
+        } else {
+            const double disc = B * B - 4 * A * C;
+            if (disc >= 0) {
+                const double q = -0.5 * (B + std::copysign(std::sqrt(disc), B));
+                consider(q / A);
+                if (q != 0)
+                    consider(C / q);
+            }
+        }
+        return least;
+    }
+
     // True when a function u with values ua, ub and slopes ta, tb at the
-    // ends of a piece of width w (radians), and |u''| <= M, is provably
-    // nonzero with one sign all over the piece. From either end the
-    // function stays above the tangent minus M t^2 / 2, a concave bound
-    // whose least value on the half piece next to that end lies at one of
-    // its ends. nu and nt are the rounding of the values and slopes.
+    // ends of a piece of width w (radians), whose fourth derivative is
+    // bounded by M, provably keeps one sign all over the piece. u differs
+    // from the cubic with these end values and slopes by at most
+    // M w^4 / 384; the rounding nu of the values and nt of the slopes moves
+    // the cubic by at most nu + 0.3 w nt (the weights of the slopes stay
+    // below 4/27 w).
     static bool keepsSign(double ua, double ta, double ub, double tb, double M, double w, double nu, double nt)
     {
         const double sign = ua > 0 ? 1.0 : -1.0;
         ua *= sign, ta *= sign, ub *= sign, tb *= sign;
         if (!(ua > nu && ub > nu))
             return false;
-        const double h = w / 2;
-        const double fromA = ua - nu + std::min(0.0, (ta - nt) * h - M * h * h / 2);
-        const double fromB = ub - nu + std::min(0.0, (-tb - nt) * h - M * h * h / 2);
-        return fromA > 0 && fromB > 0;
+        const double w2 = w * w;
+        const double margin = M * (w2 * w2) / 384 + nu + 0.3 * w * nt;
+        return cubicMin(ua, ta, ub, tb, w) > margin * (1 + 1e-9);
     }
 
     // Newton's method on g inside a bracket of a sign change, falling back
@@ -232,14 +262,12 @@ private:
                 next = lo + (hi - lo) / 2;
             if (next == x || !(lo < next && next < hi))
                 return;
-            // Once the steps are down to a few units of the angle, the value
-            // of f no longer changes at all.
-            const bool done = std::fabs(next - x) <= 4 * kEps * std::max(1.0, std::fabs(x));
-            x = next;
-            if (done) {
-                at(x);
+            // On its way to the turning point f changes by about half of g
+            // times the step. Once that is below a unit of the curve's
+            // scale, x is as good as the turning point itself.
+            if (std::fabs(j.d1 * (next - x) * kRadPerDegree) <= kEps * c_.bound(0))
                 return;
-            }
+            x = next;
         }
     }
 

@@ -33,10 +33,10 @@ public:
 
     // Highest harmonic with a coefficient other than zero.
     int harmonics() const { return static_cast<int>(a_.size()); }
-    // Upper bound of the j-th derivative's magnitude over all angles, j = 0..4.
+    // Upper bound of the j-th derivative's magnitude over all angles, j = 0..6.
     double bound(int j) const { return bound_[j]; }
     // Upper bound of the difference between the value computed here and the
-    // one of the product's own evaluation, for the j-th derivative, j = 0..4.
+    // one of the product's own evaluation, for the j-th derivative, j = 0..6.
     double noise(int j) const { return noise_[j]; }
     // All coefficients are finite numbers.
     bool finite() const { return finite_; }
@@ -45,8 +45,8 @@ private:
     double constant_ = 0.0;
     // Factor of sin kx resp. cos kx at index k - 1.
     std::vector<double> a_, b_;
-    std::array<double, 5> bound_{};
-    std::array<double, 5> noise_{};
+    std::array<double, 7> bound_{};
+    std::array<double, 7> noise_{};
     bool finite_ = true;
 };
 
