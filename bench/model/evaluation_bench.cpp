@@ -75,6 +75,29 @@ void BM_UpdateActualValues_Interval(benchmark::State& state)
 }
 BENCHMARK(BM_UpdateActualValues_Interval)->Arg(10)->Arg(59)->Unit(benchmark::kMicrosecond);
 
+// A restriction over the whole revolution whose band the curve keeps all
+// round: the extremes need every turning point of the curve, and both walks
+// run to their limits.
+void BM_UpdateActualValues_FullRevolution(benchmark::State& state)
+{
+    const BenchMotion m(static_cast<int>(state.range(0)));
+    TRestr r;
+    r.Kind() = 12;
+    r.LowerMode() = 0;
+    r.UpperMode() = 0;
+    r.EffPar[2] = 0;
+    r.EffPar[4] = 360;
+    double lo = 0, hi = 360;
+    m.GetMinMax_s(2, lo, hi);
+    r.EffPar[6] = lo - 0.1 * std::fabs(lo);
+    r.EffPar[8] = hi + 0.1 * std::fabs(hi);
+    for (auto _ : state) {
+        r.UpdateActualValuesS(m);
+        benchmark::DoNotOptimize(r.ActS);
+    }
+}
+BENCHMARK(BM_UpdateActualValues_FullRevolution)->Arg(10)->Arg(59)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 } // namespace vemra
 

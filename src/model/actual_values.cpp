@@ -2,20 +2,23 @@
 // the computed curve keeps the restriction's bounds, and which extremes it
 // reaches over the restriction's angles. The s and the q variant differ only
 // in the curve they look at.
+#include "fourier_curve.h"
 #include "nodes.h"
 #include "numeric.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace vemra {
 
 namespace {
 
-// A twentieth of the period of the highest harmonic (or of the restriction's
-// range, when that is narrower) is fine enough not to step over a crossing
-// of the band, and the tolerance makes the boundaries exact to 1e-4 of it.
+// The walks step at a twentieth of the period of the highest harmonic (or
+// of the restriction's range, when that is narrower), fine enough not to
+// step over a crossing of the band, and the tolerance makes the boundaries
+// exact to 1e-4 of it.
 constexpr double kFraction = 0.05;
 constexpr double kToleranceFactor = 0.0001;
 // The walks accept boundaries at most one revolution away from the usual
@@ -30,15 +33,6 @@ constexpr double kHighestAngle = 720.0;
 // count up to 2500 untouched; it only ends walks that cannot finish in
 // reasonable time, on the odd angles and counts a damaged file may carry.
 constexpr int64_t kWalkBudget = 100'000;
-// The refinement of an extreme needs some dozens of evaluations.
-constexpr int64_t kRefineBudget = 10'000;
-// Sampling a range takes 20 samples, or 20 per harmonic and revolution when
-// that is more. The curve repeats every revolution, so of a range longer
-// than ten revolutions the first revolution is sampled, and the number of
-// samples is kept to kMaxSamples (reached only beyond 5000 harmonics).
-constexpr double kLongestSampledRange = 3600.0;
-constexpr int64_t kMaxSamples = 100'000;
-
 // Turns a walk around and shrinks its step to two thirds, applied as two
 // factors: a single constant -2.0 / 3.0 rounds differently and would move
 // the angles the walks visit in the last digits.
@@ -63,6 +57,116 @@ struct Band {
     {
         return (lowerMode >= 0 && v <= lower) || (upperMode >= 0 && v >= upper);
     }
+    bool bounded() const { return lowerMode > -1 || upperMode > -1; }
+    // How far v may move before it is outside: called for v not outside.
+    double insideMargin(double v) const
+    {
+        double m = std::numeric_limits<double>::infinity();
+        if (lowerMode > -1)
+            m = std::min(m, v - lower);
+        if (upperMode > -1)
+            m = std::min(m, upper - v);
+        return m;
+    }
+    // How far v may move before it is back inside: called for v not back
+    // inside. Either bound it is beyond keeps it out.
+    double outsideMargin(double v) const
+    {
+        double m = 0.0;
+        if (lowerMode >= 0 && v <= lower)
+            m = std::max(m, lower - v);
+        if (upperMode >= 0 && v >= upper)
+            m = std::max(m, v - upper);
+        return m;
+    }
+    bool near(double v, double noise) const
+    {
+        return (lowerMode > -1 && std::fabs(v - lower) <= noise) || (upperMode > -1 && std::fabs(v - upper) <= noise);
+    }
+};
+
+// Answers the walks' two questions, outside the band or not back inside at
+// an angle, exactly as the curve's own evaluation would, but with far fewer
+// evaluations. Each value comes with the curve's slope, and with the bounds
+// on its first and second derivative this gives a zone around the angle in
+// which the answer cannot change; angles in the last such zone are answered
+// without evaluating. A value too close to a bound to be sure of the side
+// is taken from the curve's own evaluation.
+template <class Curve>
+class BandProbe {
+public:
+    BandProbe(const Curve& exact, const FourierCurve& fast, const Band& band) : exact_(exact), fast_(fast), band_(band) {}
+
+    bool outside(double x)
+    {
+        if (!band_.bounded() || notOutside_.holds(x))
+            return false;
+        return look(x).outside;
+    }
+    bool notBackInside(double x)
+    {
+        if (!band_.bounded())
+            return false;
+        if (notInside_.holds(x))
+            return true;
+        return look(x).notBackInside;
+    }
+
+private:
+    struct Zone {
+        double center = 0.0;
+        double radius = -1.0;
+        bool holds(double x) const { return std::fabs(x - center) < radius; }
+    };
+    struct Answer {
+        bool outside, notBackInside;
+    };
+
+    // Evaluates at x and renews the zone of each answer that holds there.
+    Answer look(double x)
+    {
+        double v, slope;
+        fast_.valueSlope(x, v, slope);
+        if (!std::isfinite(v) || band_.near(v, fast_.noise(0))) {
+            v = exact_(x);
+            return {band_.outside(v), band_.notBackInside(v)};
+        }
+        const Answer a{band_.outside(v), band_.notBackInside(v)};
+        if (a.notBackInside)
+            notInside_ = zone(x, slope, band_.outsideMargin(v));
+        if (!a.outside)
+            notOutside_ = zone(x, slope, band_.insideMargin(v));
+        return a;
+    }
+
+    // The zone around x in which the curve moves by less than margin (as
+    // computed here) minus the rounding of both evaluations: by the first
+    // derivative's bound alone, or by the slope at x and the second
+    // derivative's bound, whichever reaches further.
+    Zone zone(double x, double slope, double margin) const
+    {
+        const double m = margin - fast_.noise(0);
+        if (!(m > 0))
+            return Zone{};
+        const double inf = std::numeric_limits<double>::infinity();
+        const double m1 = fast_.bound(1);
+        const double byBound = m1 > 0 ? m / m1 : inf;
+        const double g = std::fabs(slope) + fast_.noise(1);
+        const double denominator = g + std::sqrt(g * g + 2 * fast_.bound(2) * m);
+        const double bySlope = denominator > 0 ? 2 * m / denominator : inf;
+        double r = std::max(byBound, bySlope) * kDegreesPerRadian * (1 - 1e-9);
+        // The angles are turned into radians with a rounding of their own.
+        if (std::isfinite(r))
+            r -= 4 * std::numeric_limits<double>::epsilon() * (std::fabs(x) + r);
+        return Zone{x, r};
+    }
+
+    static constexpr double kDegreesPerRadian = 57.295779513082320876798154814105;
+
+    const Curve& exact_;
+    const FourierCurve& fast_;
+    Band band_;
+    Zone notOutside_, notInside_;
 };
 
 enum class WalkEnd {
@@ -87,8 +191,8 @@ struct Walk {
 // has travelled more than a revolution without getting inside, the curve
 // keeps the band nowhere (it repeats every revolution) and the walk gives
 // up.
-template <class Curve>
-Walk walkToBoundary(const Curve& f, const Band& band, double edge, double h, double tol, int dir)
+template <class Probe>
+Walk walkToBoundary(Probe& probe, double edge, double h, double tol, int dir)
 {
     double x = edge - dir * 0.5 * h;
     double step = dir * h;
@@ -98,14 +202,14 @@ Walk walkToBoundary(const Curve& f, const Band& band, double edge, double h, dou
         if (++steps > kWalkBudget)
             return {x, WalkEnd::OutOfBudget};
         x += step;
-        if (band.outside(f(x))) {
+        if (probe.outside(x)) {
             step = reverse(step);
             const double leftAt = x;
             do {
                 if (++steps > kWalkBudget || std::fabs(x - leftAt) > 360.0 + h)
                     return {x, WalkEnd::NeverRegained};
                 x += step;
-            } while (band.notBackInside(f(x)));
+            } while (probe.notBackInside(x));
             step = reverse(step);
         }
         if (std::fabs(step) < tol)
@@ -113,45 +217,6 @@ Walk walkToBoundary(const Curve& f, const Band& band, double edge, double h, dou
         if (dir < 0 ? x < kLowestAngle : x > kHighestAngle)
             return {x, WalkEnd::PastLimit};
     }
-}
-
-// Refines an extreme of f over lo..hi that sampling found at `at`. Better
-// is v < best for the minimum and v > best for the maximum. Each walk starts
-// at the best angle so far and strides on while the curve does not get
-// worse; then the step turns round and shrinks to two thirds, so the walks
-// probe both sides at ever smaller distances until the step is below tol.
-//
-// Two things differ from a plain "carry on from where the last walk
-// stopped": such a walk ends on a worse point, and its later, shrinking
-// steps then circle that point instead of the extreme (for sin x sampled at
-// 12 degrees the maximum came out as 0.9987). And only angles inside lo..hi
-// count, since the extreme is the one over the restriction's range.
-template <class Curve, class Better>
-double refineExtreme(const Curve& f, Better better, double best, double at, double lo, double hi, double h, double tol)
-{
-    double step = 2 * h / 3;
-    int64_t evaluations = 0;
-    const auto walk = [&] {
-        for (double x = at + step; lo <= x && x <= hi; x += step) {
-            if (++evaluations > kRefineBudget)
-                return false;
-            const double v = f(x);
-            if (better(best, v))
-                break;
-            best = v;
-            at = x;
-        }
-        return true;
-    };
-    do {
-        if (!walk())
-            break;
-        step = reverse(step);
-        if (!walk())
-            break;
-        step = reverse(step);
-    } while (!(std::fabs(step) < tol));
-    return best;
 }
 
 // Harmonic count that sets the base step. The motion's own count may be
@@ -198,25 +263,25 @@ double derivativePairMagnitude(const TVector& v, unsigned p, int64_t k)
 //    angle reached is reported: the curve was seen inside up to there, but
 //    no further claim is made.
 // An interval that is empty or reversed (upper angle not above the lower
-// one, or an angle that is not finite) has no range to walk or sample; the
+// one, or an angle that is not finite) has no range to walk or search; the
 // angles are reported as given and the extremes are taken from the two end
 // values. A zero-width interval thus reads like a point restriction, a
 // reversed one as kept nowhere. Such intervals are invalid restrictions that
 // only a damaged or hand-edited file can bring.
 template <class Curve>
-void intervalValues(const TRestr& r, const Curve& f, int harmonics, std::array<double, 5>& act)
+void intervalValues(const TRestr& r, const Curve& f, const FourierCurve& fast, int harmonics, std::array<double, 5>& act)
 {
     const auto& P = r.EffPar;
     const double p2 = P[2];
     const double p4 = P[4];
 
+    const double v2 = f(p2);
+    const double v4 = f(p4);
+    act[3] = std::min(v2, v4);
+    act[4] = std::max(v2, v4);
     if (!(std::isfinite(p2) && std::isfinite(p4) && p2 < p4)) {
-        const double v2 = f(p2);
-        const double v4 = f(p4);
         act[1] = p2;
         act[2] = p4;
-        act[3] = std::min(v2, v4);
-        act[4] = std::max(v2, v4);
         return;
     }
 
@@ -224,56 +289,31 @@ void intervalValues(const TRestr& r, const Curve& f, int harmonics, std::array<d
     if (kFraction * (p4 - p2) < h)
         h = kFraction * (p4 - p2);
     const double tol = kToleranceFactor * h;
-    const Band band{r.LowerMode(), r.UpperMode(), P[6], P[8]};
+    BandProbe<Curve> probe(f, fast, Band{r.LowerMode(), r.UpperMode(), P[6], P[8]});
 
-    const Walk low = walkToBoundary(f, band, p2, h, tol, -1);
+    const Walk low = walkToBoundary(probe, p2, h, tol, -1);
     switch (low.end) {
     case WalkEnd::NeverRegained: act[1] = p4; break;
     case WalkEnd::OutOfBudget: act[1] = low.x; break;
     default: act[1] = low.x < kLowestAngle ? 0.0 : low.x; break;
     }
-    const Walk high = walkToBoundary(f, band, p4, h, tol, +1);
+    const Walk high = walkToBoundary(probe, p4, h, tol, +1);
     switch (high.end) {
     case WalkEnd::NeverRegained: act[2] = p2; break;
     case WalkEnd::OutOfBudget: act[2] = high.x; break;
     default: act[2] = high.x > kHighestAngle ? 360.0 : high.x; break;
     }
 
-    // Sampling at the base step, the upper angle always included.
-    double vmin = f(p2);
-    double vmax = vmin;
-    double atMin = p2;
-    double atMax = p2;
-    const auto take = [&](double x) {
-        const double v = f(x);
-        if (v > vmax) {
-            vmax = v;
-            atMax = x;
-        } else if (v < vmin) {
-            vmin = v;
-            atMin = x;
-        }
-    };
-    const double sampleTo = p4 - p2 > kLongestSampledRange ? p2 + 360.0 : p4;
-    double stride = h;
-    if ((sampleTo - p2) / h > kMaxSamples)
-        stride = (sampleTo - p2) / kMaxSamples;
-    // The count also ends the loop should the stride be too small to move x.
-    double x = p2;
-    for (int64_t i = 0; x <= sampleTo && i <= kMaxSamples + 1; ++i) {
-        take(x);
-        x += stride;
-    }
-    take(p4);
-
-    // Only extremes found strictly inside the range are refined. At an
-    // interval end the range cuts the curve off, and the end value stands.
-    if (p2 < atMin && atMin < p4)
-        vmin = refineExtreme(f, [](double a, double b) { return a < b; }, vmin, atMin, p2, p4, h, tol);
-    if (p2 < atMax && atMax < p4)
-        vmax = refineExtreme(f, [](double a, double b) { return a > b; }, vmax, atMax, p2, p4, h, tol);
-    act[3] = vmin;
-    act[4] = vmax;
+    // The extremes are those of the curve, inside the range or on its ends.
+    // The search picks the best turning points; their values, like the end
+    // values, come from the curve's own evaluation. A range of a revolution
+    // or more reaches every value of the curve, wherever the search found it.
+    const CurveExtremes e = findExtremes(fast, p2, p4);
+    const bool allRound = !(p4 - p2 < 360.0);
+    if (allRound || (p2 < e.atMin && e.atMin < p4))
+        act[3] = std::min(act[3], f(e.atMin));
+    if (allRound || (p2 < e.atMax && e.atMax < p4))
+        act[4] = std::max(act[4], f(e.atMax));
 }
 
 // Shared by both variants: curve is s or q of the motion, coefficients the
@@ -290,7 +330,8 @@ void updateActualValues(TRestr& r, const TPaintObj& t, const Curve& curve, const
         act[1] = act[2] = P[2];
         act[3] = act[4] = v;
     } else if (isIntervalKind(kind)) {
-        intervalValues(r, curve, baseHarmonics(t.IntPar[3], coefficients), act);
+        const FourierCurve fast(coefficients, static_cast<unsigned>(kind % 10));
+        intervalValues(r, curve, fast, baseHarmonics(t.IntPar[3], coefficients), act);
     } else if (isSumKind(kind)) {
         // The spectrum restrictions are on the coefficients of s, in both
         // variants. Terms beyond the vector are zero, so the sum stops there

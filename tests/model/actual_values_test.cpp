@@ -4,9 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <initializer_list>
 #include <limits>
+#include <optional>
+#include <random>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 namespace vemra {
 namespace {
@@ -205,6 +212,12 @@ TEST(ActualValues, DegenerateInputTerminates)
     EXPECT_NEAR(huge.ActS[1], -210, 1e-2);
     EXPECT_NEAR(huge.ActS[3], -1, 1e-6);
     EXPECT_NEAR(huge.ActS[4], 1, 1e-6);
+    // At angles where a double cannot resolve a revolution, the range still
+    // covers every value of the curve.
+    Interval astronomic(1e300, 2e300, kNone, 0, kNone, 0);
+    astronomic.UpdateActualValuesS(m);
+    EXPECT_NEAR(astronomic.ActS[3], -1, 1e-12);
+    EXPECT_NEAR(astronomic.ActS[4], 1, 1e-12);
     m.IntPar[3] = 1'000'000'000;
     Interval fine(61, 300, kNone, 0, kNone, 0);
     fine.UpdateActualValuesS(m);
@@ -282,6 +295,194 @@ TEST(ActualValues, OtherKindsOnlyChop)
     r.ActS = {0, 1e-9, 5, 6, 7};
     r.UpdateActualValuesS(m);
     EXPECT_EQ(r.ActS, (std::array<double, 5>{0, 0, 5, 6, 7}));
+}
+
+
+// --- Random motions against independent references ---------------------------
+
+// Uniform in lo..hi from the bare engine, whose sequence the standard fixes
+// (the library's distributions are not fixed).
+double uniform(std::mt19937_64& rnd, double lo, double hi)
+{
+    return lo + (hi - lo) * static_cast<double>(rnd() >> 11) * 0x1p-53;
+}
+
+// A random motion with 1..40 harmonics falling off like k^-p, p = 0..2. In a
+// third of the sets the odd harmonics are damped to 1e-4: the curve nearly
+// repeats every half revolution, so each extreme has a rival differing from
+// it by about 1e-4, which coarse sampling easily takes for it.
+void randomMotion(std::mt19937_64& rnd, TPaintObj& m)
+{
+    const int harmonics = 1 + static_cast<int>(rnd() % 40);
+    const int p = static_cast<int>(rnd() % 3);
+    const double odd = rnd() % 3 == 0 ? 1e-4 : 1.0;
+    m.IntPar[3] = harmonics;
+    for (TVector* v : {&m.sSC, &m.qSC}) {
+        v->ReSize(2 * harmonics + 2);
+        for (int i = 1; i < 2 * harmonics + 2; ++i)
+            (*v)[i] = uniform(rnd, -1, 1) * (i < 2 ? 1.0 : (i / 2 % 2 ? odd : 1.0) / std::pow(i / 2, p));
+    }
+}
+
+// The order-th derivative as A_k sin kx + B_k cos kx, formed and evaluated
+// independently of the product: fast by turning the angle on harmonic by
+// harmonic, exactly with each harmonic's own sine and cosine in long double.
+struct Series {
+    static constexpr long double kPiL = 3.14159265358979323846264338327950288L;
+    double constant = 0, scale = 0; // scale: sum of the amplitudes
+    std::vector<double> A, B;
+
+    Series(const TVector& v, int order) : constant(order == 0 ? v[1] : 0), scale(std::fabs(constant))
+    {
+        for (int k = 1; 2 * k + 1 < v.Count(); ++k) {
+            double a = v[2 * k], b = v[2 * k + 1];
+            for (int i = 0; i < order; ++i)
+                std::tie(a, b) = std::pair(-k * b, k * a);
+            A.push_back(a);
+            B.push_back(b);
+            scale += std::fabs(a) + std::fabs(b);
+        }
+    }
+    double fast(double degrees) const
+    {
+        const double x = static_cast<double>(degrees * kPiL / 180), s1 = std::sin(x), c1 = std::cos(x);
+        double s = s1, c = c1, sum = constant;
+        for (size_t i = 0; i < A.size(); ++i) {
+            sum += A[i] * s + B[i] * c;
+            std::tie(s, c) = std::pair(s * c1 + c * s1, c * c1 - s * s1);
+        }
+        return sum;
+    }
+    long double exact(long double degrees) const
+    {
+        long double sum = constant;
+        for (size_t i = 0; i < A.size(); ++i)
+            sum += A[i] * std::sin((i + 1) * degrees * kPiL / 180) + B[i] * std::cos((i + 1) * degrees * kPiL / 180);
+        return sum;
+    }
+};
+
+// Minimum (sign +1) or maximum (sign -1) of f over lo..hi, given f every
+// 0.001 degrees from lo on (the last value at hi): the best scanned value,
+// and the exact one found by golden-section searches around every local
+// extreme of the scan within reach of the best, so that no nearly equal
+// rival is missed.
+std::pair<double, double> referenceExtreme(const Series& f, const std::vector<double>& scan, double lo, double hi,
+                                           int sign)
+{
+    const size_t n = scan.size() - 1;
+    const auto grid = [&](size_t i) { return i == n ? hi : lo + 0.001 * static_cast<double>(i); };
+    const auto v = [&](size_t i) { return sign * scan[i]; };
+    double scanned = v(0);
+    for (size_t i = 1; i <= n; ++i)
+        scanned = std::min(scanned, v(i));
+    double exact = scanned;
+    for (size_t i = 1; i < n; ++i) {
+        if (v(i) > v(i - 1) || v(i) > v(i + 1) || v(i) - scanned > 1e-6 * f.scale)
+            continue;
+        long double a = grid(i - 1), b = grid(i + 1);
+        for (int it = 0; it < 100; ++it) {
+            const long double c = b - 0.618034L * (b - a), d = a + 0.618034L * (b - a);
+            if (sign * f.exact(c) < sign * f.exact(d))
+                b = d;
+            else
+                a = c;
+        }
+        exact = std::min(exact, sign * static_cast<double>(f.exact((a + b) / 2)));
+    }
+    return {sign * scanned, sign * exact};
+}
+
+TEST(ActualValuesProperty, ExtremesAreThoseOfTheCurve)
+{
+    for (uint64_t seed = 1; seed <= 40; ++seed) {
+        std::mt19937_64 rnd(seed);
+        TRXHeader m;
+        randomMotion(rnd, m);
+        const int order = static_cast<int>(rnd() % 4);
+        const double from = uniform(rnd, -90, 360), to = from + uniform(rnd, 0.5, 400);
+        Interval r(from, to, kNone, 0, kNone, 0, 10 + order);
+        r.UpdateActualValuesS(m);
+        r.UpdateActualValuesQ(m);
+        // The curve repeats every revolution.
+        const double hi = std::min(to, from + 360);
+        for (const bool q : {false, true}) {
+            const Series f(q ? m.qSC : m.sSC, order);
+            std::vector<double> scan;
+            for (int i = 0; from + 0.001 * i < hi; ++i)
+                scan.push_back(f.fast(from + 0.001 * i));
+            scan.push_back(f.fast(hi));
+            const double rounding = 1e-13 * f.scale;
+            for (const int sign : {+1, -1}) {
+                const auto [scanned, exact] = referenceExtreme(f, scan, from, hi, sign);
+                const double reported = (q ? r.ActQ : r.ActS)[sign > 0 ? 3 : 4];
+                SCOPED_TRACE(testing::Message() << "seed " << seed << (q ? " q" : " s") << (sign > 0 ? " min" : " max"));
+                EXPECT_NEAR(reported, Chop(exact), std::max(1e-9 * std::fabs(exact), rounding));
+                // Values below 1e-6 are stored as 0, on either side.
+                EXPECT_LE(sign * reported, sign * Chop(scanned) + rounding);
+            }
+        }
+    }
+}
+
+// The walk as stated, evaluating the curve at every step; none when the band,
+// once left, is not regained within a revolution.
+std::optional<double> plainWalk(const TPaintObj& m, const TRestr& r, double h, int dir)
+{
+    const auto f = [&](double x) { return m.Calc_s(static_cast<uint8_t>(r.Kind() % 10), x); };
+    const double lower = r.EffPar[6], upper = r.EffPar[8];
+    const bool hasLower = r.LowerMode() >= 0, hasUpper = r.UpperMode() >= 0;
+    double x = r.EffPar[dir < 0 ? 2 : 4] - dir * 0.5 * h, step = dir * h;
+    for (;;) {
+        x += step;
+        const double v = f(x);
+        if ((hasLower && v < lower) || (hasUpper && v > upper)) {
+            step = step * (-2.0) * (1.0 / 3.0);
+            const double leftAt = x;
+            double w;
+            do {
+                if (std::fabs(x - leftAt) > 360 + h)
+                    return std::nullopt;
+                x += step;
+                w = f(x);
+            } while ((hasLower && w <= lower) || (hasUpper && w >= upper));
+            step = step * (-2.0) * (1.0 / 3.0);
+        }
+        if (std::fabs(step) < 1e-4 * h)
+            return x;
+        if (dir < 0 ? x < -360 : x > 720)
+            return dir < 0 ? 0.0 : 360.0;
+    }
+}
+
+TEST(ActualValuesProperty, KeptRangeMatchesThePlainWalk)
+{
+    int compared = 0;
+    for (uint64_t seed = 101; seed <= 160; ++seed) {
+        std::mt19937_64 rnd(seed);
+        TRXHeader m;
+        randomMotion(rnd, m);
+        const int order = static_cast<int>(rnd() % 4);
+        const double from = uniform(rnd, 0, 360), to = from + uniform(rnd, 0.5, 200);
+        double lo = 0, hi = 360;
+        m.GetMinMax_s(static_cast<uint8_t>(order), lo, hi);
+        // Bounds inside the curve's range, so that the band is left and
+        // regained; either may be missing.
+        const int lowerMode = static_cast<int>(rnd() % 2) - 1, upperMode = lowerMode < 0 ? 0 : static_cast<int>(rnd() % 2) - 1;
+        Interval r(from, to, lowerMode, lo + uniform(rnd, 0, 0.6) * (hi - lo), upperMode,
+                   hi - uniform(rnd, 0, 0.6) * (hi - lo), 10 + order);
+        r.UpdateActualValuesS(m);
+        const double h = std::min(0.05 * 360 / m.IntPar[3], 0.05 * (to - from));
+        const auto low = plainWalk(m, r, h, -1), high = plainWalk(m, r, h, +1);
+        // Where the band is kept nowhere, swapped interval ends are reported.
+        if (!low || !high)
+            continue;
+        ++compared;
+        SCOPED_TRACE(testing::Message() << "seed " << seed);
+        EXPECT_NEAR(r.ActS[1], Chop(*low), 1e-4 * h);
+        EXPECT_NEAR(r.ActS[2], Chop(*high), 1e-4 * h);
+    }
+    EXPECT_GT(compared, 40);
 }
 
 } // namespace
