@@ -331,13 +331,13 @@ void updateActualValues(TRestr& r, const TPaintObj& t, const Curve& curve, const
         act[3] = act[4] = v;
     } else if (isIntervalKind(kind)) {
         const FourierCurve fast(coefficients, static_cast<unsigned>(kind % 10));
-        intervalValues(r, curve, fast, baseHarmonics(t.IntPar[3], coefficients), act);
+        intervalValues(r, curve, fast, baseHarmonics(t.Harmonics(), coefficients), act);
     } else if (isSumKind(kind)) {
         // The spectrum restrictions are on the coefficients of s, in both
         // variants. Terms beyond the vector are zero, so the sum stops there
         // even when the harmonic count claims more.
         const unsigned p = static_cast<unsigned>(kind - 20);
-        const int64_t last = std::min<int64_t>(t.IntPar[3], t.sSC.Count() / 2);
+        const int64_t last = std::min<int64_t>(t.Harmonics(), t.sSC.Count() / 2);
         double sum = 0.0;
         for (int64_t k = 1; k <= last; ++k)
             sum += derivativePairMagnitude(t.sSC, p, k);
