@@ -8,6 +8,7 @@
 #include "support/test_data.h"
 
 #include "commands/file_commands.h"
+#include "compute/batch_computation.h"
 #include "compute/computation.h"
 #include "compute/remote_module_runner.h"
 #include "net/net_transports.h"
@@ -73,7 +74,9 @@ protected:
         s.details = true;
     }
 
-    ComputationResult compute()
+    // The example computed through the remote runner; with batch, every
+    // open project as "&alle Berechnen" does.
+    ComputationResult compute(std::optional<BatchSummary>* batch = nullptr)
     {
         TreeItem* project = readProjectFile(ws, examplePath("hubkurve.r4p").string());
         EXPECT_NE(project, nullptr);
@@ -84,10 +87,15 @@ protected:
         ComputationServices services;
         services.remoteRunner = &runner;
         services.eventPump = &pump;
-        Computation computation(ws, services);
+        services.clock = &clock;
+        RecordingObserver observer;
+        Computation computation(ws, services, &observer);
         computation.setMode(ComputationMode::Remote);
         computation.setWorkDir(work());
-        return computation.RunComputation(project);
+        if (!batch)
+            return computation.RunComputation(project);
+        *batch = RunBatch(computation);
+        return observer.results.empty() ? ComputationResult{} : observer.results.back();
     }
 
     std::vector<std::string> hostLines() const
@@ -172,6 +180,52 @@ TEST_F(RemoteRun, EmptyRemotePathChangesNoFolder)
     const auto host = hostLines();
     ASSERT_FALSE(host.empty());
     EXPECT_EQ(host[0], "cd ");
+}
+
+TEST_F(RemoteRun, ModuleWithoutResultsIsNoTransferFailure)
+{
+    startHost({});
+    // Only the result code, as the module leaves it when it finds no solution.
+    source.settings->command = "echo -2 > rx4.err";
+
+    const ComputationResult r = compute();
+
+    EXPECT_EQ(r.resultCode, ResultCodes::MinimumNotMet) << view.all();
+    EXPECT_TRUE(view.hasLine(RemoteText::DownloadDone));
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Minimalforderungen sind nicht erfüllbar.");
+}
+
+TEST_F(RemoteRun, BatchAsksBeforeEveryProjectAndEndsOnCancel)
+{
+    startHost({});
+    for (const char* name : {"greifer.r4p", "foerderer.r4p"})
+        ASSERT_NE(readProjectFile(ws, examplePath(name).string()), nullptr);
+    source.cancelAt = 2;
+
+    std::optional<BatchSummary> summary;
+    compute(&summary);
+
+    ASSERT_TRUE(summary);
+    EXPECT_EQ(source.asked, 2);
+    EXPECT_EQ(summary->attempted, 2);
+    EXPECT_EQ(summary->text, "Abbruch durch das Shell-Programm.");
+    EXPECT_EQ(view.begun, 1);
+}
+
+TEST_F(RemoteRun, StopCommandEndsTheWait)
+{
+    startHost({.noPrompt = true});
+    pump.onPump = [this](int count) {
+        if (count == 30)
+            ws.Calculating = false;
+    };
+
+    const ComputationResult r = compute();
+
+    EXPECT_EQ(r.resultCode, ResultCodes::StoppedByUser);
+    EXPECT_TRUE(view.closed);
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 struct FailureCase {

@@ -15,11 +15,13 @@ class FixedSettings : public RemoteSettingsSource {
 public:
     std::optional<RemoteSettings> askSettings() override
     {
-        ++asked;
+        if (++asked == cancelAt)
+            return std::nullopt;
         return settings;
     }
     std::optional<RemoteSettings> settings = RemoteSettings{};
     int asked = 0;
+    int cancelAt = 0; // the question answered with Cancel; 0 never
 };
 
 class RecordingRunView : public RemoteRunView {
