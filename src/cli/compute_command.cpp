@@ -220,7 +220,7 @@ int runCompute(const Args& args)
     services.eventPump = &pump;
     services.clock = &clock;
     std::unique_ptr<RemoteCompute> remote;
-    if (options->remote.enabled) {
+    if (options->remote.enabled || options->remote.given) {
         remote = RemoteCompute::create(options->remote, error);
         if (!remote) {
             std::cerr << error << '\n';

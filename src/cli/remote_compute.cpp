@@ -117,9 +117,7 @@ private:
     RemoteModuleRunner runner_;
 };
 
-} // namespace
-
-OptionTaken parseRemoteOption(const Args& args, std::size_t& i, RemoteComputeOptions& o, std::string& error)
+OptionTaken takeRemoteOption(const Args& args, std::size_t& i, RemoteComputeOptions& o, std::string& error)
 {
     const std::string& a = args[i];
     const auto value = [&]() -> std::optional<std::string> {
@@ -191,6 +189,17 @@ OptionTaken parseRemoteOption(const Args& args, std::size_t& i, RemoteComputeOpt
     return OptionTaken::No;
 }
 
+} // namespace
+
+OptionTaken parseRemoteOption(const Args& args, std::size_t& i, RemoteComputeOptions& o, std::string& error)
+{
+    const std::string a = args[i];
+    const OptionTaken taken = takeRemoteOption(args, i, o, error);
+    if (taken != OptionTaken::No && a != "--remote")
+        o.given = true;
+    return taken;
+}
+
 std::string desktopSettingsFile()
 {
     std::string base;
@@ -205,6 +214,10 @@ std::string desktopSettingsFile()
 
 std::unique_ptr<RemoteCompute> RemoteCompute::create(const RemoteComputeOptions& o, std::string& error)
 {
+    if (!o.enabled) {
+        error = "Optionen für die Berechnung auf dem Host gelten nur mit --remote.";
+        return nullptr;
+    }
     const std::string file = o.settingsFile.value_or(desktopSettingsFile());
     RemoteSettings s;
     if (!file.empty()) {

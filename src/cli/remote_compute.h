@@ -21,6 +21,8 @@ inline constexpr const char* PasswordVariable = "VEMRA_REMOTE_PASSWORD";
 
 struct RemoteComputeOptions {
     bool enabled = false;
+    // A remote option was given (it means nothing without --remote).
+    bool given = false;
     // The protocol (password masked) on standard error.
     bool verbose = false;
     std::optional<std::string> host, user, prompt, command, path, settingsFile;
@@ -43,7 +45,8 @@ public:
     virtual ~RemoteCompute() = default;
     // Reads the settings, applies the options and gets the password (asking
     // on the terminal when the environment has none). Nothing, with the
-    // reason in error, when something needed is missing.
+    // reason in error, when something needed is missing or remote options
+    // came without --remote.
     static std::unique_ptr<RemoteCompute> create(const RemoteComputeOptions& options, std::string& error);
     virtual ModuleRunner& runner() = 0;
 };

@@ -92,6 +92,11 @@ TEST_F(CliRemote, ComputesTheExamplesAsABatch)
 TEST_F(CliRemote, PasswordOnlyFromEnvironmentOrTerminal)
 {
     fs::copy_file(examplePath("hubkurve.r4p"), dir.path() / "a.r4p");
+    // Without --remote a host option would silently compute locally.
+    const std::string local = std::string(VEMRA_CLI) + " compute --host h --in-place " + (dir.path() / "a.r4p").string()
+                              + " >/dev/null 2>&1 </dev/null";
+    const int raw = std::system(local.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1);
     EXPECT_EQ(run("", "--in-place a.r4p"), 1);
     EXPECT_NE(err.find("VEMRA_REMOTE_PASSWORD"), std::string::npos) << err;
     EXPECT_EQ(run("", std::string("--password ") + Password + " --in-place a.r4p"), 1);
