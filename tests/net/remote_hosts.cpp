@@ -153,16 +153,27 @@ FtpHost::FtpHost(const std::filesystem::path& root, const std::string& user, con
 
 LoginHost::LoginHost(const std::map<std::string, std::string>& environment)
 {
-    port_ = freePort();
-    pid_ = spawn({busybox(), "telnetd", "-F", "-K", "-b", "127.0.0.1:" + std::to_string(port_), "-f", "/dev/null",
-                  "-l", (Hosts / "login_host.sh").string()},
-                 environment, -1);
-    for (int i = 0; i < 200 && !accepts(port_); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    if (!accepts(port_)) {
+    // The port is free when chosen but may be taken before telnetd binds
+    // it: a telnetd that ends at once lost the race and is started anew.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        port_ = freePort();
+        pid_ = spawn({busybox(), "telnetd", "-F", "-K", "-b", "127.0.0.1:" + std::to_string(port_), "-f",
+                      "/dev/null", "-l", (Hosts / "login_host.sh").string()},
+                     environment, -1);
+        bool ended = false;
+        for (int i = 0; i < 200 && !ended && !accepts(port_); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+            int status = 0;
+            ended = ::waitpid(pid_, &status, WNOHANG) == pid_;
+        }
+        int status = 0;
+        if (!ended && ::waitpid(pid_, &status, WNOHANG) == 0 && accepts(port_))
+            return;
+        if (ended)
+            pid_ = -1;
         stop();
-        throw std::runtime_error("the Telnet server did not start");
     }
+    throw std::runtime_error("the Telnet server did not start");
 }
 
 } // namespace vemra::test

@@ -237,6 +237,12 @@ struct FailureCase {
     bool windowCloses;
 };
 
+// Test names say which case failed; the bytes of the case would not.
+void PrintTo(const FailureCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class RemoteRunFailure : public RemoteRun, public ::testing::WithParamInterface<FailureCase> {};
 
 TEST_P(RemoteRunFailure, EndsWithItsCodeAndLeavesNoResults)

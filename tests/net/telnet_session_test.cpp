@@ -95,6 +95,12 @@ struct LineEndCase {
     std::string wire;    // what arrives at the host
 };
 
+// Test names say which case failed; the bytes of the case would not.
+void PrintTo(const LineEndCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class TelnetLineEnds : public ::testing::TestWithParam<LineEndCase> {};
 
 TEST_P(TelnetLineEnds, ScriptDialogueArrivesByteForByte)

@@ -14,6 +14,12 @@ struct EventCase {
     std::string sent; // replies and handler marks, in order
 };
 
+// Test names say which case failed; the bytes of the case would not.
+void PrintTo(const EventCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class ScriptEventsTest : public ::testing::TestWithParam<EventCase> {};
 
 // Event 1 "login:" sends "U" once; event 2 "$ " marks "P" every time; event
@@ -62,6 +68,12 @@ struct ScreenCase {
     int row;
     int column;
 };
+
+// Test names say which case failed; the bytes of the case would not.
+void PrintTo(const ScreenCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class TerminalScreen : public ::testing::TestWithParam<ScreenCase> {};
 
