@@ -170,6 +170,12 @@ void CurlFileTransfer::start(Operation operation, const std::string& url)
         reason_ = "libcurl nicht verfügbar";
         return;
     }
+    // A host name must not be able to turn into a different URL.
+    if (settings_.host.empty() || settings_.host.find_first_of("/@?#\\ \t") != std::string::npos) {
+        status_ = Status::Failed;
+        reason_ = "ungültiger Hostname \"" + settings_.host + "\"";
+        return;
+    }
     const long timeoutMs = static_cast<long>(timeout_.count());
     curl_easy_setopt(e, CURLOPT_URL, url.c_str());
     curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "ftp");
