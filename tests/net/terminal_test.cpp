@@ -48,19 +48,6 @@ INSTANTIATE_TEST_SUITE_P(
                       EventCase{"NothingKeptPastMatch", {"login", ":$", " "}, "UP"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ScriptEvents, HandlerMayRemoveItsOwnEvent)
-{
-    ScriptEvents events;
-    int fired = 0;
-    events.add(3, ">", "", [&] {
-        if (++fired == 2)
-            events.remove(3);
-    }, true);
-    events.feed("> > > >", [](const std::string&) {});
-    EXPECT_EQ(fired, 2);
-    EXPECT_FALSE(events.has(3));
-}
-
 struct ScreenCase {
     const char* name;
     std::string input;
