@@ -7,6 +7,10 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   qt6-base-dev qt6-svg-dev qt6-translations-l10n libqt6svg6
   coinor-libclp-dev libemf-dev
+  libcurl4-openssl-dev libtelnet-dev
+  # The remote-run tests start a compute host on 127.0.0.1: an FTP server
+  # and a Telnet server (the plain busybox package has no telnetd).
+  python3-pyftpdlib busybox-static
   xvfb xauth dbus locales fonts-dejavu-core
 )
 

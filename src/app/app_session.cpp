@@ -4,6 +4,8 @@
 #include "computation_controller.h"
 #include "dlg_main.h"
 #include "placeholder_windows.h"
+#include "remote/dlg_rconfig.h"
+#include "remote/dlg_rprogress.h"
 
 #include "model/numeric.h"
 
@@ -42,8 +44,9 @@ AppSession::AppSession(UserDialogs& dialogs)
     reports_ = std::make_unique<PlaceholderReports>(m);                        // TRTFReport
     w.reports = reports_.get();
     w.valueTable = new PlaceholderValueTable(m);                               // TDlgTab
-    w.remoteSettings = new PlaceholderDialog(QStringLiteral("Remote-Config"), m); // TDlgRConfig
-    new PlaceholderWindow(QStringLiteral("externe Berechnung"), m);             // TDlgRProgress
+    auto* remoteConfig = new TDlgRConfig(m);
+    w.remoteSettings = remoteConfig;
+    auto* remoteProgress = new TDlgRProgress(*remoteConfig, m);
     diagrams_ = std::make_unique<PlaceholderDiagrams>(m);
     w.diagrams = diagrams_.get();
     importer_ = std::make_unique<PlaceholderImport>();
@@ -52,6 +55,7 @@ AppSession::AppSession(UserDialogs& dialogs)
 
     computation_ = std::make_unique<ComputationController>(*m);
     m->setComputation(computation_.get());
+    computation_->computation().setRemoteRunner(&remoteProgress->runner());
 }
 
 AppSession::~AppSession()

@@ -21,7 +21,8 @@ class ComputationController : public ComputationObserver {
 public:
     // With the services of this machine: the local module runner, the
     // system-wide computation lock, the desktop's screen saver, the Qt event
-    // pump and the system clock. No remote runner exists yet.
+    // pump and the system clock. The remote runner comes with its windows
+    // (Computation::setRemoteRunner).
     explicit ComputationController(TDlgMain& main);
     // With services chosen by the caller (tests use a module of their own).
     ComputationController(TDlgMain& main, const ComputationServices& services);

@@ -81,13 +81,6 @@ PlaceholderValueTable::PlaceholderValueTable(QWidget* parent) : QDialog(parent)
     buildDialog(this, QStringLiteral("Vorgabe Wertetabelle"));
 }
 
-PlaceholderWindow::PlaceholderWindow(const QString& caption, QWidget* parent) : QWidget(parent, Qt::Window)
-{
-    setWindowTitle(caption);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(QString::fromUtf8(NotYetText), this));
-}
-
 // --- diagrams -----------------------------------------------------------------
 
 PlaceholderDiagrams::~PlaceholderDiagrams()

@@ -116,11 +116,4 @@ public:
     bool importFile() override { return false; }
 };
 
-// Windows the main window never calls but that exist for the whole run.
-class PlaceholderWindow : public QWidget {
-    Q_OBJECT
-public:
-    PlaceholderWindow(const QString& caption, QWidget* parent);
-};
-
 } // namespace vemra

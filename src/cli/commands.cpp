@@ -18,7 +18,7 @@ const std::vector<Command>& commands()
          "schreibt die Eingabedatei des Berechnungsmoduls, wie sie die Berechnung schreibt", runModuleInput},
         {"compute",
          "compute [--priority low|normal|high] [--module PROGRAMM] [--workdir ORDNER] (--in-place | -o AUSGABE.r4p) "
-         "DATEI.r4p...",
+         "[--remote ...] DATEI.r4p...",
          "berechnet Projekte mit dem Berechnungsmodul und sichert sie mit ihren Ergebnissen", runCompute},
     };
     return table;

@@ -5,6 +5,7 @@
 #include "project_loading.h"
 #include "console_dialogs.h"
 #include "interrupt_pump.h"
+#include "remote_compute.h"
 
 #include "compute/batch_computation.h"
 #include "compute/computation.h"
@@ -36,6 +37,7 @@ struct ComputeOptions {
     bool inPlace = false;
     std::string output;
     std::vector<std::string> inputs;
+    RemoteComputeOptions remote;
 };
 
 std::optional<ComputeOptions> parseOptions(const Args& args, std::string& error)
@@ -81,6 +83,9 @@ std::optional<ComputeOptions> parseOptions(const Args& args, std::string& error)
             o.output = *v;
         } else if (a == "--in-place") {
             o.inPlace = true;
+        } else if (const auto taken = parseRemoteOption(args, i, o.remote, error); taken != OptionTaken::No) {
+            if (taken == OptionTaken::Error)
+                return std::nullopt;
         } else if (a.size() > 1 && a[0] == '-') {
             error = "Unbekannte Option: " + a;
             return std::nullopt;
@@ -181,7 +186,7 @@ int runCompute(const Args& args)
     std::string error;
     const auto options = parseOptions(args, error);
     if (!options) {
-        std::cerr << error << '\n' << ComputeUsage;
+        std::cerr << error << '\n' << ComputeUsage << RemoteComputeUsage;
         return ExitUsage;
     }
 
@@ -214,9 +219,18 @@ int runCompute(const Args& args)
     services.screenSaver = &screenSaver;
     services.eventPump = &pump;
     services.clock = &clock;
+    std::unique_ptr<RemoteCompute> remote;
+    if (options->remote.enabled || options->remote.given) {
+        remote = RemoteCompute::create(options->remote, error);
+        if (!remote) {
+            std::cerr << error << '\n';
+            return ExitUsage;
+        }
+        services.remoteRunner = &remote->runner();
+    }
     ProjectLines lines(dialogs, files);
     Computation computation(ws, services, &lines);
-    computation.setMode(options->mode);
+    computation.setMode(remote ? ComputationMode::Remote : options->mode);
     computation.setWorkDir(options->workDir);
 
     if (projects.size() == 1) {

@@ -114,6 +114,9 @@ public:
     Workspace& workspace() const { return ws_; }
     ComputationObserver& observer() const { return *observer_; }
     const ComputationServices& services() const { return services_; }
+    // The remote runner exists only once the windows that it asks and shows
+    // exist, after the computation.
+    void setRemoteRunner(ModuleRunner* runner) { services_.remoteRunner = runner; }
 
 private:
     class Control;

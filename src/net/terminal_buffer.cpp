@@ -1,0 +1,195 @@
+#include "terminal_buffer.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace vemra {
+
+namespace {
+
+std::vector<int> numbers(const std::string& parameters)
+{
+    std::vector<int> out;
+    std::size_t pos = 0;
+    while (pos <= parameters.size()) {
+        std::size_t end = parameters.find(';', pos);
+        if (end == std::string::npos)
+            end = parameters.size();
+        int v = 0;
+        std::from_chars(parameters.data() + pos, parameters.data() + end, v);
+        out.push_back(v);
+        pos = end + 1;
+    }
+    return out;
+}
+
+int utf8Length(unsigned char lead)
+{
+    if (lead >= 0xF0)
+        return 4;
+    if (lead >= 0xE0)
+        return 3;
+    if (lead >= 0xC0)
+        return 2;
+    return 1;
+}
+
+} // namespace
+
+TerminalBuffer::TerminalBuffer()
+{
+    clear();
+}
+
+void TerminalBuffer::clear()
+{
+    cells_.assign(Rows, std::vector<std::string>(Columns, " "));
+    row_ = column_ = 0;
+    wrapPending_ = false;
+    escape_ = 0;
+    parameters_.clear();
+    partial_.clear();
+}
+
+void TerminalBuffer::newLine()
+{
+    wrapPending_ = false;
+    if (row_ + 1 < Rows) {
+        ++row_;
+        return;
+    }
+    cells_.erase(cells_.begin());
+    cells_.emplace_back(Columns, " ");
+}
+
+void TerminalBuffer::put(const std::string& character)
+{
+    if (wrapPending_) {
+        column_ = 0;
+        newLine();
+    }
+    cells_[row_][column_] = character;
+    if (column_ + 1 < Columns)
+        ++column_;
+    else
+        wrapPending_ = true;
+}
+
+void TerminalBuffer::control(char final, const std::string& parameters)
+{
+    const std::vector<int> n = numbers(parameters);
+    const int first = n.empty() ? 0 : n[0];
+    const int count = std::max(1, first);
+    auto& line = cells_[row_];
+    wrapPending_ = false;
+    switch (final) {
+    case 'A': row_ = std::max(0, row_ - count); break;
+    case 'B': row_ = std::min(Rows - 1, row_ + count); break;
+    case 'C': column_ = std::min(Columns - 1, column_ + count); break;
+    case 'D': column_ = std::max(0, column_ - count); break;
+    case 'H':
+    case 'f':
+        row_ = std::clamp((n.size() > 0 ? std::max(1, n[0]) : 1) - 1, 0, Rows - 1);
+        column_ = std::clamp((n.size() > 1 ? std::max(1, n[1]) : 1) - 1, 0, Columns - 1);
+        break;
+    case 'K':
+        if (first == 0)
+            std::fill(line.begin() + column_, line.end(), " ");
+        else if (first == 1)
+            std::fill(line.begin(), line.begin() + column_ + 1, " ");
+        else
+            std::fill(line.begin(), line.end(), " ");
+        break;
+    case 'J':
+        if (first == 2) {
+            for (auto& r : cells_)
+                std::fill(r.begin(), r.end(), " ");
+        } else if (first == 0) {
+            std::fill(line.begin() + column_, line.end(), " ");
+            for (int r = row_ + 1; r < Rows; ++r)
+                std::fill(cells_[r].begin(), cells_[r].end(), " ");
+        }
+        break;
+    default: break; // colours, modes: nothing to show
+    }
+}
+
+void TerminalBuffer::write(const std::string& text)
+{
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (!partial_.empty()) {
+            if ((u & 0xC0) == 0x80) {
+                partial_ += c;
+                if (static_cast<int>(partial_.size()) == utf8Length(static_cast<unsigned char>(partial_[0]))) {
+                    put(partial_);
+                    partial_.clear();
+                }
+                continue;
+            }
+            partial_.clear(); // a broken character is dropped
+        }
+        if (escape_ == 1) {
+            escape_ = c == '[' ? 2 : 0;
+            parameters_.clear();
+            continue;
+        }
+        if (escape_ == 2) {
+            if (u >= 0x40 && u <= 0x7E) {
+                escape_ = 0;
+                control(c, parameters_);
+            } else {
+                parameters_ += c;
+            }
+            continue;
+        }
+        switch (c) {
+        case '\x1b': escape_ = 1; break;
+        case '\r':
+            column_ = 0;
+            wrapPending_ = false;
+            break;
+        case '\n': newLine(); break;
+        case '\b':
+            wrapPending_ = false;
+            column_ = std::max(0, column_ - 1);
+            break;
+        case '\t':
+            wrapPending_ = false;
+            column_ = std::min(Columns - 1, (column_ / 8 + 1) * 8);
+            break;
+        default:
+            if (u >= 0xC0) {
+                partial_ = c;
+            } else if (u >= 0x20 && u != 0x7F && u < 0x80) {
+                put(std::string(1, c));
+            }
+        }
+    }
+}
+
+std::vector<std::string> TerminalBuffer::rows() const
+{
+    std::vector<std::string> out;
+    for (const auto& r : cells_) {
+        std::string line;
+        for (const auto& cell : r)
+            line += cell;
+        line.erase(line.find_last_not_of(' ') + 1);
+        out.push_back(std::move(line));
+    }
+    return out;
+}
+
+std::string TerminalBuffer::text() const
+{
+    std::vector<std::string> r = rows();
+    while (!r.empty() && r.back().empty())
+        r.pop_back();
+    std::string out;
+    for (std::size_t i = 0; i < r.size(); ++i)
+        out += (i ? "\n" : "") + r[i];
+    return out;
+}
+
+} // namespace vemra

@@ -1,0 +1,152 @@
+// The Telnet session against a scripted host on 127.0.0.1 that checks every
+// byte: options refused, the byte 255 escaped both ways, the line end as
+// configured (a lone CR as CR NUL), script events across split pieces.
+#include "net/telnet_session.h"
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <chrono>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace vemra {
+namespace {
+
+constexpr char IAC = '\xff', WILL = '\xfb', WONT = '\xfc', DO = '\xfd', DONT = '\xfe';
+constexpr char ECHO = '\x01', TTYPE = '\x18';
+
+// One connection: sends a step's bytes, then waits until the client has sent
+// what the step expects (all received bytes are kept for the test).
+class ScriptedHost {
+public:
+    struct Step {
+        std::string send;
+        std::string expect;
+    };
+
+    explicit ScriptedHost(std::vector<Step> steps) : steps_(std::move(steps))
+    {
+        listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof a;
+        ::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::listen(listener_, 1);
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &length);
+        port = ntohs(a.sin_port);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~ScriptedHost()
+    {
+        thread_.join();
+        ::close(listener_);
+    }
+
+    int port = 0;
+    std::string received;
+    std::atomic<bool> completed{false};
+
+private:
+    void serve()
+    {
+        pollfd p{listener_, POLLIN, 0};
+        if (::poll(&p, 1, 5000) <= 0)
+            return;
+        const int fd = ::accept(listener_, nullptr, nullptr);
+        std::size_t matched = 0;
+        for (const Step& step : steps_) {
+            if (!step.send.empty())
+                ::send(fd, step.send.data(), step.send.size(), MSG_NOSIGNAL);
+            const std::size_t goal = matched + step.expect.size();
+            const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            while (received.size() < goal && std::chrono::steady_clock::now() < until) {
+                pollfd q{fd, POLLIN, 0};
+                if (::poll(&q, 1, 100) > 0) {
+                    char buffer[256];
+                    const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+                    if (n <= 0)
+                        break;
+                    received.append(buffer, static_cast<std::size_t>(n));
+                }
+            }
+            if (received.compare(matched, step.expect.size(), step.expect) != 0)
+                break;
+            matched = goal;
+            if (&step == &steps_.back())
+                completed = true;
+        }
+        ::close(fd);
+    }
+
+    std::vector<Step> steps_;
+    int listener_ = -1;
+    std::thread thread_;
+};
+
+struct LineEndCase {
+    const char* name;
+    std::string lineEnd; // what the script sends
+    std::string wire;    // what arrives at the host
+};
+
+// Test names say which case failed; the bytes of the case would not.
+void PrintTo(const LineEndCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class TelnetLineEnds : public ::testing::TestWithParam<LineEndCase> {};
+
+TEST_P(TelnetLineEnds, ScriptDialogueArrivesByteForByte)
+{
+    const auto& c = GetParam();
+    const std::string password = std::string("p") + IAC + "w";
+    ScriptedHost host({
+        {std::string{IAC, WILL, ECHO, IAC, DO, TTYPE} + "Host\r\nlogin: ",
+         std::string{IAC, DONT, ECHO, IAC, WONT, TTYPE} + "vemra" + c.wire},
+        {"Pass", ""}, // the request arrives in two pieces
+        {"word: ", std::string("p") + IAC + IAC + "w" + c.wire},
+        {std::string("data ") + IAC + IAC + " $ ", "cd x" + c.wire},
+        {"$ ", "logout" + c.wire},
+    });
+
+    std::string text;
+    TelnetSession session("127.0.0.1", host.port, [&](const std::string& t) { text += t; });
+    int prompts = 0;
+    session.addEvent(1, "login:", "vemra" + c.lineEnd, {}, false);
+    session.addEvent(2, "Password:", password + c.lineEnd, {}, false);
+    session.addEvent(3, "$ ", "", [&] {
+        session.send(++prompts == 1 ? "cd x" + c.lineEnd : "logout" + c.lineEnd);
+        if (prompts == 2)
+            session.removeEvent(3);
+    }, true);
+    session.connect();
+    auto status = RemoteLoginSession::Status::Connecting;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < until
+           && (status == RemoteLoginSession::Status::Connecting || status == RemoteLoginSession::Status::Connected))
+        status = session.poll(std::chrono::milliseconds(20));
+    session.close();
+    while (!host.completed && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+
+    EXPECT_TRUE(host.completed) << "host received: " << host.received;
+    EXPECT_EQ(status, RemoteLoginSession::Status::Closed);
+    EXPECT_EQ(prompts, 2);
+    // Commands are gone from the text, an escaped 255 is a plain byte.
+    EXPECT_EQ(text, std::string("Host\r\nlogin: Password: data ") + IAC + " $ $ ");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, TelnetLineEnds,
+                         ::testing::Values(LineEndCase{"CR", "\r", std::string("\r\0", 2)},
+                                           LineEndCase{"CRLF", "\r\n", "\r\n"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace vemra
