@@ -52,7 +52,7 @@ TDlgRestr::TDlgRestr(TDlgMain& main)
     Pages->addWidget(Error);
 
     showPage(EditorPage::Error);
-    resize(600, 620);
+    resize(560, 600);
 }
 
 TDlgRestr::~TDlgRestr() = default;
@@ -237,6 +237,10 @@ void TDlgRestr::commitFocusedField()
 
 void TDlgRestr::showEditor()
 {
+    // Placed before it is mapped, so that the window manager takes the
+    // position as the program's own.
+    if (!isVisible())
+        placeBesideMainWindow();
     show();
 }
 
@@ -248,6 +252,9 @@ void TDlgRestr::bringToFront()
 
 void TDlgRestr::placeBesideMainWindow()
 {
+    // A window never shown has its final size only once its layout ran.
+    if (layout())
+        layout()->activate();
     const QRect mainRect = main_.frameGeometry();
     QScreen* screen = main_.screen() ? main_.screen() : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
@@ -264,8 +271,6 @@ void TDlgRestr::placeBesideMainWindow()
 void TDlgRestr::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    if (!event->spontaneous())
-        placeBesideMainWindow();
     updateUnitButtons();
 }
 

@@ -219,7 +219,6 @@ private:
     EditorPage page_ = EditorPage::Error;
     std::vector<std::string> gridText_;
     int kWidth_ = 7;
-    bool placed_ = false;
     // What committing the focused field means, per field.
     QHash<QWidget*, std::function<void()>> exitHandlers_;
 };

@@ -173,7 +173,10 @@ void TDlgRestr::buildMotionPage()
     SGCoef->verticalHeader()->hide();
     SGCoef->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SGCoef->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    kWidth_ = std::max(1, QFontMetrics(SGCoef->font()).horizontalAdvance(QLatin1Char('k')));
+    SGCoef->setTextElideMode(Qt::ElideNone);
+    const QFontMetrics grid(SGCoef->font());
+    kWidth_ = std::max(1, grid.horizontalAdvance(QLatin1Char('k')));
+    SGCoef->verticalHeader()->setDefaultSectionSize(grid.height() + 6);
     SGCoef->setColumnWidth(0, 35);
     for (int c = 1; c < 4; ++c)
         SGCoef->setColumnWidth(c, 100);
@@ -318,7 +321,8 @@ void TDlgRestr::FillCoefficientGrid()
     for (const auto& row : t.rows)
         for (size_t c = 1; c < 4; ++c)
             widest = std::max(widest, row[c].size());
-    const int numberWidth = std::max(100, static_cast<int>(widest + 2) * kWidth_);
+    // Room for the widest aligned number and the cell's margins.
+    const int numberWidth = std::max(100, static_cast<int>(widest + 4) * kWidth_);
     for (int c = 1; c < 4; ++c)
         SGCoef->setColumnWidth(c, numberWidth);
     const QColor colour = m->ResultValid ? palette().color(QPalette::Text) : QColor(Qt::gray);

@@ -157,17 +157,18 @@ void TDlgRestr::buildBGPage()
     LQuantity->setAlignment(Qt::AlignCenter);
     LUpperSign = new QLabel(bounds);
     setSymbolText(LUpperSign, "\xA3", QStringLiteral("≤"));
-    b->addWidget(CBLower, 0, 0);
-    b->addWidget(CBLowerVar, 0, 1);
-    b->addWidget(CBUpperVar, 0, 5);
-    b->addWidget(CBUpper, 0, 6);
-    b->addWidget(REdLower, 1, 0);
-    b->addWidget(REdLowerVar, 1, 1);
-    b->addWidget(LLowerSign, 1, 2);
-    b->addWidget(LQuantity, 1, 3);
-    b->addWidget(LUpperSign, 1, 4);
-    b->addWidget(REdUpperVar, 1, 5);
-    b->addWidget(REdUpper, 1, 6);
+    // Each bound's boxes stand above its two fields.
+    b->addWidget(CBLower, 0, 0, 1, 2);
+    b->addWidget(CBLowerVar, 1, 0, 1, 2);
+    b->addWidget(CBUpper, 0, 5, 1, 2, Qt::AlignRight);
+    b->addWidget(CBUpperVar, 1, 5, 1, 2, Qt::AlignRight);
+    b->addWidget(REdLower, 2, 0);
+    b->addWidget(REdLowerVar, 2, 1);
+    b->addWidget(LLowerSign, 2, 2);
+    b->addWidget(LQuantity, 2, 3);
+    b->addWidget(LUpperSign, 2, 4);
+    b->addWidget(REdUpperVar, 2, 5);
+    b->addWidget(REdUpper, 2, 6);
     layout->addWidget(bounds);
 
     BtUndoBG = new QPushButton(QStringLiteral("rückgängig"), BG);
