@@ -4,6 +4,7 @@
 // objects, undo, validity and the commit of a half-typed value.
 #include "editor_fixture.h"
 
+#include "computation_controller.h"
 #include "editor/dlg_sel_opt.h"
 
 #include <QAction>
@@ -123,7 +124,7 @@ TEST_F(EditorTest, TheGridShowsTheResultAndCopiesItWithCarriageReturns)
     show(motion);
     EXPECT_FALSE(dlg->SGCoef->isVisibleTo(dlg)) << "no result, no grid";
 
-    const double values[] = {0.2, 1.5, 3, -4, 0.5, 0.25};
+    const double values[] = {0, 1.5, 3, -4, 0.5, 0.25}; // eta 0: q is s
     m->sSC.ReSize(6);
     m->qSC.ReSize(6);
     for (int i = 0; i < 6; ++i)
@@ -138,7 +139,20 @@ TEST_F(EditorTest, TheGridShowsTheResultAndCopiesItWithCarriageReturns)
     const QString copied = QGuiApplication::clipboard()->text();
     EXPECT_EQ(copied.count(QLatin1Char('\r')), 2);
     EXPECT_FALSE(copied.contains(QLatin1Char('\n')));
-    EXPECT_TRUE(copied.startsWith(QStringLiteral(" 0.2\t 1.5\r 3\t -4\t 5\r"))) << copied.toStdString();
+    EXPECT_TRUE(copied.startsWith(QStringLiteral(" 0\t 1.5\r 3\t -4\t 5\r"))) << copied.toStdString();
+
+    // "Test" derives the output motion with the test panel's values.
+    ComputationController controller(*window, ComputationServices{});
+    window->setComputation(&controller);
+    m->Harmonics() = 2;
+    enter(dlg->REdTestEta, "0.5");
+    enter(dlg->REdTestTheta, "0.1");
+    dlg->BtTest->click();
+    window->setComputation(nullptr);
+    EXPECT_EQ(m->TestEta, 0.5);
+    EXPECT_EQ(m->TestTheta, 0.1);
+    EXPECT_FALSE(ProjectNodeOf(motion)->TestRun);
+    EXPECT_NE(m->qSC[2], m->sSC[2]) << "with the test eta the output is elastic";
 }
 
 TEST_F(EditorTest, PointAndIntervalSwitchTheKindWithinItsFamily)
