@@ -128,6 +128,8 @@ void TDlgRestr::buildMotionPage()
     REdTestTheta->setObjectName(QStringLiteral("REdTestTheta"));
     REdTestEta = new TRealEdit(test);
     REdTestEta->setObjectName(QStringLiteral("REdTestEta"));
+    REdTestTheta->setValue(0);
+    REdTestEta->setValue(0);
     testLayout->addWidget(BtTest);
     testLayout->addWidget(symbolLabel(test, "q", QStringLiteral("θ")));
     testLayout->addWidget(REdTestTheta);
