@@ -3,6 +3,8 @@
 #include "about_box.h"
 #include "computation_controller.h"
 #include "dlg_main.h"
+#include "editor/dlg_restr.h"
+#include "editor/dlg_sel_opt.h"
 #include "placeholder_windows.h"
 #include "remote/dlg_rconfig.h"
 #include "remote/dlg_rprogress.h"
@@ -34,10 +36,10 @@ AppSession::AppSession(UserDialogs& dialogs)
     // The windows below live as children of the main window, so they stay
     // with it on screen and go with it.
     AppWindows w;
-    auto* editor = new PlaceholderEditor(m);                                    // TDlgRestr
+    auto* editor = new TDlgRestr(*m);
     w.editor = editor;
     w.diagramDefaults = new PlaceholderDialog(QStringLiteral("Vorgabe"), m);    // TDlgDiagDefault
-    new PlaceholderDialog(QStringLiteral("Optimierungsobjekt"), m);             // TDlgSelOpt
+    editor->setOptimisationObjectChooser(new TDlgSelOpt(m->workspace().tree, m));
     w.pictureExportOptions = new PlaceholderDialog(QStringLiteral("Optionen (Bitmap-Export)"), m); // TDlgPictExOpt
     w.about = new TAboutBox(m);
     w.diagramOptions = new PlaceholderDiagramOptions(m);                       // TDlgDiagOpt

@@ -144,6 +144,9 @@ void ComputationController::computationFinished(TreeItem*, const ComputationResu
     // Results may have appeared or gone: the value table follows them.
     if (!computation_->BatchMode)
         main_.UpdateMenus(main_.workspace().tree.Selected());
+    // The editor showed the project as being computed, or the old grid.
+    if (EditorWindow* editor = main_.windows().editor)
+        editor->SetObject(main_.workspace().tree.Selected());
 }
 
 } // namespace vemra

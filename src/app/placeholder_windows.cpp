@@ -32,38 +32,6 @@ QString describe(const TreeItem* item)
 
 } // namespace
 
-// --- editor -------------------------------------------------------------------
-
-PlaceholderEditor::PlaceholderEditor(QWidget* mainWindow) : QWidget(mainWindow, Qt::Tool)
-{
-    setObjectName(QStringLiteral("TDlgRestr"));
-    setWindowTitle(QStringLiteral("Eingabe"));
-    auto* layout = new QVBoxLayout(this);
-    label_ = new QLabel(this);
-    label_->setWordWrap(true);
-    layout->addWidget(label_);
-    layout->addWidget(new QLabel(QString::fromUtf8(NotYetText), this));
-    resize(320, 160);
-}
-
-void PlaceholderEditor::SetObject(TreeItem* item)
-{
-    object_ = item;
-    label_->setText(describe(item));
-}
-
-void PlaceholderEditor::ClearObject()
-{
-    object_ = nullptr;
-    label_->clear();
-}
-
-void PlaceholderEditor::bringToFront()
-{
-    raise();
-    activateWindow();
-}
-
 // --- dialogs ------------------------------------------------------------------
 
 PlaceholderDialog::PlaceholderDialog(const QString& caption, QWidget* parent) : QDialog(parent)

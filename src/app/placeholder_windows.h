@@ -1,6 +1,6 @@
-// Stand-ins for the windows that this version does not have yet: the editor,
-// the diagram and report windows, the option dialogs, the selection dialog,
-// the import and the remote windows. They keep the places these windows take
+// Stand-ins for the windows that this version does not have yet: the
+// diagram and report windows, the option dialogs, the import and the remote
+// windows. They keep the places these windows take
 // in the program (creation order, the main window's calls) and show only
 // their caption and the node they were given; each is replaced by the real
 // window when it exists.
@@ -20,26 +20,6 @@ class QLabel;
 namespace vemra {
 
 class TreeItem;
-
-// The editor ("Eingabe"): a tool window beside the main window.
-class PlaceholderEditor : public QWidget, public EditorWindow {
-    Q_OBJECT
-public:
-    explicit PlaceholderEditor(QWidget* mainWindow);
-
-    void SetObject(TreeItem* item) override;
-    void ClearObject() override;
-    bool isShown() const override { return isVisible(); }
-    void showEditor() override { show(); }
-    void hideEditor() override { hide(); }
-    void bringToFront() override;
-
-    TreeItem* object() const { return object_; }
-
-private:
-    QLabel* label_;
-    TreeItem* object_ = nullptr;
-};
 
 // A modal dialog with its caption and OK / Cancel.
 class PlaceholderDialog : public QDialog, public OptionsDialog {
