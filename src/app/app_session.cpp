@@ -4,6 +4,8 @@
 #include "computation_controller.h"
 #include "dlg_main.h"
 #include "placeholder_windows.h"
+#include "app/report/dlg_tab.h"
+#include "app/report/rtf_report_window.h"
 
 #include "model/numeric.h"
 
@@ -39,9 +41,10 @@ AppSession::AppSession(UserDialogs& dialogs)
     w.pictureExportOptions = new PlaceholderDialog(QStringLiteral("Optionen (Bitmap-Export)"), m); // TDlgPictExOpt
     w.about = new TAboutBox(m);
     w.diagramOptions = new PlaceholderDiagramOptions(m);                       // TDlgDiagOpt
-    reports_ = std::make_unique<PlaceholderReports>(m);                        // TRTFReport
+    reports_ = std::make_unique<ReportWindowSet>(
+        ReportWindowContext{m, &dialogs, [m]() -> QPrinter& { return m->printer(); }, &calendar_}); // TRTFReport
     w.reports = reports_.get();
-    w.valueTable = new PlaceholderValueTable(m);                               // TDlgTab
+    w.valueTable = new TDlgTab(dialogs, m);                                   // TDlgTab
     w.remoteSettings = new PlaceholderDialog(QStringLiteral("Remote-Config"), m); // TDlgRConfig
     new PlaceholderWindow(QStringLiteral("externe Berechnung"), m);             // TDlgRProgress
     diagrams_ = std::make_unique<PlaceholderDiagrams>(m);
