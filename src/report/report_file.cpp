@@ -28,8 +28,8 @@ FileDialogRequest reportSaveRequest(const TreeItem* item)
     request.title = "Report sichern";
     request.filters = {{"Rich Text Format (*.rtf)", "*.rtf"}};
     request.defaultExtension = "rtf";
+    // The folder must exist (the save dialog checks it); the file not.
     request.confirmOverwrite = true;
-    request.mustExist = true;
     const TreeItem* projectItem = ProjectOf(const_cast<TreeItem*>(item));
     const TProject* project = projectItem ? projectItem->NodeAs<TProject>() : nullptr;
     if (project && !project->FileName.empty()) {

@@ -149,8 +149,8 @@ FileDialogRequest valueTableSaveRequest()
     request.title = "Wertetabelle sichern";
     request.filters = {{"Textdateien (*.tab)", "*.tab"}, {"alle Dateien (*.*)", "*.*"}};
     request.defaultExtension = "tab";
+    // The folder must exist (the save dialog checks it); the file not.
     request.confirmOverwrite = true;
-    request.mustExist = true;
     return request;
 }
 

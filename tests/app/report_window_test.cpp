@@ -12,6 +12,7 @@
 #include "report/rtf_report.h"
 #include "support/test_data.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -22,6 +23,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <QTextFragment>
+#include <QTextLayout>
 
 namespace vemra::test {
 namespace {
@@ -92,18 +94,46 @@ TEST(RtfDocumentReader, ShowsTheReportsTextAndLayout)
     EXPECT_EQ(titleFont.fontWeight(), QFont::Bold);
     EXPECT_EQ(titleFont.fontFamilies().toStringList(), QStringList{QStringLiteral("Arial")});
 
-    // A requirement line: indented by 600 twips, decimal tab stops on the
-    // comma measured from the indent.
+    // A requirement line, indented by 600 twips. Laid out, its sections sit
+    // where the stops put them (measured from the page margin): decimal
+    // separators on the decimal stops, also behind an empty section, signs
+    // centred on theirs.
     const QTextBlock eta = blockStartingWith(doc, QStringLiteral("\t\t\t\tη"));
     EXPECT_NEAR(eta.blockFormat().leftMargin(), 40, 1e-9);
-    const auto tabs = eta.blockFormat().tabPositions();
-    ASSERT_EQ(tabs.size(), 7);
-    EXPECT_NEAR(tabs[0].position, (2500 - 600) / 15.0, 1e-9);
-    EXPECT_EQ(tabs[0].type, QTextOption::DelimiterTab);
-    EXPECT_EQ(tabs[0].delimiter, QLatin1Char(','));
-    EXPECT_EQ(tabs[2].type, QTextOption::CenterTab);
+    EXPECT_EQ(eta.blockFormat().tabPositions().size(), 7);
     EXPECT_EQ(formatOf(eta, QStringLiteral("η")).fontFamilies().toStringList(),
               QStringList{QStringLiteral("Times New Roman")});
+    doc.setTextWidth(1000);
+    enum Edge { Start, Centre, End };
+    struct Case {
+        QString line;
+        QChar at;
+        bool last;
+        int twips;
+        Edge edge;
+    };
+    for (const Case& c : {
+             Case{QStringLiteral("\t\t 10,0\t≤\ts\t≤\t 40,0"), QLatin1Char(','), false, 4000, Start},
+             Case{QStringLiteral("\t\t 10,0\t≤\ts\t≤\t 40,0"), QLatin1Char(','), true, 7000, Start},
+             Case{QStringLiteral("\t\t 10,0\t≤\ts\t≤\t 40,0"), QLatin1Char('s'), false, 5500, Centre},
+             Case{QStringLiteral("\t\t-5,5\t≤\tφ*\t≤\t 160,0"), QLatin1Char(','), false, 4000, Start},
+             Case{QStringLiteral("\t\t\t\tη\t=\t 0,5\t( 0,8)"), QChar(0x03B7), false, 5500, Centre},
+             Case{QStringLiteral("\t\t\t\tη\t=\t 0,5\t( 0,8)"), QLatin1Char(','), true, 8500, Start},
+             Case{QStringLiteral("\t1\t 20,0\t-5,0\t 20,6155"), QLatin1Char('1'), false, 2000, End},
+             Case{QStringLiteral("\t1\t 20,0\t-5,0\t 20,6155"), QLatin1Char(','), true, 5500, Start},
+         }) {
+        const QTextBlock block = blockStartingWith(doc, c.line);
+        ASSERT_TRUE(block.isValid());
+        doc.documentLayout()->blockBoundingRect(block); // lays the block out
+        ASSERT_EQ(block.layout()->lineCount(), 1);
+        const QTextLine line = block.layout()->lineAt(0);
+        const QString text = block.text();
+        const int i = c.last ? text.lastIndexOf(c.at) : text.indexOf(c.at);
+        const qreal x = c.edge == Start ? line.cursorToX(i)
+                        : c.edge == End ? line.cursorToX(i + 1)
+                                        : (line.cursorToX(i) + line.cursorToX(i + 1)) / 2;
+        EXPECT_NEAR(x - line.cursorToX(0), (c.twips - 600) / 15.0, 1.0) << c.line.toStdString() << " at " << i;
+    }
 
     const QTextBlock coefficients = blockStartingWith(doc, QStringLiteral("\tn\tsn"));
     EXPECT_EQ(formatOf(coefficients, QStringLiteral("n")).verticalAlignment(), QTextCharFormat::AlignNormal);
@@ -239,6 +269,12 @@ TEST_F(ReportWindowTest, SaveCopyAndPrint)
     EXPECT_TRUE(report->actCopy->isEnabled());
     report->actCopy->trigger();
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Projekt: hubkurve.r4p"));
+    cursor = report->view()->document()->find(QStringLiteral("Forderung 1"));
+    cursor.movePosition(QTextCursor::NextBlock);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    report->view()->setTextCursor(cursor);
+    report->actCopy->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("\t\t 0.0\t≤\tφ\t≤\t 60.0"));
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -108,6 +108,8 @@ TDlgTab::TDlgTab(UserDialogs& dialogs, QWidget* parent) : QDialog(parent), dialo
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
 
+    // Wide enough for the caption.
+    setMinimumWidth(320);
     showSettings();
 }
 

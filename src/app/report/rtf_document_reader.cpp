@@ -1,7 +1,9 @@
 #include "rtf_document_reader.h"
 
+#include <QFontMetricsF>
 #include <QFontDatabase>
 #include <QList>
+#include <QStringList>
 #include <QMap>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
@@ -10,6 +12,7 @@
 #include <QTextOption>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace vemra {
@@ -23,6 +26,10 @@ qreal pixels(int twips)
     return twips / 15.0;
 }
 
+// A tab that cannot reach its place still takes a sliver of room, so that
+// the text document does not jump to a later stop.
+constexpr qreal MinTabWidth = 1.0 / 16;
+
 enum class Destination { Body, FontTable, Header, Skip };
 
 struct CharState {
@@ -33,12 +40,11 @@ struct CharState {
     bool italic = false;
     bool underline = false;
     QTextCharFormat::VerticalAlignment vertical = QTextCharFormat::AlignNormal;
-    int scaleX = 100;
 
     bool sameLook(const CharState& o) const
     {
         return font == o.font && halfPoints == o.halfPoints && bold == o.bold && italic == o.italic &&
-               underline == o.underline && vertical == o.vertical && scaleX == o.scaleX;
+               underline == o.underline && vertical == o.vertical;
     }
 };
 
@@ -61,7 +67,7 @@ struct ParagraphState {
 class Parser {
 public:
     Parser(const RtfReadOptions& options, QTextDocument& document, RtfPageHeader& header)
-        : options_(options), cursor_(&document), header_(header)
+        : options_(options), document_(document), cursor_(&document), header_(header)
     {
         symbolInstalled_ = options.symbolFontInstalled ? *options.symbolFontInstalled
                                                        : QFontDatabase::families().contains(QStringLiteral("Symbol"));
@@ -211,8 +217,6 @@ private:
             state_.vertical = QTextCharFormat::AlignSuperScript;
         } else if (w == "nosupersub") {
             state_.vertical = QTextCharFormat::AlignNormal;
-        } else if (w == "charscalex") {
-            state_.scaleX = hasParam && param > 0 ? param : 100;
         } else if (w == "ql") {
             paragraph_.alignment = Qt::AlignLeft;
         } else if (w == "qc") {
@@ -274,7 +278,9 @@ private:
             character(QChar(0x2022), 0);
         }
         // Everything else (\rtf, \ansi, \s, \keep, \keepn, \dn, \up...)
-        // changes nothing that the view shows.
+        // changes nothing that the view shows. Narrowed letters
+        // (\charscalex) are left at their width: on top of the smaller size
+        // of an index they would no longer be legible on screen.
     }
 
     void skipStandIn()
@@ -316,18 +322,105 @@ private:
                 shown = RtfDocumentReader::cp1252Character(byte);
             }
         }
-        if (!run_.isEmpty() && !runLook_.sameLook(look))
-            flushRun();
-        runLook_ = look;
-        run_ += shown;
+        if (runs_.empty() || !runs_.back().look.sameLook(look))
+            runs_.push_back({QString(), look});
+        runs_.back().text += shown;
     }
 
-    void flushRun()
+    // Puts the paragraph's text into the document.
+    void flushRuns()
     {
-        if (run_.isEmpty())
+        placeTabs();
+        for (const Run& run : runs_)
+            if (!run.text.isEmpty())
+                cursor_.insertText(run.text, charFormat(run.look));
+        runs_.clear();
+    }
+
+    // Where each tab of the paragraph ends, as a word processor places it:
+    // at the next stop behind the text so far, the section after it left
+    // aligned, right aligned, centred or aligned on its decimal separator
+    // (a section without one ends at the stop). The text document gets
+    // these places as plain left stops: its own right, centre and decimal
+    // stops do not keep to the section they belong to (a decimal stop looks
+    // for a separator even in later sections and mislays empty ones).
+    void placeTabs()
+    {
+        placedTabs_.clear();
+        // The sections between the tabs, measured in the fonts they use.
+        struct Section {
+            qreal width = 0;
+            qreal beforeSeparator = -1; // width up to the first separator
+        };
+        std::vector<Section> sections(1);
+        for (const Run& run : runs_) {
+            const QFontMetricsF metrics(measuringFont(run.look));
+            QString piece;
+            auto addPiece = [&] {
+                Section& s = sections.back();
+                const qsizetype separator = piece.indexOf(options_.decimalSeparator);
+                if (s.beforeSeparator < 0 && separator >= 0)
+                    s.beforeSeparator = s.width + metrics.horizontalAdvance(piece.left(separator));
+                s.width += metrics.horizontalAdvance(piece);
+                piece.clear();
+            };
+            for (const QChar c : run.text) {
+                if (c == QLatin1Char('\t')) {
+                    addPiece();
+                    sections.emplace_back();
+                } else {
+                    piece += c;
+                }
+            }
+            addPiece();
+        }
+        if (sections.size() < 2)
             return;
-        cursor_.insertText(run_, charFormat(runLook_));
-        run_.clear();
+
+        const ParagraphState& p = paragraph_;
+        qreal x = pixels(p.firstIndent) + sections[0].width;
+        for (size_t i = 1; i < sections.size(); ++i) {
+            const Section& section = sections[i];
+            qreal start = x;
+            bool found = false;
+            for (const TabStop& t : p.tabs) {
+                const qreal stop = pixels(t.twips - p.leftIndent);
+                if (stop <= x + MinTabWidth)
+                    continue;
+                found = true;
+                switch (t.type) {
+                case QTextOption::LeftTab: start = stop; break;
+                case QTextOption::RightTab: start = stop - section.width; break;
+                case QTextOption::CenterTab: start = stop - section.width / 2; break;
+                case QTextOption::DelimiterTab:
+                    start = stop - (section.beforeSeparator >= 0 ? section.beforeSeparator : section.width);
+                    break;
+                }
+                break;
+            }
+            if (!found) {
+                // Beyond the last stop: the default stops, half an inch apart
+                // from the page margin.
+                const qreal step = pixels(720);
+                const qreal margin = pixels(p.leftIndent);
+                start = (std::floor((x + margin) / step) + 1) * step - margin;
+            }
+            // Text that does not fit before its stop starts where the text
+            // before it ends, as far as a tab can still be seen.
+            start = std::max(start, x + MinTabWidth);
+            placedTabs_.push_back(start);
+            x = start + section.width;
+        }
+    }
+
+    // The font the text document will use for a run.
+    QFont measuringFont(const CharState& look) const
+    {
+        QFont font = charFormat(look).font().resolve(document_.defaultFont());
+        // Sub- and superscripts are set smaller.
+        if (look.vertical != QTextCharFormat::AlignNormal)
+            font.setPointSizeF(font.pointSizeF() * 2 / 3);
+        return font;
     }
 
     QTextCharFormat charFormat(const CharState& s) const
@@ -341,8 +434,6 @@ private:
         f.setFontItalic(s.italic);
         f.setFontUnderline(s.underline);
         f.setVerticalAlignment(s.vertical);
-        if (s.scaleX != 100)
-            f.setFontStretch(s.scaleX);
         return f;
     }
 
@@ -356,15 +447,9 @@ private:
         b.setTextIndent(pixels(p.firstIndent));
         b.setTopMargin(pixels(p.spaceBefore));
         b.setBottomMargin(pixels(p.spaceAfter));
-        // RTF measures tab stops from the page margin, the text document from
-        // the paragraph's indent.
         QList<QTextOption::Tab> tabs;
-        for (const TabStop& t : p.tabs) {
-            if (t.twips <= p.leftIndent)
-                continue;
-            const QChar delimiter = t.type == QTextOption::DelimiterTab ? options_.decimalSeparator : QChar();
-            tabs.append(QTextOption::Tab(pixels(t.twips - p.leftIndent), t.type, delimiter));
-        }
+        for (const qreal position : placedTabs_)
+            tabs.append(QTextOption::Tab(position, QTextOption::LeftTab));
         b.setTabPositions(tabs);
         return b;
     }
@@ -373,14 +458,14 @@ private:
     {
         if (state_.destination != Destination::Body)
             return;
-        flushRun();
+        flushRuns();
         cursor_.setBlockFormat(blockFormat());
         cursor_.insertBlock();
     }
 
     void finish()
     {
-        flushRun();
+        flushRuns();
         cursor_.setBlockFormat(blockFormat());
     }
 
@@ -420,6 +505,7 @@ private:
     }
 
     const RtfReadOptions& options_;
+    const QTextDocument& document_;
     QTextCursor cursor_;
     RtfPageHeader& header_;
     bool symbolInstalled_ = false;
@@ -434,8 +520,13 @@ private:
     int fontIndex_ = -1;
     QString fontName_;
     QString headerText_;
-    QString run_;
-    CharState runLook_;
+    struct Run {
+        QString text;
+        CharState look;
+    };
+    std::vector<Run> runs_;
+    // Where the tabs of the current paragraph end (from its indent).
+    std::vector<qreal> placedTabs_;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // Reads RTF of the kind the report writes (fonts, sizes, bold, italic,
-// underline, alignment, indents, spacing, tab stops, sub- and superscript,
-// \'hh escapes, a page header) into a QTextDocument for the report window.
+// underline, alignment, indents, spacing, left, right, centre and decimal
+// tab stops, sub- and superscript, \'hh escapes, a page header) into a
+// QTextDocument for the report window.
 // Characters of the Symbol font become the Unicode letters they show when
 // that font is not installed.
 #pragma once

@@ -47,6 +47,8 @@ TRTFReport::TRTFReport(const ReportWindowContext& context)
     layout->setContentsMargins(0, 0, 0, 0);
     view_ = new QTextEdit(this);
     view_->setReadOnly(true);
+    // Read, select and copy with keyboard as well as mouse.
+    view_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(view_);
     resize(720, 820);
@@ -96,6 +98,9 @@ void TRTFReport::Generate()
     RtfDocumentReader reader(options);
     reader.read(bytesOf(lines_), *view_->document());
     header_ = reader.pageHeader();
+    // The view's cursor went along with the text to its end; back to the
+    // start, so that showing the window does not scroll down to it.
+    view_->setTextCursor(QTextCursor(view_->document()));
     bar->setValue(std::min(position, bar->maximum()));
     actCopy->setEnabled(false);
 }
