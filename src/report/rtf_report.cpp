@@ -34,7 +34,9 @@ const std::string Super = R"(\super\up6\charscalex50)";
 // "s" followed by one apostrophe per derivative order (or "q"...).
 std::string curveLabel(char curve, int order)
 {
-    return std::string(1, curve) + std::string(static_cast<size_t>(std::clamp(order, 0, 3)), '\'');
+    std::string label(1, curve);
+    label.append(static_cast<size_t>(std::clamp(order, 0, 3)), '\'');
+    return label;
 }
 
 bool hasLowerBound(const TRestr& r)

@@ -48,8 +48,14 @@ std::optional<std::string> StreamedFile::open(const std::string& fileName)
     static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100 && !file_; ++attempt) {
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        const fs::path temp = folder / ("." + target.filename().string() + "." + std::to_string(stamp % 1000000007) +
-                                        "-" + std::to_string(counter++) + ".tmp");
+        std::string name = ".";
+        name += target.filename().string();
+        name += '.';
+        name += std::to_string(stamp % 1000000007);
+        name += '-';
+        name += std::to_string(counter++);
+        name += ".tmp";
+        const fs::path temp = folder / name;
         errno = 0;
         // "x": never take over a file that happens to carry the same name.
         file_ = std::fopen(temp.string().c_str(), "wbx");
