@@ -222,6 +222,12 @@ TEST_F(ReportWindowTest, OneWindowPerProjectFollowsTheModel)
     ws().events().projectContentChanged(hub);
     EXPECT_TRUE(report->view()->toPlainText().contains(QStringLiteral("Neue Beschreibung {1}")));
 
+    // Saved under a new name, the project's report carries it.
+    select(hub);
+    ASSERT_TRUE(SaveProjectAsCommand(ws(), tempFile("Kurve B.r4p")));
+    EXPECT_EQ(report->windowTitle(), QStringLiteral("Report Kurve B.r4p"));
+    EXPECT_EQ(report->pageHeader().left, QStringLiteral("Kurve B.r4p"));
+
     // Closing hides the window and frees it for the next report.
     report->close();
     EXPECT_FALSE(report->isVisible());

@@ -8,8 +8,10 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QSpinBox>
 #include <QTimer>
 
@@ -122,6 +124,43 @@ TEST_F(ValueTableDialogTest, FileMenuWritesTheTableOfTheSelectedMotion)
     EXPECT_EQ(lines.size(), 362); // 361 lines and the empty rest after the last
     EXPECT_TRUE(lines[0].startsWith(" 0.0\t "));
     EXPECT_TRUE(lines[360].startsWith(" 360.0\t "));
+}
+
+TEST_F(ValueTableDialogTest, ALongTableShowsItsProgressAndCanBeCancelled)
+{
+    TreeItem* hub = readProjectFile(ws(), examplePath("hubkurve.r4p").string());
+    ASSERT_NE(hub, nullptr);
+    ValueTableSettings finest;
+    finest.step = 0.0001;
+    dialog->setSettings(finest);
+    const std::string file = tempFile("fein.tab");
+    {
+        QFile previous(QString::fromStdString(file));
+        ASSERT_TRUE(previous.open(QIODevice::WriteOnly));
+        previous.write("vorher\r\n");
+    }
+
+    // The user presses "Abbrechen" as soon as the progress shows.
+    bool shown = false;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        for (QProgressDialog* progress : window->findChildren<QProgressDialog*>())
+            if (progress->isVisible()) {
+                shown = true;
+                progress->cancel();
+            }
+    });
+    user.start(50);
+    dialogs.chooseFileResult(file);
+    dialog->tabulate(hub->Child(0));
+    user.stop();
+
+    EXPECT_TRUE(shown);
+    QFile kept(QString::fromStdString(file));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("vorher\r\n"));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1) << "temporary file left";
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 } // namespace
