@@ -46,7 +46,7 @@ TEST(CliReportAndTable, WriteWhatTheDesktopWrites)
 TEST(CliReportAndTable, RefuseWhatTheyCannotDo)
 {
     SampleProject sample;
-    SampleProject uncomputed(SampleOptions{false, false});
+    SampleProject uncomputed(Uncomputed);
     const std::string out = (sample.dir.path() / "x").string();
     struct Case {
         std::vector<std::string> args;

@@ -49,15 +49,5 @@ TEST(ReportFile, ForeignExtensionsAreConfirmed)
     }
 }
 
-TEST(ReportFile, FailedWriteIsReported)
-{
-    ScriptedDialogs dialogs;
-    TempDir dir;
-    EXPECT_FALSE(SaveReportCommand(dialogs, {"x"}, (dir.path() / "missing" / "r.rtf").string()));
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.last().kind, DialogKind::Error);
-    EXPECT_NE(dialogs.last().text.find("konnte nicht geschrieben werden"), std::string::npos);
-}
-
 } // namespace
 } // namespace vemra::test

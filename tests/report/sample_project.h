@@ -1,8 +1,9 @@
-// The project the report and table tests look at: two motions with every
-// kind of restriction the report knows (and one it does not), an
-// optimisation object, a relative motion, names with umlauts and a
-// description with RTF's special characters. It is saved and read back,
-// as a user's project would be.
+// The projects the report and table tests look at (tests/data/rtf/): two
+// motions with every kind of restriction the report knows and one it does
+// not, an optimisation object, a relative motion, names with umlauts and a
+// description with RTF's special characters; with results, without, and
+// with a motion added after the computation. Each is opened as "Lösung.r4p"
+// from a folder of its own, as a user would open it.
 #pragma once
 
 #include "support/scripted_dialogs.h"
@@ -15,19 +16,18 @@
 
 namespace vemra::test {
 
-struct SampleOptions {
-    bool withResults = true;
-    // A third motion added after the computation: stored as current, but
-    // without coefficients.
-    bool motionAddedLater = false;
-};
+inline constexpr const char* Computed = "loesung.r4p";
+inline constexpr const char* Uncomputed = "loesung-uncomputed.r4p";
+// A third motion added after the computation: stored as current, but
+// without coefficients.
+inline constexpr const char* AddedMotion = "loesung-added-motion.r4p";
 
 class SampleProject {
 public:
-    explicit SampleProject(SampleOptions options = {});
+    explicit SampleProject(const char* file = Computed);
 
     TreeItem* project() const { return project_; }
-    // Motion n (absolute), read back from the file.
+    // Absolute motion n.
     TreeItem* motion(int n) const;
     const std::string& fileName() const { return fileName_; }
 
