@@ -8,6 +8,8 @@
 #include "placeholder_windows.h"
 #include "remote/dlg_rconfig.h"
 #include "remote/dlg_rprogress.h"
+#include "report/dlg_tab.h"
+#include "report/rtf_report_window.h"
 
 #include "model/numeric.h"
 
@@ -43,9 +45,10 @@ AppSession::AppSession(UserDialogs& dialogs)
     w.pictureExportOptions = new PlaceholderDialog(QStringLiteral("Optionen (Bitmap-Export)"), m); // TDlgPictExOpt
     w.about = new TAboutBox(m);
     w.diagramOptions = new PlaceholderDiagramOptions(m);                       // TDlgDiagOpt
-    reports_ = std::make_unique<PlaceholderReports>(m);                        // TRTFReport
+    reports_ = std::make_unique<ReportWindowSet>(
+        ReportWindowContext{m, &dialogs, [m]() -> QPrinter& { return m->printer(); }, &calendar_}); // TRTFReport
     w.reports = reports_.get();
-    w.valueTable = new PlaceholderValueTable(m);                               // TDlgTab
+    w.valueTable = new TDlgTab(dialogs, m);                                   // TDlgTab
     auto* remoteConfig = new TDlgRConfig(m);
     w.remoteSettings = remoteConfig;
     auto* remoteProgress = new TDlgRProgress(*remoteConfig, m);

@@ -4,6 +4,8 @@
 
 #include "app_windows.h"
 
+#include "report/report_date.h"
+
 #include <QApplication>
 
 #include <memory>
@@ -13,7 +15,7 @@ namespace vemra {
 class TDlgMain;
 class UserDialogs;
 class PlaceholderDiagrams;
-class PlaceholderReports;
+class ReportWindowSet;
 class PlaceholderImport;
 class ComputationController;
 
@@ -28,10 +30,12 @@ public:
     ComputationController& computation() { return *computation_; }
 
 private:
+    // The date of the reports.
+    SystemCalendar calendar_;
     // The main window is created first and destroyed last.
     std::unique_ptr<TDlgMain> main_;
     std::unique_ptr<PlaceholderDiagrams> diagrams_;
-    std::unique_ptr<PlaceholderReports> reports_;
+    std::unique_ptr<ReportWindowSet> reports_;
     std::unique_ptr<PlaceholderImport> importer_;
     std::unique_ptr<ComputationController> computation_;
 };

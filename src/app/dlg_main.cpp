@@ -439,9 +439,12 @@ void TDlgMain::UpdateMenus(TreeItem* item)
     MkTable->setEnabled(m.MkTable);
 }
 
-void TDlgMain::projectStateChanged(TreeItem* /*project*/)
+void TDlgMain::projectStateChanged(TreeItem* project)
 {
     UpdateMenus(ws_.tree.Selected());
+    // A report carries the project's name, which a new file name changes.
+    if (windows_.reports)
+        windows_.reports->rebuildFor(project);
 }
 
 void TDlgMain::MarkDiagrams(TreeItem* item, bool redraw)

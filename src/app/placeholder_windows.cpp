@@ -44,11 +44,6 @@ PlaceholderDiagramOptions::PlaceholderDiagramOptions(QWidget* parent) : QDialog(
     buildDialog(this, QStringLiteral("Optionen - Diagramm"));
 }
 
-PlaceholderValueTable::PlaceholderValueTable(QWidget* parent) : QDialog(parent)
-{
-    buildDialog(this, QStringLiteral("Vorgabe Wertetabelle"));
-}
-
 // --- diagrams -----------------------------------------------------------------
 
 PlaceholderDiagrams::~PlaceholderDiagrams()
@@ -119,52 +114,6 @@ void PlaceholderDiagrams::removeMotion(TPaintObj* motion)
         if (m.size() != before)
             w.Dirty = true;
     }
-}
-
-// --- reports ------------------------------------------------------------------
-
-PlaceholderReports::~PlaceholderReports()
-{
-    for (auto& [project, widget] : windows_)
-        delete widget.data();
-}
-
-bool PlaceholderReports::isOpenFor(TreeItem* project) const
-{
-    const auto it = windows_.find(project);
-    return it != windows_.end() && !it->second.isNull();
-}
-
-void PlaceholderReports::showFor(TreeItem* project)
-{
-    if (!project)
-        return;
-    QPointer<QWidget>& w = windows_[project];
-    if (!w) {
-        w = new QWidget(mainWindow_, Qt::Window);
-        w->setAttribute(Qt::WA_DeleteOnClose);
-        auto* layout = new QVBoxLayout(w);
-        layout->addWidget(new QLabel(QString::fromUtf8(NotYetText), w));
-        w->resize(400, 300);
-    }
-    w->setWindowTitle(QStringLiteral("Report - ") + describe(project));
-    w->show();
-    w->raise();
-}
-
-void PlaceholderReports::closeFor(TreeItem* project)
-{
-    const auto it = windows_.find(project);
-    if (it == windows_.end())
-        return;
-    delete it->second.data();
-    windows_.erase(it);
-}
-
-void PlaceholderReports::rebuildFor(TreeItem* project)
-{
-    if (isOpenFor(project))
-        windows_[project]->setWindowTitle(QStringLiteral("Report - ") + describe(project));
 }
 
 } // namespace vemra

@@ -12,7 +12,6 @@
 #include <QPointer>
 #include <QWidget>
 
-#include <map>
 #include <vector>
 
 class QLabel;
@@ -36,15 +35,6 @@ public:
     bool execModal() override { return exec() == QDialog::Accepted; }
     void refreshList() override { ++refreshCount; }
     int refreshCount = 0;
-};
-
-class PlaceholderValueTable : public QDialog, public ValueTableWindow {
-    Q_OBJECT
-public:
-    explicit PlaceholderValueTable(QWidget* parent);
-    bool execModal() override { return exec() == QDialog::Accepted; }
-    // Writes nothing yet.
-    void tabulate(TreeItem*) override {}
 };
 
 // Diagram windows ("Grafik"), each listing the motions it would draw.
@@ -71,23 +61,6 @@ private:
 
     QWidget* mainWindow_;
     std::vector<Window> windows_;
-};
-
-// Report windows, one per project.
-class PlaceholderReports : public ReportWindows {
-public:
-    explicit PlaceholderReports(QWidget* mainWindow) : mainWindow_(mainWindow) {}
-    ~PlaceholderReports() override;
-
-    void showFor(TreeItem* project) override;
-    void closeFor(TreeItem* project) override;
-    void rebuildFor(TreeItem* project) override;
-
-    bool isOpenFor(TreeItem* project) const;
-
-private:
-    QWidget* mainWindow_;
-    std::map<TreeItem*, QPointer<QWidget>> windows_;
 };
 
 // The import of older input files does not exist yet: nothing happens.

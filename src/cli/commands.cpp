@@ -20,6 +20,10 @@ const std::vector<Command>& commands()
          "compute [--priority low|normal|high] [--module PROGRAMM] [--workdir ORDNER] (--in-place | -o AUSGABE.r4p) "
          "[--remote ...] DATEI.r4p...",
          "berechnet Projekte mit dem Berechnungsmodul und sichert sie mit ihren Ergebnissen", runCompute},
+        {"report", "report DATEI.r4p AUSGABE.rtf [--date T.M.JJJJ] [--decimal ,|.]",
+         "schreibt den RTF-Report des Projekts", runReport},
+        {"table", "table DATEI.r4p BEWEGUNG AUSGABE.tab [--columns s,s1,s2,s3,M,q,q1,q2,q3] [--digits N] [--step H]",
+         "schreibt die Wertetabelle einer Bewegung (3 oder 1-2)", runTable},
     };
     return table;
 }

@@ -32,5 +32,7 @@ int runActual(const Args& args);
 int runEval(const Args& args);
 int runExtrema(const Args& args);
 int runBand(const Args& args);
+int runReport(const Args& args);
+int runTable(const Args& args);
 
 } // namespace vemra::cli
