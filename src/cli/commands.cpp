@@ -20,6 +20,8 @@ const std::vector<Command>& commands()
          "compute [--priority low|normal|high] [--module PROGRAMM] [--workdir ORDNER] (--in-place | -o AUSGABE.r4p) "
          "DATEI.r4p...",
          "berechnet Projekte mit dem Berechnungsmodul und sichert sie mit ihren Ergebnissen", runCompute},
+        {"import", "import DATEI.rx4|DATEI.rxe|DATEI.rxw AUSGABE.r4p",
+         "liest eine Eingabedatei älterer Programme und schreibt sie als Projekt", runImport},
     };
     return table;
 }
