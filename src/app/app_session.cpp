@@ -3,6 +3,7 @@
 #include "about_box.h"
 #include "computation_controller.h"
 #include "dlg_main.h"
+#include "import/dlg_import.h"
 #include "placeholder_windows.h"
 
 #include "model/numeric.h"
@@ -46,7 +47,7 @@ AppSession::AppSession(UserDialogs& dialogs)
     new PlaceholderWindow(QStringLiteral("externe Berechnung"), m);             // TDlgRProgress
     diagrams_ = std::make_unique<PlaceholderDiagrams>(m);
     w.diagrams = diagrams_.get();
-    importer_ = std::make_unique<PlaceholderImport>();
+    importer_ = std::make_unique<ImportController>(*m);                        // DlgImport
     w.importer = importer_.get();
     m->setWindows(w);
 

@@ -14,7 +14,7 @@ class TDlgMain;
 class UserDialogs;
 class PlaceholderDiagrams;
 class PlaceholderReports;
-class PlaceholderImport;
+class ImportController;
 class ComputationController;
 
 class AppSession {
@@ -32,7 +32,7 @@ private:
     std::unique_ptr<TDlgMain> main_;
     std::unique_ptr<PlaceholderDiagrams> diagrams_;
     std::unique_ptr<PlaceholderReports> reports_;
-    std::unique_ptr<PlaceholderImport> importer_;
+    std::unique_ptr<ImportController> importer_;
     std::unique_ptr<ComputationController> computation_;
 };
 

@@ -1,6 +1,6 @@
 // Stand-ins for the windows that this version does not have yet: the editor,
-// the diagram and report windows, the option dialogs, the selection dialog,
-// the import and the remote windows. They keep the places these windows take
+// the diagram and report windows, the option dialogs, the selection dialog
+// and the remote windows. They keep the places these windows take
 // in the program (creation order, the main window's calls) and show only
 // their caption and the node they were given; each is replaced by the real
 // window when it exists.
@@ -108,12 +108,6 @@ public:
 private:
     QWidget* mainWindow_;
     std::map<TreeItem*, QPointer<QWidget>> windows_;
-};
-
-// The import of older input files does not exist yet: nothing happens.
-class PlaceholderImport : public ImportService {
-public:
-    bool importFile() override { return false; }
 };
 
 // Windows the main window never calls but that exist for the whole run.

@@ -59,6 +59,12 @@ TreeItem* ImportCommand(Workspace& ws, ImportSettings& settings, const std::stri
         ws.dialogs().error("Die Datei konnte nicht geöffnet werden.");
         return nullptr;
     }
+    return importFileContent(ws, settings, fileName, std::move(*bytes), detail);
+}
+
+TreeItem* importFileContent(Workspace& ws, ImportSettings& settings, const std::string& fileName, std::string bytes,
+                            std::string* detail)
+{
     const int type = importFileType(fileName);
     if (type == 0) {
         ws.dialogs().error("Unbekannter Dateityp: " + extensionPart(fileName) + ".");
@@ -74,9 +80,9 @@ TreeItem* ImportCommand(Workspace& ws, ImportSettings& settings, const std::stri
     TRXSet set;
     try {
         if (reader.content() == FormatReader::Content::Project)
-            projectItem = reader.read(ws.tree, std::move(*bytes), fileName);
+            projectItem = reader.read(ws.tree, std::move(bytes), fileName);
         else
-            set = reader.readMotionSet(std::move(*bytes));
+            set = reader.readMotionSet(std::move(bytes));
     } catch (const std::exception& e) {
         while (ws.tree.TopLevelCount() > projectsBefore)
             ws.tree.Delete(ws.tree.TopLevel(ws.tree.TopLevelCount() - 1));

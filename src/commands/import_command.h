@@ -35,5 +35,8 @@ int importFileType(const std::string& fileName);
 // explanation of a damaged file, which the message box does not show.
 TreeItem* ImportCommand(Workspace& ws, ImportSettings& settings, const std::string& fileName,
                         std::string* detail = nullptr);
+// The same for bytes already read from fileName.
+TreeItem* importFileContent(Workspace& ws, ImportSettings& settings, const std::string& fileName, std::string bytes,
+                            std::string* detail = nullptr);
 
 } // namespace vemra

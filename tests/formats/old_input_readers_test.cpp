@@ -1,0 +1,307 @@
+// The readers of the older programs' input files: what they take from the
+// samples, which damage they report at which line (as an editor counts
+// lines), and that no damage crashes them or leaves a project behind.
+#include "formats/rx4_file.h"
+#include "formats/rxe_file.h"
+#include "formats/rxw_file.h"
+
+#include "model/tree_ops.h"
+#include "support/test_data.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace vemra {
+namespace {
+
+using test::readTestFile;
+using test::testDataPath;
+
+// One two-line record of an ".rx4" file.
+std::string record(const std::string& ints, const std::string& reals = "0.0")
+{
+    return ints + "\r\n" + reals + "\r\n";
+}
+
+std::string lines(std::initializer_list<const char*> list)
+{
+    std::string text;
+    for (const char* l : list)
+        text += std::string(l) + "\r\n";
+    return text;
+}
+
+// The line a reader reports: 0 for a file that lacks what it announces,
+// nothing when it read the file.
+template <class F> std::optional<int> errorLine(F read)
+{
+    try {
+        read();
+    } catch (const ReadError& e) {
+        return e.line();
+    }
+    return std::nullopt;
+}
+
+TreeItem* childMotion(TreeItem* project, int n)
+{
+    for (int i = 0; i < project->ChildCount(); ++i)
+        if (auto* m = project->Child(i)->NodeAs<TRXHeader>(); m && m->Number() == n)
+            return project->Child(i);
+    return nullptr;
+}
+
+TEST(MotionSetReaders, ReportTheLineOfTheDamage)
+{
+    const std::string ok2 = lines({" 5  0  0", " 2.0 0.1"});
+    const std::string point = "  0  3  0  90.0 0 0 0 -1.0 0 1.0 0";
+    std::string fortyOne = ok2;
+    for (int i = 0; i < 41; ++i)
+        fortyOne += point + "\r\n";
+    struct Case {
+        const char* name;
+        bool rxw;
+        std::string text;
+        std::optional<int> line; // 0: the file lacks its motion
+    };
+    const std::vector<Case> cases = {
+        {"empty file", false, "", 0},
+        {"ends before line 2", false, lines({" 5  0  0"}), 0},
+        {"letters for K", false, lines({" x  0  0", "2.0 0.1"}), 1},
+        {"negative K", false, lines({"-5  0  0", "2.0 0.1"}), 1},
+        {"variable eta needs three reals", false, lines({" 5  1  0", "2.0 0.1"}), 2},
+        {"relative kind", false, ok2 + lines({point.c_str(), " 40  3  0  90 0 0 0 -1 0 1 0"}), 4},
+        {"unknown kind", false, ok2 + lines({" 30  3  0  90 0 0 0 -1 0 1 0"}), 3},
+        {"seven reals", false, ok2 + lines({"  0  3  0  90 0 0 0 -1 0 1"}), 3},
+        {"blank code column", false, ok2 + lines({"  0     0  90 0 0 0 -1 0 1 0"}), 3},
+        {"negative harmonic order", false, ok2 + lines({" 24 -2  0  0 5 0 0 0 0 0 0"}), 3},
+        {"cut off in a number", false, ok2 + point.substr(0, point.size() - 3), 3},
+        {"41st restriction line", false, fortyOne, 43},
+        {"blank lines count as lines", false, ok2 + lines({"", point.c_str(), "", "  0  3  0  90 0 x"}), 6},
+        {"glued reals come apart", false, ok2 + lines({"  0  3  0  90.0 0 0 0-1.0 0 1.0-2.5E-01"}), std::nullopt},
+        {"nothing after ccc is read", false, ok2 + lines({point.c_str(), "ccc", "x y z"}), std::nullopt},
+        {"no [MLAbs]", true, lines({"[Version]", "1.0", "[Description]", "leer"}), 0},
+        {"ends in [MLAbs]", true, lines({"[MLAbs]", "1", " 5  0  0"}), 0},
+        {"damage after loose lines", true, lines({"frei", "[Version]", "2", "[MLAbs]", "1", " 5 0 0", "2 0.1", "  0  3  0  90 x"}), 8},
+        {"negative count", true, lines({"[MLAbs]", "-1", " 5 0 0", "2 0.1"}), 2},
+        {"second [MLAbs]", true, lines({"[MLAbs]", "0", " 5 0 0", "2 0.1", "[MLAbs]", "0"}), 5},
+        {"short result table", true, lines({"[MLAbs]", "0", " 1 0 0", "2 0.1", "[Result]", "0 1", "1"}), 5},
+        {"count ends the lines", true, lines({"[MLAbs]", "1", " 5 0 0", "2 0.1", point.c_str(), "kein Restriktionstext"}), std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const auto line = errorLine([&] { (void)(c.rxw ? readRxw(c.text) : readRxe(c.text)); });
+        EXPECT_EQ(line, c.line) << c.name;
+    }
+}
+
+TEST(MotionSetReaders, Samples)
+{
+    const TRXSet ccc = readRxe(readTestFile(testDataPath("rxe/ccc-end.rxe")));
+    EXPECT_EQ(ccc.Harmonics, 10);
+    EXPECT_EQ(ccc.EtaVariable, 0);
+    EXPECT_DOUBLE_EQ(ccc.EtaMax, 0.02);
+    EXPECT_DOUBLE_EQ(ccc.EtaLimit, 0.0);
+    EXPECT_DOUBLE_EQ(ccc.Theta, 0.05);
+    ASSERT_EQ(ccc.Restrictions.size(), 4u);
+    EXPECT_EQ(ccc.Restrictions[3].Kind, 21);
+    EXPECT_DOUBLE_EQ(ccc.Restrictions[3].r[2], 400.0);
+
+    const TRXSet eta = readRxe(readTestFile(testDataPath("rxe/variable-eta.rxe")));
+    EXPECT_EQ(eta.EtaVariable, 1);
+    EXPECT_DOUBLE_EQ(eta.EtaMax, 0.01);
+    EXPECT_DOUBLE_EQ(eta.EtaLimit, 0.04);
+    EXPECT_DOUBLE_EQ(eta.Theta, 0.08);
+    ASSERT_EQ(eta.Restrictions.size(), 4u);
+    const TRXRestriction& glued = eta.Restrictions[2]; // " 12  3322": codes in their columns
+    EXPECT_EQ(glued.Kind, 12);
+    EXPECT_EQ(glued.B, 3);
+    EXPECT_EQ(glued.V, 322);
+    EXPECT_EQ(glued.r, (std::array<double, 9>{0, 10, 0, 350, 360, -150, -300, 150, 300}));
+
+    const TRXSet rxw = readRxw(readTestFile(testDataPath("rxw/section-order.rxw")));
+    EXPECT_EQ(rxw.Description, "Schwenkarm Werkstatt");
+    EXPECT_EQ(rxw.Harmonics, 10);
+    EXPECT_EQ(rxw.Restrictions.size(), 3u);
+    EXPECT_TRUE(rxw.HasResult);
+    EXPECT_EQ(rxw.Result, (std::vector<std::pair<double, double>>{{0.0, 0.015}, {1.5, -2.0}}));
+}
+
+TEST(Rx4Reader, TakesCommentsInheritedAndGluedFields)
+{
+    ProjectTree tree;
+    TreeItem* commented = Rx4Reader().read(tree, readTestFile(testDataPath("rx4/comment-line.rx4")), "c.rx4");
+    EXPECT_EQ(commented->NodeAs<TProject>()->Description, "Greifer mit Schwenkarm (Prüfstand)");
+    EXPECT_EQ(commented->NodeAs<TProject>()->FileName, "c.rx4");
+    const TreeItem* m1 = childMotion(commented, 1);
+    const TreeItem* m2 = childMotion(commented, 2);
+    ASSERT_TRUE(m1 && m2);
+    EXPECT_EQ(m1->NodeAs<TRXHeader>()->ShortName, "Hubbewegung");
+    EXPECT_EQ(m2->NodeAs<TRXHeader>()->ShortName, "Schwenkbewegung");
+    EXPECT_EQ(m2->ChildCount(), 3);
+
+    // "   1" alone repeats motion, kind and modes; four reals leave the
+    // bounds of the record before.
+    const std::vector<Rx4Record> inherited = readRx4Records(readTestFile(testDataPath("rx4/inherited-fields.rx4")));
+    ASSERT_EQ(inherited.size(), 7u);
+    EXPECT_EQ(inherited[3].IntPar, inherited[2].IntPar);
+    EXPECT_EQ(inherited[3].RealPar[4], 360.0);
+    EXPECT_EQ(inherited[3].RealPar[6], -0.05);
+    EXPECT_EQ(inherited[3].RealPar[8], 0.05);
+    EXPECT_EQ(inherited[3].line, 7);
+    EXPECT_EQ(inherited[0].IntPar[8], 0); // the first record inherits nothing
+
+    const std::vector<Rx4Record> glued = readRx4Records(readTestFile(testDataPath("rx4/glued-numbers.rx4")));
+    ASSERT_EQ(glued.size(), 6u);
+    EXPECT_DOUBLE_EQ(glued[1].RealPar[1], 0.04);
+    EXPECT_DOUBLE_EQ(glued[3].RealPar[6], -0.1);
+    EXPECT_DOUBLE_EQ(glued[4].RealPar[5], -150.0);
+    EXPECT_DOUBLE_EQ(glued[4].RealPar[6], -300.0);
+    EXPECT_DOUBLE_EQ(glued[4].RealPar[7], 150.0);
+}
+
+TEST(Rx4Reader, ReportsTheLineOfTheDamageAndBuildsNothing)
+{
+    const std::string project = record("   0   0   1   0   0   0   0   0");
+    const std::string motion = record("   0   1   5");
+    const std::string point = record("   1   0   1   0   0   0   0   0", "0 90 0 0 0 -1 0 1");
+    struct Case {
+        const char* name;
+        std::string text;
+        std::optional<int> line; // 0: records missing
+    };
+    const std::vector<Case> cases = {
+        {"second project record", project + motion + project, 5},
+        {"eleven motions", record("   0   0  11"), 1},
+        {"negative group count", record("   0   0   1   0   0   0   0  -1"), 1},
+        {"negative samples per step", record("   0   0   1  -8  20"), 1},
+        {"negative motion number", project + motion + record("   0  -1   5"), 5},
+        {"negative harmonic count", project + record("   0   1  -5"), 3},
+        {"unknown kind", project + motion + record("   1   0  30"), 5},
+        {"relative kind naming motion -2", project + motion + record("   1  -2  40"), 5},
+        {"negative harmonic order", project + motion + record("   1  -3  24"), 5},
+        {"integer beyond 32 bits", project + record("   0   1  99999999999"), 3},
+        {"real beyond the double range", project + motion + record("   1   0   1", "0 1E999"), 6},
+        {"a lone minus sign", project + record("   0   1   5   -"), 3},
+        {"comment lines count as lines", "; Kommentar\r\n" + project + "x\r\n" + record("   0   1   x-"), 5},
+        {"record without its second line", project + motion + "   1   0   1\r\n", 5},
+        {"cut off in its last line", project + motion + "   1   0   1\r\n   0   90", 6},
+        {"no project record", motion + point, 0},
+        {"a motion without its record", record("   0   0   2") + motion + point, 0},
+        {"an optimisation object without member", record("   0   0   1   0   0   0   0   1") + motion + point, 0},
+        {"records beyond the announced motions", project + motion + record("   0   3   4") + record("   3   0   1"), std::nullopt},
+    };
+    for (const Case& c : cases) {
+        ProjectTree tree;
+        const auto line = errorLine([&] { Rx4Reader().read(tree, c.text, "x.rx4"); });
+        EXPECT_EQ(line, c.line) << c.name;
+        EXPECT_EQ(tree.TopLevelCount(), line ? 0 : 1) << c.name;
+    }
+}
+
+TEST(Rx4Reader, KeepsNumbersTheModelCanHold)
+{
+    // Motion -2: a restriction that is only checked, below motion 2; -3
+    // names a motion the project does not have and is passed over. A
+    // group number beyond the announced objects takes part in none.
+    const std::string text = "; Kurve A\r\n" + record("   0   0   2   0   0   1   0   1", "0.0") + record("   0   1   3") +
+                             record("   0   2   4") + record("  -2   0   0   0   0   0   0   0", "0 45 0 0 0 -1 0 1") +
+                             record("  -3   0   0") + record("  -1   2  50   0   0   0   0   1", "0 10 0 20 0 -1 0 1") +
+                             record("   1   0   0   0   0   0   0   7", "0 90 0 0 0 -1 0 1");
+    ProjectTree tree;
+    TreeItem* project = Rx4Reader().read(tree, text, "k.rx4");
+    auto* p = project->NodeAs<TProject>();
+    EXPECT_EQ(p->MotionCount(), 2);
+    EXPECT_EQ(p->AdvancedSettings(), 0); // nothing of it is set, whatever the file says
+    // A comment describes the record after it only.
+    EXPECT_EQ(p->Description, "Kurve A");
+    EXPECT_EQ(childMotion(project, 1)->NodeAs<TRXHeader>()->ShortName, "");
+    TreeItem* m2 = childMotion(project, 2);
+    ASSERT_EQ(m2->ChildCount(), 1);
+    const auto* checked = m2->Child(0)->NodeAs<TRestr>();
+    EXPECT_EQ(checked->Motion(), -2);
+    EXPECT_EQ(checked->Caption.substr(0, 2), "K ");
+    EXPECT_EQ(childMotion(project, 3), nullptr);
+
+    // The check-only relative restriction keeps its own relative motion
+    // definition, as the project file keeps it; it is the group's member.
+    TreeItem* rel = EnsureRelMotion(tree, -1, 2, project);
+    ASSERT_EQ(rel->ChildCount(), 1);
+    EXPECT_TRUE(rel->Child(0)->NodeAs<TRestr>()->IsGlobal);
+    const auto* plain = childMotion(project, 1)->Child(0)->NodeAs<TRestr>();
+    EXPECT_EQ(plain->GroupNo(), 0);
+    EXPECT_FALSE(plain->IsGlobal);
+}
+
+// Every prefix of a sample and many damaged copies either read or report a
+// line inside the file (0 for a file that lacks records); a failed ".rx4"
+// leaves no project in the tree.
+TEST(OldInputReaders, SurviveTruncationAndCorruption)
+{
+    const std::vector<std::string> samples = {"rx4/comment-line.rx4", "rx4/inherited-fields.rx4",
+                                              "rx4/glued-numbers.rx4", "rxe/ccc-end.rxe",
+                                              "rxe/variable-eta.rxe", "rxw/section-order.rxw"};
+    std::mt19937 random(20240611);
+    const std::string alphabet = "0123456789 -+.Ee\r\n\t[]cx\xe4";
+    for (const std::string& sample : samples) {
+        const std::string bytes = readTestFile(testDataPath(sample));
+        ASSERT_FALSE(bytes.empty()) << sample;
+        std::vector<std::string> variants;
+        for (size_t n = 0; n < bytes.size(); ++n)
+            variants.push_back(bytes.substr(0, n));
+        for (int k = 0; k < 400; ++k) {
+            std::string v = bytes;
+            const int edits = 1 + int(random() % 4);
+            for (int e = 0; e < edits && !v.empty(); ++e) {
+                const size_t at = random() % v.size();
+                const char c = random() % 3 == 0 ? char(random() % 256) : alphabet[random() % alphabet.size()];
+                switch (random() % 3) {
+                case 0: v[at] = c; break;
+                case 1: v.insert(at, 1, c); break;
+                default: v.erase(at, 1 + random() % 8); break;
+                }
+            }
+            variants.push_back(v);
+        }
+        int read = 0;
+        int failed = 0;
+        for (const std::string& v : variants) {
+            const size_t lineCount = std::count(v.begin(), v.end(), '\n') + std::count(v.begin(), v.end(), '\r') + 1;
+            ProjectTree tree;
+            const auto line = errorLine([&] {
+                if (sample.starts_with("rx4"))
+                    Rx4Reader().read(tree, v, "x.rx4");
+                else
+                    (void)(sample.starts_with("rxe") ? readRxe(v) : readRxw(v));
+            });
+            if (line) {
+                ++failed;
+                EXPECT_GE(*line, 0) << sample;
+                EXPECT_LE(size_t(*line), lineCount) << sample;
+                EXPECT_EQ(tree.TopLevelCount(), 0) << sample;
+            } else {
+                ++read;
+            }
+        }
+        EXPECT_GT(read, 0) << sample;
+        EXPECT_GT(failed, 0) << sample;
+    }
+}
+
+TEST(OldInputReaders, ExtensionsInEitherCase)
+{
+    EXPECT_TRUE(Rx4Reader().handles(".RX4"));
+    EXPECT_TRUE(RxeReader().handles(".Rxe"));
+    EXPECT_TRUE(RxwReader().handles(".rxw"));
+    EXPECT_FALSE(Rx4Reader().handles(".rx"));
+    EXPECT_FALSE(RxwReader().handles(".rxe"));
+    EXPECT_EQ(RxeReader().content(), FormatReader::Content::MotionSet);
+    EXPECT_EQ(Rx4Reader().content(), FormatReader::Content::Project);
+}
+
+} // namespace
+} // namespace vemra
