@@ -34,12 +34,14 @@ std::optional<QString> DlgImport::choose()
     return QDir::toNativeSeparators(QFileInfo(selectedFiles().front()).absoluteFilePath());
 }
 
-ImportController::ImportController(TDlgMain& main) : main_(main), dialog_(new DlgImport(&main)) {}
-
 bool ImportController::importFile()
 {
-    dialog_->prepare(main_.LastImportPath, main_.LastFType);
-    const std::optional<QString> file = chooser_ ? chooser_(*dialog_) : dialog_->choose();
+    std::optional<QString> file;
+    {
+        DlgImport dialog(&main_);
+        dialog.prepare(main_.LastImportPath, main_.LastFType);
+        file = chooser_ ? chooser_(dialog) : dialog.choose();
+    }
     if (!file)
         return false;
     ImportSettings settings{main_.LastImportPath.toStdString(), main_.LastFType};

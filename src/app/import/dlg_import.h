@@ -29,18 +29,17 @@ public:
 
 class ImportController : public ImportService {
 public:
-    // The dialog lives as a child of the main window.
-    explicit ImportController(TDlgMain& main);
+    explicit ImportController(TDlgMain& main) : main_(main) {}
 
+    // A fresh dialog each time: one that stays hidden between imports can
+    // keep the completion list of a typed name on the screen.
     bool importFile() override;
 
-    DlgImport& dialog() { return *dialog_; }
     // Replaces the modal run of the dialog (the tests choose the file).
     void setChooser(std::function<std::optional<QString>(DlgImport&)> chooser) { chooser_ = std::move(chooser); }
 
 private:
     TDlgMain& main_;
-    DlgImport* dialog_;
     std::function<std::optional<QString>(DlgImport&)> chooser_;
 };
 
