@@ -76,9 +76,10 @@ TEST_F(ImportTest, SamplesBecomeProjectsAsTheUserSeesThem)
         int type;
         int motions;
         const char* shortName; // of motion 1
+        const char* description = "";
     };
     const std::vector<Case> cases = {
-        {sample("rx4/comment-line.rx4"), 1, 2, "Hubbewegung"},
+        {sample("rx4/comment-line.rx4"), 1, 2, "Hubbewegung", "Greifer mit Schwenkarm (Prüfstand)"},
         {sample("rx4/inherited-fields.rx4"), 1, 1, ""},
         // Files from Windows machines often carry upper-case names.
         {write("GLUED-NUMBERS.RX4", test::readTestFile(test::testDataPath("rx4/glued-numbers.rx4"))), 1, 1, ""},
@@ -98,6 +99,7 @@ TEST_F(ImportTest, SamplesBecomeProjectsAsTheUserSeesThem)
         EXPECT_TRUE(p->Unsaved) << file;
         EXPECT_EQ(p->MotionCount(), c.motions) << file;
         EXPECT_EQ(motion(project, 1)->NodeAs<TRXHeader>()->ShortName, c.shortName) << file;
+        EXPECT_EQ(p->Description, c.description) << file;
         EXPECT_EQ(ws.tree.Selected(), project) << file;
         EXPECT_GE(events.refreshes, 1) << file;
         EXPECT_EQ(events.shown.back(), project) << file;
@@ -340,7 +342,7 @@ TEST_F(ImportTest, DamagedSamplesLeaveNothingBehind)
     TreeItem* open = test::simpleProject(ws);
     const std::string before = moduleInput(open);
     std::mt19937 random(99);
-    const std::string alphabet = "0123456789 -+.E\r\n[]c";
+    const std::string alphabet = "0123456789 -+.Ee\r\n\t[]cx";
     int imported = 0;
     int refused = 0;
     for (const char* name : {"rx4/comment-line.rx4", "rx4/inherited-fields.rx4", "rx4/glued-numbers.rx4",
@@ -350,10 +352,18 @@ TEST_F(ImportTest, DamagedSamplesLeaveNothingBehind)
         std::vector<std::string> variants;
         for (size_t n = 0; n < bytes.size(); ++n)
             variants.push_back(bytes.substr(0, n));
-        for (int k = 0; k < 150; ++k) {
+        for (int k = 0; k < 300; ++k) {
             std::string v = bytes;
-            for (int e = 1 + int(random() % 3); e > 0; --e)
-                v[random() % v.size()] = alphabet[random() % alphabet.size()];
+            for (int e = 1 + int(random() % 4); e > 0 && !v.empty(); --e) {
+                const size_t at = random() % v.size();
+                const char c = random() % 4 == 0 ? char(random() % 256) : alphabet[random() % alphabet.size()];
+                if (const auto how = random() % 3; how == 0)
+                    v[at] = c;
+                else if (how == 1)
+                    v.insert(at, 1, c);
+                else
+                    v.erase(at, 1 + random() % 8);
+            }
             variants.push_back(v);
         }
         for (const std::string& v : variants) {
