@@ -1,6 +1,6 @@
-// The readers of the older programs' input files: what they take from the
-// samples, which damage they report at which line (as an editor counts
-// lines), and that no damage crashes them or leaves a project behind.
+// The readers of the older programs' input files: which damage they report
+// at which line (as an editor counts lines), what they make of numbers the
+// model cannot hold, and what the samples hold beyond what becomes nodes.
 #include "formats/rx4_file.h"
 #include "formats/rxe_file.h"
 #include "formats/rxw_file.h"
@@ -44,14 +44,6 @@ template <class F> std::optional<int> errorLine(F read)
         return e.line();
     }
     return std::nullopt;
-}
-
-TreeItem* childMotion(TreeItem* project, int n)
-{
-    for (int i = 0; i < project->ChildCount(); ++i)
-        if (auto* m = project->Child(i)->NodeAs<TRXHeader>(); m && m->Number() == n)
-            return project->Child(i);
-    return nullptr;
 }
 
 TEST(MotionSetReaders, ReportTheLineOfTheDamage)
@@ -164,24 +156,26 @@ TEST(Rx4Reader, KeepsNumbersTheModelCanHold)
     ProjectTree tree;
     TreeItem* project = Rx4Reader().read(tree, text, "k.rx4");
     auto* p = project->NodeAs<TProject>();
-    EXPECT_EQ(p->MotionCount(), 2);
+    EXPECT_EQ(p->MotionCount(), 2); // no motion 3 was made
+    int one = 1;
+    int two = 2;
+    TreeItem* m1 = EnsureMotion(tree, one, project);
+    TreeItem* m2 = EnsureMotion(tree, two, project);
     EXPECT_EQ(p->AdvancedSettings(), 0); // nothing of it is set, whatever the file says
     // A comment describes the record after it only.
     EXPECT_EQ(p->Description, "Kurve A");
-    EXPECT_EQ(childMotion(project, 1)->NodeAs<TRXHeader>()->ShortName, "");
-    TreeItem* m2 = childMotion(project, 2);
+    EXPECT_EQ(m1->NodeAs<TRXHeader>()->ShortName, "");
     ASSERT_EQ(m2->ChildCount(), 1);
     const auto* checked = m2->Child(0)->NodeAs<TRestr>();
     EXPECT_EQ(checked->Motion(), -2);
     EXPECT_EQ(checked->Caption.substr(0, 2), "K ");
-    EXPECT_EQ(childMotion(project, 3), nullptr);
 
     // The check-only relative restriction keeps its own relative motion
     // definition, as the project file keeps it; it is the group's member.
     TreeItem* rel = EnsureRelMotion(tree, -1, 2, project);
     ASSERT_EQ(rel->ChildCount(), 1);
     EXPECT_TRUE(rel->Child(0)->NodeAs<TRestr>()->IsGlobal);
-    const auto* plain = childMotion(project, 1)->Child(0)->NodeAs<TRestr>();
+    const auto* plain = m1->Child(0)->NodeAs<TRestr>();
     EXPECT_EQ(plain->GroupNo(), 0);
     EXPECT_FALSE(plain->IsGlobal);
 }
