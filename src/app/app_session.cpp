@@ -5,6 +5,7 @@
 #include "dlg_main.h"
 #include "editor/dlg_restr.h"
 #include "editor/dlg_sel_opt.h"
+#include "import/dlg_import.h"
 #include "placeholder_windows.h"
 #include "remote/dlg_rconfig.h"
 #include "remote/dlg_rprogress.h"
@@ -54,7 +55,7 @@ AppSession::AppSession(UserDialogs& dialogs)
     auto* remoteProgress = new TDlgRProgress(*remoteConfig, m);
     diagrams_ = std::make_unique<PlaceholderDiagrams>(m);
     w.diagrams = diagrams_.get();
-    importer_ = std::make_unique<PlaceholderImport>();
+    importer_ = std::make_unique<ImportController>(*m);                        // DlgImport
     w.importer = importer_.get();
     m->setWindows(w);
 

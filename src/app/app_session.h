@@ -16,7 +16,7 @@ class TDlgMain;
 class UserDialogs;
 class PlaceholderDiagrams;
 class ReportWindowSet;
-class PlaceholderImport;
+class ImportController;
 class ComputationController;
 
 class AppSession {
@@ -36,7 +36,7 @@ private:
     std::unique_ptr<TDlgMain> main_;
     std::unique_ptr<PlaceholderDiagrams> diagrams_;
     std::unique_ptr<ReportWindowSet> reports_;
-    std::unique_ptr<PlaceholderImport> importer_;
+    std::unique_ptr<ImportController> importer_;
     std::unique_ptr<ComputationController> computation_;
 };
 

@@ -1,6 +1,5 @@
 // Stand-ins for the windows that this version does not have yet: the
-// diagram and report windows, the option dialogs, the import and the remote
-// windows. They keep the places these windows take
+// diagram windows and option dialogs. They keep the places these windows take
 // in the program (creation order, the main window's calls) and show only
 // their caption and the node they were given; each is replaced by the real
 // window when it exists.
@@ -61,12 +60,6 @@ private:
 
     QWidget* mainWindow_;
     std::vector<Window> windows_;
-};
-
-// The import of older input files does not exist yet: nothing happens.
-class PlaceholderImport : public ImportService {
-public:
-    bool importFile() override { return false; }
 };
 
 } // namespace vemra

@@ -24,6 +24,8 @@ const std::vector<Command>& commands()
          "schreibt den RTF-Report des Projekts", runReport},
         {"table", "table DATEI.r4p BEWEGUNG AUSGABE.tab [--columns s,s1,s2,s3,M,q,q1,q2,q3] [--digits N] [--step H]",
          "schreibt die Wertetabelle einer Bewegung (3 oder 1-2)", runTable},
+        {"import", "import DATEI.rx4|DATEI.rxe|DATEI.rxw AUSGABE.r4p",
+         "liest eine Eingabedatei älterer Programme und schreibt sie als Projekt", runImport},
     };
     return table;
 }

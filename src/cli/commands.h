@@ -34,5 +34,6 @@ int runExtrema(const Args& args);
 int runBand(const Args& args);
 int runReport(const Args& args);
 int runTable(const Args& args);
+int runImport(const Args& args);
 
 } // namespace vemra::cli
