@@ -20,6 +20,11 @@ const std::vector<Command>& commands()
          "compute [--priority low|normal|high] [--module PROGRAMM] [--workdir ORDNER] (--in-place | -o AUSGABE.r4p) "
          "DATEI.r4p...",
          "berechnet Projekte mit dem Berechnungsmodul und sichert sie mit ihren Ergebnissen", runCompute},
+        {"plot",
+         "plot DATEI.r4p AUSGABE.{png,bmp,svg,pdf,emf} [--motion N|I-J]... [--quantities 0,1,2,3,-1] "
+         "[--width MM --height MM]",
+         "zeichnet die Diagramme eines Projekts wie das Diagrammfenster in eine Bild-, Metafile-, SVG- oder PDF-Datei",
+         runPlot},
     };
     return table;
 }

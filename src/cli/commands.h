@@ -32,5 +32,6 @@ int runActual(const Args& args);
 int runEval(const Args& args);
 int runExtrema(const Args& args);
 int runBand(const Args& args);
+int runPlot(const Args& args);
 
 } // namespace vemra::cli
