@@ -201,6 +201,10 @@ void EmfCanvas::realiseBrush()
 
 void EmfCanvas::MoveTo(int x, int y)
 {
+    // The pen of the coming line is selected before the move: players that
+    // gather lines into paths start a new path at a pen change, and that
+    // path must begin with the move.
+    realisePen();
     posX_ = x;
     posY_ = y;
     record(MoveToEx, Bytes().i32(x).i32(y).data);
