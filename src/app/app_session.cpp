@@ -5,6 +5,11 @@
 #include "dlg_main.h"
 #include "placeholder_windows.h"
 
+#include "diagram/diagram_windows.h"
+#include "diagram/dlg_diag_default.h"
+#include "diagram/dlg_diag_opt.h"
+#include "diagram/dlg_pict_ex_opt.h"
+
 #include "model/numeric.h"
 
 #include <QIcon>
@@ -34,18 +39,29 @@ AppSession::AppSession(UserDialogs& dialogs)
     AppWindows w;
     auto* editor = new PlaceholderEditor(m);                                    // TDlgRestr
     w.editor = editor;
-    w.diagramDefaults = new PlaceholderDialog(QStringLiteral("Vorgabe"), m);    // TDlgDiagDefault
+    auto* diagramDefaults = new TDlgDiagDefault(m->workspace(), m);
+    w.diagramDefaults = diagramDefaults;
     new PlaceholderDialog(QStringLiteral("Optimierungsobjekt"), m);             // TDlgSelOpt
-    w.pictureExportOptions = new PlaceholderDialog(QStringLiteral("Optionen (Bitmap-Export)"), m); // TDlgPictExOpt
+    auto* pictureExportOptions = new TDlgPictExOpt(m);
+    w.pictureExportOptions = pictureExportOptions;
     w.about = new TAboutBox(m);
-    w.diagramOptions = new PlaceholderDiagramOptions(m);                       // TDlgDiagOpt
+    auto* diagramOptions = new TDlgDiagOpt(m->workspace(), m);
+    w.diagramOptions = diagramOptions;
     reports_ = std::make_unique<PlaceholderReports>(m);                        // TRTFReport
     w.reports = reports_.get();
     w.valueTable = new PlaceholderValueTable(m);                               // TDlgTab
     w.remoteSettings = new PlaceholderDialog(QStringLiteral("Remote-Config"), m); // TDlgRConfig
     new PlaceholderWindow(QStringLiteral("externe Berechnung"), m);             // TDlgRProgress
-    diagrams_ = std::make_unique<PlaceholderDiagrams>(m);
+    diagrams_ = std::make_unique<DiagramWindowList>(DiagramContext{m, diagramOptions, diagramDefaults, pictureExportOptions});
     w.diagrams = diagrams_.get();
+    diagramDefaults->redrawAll = [this, diagramOptions] {
+        diagrams_->redrawAll();
+        diagramOptions->refreshList();
+    };
+    diagramOptions->motionRestyled = [this](const TPaintObj* motion) {
+        diagrams_->markDirty({motion});
+        diagrams_->redrawDirty();
+    };
     importer_ = std::make_unique<PlaceholderImport>();
     w.importer = importer_.get();
     m->setWindows(w);

@@ -12,7 +12,7 @@ namespace vemra {
 
 class TDlgMain;
 class UserDialogs;
-class PlaceholderDiagrams;
+class DiagramWindowList;
 class PlaceholderReports;
 class PlaceholderImport;
 class ComputationController;
@@ -30,7 +30,7 @@ public:
 private:
     // The main window is created first and destroyed last.
     std::unique_ptr<TDlgMain> main_;
-    std::unique_ptr<PlaceholderDiagrams> diagrams_;
+    std::unique_ptr<DiagramWindowList> diagrams_;
     std::unique_ptr<PlaceholderReports> reports_;
     std::unique_ptr<PlaceholderImport> importer_;
     std::unique_ptr<ComputationController> computation_;

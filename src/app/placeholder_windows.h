@@ -49,15 +49,6 @@ public:
     bool execModal() override { return exec() == QDialog::Accepted; }
 };
 
-class PlaceholderDiagramOptions : public QDialog, public DiagramOptionsWindow {
-    Q_OBJECT
-public:
-    explicit PlaceholderDiagramOptions(QWidget* parent);
-    bool execModal() override { return exec() == QDialog::Accepted; }
-    void refreshList() override { ++refreshCount; }
-    int refreshCount = 0;
-};
-
 class PlaceholderValueTable : public QDialog, public ValueTableWindow {
     Q_OBJECT
 public:
@@ -65,32 +56,6 @@ public:
     bool execModal() override { return exec() == QDialog::Accepted; }
     // Writes nothing yet.
     void tabulate(TreeItem*) override {}
-};
-
-// Diagram windows ("Grafik"), each listing the motions it would draw.
-class PlaceholderDiagrams : public DiagramWindows {
-public:
-    explicit PlaceholderDiagrams(QWidget* mainWindow) : mainWindow_(mainWindow) {}
-    ~PlaceholderDiagrams() override;
-
-    void openFor(TreeItem* item) override;
-    void markDirty(const std::vector<const TPaintObj*>& motions) override;
-    void redrawDirty() override;
-    void removeMotion(TPaintObj* motion) override;
-
-    int windowCount() const;
-
-private:
-    struct Window {
-        QPointer<QWidget> widget;
-        QLabel* label = nullptr;
-        std::vector<std::pair<const TPaintObj*, TreeItem*>> motions;
-        bool Dirty = false;
-    };
-    void repaint(Window& w);
-
-    QWidget* mainWindow_;
-    std::vector<Window> windows_;
 };
 
 // Report windows, one per project.
