@@ -2,6 +2,7 @@
 
 #include "model/nodes.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vemra {
@@ -53,11 +54,44 @@ CurveSampler::CurveSampler(const TPaintObj& motion, Curve curve, uint8_t order)
     }
 }
 
+namespace {
+
+// Samples between two fresh angles of a sweep.
+constexpr size_t kSweepAnchor = 32;
+
+double radians(double phi)
+{
+    return static_cast<double>((kPi * phi) * kOneOver180);
+}
+
+} // namespace
+
+void CurveSampler::sweep(double first, double step, size_t count, double* values) const
+{
+    const double sd = std::sin(radians(step));
+    const double cd = std::cos(radians(step));
+    for (size_t anchor = 0; anchor < count; anchor += kSweepAnchor) {
+        const double x = radians(first + static_cast<double>(anchor) * step);
+        double s1 = std::sin(x);
+        double c1 = std::cos(x);
+        const size_t end = std::min(count, anchor + kSweepAnchor);
+        for (size_t i = anchor; i < end; ++i) {
+            values[i] = evaluate(s1, c1);
+            const double next = s1 * cd + c1 * sd;
+            c1 = c1 * cd - s1 * sd;
+            s1 = next;
+        }
+    }
+}
+
 double CurveSampler::operator()(double phi) const
 {
-    const auto x = static_cast<double>((kPi * phi) * kOneOver180);
-    const double s1 = std::sin(x);
-    const double c1 = std::cos(x);
+    const double x = radians(phi);
+    return evaluate(std::sin(x), std::cos(x));
+}
+
+double CurveSampler::evaluate(double s1, double c1) const
+{
     double s = s1;
     double c = c1;
     double sum = constant_;

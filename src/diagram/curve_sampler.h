@@ -4,6 +4,7 @@
 // tables, the report and the extremes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -23,7 +24,16 @@ public:
     // has, far below a device pixel.
     double operator()(double phi) const;
 
+    // The curve at first + i * step for i = 0..count-1 into values. The
+    // angle itself is turned on by angle addition as well and taken afresh
+    // from the library every few samples, which keeps the drift of the
+    // angle far below the evaluation's own rounding.
+    void sweep(double first, double step, size_t count, double* values) const;
+
 private:
+    // The series from sin x and cos x.
+    double evaluate(double s1, double c1) const;
+
     double constant_ = 0;
     // Factors of sin kx and cos kx for k = 1..K, interleaved.
     std::vector<double> factors_;

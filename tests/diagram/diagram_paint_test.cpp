@@ -268,8 +268,14 @@ TEST(DiagramPaint, SamplerAgreesWithTheExactEvaluation)
             // Error bound: a few units of the last place of the largest
             // term that is summed.
             const double scale = std::pow(static_cast<double>(harmonics), order + 1) * 20;
-            for (double phi = -30; phi <= 390; phi += 0.37) {
+            // One by one, and in a sweep over a revolution and a bit.
+            const size_t count = 1200;
+            std::vector<double> sweep(count);
+            s.sweep(-30, 0.35, count, sweep.data());
+            for (size_t i = 0; i < count; ++i) {
+                const double phi = -30 + static_cast<double>(i) * 0.35;
                 ASSERT_NEAR(s(phi), m.Calc_s(order, phi), scale * 1e-13) << harmonics << " " << phi;
+                ASSERT_NEAR(sweep[i], m.Calc_s(order, phi), scale * 1e-13) << harmonics << " " << phi;
                 ASSERT_NEAR(q(phi), m.Calc_q(order, phi), scale * 1e-13);
                 ASSERT_NEAR(torque(phi), m.Calc_M(phi), harmonics * 40 * 1e-13);
             }

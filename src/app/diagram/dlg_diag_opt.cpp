@@ -396,8 +396,10 @@ bool TDlgDiagOpt::eventFilter(QObject* watched, QEvent* event)
         const QPoint pos = mouse->position().toPoint();
         QTreeWidgetItem* node = TVGrafs->itemAt(pos);
         if (node && node->parent() && mouse->button() == Qt::LeftButton) {
+            // The image sits at the left end of the item, a few pixels in;
+            // a click a little beside it still means it.
             const QRect r = TVGrafs->visualItemRect(node);
-            const QRect image(r.left(), r.top(), TVGrafs->iconSize().width() + 6, r.height());
+            const QRect image(r.left() - 4, r.top(), TVGrafs->iconSize().width() + 10, r.height());
             if (image.contains(pos))
                 toggleMembership(node);
         }

@@ -321,8 +321,9 @@ void TGrafik::toggleQuantity(int index)
 
 void TGrafik::zoom(const QRect& rect)
 {
-    const QRect r = rect.normalized();
-    if (!Page.Zoom(CanvasRect{r.left(), r.top(), r.right(), r.bottom()}))
+    // The corners as the mouse gave them, in any order (the page sorts
+    // them); normalising the rectangle here would cost it a pixel.
+    if (!Page.Zoom(CanvasRect{rect.left(), rect.top(), rect.right(), rect.bottom()}))
         return;
     if (context_.options)
         context_.options->attach(this);
@@ -424,12 +425,15 @@ TreeItem* TGrafik::acceptableDrag(const QMimeData* data)
 
 void TGrafik::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (acceptableDrag(event->mimeData())) {
-        event->setDropAction(Qt::CopyAction);
-        event->accept();
-    } else {
+    // Every drag from the tree is followed, so that the window hears when it
+    // leaves again; whether it may drop is said with each move.
+    if (!context_.main || !context_.main->TVProjects || !context_.main->TVProjects->draggedItem(event->mimeData())) {
         event->ignore();
+        return;
     }
+    const bool acceptable = acceptableDrag(event->mimeData()) != nullptr;
+    event->setDropAction(acceptable ? Qt::CopyAction : Qt::IgnoreAction);
+    event->accept();
 }
 
 void TGrafik::dragMoveEvent(QDragMoveEvent* event)

@@ -100,7 +100,8 @@ public:
     void printTo(QPrinter& printer);
     void autoScale();
     void toggleQuantity(int index);
-    // Applies a zoom rectangle in bitmap pixels.
+    // Applies a zoom rectangle in bitmap pixels: the press and release
+    // points as its top left and bottom right corners, in whatever order.
     void zoom(const QRect& rect);
 
     QMenu* PopupMenu;

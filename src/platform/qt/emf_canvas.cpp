@@ -82,8 +82,11 @@ QFont pictureFont(const FontSpec& spec)
     const QString family = QString::fromStdString(spec.Name);
     QFont font(family);
     if (family.isEmpty() || !QFontDatabase::hasFamily(family)) {
+        // Named as the family that is actually drawn, so that a metafile
+        // names a font that exists.
         font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
         font.setStyleHint(QFont::SansSerif);
+        font.setFamily(QFontInfo(font).family());
     }
     font.setBold(spec.Style & FontSpec::Bold);
     font.setItalic(spec.Style & FontSpec::Italic);
