@@ -229,7 +229,7 @@ TEST_F(DiagramOptionsTest, DataTreeShowsAndTogglesTheMotions)
     // it).
     QTreeWidgetItem* second = projectNode->child(1);
     const QRect r = o.TVGrafs->visualItemRect(second);
-    const QPoint image(r.left() + o.TVGrafs->iconSize().width() / 2 + 2, r.center().y());
+    const QPoint image(r.left() + 11, r.center().y()); // the middle of a 16-pixel image
     QMouseEvent press(QEvent::MouseButtonPress, image, o.TVGrafs->viewport()->mapToGlobal(image), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(o.TVGrafs->viewport(), &press);

@@ -101,6 +101,7 @@ void TDlgDiagOpt::buildDataPage()
     TVGrafs->setObjectName(QStringLiteral("TVGrafs"));
     TVGrafs->setHeaderHidden(true);
     TVGrafs->setRootIsDecorated(false);
+    TVGrafs->setIconSize(QSize(16, 16));
     TVGrafs->setItemsExpandable(true);
     TVGrafs->setExpandsOnDoubleClick(true);
     TVGrafs->viewport()->installEventFilter(this);
