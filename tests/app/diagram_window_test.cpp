@@ -149,19 +149,6 @@ TEST_F(DiagramWindowTest, ZoomAndAutomaticScaling)
     EXPECT_EQ(d.XAxis.Max, 360);
 }
 
-TEST_F(DiagramWindowTest, PaintBoxKeepsTheDinProportion)
-{
-    TGrafik* w = openWindow(openExample("hubkurve.r4p"));
-    ASSERT_NE(w, nullptr);
-    w->resize(700, 400);
-    w->layoutPaintBox();
-    const PaintBoxGeometry g = PaintBoxSize(w->panel()->width(), w->panel()->height(), w->panel()->frameWidth());
-    EXPECT_TRUE(w->Landscape);
-    EXPECT_EQ(w->Bitmap.size(), QSize(g.BitmapWidth, g.BitmapHeight));
-    EXPECT_EQ(w->paintBox()->geometry(), QRect(g.BoxLeft, g.BoxTop, g.BoxWidth, g.BoxHeight));
-    EXPECT_NEAR(static_cast<double>(w->Bitmap.width()) / w->Bitmap.height(), 1.414, 0.01);
-}
-
 TEST_F(DiagramWindowTest, MotionsDroppedFromTheTree)
 {
     TreeItem* project = openExample("greifer.r4p");

@@ -181,19 +181,6 @@ TEST(DiagramPage, QuantitySwitchingKeepsTheSlotAxes)
     EXPECT_EQ(QuantityName(-1), "Antriebsmoment");
 }
 
-TEST(DiagramPage, ItemsAreRemovedEverywhere)
-{
-    PageTree t;
-    TreeItem* a = t.motion(1, 1);
-    TreeItem* b = t.motion(2, 1);
-    DiagramPage page;
-    page.Items = {a, b, a};
-    EXPECT_TRUE(page.RemoveItem(a));
-    EXPECT_EQ(page.Items, std::vector<TreeItem*>{b});
-    EXPECT_FALSE(page.RemoveItem(a));
-    EXPECT_FALSE(page.Contains(a));
-}
-
 TEST(DiagramPage, PaintBoxOfDinProportions)
 {
     struct Case {

@@ -121,14 +121,6 @@ TEST(DiagramPaint, FrameTitleTicksAndLabels)
     EXPECT_EQ(bare.texts(), std::vector<std::string>{"Weg s, q"});
 }
 
-TEST(DiagramPaint, TitlesOfTheQuantities)
-{
-    EXPECT_EQ(DiagramTitle(1), "Geschwindigkeit s\u00B4, q\u00B4");
-    EXPECT_EQ(DiagramTitle(2), "Beschleunigung s\u00B4\u00B4, q\u00B4\u00B4");
-    EXPECT_EQ(DiagramTitle(3), "Ruck s\u00B4\u00B4\u00B4, q\u00B4\u00B4\u00B4");
-    EXPECT_EQ(DiagramTitle(-1), "Antriebsmoment s\u00B4 \u00B7 s\u00B4\u00B4");
-}
-
 TEST(DiagramPaint, CurvesAreClippedToThePlotAndTheClipIsRestored)
 {
     MotionTree t;
