@@ -163,7 +163,7 @@ void BM_Page_Bitmap_1920x1080(benchmark::State& state)
     BenchPage b;
     QImage image(1920, 1080, QImage::Format_RGB32);
     QPainter painter(&image);
-    QPainterCanvas canvas(painter, pictureFontPixels(FontSpec(), 11), Qt::black);
+    QPainterCanvas canvas(painter, pictureFontPixels(FontSetting(), 11), Qt::black);
     for (auto _ : state)
         b.page.Draw(canvas, image.width(), image.height(), 1);
 }

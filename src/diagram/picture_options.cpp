@@ -35,7 +35,7 @@ int roundToInt(double v)
 
 } // namespace
 
-std::array<uint8_t, FontSpec::BlockSize> FontSpec::toBlock() const
+std::array<uint8_t, FontSetting::BlockSize> FontSetting::toBlock() const
 {
     std::array<uint8_t, BlockSize> block{};
     put32(block.data(), Color);
@@ -50,11 +50,11 @@ std::array<uint8_t, FontSpec::BlockSize> FontSpec::toBlock() const
     return block;
 }
 
-std::optional<FontSpec> FontSpec::fromBlock(const uint8_t* data, size_t size)
+std::optional<FontSetting> FontSetting::fromBlock(const uint8_t* data, size_t size)
 {
     if (!data || size != BlockSize)
         return std::nullopt;
-    FontSpec f;
+    FontSetting f;
     f.Color = get32(data);
     f.Height = get32(data + 4);
     f.Size = get32(data + 8);

@@ -14,7 +14,7 @@ namespace vemra {
 // size in points, style bits (bold, italic, underline, strike-out) and the
 // name as a length byte with up to 255 single-byte characters. The size
 // decides; the height is kept for the block's sake.
-struct FontSpec {
+struct FontSetting {
     int32_t Color = 0;
     int32_t Height = -11;
     int32_t Size = 8;
@@ -26,9 +26,9 @@ struct FontSpec {
 
     std::array<uint8_t, BlockSize> toBlock() const;
     // None for a block of another size (a damaged or hand-edited value).
-    static std::optional<FontSpec> fromBlock(const uint8_t* data, size_t size);
+    static std::optional<FontSetting> fromBlock(const uint8_t* data, size_t size);
 
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const FontSetting&) const = default;
 };
 
 struct PictureExportOptions {
@@ -40,7 +40,7 @@ struct PictureExportOptions {
     int Height = 150; // mm
     // 0: screen resolution, 1: 180 dpi, 2: 300 dpi.
     int Resolution = 0;
-    FontSpec Font;
+    FontSetting Font;
 
     static constexpr int MinSize = 50;
     static constexpr int MaxSize = 200;

@@ -39,7 +39,7 @@ TEST_F(DiagramOptionsTest, SettingsAreKeptBetweenRuns)
     o.Resolution = 2;
     o.Font.Name = "DejaVu Serif";
     o.Font.Size = 12;
-    o.Font.Style = FontSpec::Italic;
+    o.Font.Style = FontSetting::Italic;
     defaults->setSettings(d);
     exportOptions->setOptions(o);
     destroyWindow(); // the dialogs write their values as they go
@@ -80,7 +80,7 @@ TEST_F(DiagramOptionsTest, DamagedSettingsKeepTheDefaults)
     TDlgDiagDefault d(ws());
     TDlgPictExOpt e;
     EXPECT_EQ(d.settings().Record, DisplayRecord());
-    EXPECT_EQ(e.options().Font, FontSpec());
+    EXPECT_EQ(e.options().Font, FontSetting());
     EXPECT_EQ(e.options().Width, 100);
     EXPECT_EQ(e.options().Height, 200) << "brought into the dialog's range";
     EXPECT_EQ(e.options().Resolution, 0);
@@ -88,11 +88,11 @@ TEST_F(DiagramOptionsTest, DamagedSettingsKeepTheDefaults)
 
 TEST_F(DiagramOptionsTest, MissingFontFallsBackToTheSansSerifFont)
 {
-    const QFont missing = pictureFont(FontSpec{});
+    const QFont missing = pictureFont(FontSetting{});
     EXPECT_TRUE(QFontDatabase::hasFamily(missing.family())) << missing.family().toStdString();
-    FontSpec serif;
+    FontSetting serif;
     serif.Name = "DejaVu Serif";
-    serif.Style = FontSpec::Bold;
+    serif.Style = FontSetting::Bold;
     if (QFontDatabase::hasFamily("DejaVu Serif")) {
         EXPECT_EQ(pictureFont(serif).family(), "DejaVu Serif");
         EXPECT_TRUE(pictureFont(serif).bold());

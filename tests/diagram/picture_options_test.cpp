@@ -9,11 +9,11 @@ namespace {
 
 TEST(PictureOptions, FontBlockRoundTrip)
 {
-    FontSpec f;
+    FontSetting f;
     f.Color = 0x00123456;
     f.Height = -13;
     f.Size = 10;
-    f.Style = FontSpec::Bold | FontSpec::Underline;
+    f.Style = FontSetting::Bold | FontSetting::Underline;
     f.Name = "Grüne Schrift";
     const auto block = f.toBlock();
     ASSERT_EQ(block.size(), 272u);
@@ -21,15 +21,15 @@ TEST(PictureOptions, FontBlockRoundTrip)
     EXPECT_EQ(block[12], 5);
     EXPECT_EQ(block[13], 13); // "ü" is one byte on disk
     EXPECT_EQ(block[16], 0xFC);
-    EXPECT_EQ(FontSpec::fromBlock(block.data(), block.size()), f);
+    EXPECT_EQ(FontSetting::fromBlock(block.data(), block.size()), f);
 
     // A value of another size is not read at all.
-    EXPECT_FALSE(FontSpec::fromBlock(block.data(), 271));
-    EXPECT_FALSE(FontSpec::fromBlock(block.data(), 28));
+    EXPECT_FALSE(FontSetting::fromBlock(block.data(), 271));
+    EXPECT_FALSE(FontSetting::fromBlock(block.data(), 28));
     // A long name is cut to what the length byte can say.
     f.Name = std::string(300, 'x');
     const auto longBlock = f.toBlock();
-    EXPECT_EQ(FontSpec::fromBlock(longBlock.data(), longBlock.size())->Name.size(), 255u);
+    EXPECT_EQ(FontSetting::fromBlock(longBlock.data(), longBlock.size())->Name.size(), 255u);
 }
 
 TEST(PictureOptions, DinProportion)

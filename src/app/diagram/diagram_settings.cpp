@@ -54,7 +54,7 @@ void readPictureExportOptions(const SettingsStore& store, PictureExportOptions& 
     if (const auto v = store.readInteger(key(), QStringLiteral("ExRes")); v && *v >= 0 && *v <= 2)
         o.Resolution = *v;
     if (const auto v = store.readBinary(key(), QStringLiteral("ExFont")))
-        if (const auto font = FontSpec::fromBlock(bytesOf(*v), static_cast<size_t>(v->size())))
+        if (const auto font = FontSetting::fromBlock(bytesOf(*v), static_cast<size_t>(v->size())))
             o.Font = *font;
 }
 

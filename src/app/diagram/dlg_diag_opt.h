@@ -74,7 +74,7 @@ public:
 
     // The tree item of the data tree for a model item (nullptr if none).
     QTreeWidgetItem* treeItemFor(const TreeItem* item) const;
-    // A click on the image of a specification node: shown or not.
+    // A click on the image of a motion node: shown or not.
     void toggleMembership(QTreeWidgetItem* node);
     // Leaving EdMin or EdMax (or Enter in them).
     void EdMinExit();

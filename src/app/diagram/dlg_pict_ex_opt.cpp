@@ -40,16 +40,16 @@ private:
     std::function<void()> onClick_;
 };
 
-FontSpec fromQFont(const QFont& f, Color color)
+FontSetting fromQFont(const QFont& f, Color color)
 {
-    FontSpec s;
+    FontSetting s;
     s.Name = f.family().toStdString();
     s.Size = std::max(1, static_cast<int>(std::lround(f.pointSizeF())));
     s.Height = -static_cast<int>(std::lround(s.Size * TDlgPictExOpt::screenPixelsPerInch() / 72.0));
     s.Color = color;
-    s.Style = static_cast<uint8_t>((f.bold() ? FontSpec::Bold : 0) | (f.italic() ? FontSpec::Italic : 0) |
-                                   (f.underline() ? FontSpec::Underline : 0) |
-                                   (f.strikeOut() ? FontSpec::StrikeOut : 0));
+    s.Style = static_cast<uint8_t>((f.bold() ? FontSetting::Bold : 0) | (f.italic() ? FontSetting::Italic : 0) |
+                                   (f.underline() ? FontSetting::Underline : 0) |
+                                   (f.strikeOut() ? FontSetting::StrikeOut : 0));
     return s;
 }
 
@@ -57,7 +57,7 @@ FontSpec fromQFont(const QFont& f, Color color)
 
 FontChooser& fontChooser()
 {
-    static FontChooser chooser = [](const FontSpec& current, QWidget* parent) -> std::optional<FontSpec> {
+    static FontChooser chooser = [](const FontSetting& current, QWidget* parent) -> std::optional<FontSetting> {
         QFont initial = pictureFont(current);
         initial.setPointSize(current.Size);
         QFontDialog dialog(initial, parent);

@@ -21,7 +21,7 @@ namespace vemra {
 
 // Lets the user pick a font, starting from current; none when cancelled.
 // The font dialog by default; tests put their own answer here.
-using FontChooser = std::function<std::optional<FontSpec>(const FontSpec& current, QWidget* parent)>;
+using FontChooser = std::function<std::optional<FontSetting>(const FontSetting& current, QWidget* parent)>;
 FontChooser& fontChooser();
 
 class TDlgPictExOpt : public QDialog, public OptionsDialog {
@@ -57,7 +57,7 @@ private:
     void showFont();
 
     PictureExportOptions options_;
-    FontSpec shownFont_;
+    FontSetting shownFont_;
     bool adjusting_ = false;
 };
 

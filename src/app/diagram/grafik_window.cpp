@@ -210,7 +210,7 @@ void TGrafik::Redraw()
         Bitmap = QImage(size, QImage::Format_RGB32);
     {
         QPainter painter(&Bitmap);
-        const FontSpec font = context_.exportOptions ? context_.exportOptions->options().Font : FontSpec();
+        const FontSetting font = context_.exportOptions ? context_.exportOptions->options().Font : FontSetting();
         QPainterCanvas canvas(painter,
                               pictureFontPixels(font, pointsToPixels(font.Size, TDlgPictExOpt::screenPixelsPerInch())),
                               toQColor(font.Color));

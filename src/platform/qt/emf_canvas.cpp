@@ -77,9 +77,9 @@ int fontUnits(int points)
 
 } // namespace
 
-QFont pictureFont(const FontSpec& spec)
+QFont pictureFont(const FontSetting& setting)
 {
-    const QString family = QString::fromStdString(spec.Name);
+    const QString family = QString::fromStdString(setting.Name);
     QFont font(family);
     if (family.isEmpty() || !QFontDatabase::hasFamily(family)) {
         // Named as the family that is actually drawn, so that a metafile
@@ -88,26 +88,26 @@ QFont pictureFont(const FontSpec& spec)
         font.setStyleHint(QFont::SansSerif);
         font.setFamily(QFontInfo(font).family());
     }
-    font.setBold(spec.Style & FontSpec::Bold);
-    font.setItalic(spec.Style & FontSpec::Italic);
-    font.setUnderline(spec.Style & FontSpec::Underline);
-    font.setStrikeOut(spec.Style & FontSpec::StrikeOut);
+    font.setBold(setting.Style & FontSetting::Bold);
+    font.setItalic(setting.Style & FontSetting::Italic);
+    font.setUnderline(setting.Style & FontSetting::Underline);
+    font.setStrikeOut(setting.Style & FontSetting::StrikeOut);
     return font;
 }
 
 namespace {
-QFont unitFont(const FontSpec& spec)
+QFont unitFont(const FontSetting& setting)
 {
-    QFont f = pictureFont(spec);
-    f.setPixelSize(fontUnits(spec.Size));
+    QFont f = pictureFont(setting);
+    f.setPixelSize(fontUnits(setting.Size));
     // Metrics in whole logical units that any player reproduces.
     f.setHintingPreference(QFont::PreferNoHinting);
     return f;
 }
 } // namespace
 
-EmfCanvas::EmfCanvas(int widthMm, int heightMm, const FontSpec& spec)
-    : widthMm_(std::max(widthMm, 1)), heightMm_(std::max(heightMm, 1)), font_(unitFont(spec)), metrics_(font_)
+EmfCanvas::EmfCanvas(int widthMm, int heightMm, const FontSetting& setting)
+    : widthMm_(std::max(widthMm, 1)), heightMm_(std::max(heightMm, 1)), font_(unitFont(setting)), metrics_(font_)
 {
     const int w = widthMm_ * 10;
     const int h = heightMm_ * 10;
@@ -118,7 +118,7 @@ EmfCanvas::EmfCanvas(int widthMm, int heightMm, const FontSpec& spec)
     record(SetViewportOrgEx, Bytes().i32(0).i32(0).data);
     record(SetBkMode, Bytes().u32(kTransparent).data);
     record(SetTextAlign, Bytes().u32(kAlignTopLeft).data);
-    record(SetTextColor, Bytes().u32(static_cast<uint32_t>(spec.Color) & 0xFFFFFF).data);
+    record(SetTextColor, Bytes().u32(static_cast<uint32_t>(setting.Color) & 0xFFFFFF).data);
 
     // The font: its height is the character height (negative), as the
     // point size means.

@@ -20,7 +20,7 @@ class EmfCanvas : public Canvas {
 public:
     // A picture of widthMm x heightMm; the font's size in points becomes
     // its height on paper.
-    EmfCanvas(int widthMm, int heightMm, const FontSpec& font);
+    EmfCanvas(int widthMm, int heightMm, const FontSetting& font);
 
     void MoveTo(int x, int y) override;
     void LineTo(int x, int y) override;
@@ -92,6 +92,6 @@ private:
 // The font of a picture as Qt can draw it: the named family, or the
 // system's sans-serif font where that family does not exist. The size is
 // left to the caller.
-QFont pictureFont(const FontSpec& spec);
+QFont pictureFont(const FontSetting& setting);
 
 } // namespace vemra

@@ -19,7 +19,7 @@ struct PictureJob {
     int heightMm = 150;
     // 0: screen resolution, 1: 180 dpi, 2: 300 dpi (bitmaps only).
     int resolution = 0;
-    FontSpec font;
+    FontSetting font;
     double screenPixelsPerInch = 96;
 };
 

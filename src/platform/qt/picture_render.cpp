@@ -42,9 +42,9 @@ void drawVector(QPaintDevice& device, const PictureJob& job, int pixelStep)
 
 } // namespace
 
-QFont pictureFontPixels(const FontSpec& spec, int pixels)
+QFont pictureFontPixels(const FontSetting& setting, int pixels)
 {
-    QFont f = pictureFont(spec);
+    QFont f = pictureFont(setting);
     f.setPixelSize(std::max(pixels, 1));
     return f;
 }

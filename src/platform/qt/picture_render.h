@@ -18,6 +18,6 @@ QByteArray renderSvg(const PictureJob& job);
 QByteArray renderPdf(const PictureJob& job);
 
 // The picture font at a size in device pixels.
-QFont pictureFontPixels(const FontSpec& spec, int pixels);
+QFont pictureFontPixels(const FontSetting& setting, int pixels);
 
 } // namespace vemra
