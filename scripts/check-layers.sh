@@ -7,7 +7,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root/src"
 
 # Bottom up, as src/CMakeLists.txt lists them.
-layers=(protocol model formats compute commands diagram report editor net platform module cli platform/qt app)
+layers=(protocol model formats compute commands diagram report editor net platform platform/qt module cli app)
 rank() {
   local i
   for i in "${!layers[@]}"; do

@@ -6,11 +6,15 @@
 #include "editor/dlg_restr.h"
 #include "editor/dlg_sel_opt.h"
 #include "import/dlg_import.h"
-#include "placeholder_windows.h"
 #include "remote/dlg_rconfig.h"
 #include "remote/dlg_rprogress.h"
 #include "report/dlg_tab.h"
 #include "report/rtf_report_window.h"
+
+#include "diagram/diagram_windows.h"
+#include "diagram/dlg_diag_default.h"
+#include "diagram/dlg_diag_opt.h"
+#include "diagram/dlg_pict_ex_opt.h"
 
 #include "model/numeric.h"
 
@@ -41,11 +45,14 @@ AppSession::AppSession(UserDialogs& dialogs)
     AppWindows w;
     auto* editor = new TDlgRestr(*m);
     w.editor = editor;
-    w.diagramDefaults = new PlaceholderDialog(QStringLiteral("Vorgabe"), m);    // TDlgDiagDefault
+    auto* diagramDefaults = new TDlgDiagDefault(m->workspace(), m);
+    w.diagramDefaults = diagramDefaults;
     editor->setOptimisationObjectChooser(new TDlgSelOpt(m->workspace().tree, m));
-    w.pictureExportOptions = new PlaceholderDialog(QStringLiteral("Optionen (Bitmap-Export)"), m); // TDlgPictExOpt
+    auto* pictureExportOptions = new TDlgPictExOpt(m);
+    w.pictureExportOptions = pictureExportOptions;
     w.about = new TAboutBox(m);
-    w.diagramOptions = new PlaceholderDiagramOptions(m);                       // TDlgDiagOpt
+    auto* diagramOptions = new TDlgDiagOpt(m->workspace(), m);
+    w.diagramOptions = diagramOptions;
     reports_ = std::make_unique<ReportWindowSet>(
         ReportWindowContext{m, &dialogs, [m]() -> QPrinter& { return m->printer(); }, &calendar_}); // TRTFReport
     w.reports = reports_.get();
@@ -53,8 +60,16 @@ AppSession::AppSession(UserDialogs& dialogs)
     auto* remoteConfig = new TDlgRConfig(m);
     w.remoteSettings = remoteConfig;
     auto* remoteProgress = new TDlgRProgress(*remoteConfig, m);
-    diagrams_ = std::make_unique<PlaceholderDiagrams>(m);
+    diagrams_ = std::make_unique<DiagramWindowList>(DiagramContext{m, diagramOptions, diagramDefaults, pictureExportOptions});
     w.diagrams = diagrams_.get();
+    diagramDefaults->redrawAll = [this, diagramOptions] {
+        diagrams_->redrawAll();
+        diagramOptions->refreshList();
+    };
+    diagramOptions->motionRestyled = [this](const TPaintObj* motion) {
+        diagrams_->markDirty({motion});
+        diagrams_->redrawDirty();
+    };
     importer_ = std::make_unique<ImportController>(*m);                        // DlgImport
     w.importer = importer_.get();
     m->setWindows(w);

@@ -14,7 +14,7 @@ namespace vemra {
 
 class TDlgMain;
 class UserDialogs;
-class PlaceholderDiagrams;
+class DiagramWindowList;
 class ReportWindowSet;
 class ImportController;
 class ComputationController;
@@ -34,7 +34,7 @@ private:
     SystemCalendar calendar_;
     // The main window is created first and destroyed last.
     std::unique_ptr<TDlgMain> main_;
-    std::unique_ptr<PlaceholderDiagrams> diagrams_;
+    std::unique_ptr<DiagramWindowList> diagrams_;
     std::unique_ptr<ReportWindowSet> reports_;
     std::unique_ptr<ImportController> importer_;
     std::unique_ptr<ComputationController> computation_;

@@ -26,6 +26,11 @@ const std::vector<Command>& commands()
          "schreibt die Wertetabelle einer Bewegung (3 oder 1-2)", runTable},
         {"import", "import DATEI.rx4|DATEI.rxe|DATEI.rxw AUSGABE.r4p",
          "liest eine Eingabedatei älterer Programme und schreibt sie als Projekt", runImport},
+        {"plot",
+         "plot DATEI.r4p AUSGABE.{png,bmp,svg,pdf,emf} [--motion N|I-J]... [--quantities 0,1,2,3,-1] "
+         "[--width MM --height MM]",
+         "zeichnet die Diagramme eines Projekts wie das Diagrammfenster in eine Bild-, Metafile-, SVG- oder PDF-Datei",
+         runPlot},
     };
     return table;
 }

@@ -35,5 +35,6 @@ int runBand(const Args& args);
 int runReport(const Args& args);
 int runTable(const Args& args);
 int runImport(const Args& args);
+int runPlot(const Args& args);
 
 } // namespace vemra::cli

@@ -1,0 +1,69 @@
+// A main window with the real diagram windows and diagram dialogs around it
+// and an example project open.
+#pragma once
+
+#include "app_fixture.h"
+
+#include "diagram/diagram_windows.h"
+#include "diagram/dlg_diag_default.h"
+#include "diagram/dlg_diag_opt.h"
+#include "diagram/dlg_pict_ex_opt.h"
+#include "diagram/grafik_window.h"
+
+#include "commands/file_commands.h"
+#include "support/test_data.h"
+
+namespace vemra::test {
+
+class DiagramAppTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        defaults = new TDlgDiagDefault(ws(), window.get());
+        exportOptions = new TDlgPictExOpt(window.get());
+        options = new TDlgDiagOpt(ws(), window.get());
+        list = std::make_unique<DiagramWindowList>(DiagramContext{window.get(), options, defaults, exportOptions});
+        defaults->redrawAll = [this] { list->redrawAll(); };
+        AppWindows w = window->windows();
+        w.diagrams = list.get();
+        w.diagramOptions = options;
+        w.diagramDefaults = defaults;
+        w.pictureExportOptions = exportOptions;
+        window->setWindows(w);
+    }
+    void TearDown() override
+    {
+        window->setWindows({});
+        list.reset();
+        MainWindowTest::TearDown();
+    }
+
+    TreeItem* openExample(const char* name)
+    {
+        return OpenProjectCommand(ws(), examplePath(name).string());
+    }
+    // A window for item, as "&Diagramm" opens it.
+    TGrafik* openWindow(TreeItem* item)
+    {
+        const auto before = list->windows().size();
+        list->openFor(item);
+        const auto windows = list->windows();
+        return windows.size() > before ? windows.back() : nullptr;
+    }
+    // The child of parent whose node is of type T, the n-th of them.
+    template <class T> TreeItem* child(TreeItem* parent, int n = 0)
+    {
+        for (int i = 0; i < parent->ChildCount(); ++i)
+            if (parent->Child(i)->NodeAs<T>() && n-- == 0)
+                return parent->Child(i);
+        return nullptr;
+    }
+
+    TDlgDiagDefault* defaults = nullptr;
+    TDlgPictExOpt* exportOptions = nullptr;
+    TDlgDiagOpt* options = nullptr;
+    std::unique_ptr<DiagramWindowList> list;
+};
+
+} // namespace vemra::test
