@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sys/resource.h>
@@ -85,7 +86,7 @@ std::string runFake(const std::filesystem::path& dir, ModulePriority priority)
     std::ofstream(dir / "fake_module.ctl") << "report seen.txt\nexit 5\n";
     ChildProcess child;
     std::string error;
-    EXPECT_TRUE(child.start({FAKE_RX_MODULE, {"x"}, dir, priority, ChildOutput::Discard}, &error)) << error;
+    EXPECT_TRUE(child.start({FAKE_RX_MODULE, {"x"}, dir, priority, ChildOutput::Discard, {}}, &error)) << error;
     while (!child.waitFor(std::chrono::milliseconds(500))) {
     }
     EXPECT_EQ(child.exitCode(), 5);
@@ -110,10 +111,78 @@ TEST(ChildProcess, DirectoryAndPriority)
 
     ChildProcess child;
     std::string error;
-    EXPECT_FALSE(child.start({FAKE_RX_MODULE, {}, dir.path / "missing", ModulePriority::Normal, ChildOutput::Discard},
+    EXPECT_FALSE(child.start({FAKE_RX_MODULE, {}, dir.path / "missing", ModulePriority::Normal, ChildOutput::Discard, {}},
                              &error));
     EXPECT_NE(error.find("missing"), std::string::npos);
     EXPECT_FALSE(child.running());
+}
+
+// Starts the stand-in module on script with its output captured.
+struct Captured {
+    Scratch dir;
+    ChildProcess child;
+    std::vector<std::string> lines;
+
+    explicit Captured(const std::string& script)
+    {
+        std::ofstream(dir.path / "fake_module.ctl") << script;
+        ChildProcessSetup setup{FAKE_RX_MODULE, {}, dir.path, ModulePriority::Normal, ChildOutput::Capture, {}};
+        setup.outputLine = [this](const std::string& line) { lines.push_back(line); };
+        std::string error;
+        EXPECT_TRUE(child.start(setup, &error)) << error;
+    }
+    void waitForEnd()
+    {
+        while (!child.waitFor(std::chrono::milliseconds(500))) {
+        }
+    }
+};
+
+TEST(ChildProcess, CapturedOutputArrivesLineByLine)
+{
+    struct Case {
+        std::string script;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        // Both streams through one pipe, in the order written; the line end
+        // (also CR LF) is not part of the line.
+        {"print Stufe 0 (ohne Verschiebung): Erfüllungsgrad 0.5\neprint Warnung\nprint a\r\nexit 3\n",
+         {"Stufe 0 (ohne Verschiebung): Erfüllungsgrad 0.5", "Warnung", "a"}},
+        // A last line without line end is handed on when the child ends.
+        {"print eins\npartial zwei\n", {"eins", "zwei"}},
+        {"exit 0\n", {}},
+    };
+    for (const Case& c : cases) {
+        Captured run(c.script);
+        run.waitForEnd();
+        EXPECT_EQ(run.lines, c.lines) << c.script;
+    }
+}
+
+TEST(ChildProcess, MoreOutputThanThePipeHoldsNeverBlocksTheChild)
+{
+    // 200 000 bytes: the child would hang on a pipe that is not read.
+    Captured run("flood 2000\nexit 4\n");
+    run.waitForEnd();
+    EXPECT_EQ(run.child.exitCode(), 4);
+    ASSERT_EQ(run.lines.size(), 2000u);
+    EXPECT_EQ(run.lines.back(), "2000" + std::string(96, '.'));
+}
+
+TEST(ChildProcess, WaitingReturnsWhileTheChildIsSilentAndStopStillEndsIt)
+{
+    Captured run("print begonnen\npartial halb\nsleep 30000\nexit 0\n");
+    // The wait returns at its limit (it does not read until the child ends),
+    // with the complete line already handed on and the partial one held.
+    while (run.lines.empty())
+        ASSERT_FALSE(run.child.waitFor(std::chrono::milliseconds(50)));
+    EXPECT_FALSE(run.child.waitFor(std::chrono::milliseconds(50)));
+    EXPECT_EQ(run.lines, std::vector<std::string>{"begonnen"});
+    run.child.terminate(std::chrono::milliseconds(200));
+    EXPECT_FALSE(run.child.running());
+    EXPECT_EQ(run.child.terminatingSignal(), SIGTERM);
+    EXPECT_EQ(run.lines, (std::vector<std::string>{"begonnen", "halb"}));
 }
 
 } // namespace
