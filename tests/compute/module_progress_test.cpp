@@ -1,0 +1,71 @@
+// Reading the module's progress lines: German and English forms, lines that
+// say something else, and the text shown for them.
+#include "compute/module_progress.h"
+
+#include <gtest/gtest.h>
+
+namespace vemra {
+namespace {
+
+TEST(ModuleProgress, LinesAreReadTolerantly)
+{
+    struct Case {
+        std::string line;
+        bool progress;
+        int32_t step;
+        int32_t steps;
+        std::optional<double> fulfilment;
+        std::optional<double> smoothness;
+    };
+    const Case cases[] = {
+        {"Stufe 0 (ohne Verschiebung): Erfüllungsgrad 0.5342, Glattheit 123.4", true, 0, 0, 0.5342, 123.4},
+        {"Schritt 3 von 20: Erfüllungsgrad 0.5342, Glattheit 120.1", true, 3, 20, 0.5342, 120.1},
+        {"stage 0 (no shift): fulfilment 1, smoothness 41.9376", true, 0, 0, 1.0, 41.9376},
+        {"step 12 of 20: fulfilment 0.936799, smoothness 180.191", true, 12, 20, 0.936799, 180.191},
+        {"  SCHRITT 4 VON 9: ERFÜLLUNGSGRAD 0,25, Glattheit 3", true, 4, 9, 0.25, 3.0},
+        {"step 2 of 20: minimum requirements not met", true, 2, 20, std::nullopt, std::nullopt},
+        {"Schritt 5: Erfüllungsgrad 1e-3", true, 5, 0, 0.001, std::nullopt},
+        // Anything else only shows that the module is at work.
+        {"input error: step width must be positive", false, 0, 0, {}, {}},
+        {"Eingabefehler in Zeile 3", false, 0, 0, {}, {}},
+        {"Zwischenstufe erreicht", false, 0, 0, {}, {}},
+        {"", false, 0, 0, {}, {}},
+    };
+    for (const Case& c : cases) {
+        const auto p = parseProgressLine(c.line);
+        ASSERT_EQ(p.has_value(), c.progress) << c.line;
+        if (!p)
+            continue;
+        EXPECT_EQ(p->step, c.step) << c.line;
+        EXPECT_EQ(p->steps, c.steps) << c.line;
+        EXPECT_EQ(p->fulfilment, c.fulfilment) << c.line;
+        EXPECT_EQ(p->smoothness, c.smoothness) << c.line;
+    }
+}
+
+TEST(ModuleProgress, DescribesTheLatestProgress)
+{
+    ModuleProgress progress;
+    EXPECT_EQ(progress.describe(), "");
+    EXPECT_FALSE(progress.take("Modul gestartet"));
+    EXPECT_TRUE(progress.take("stage 0 (no shift): fulfilment 0.93679912, smoothness 1"));
+    EXPECT_EQ(progress.describe(), "Stufe 0, Erfüllungsgrad 0.9368");
+    EXPECT_TRUE(progress.take("Schritt 1 von 20: Erfüllungsgrad 1, Glattheit 2"));
+    // A changed smoothness alone does not change what is shown.
+    EXPECT_FALSE(progress.take("Schritt 1 von 20: Erfüllungsgrad 1, Glattheit 1.5"));
+    EXPECT_EQ(progress.describe(), "Schritt 1 von 20, Erfüllungsgrad 1.0000");
+    EXPECT_TRUE(progress.take("Schritt 2 von 20: Minimalforderungen nicht erfüllt"));
+    EXPECT_EQ(progress.describe(), "Schritt 2 von 20");
+    EXPECT_EQ(progress.lines(), 5);
+}
+
+TEST(ModuleProgress, ElapsedTime)
+{
+    const std::pair<int64_t, const char*> cases[] = {{0, "0:00"},      {4, "0:04"},       {751, "12:31"},
+                                                    {3725, "1:02:05"}, {36000, "10:00:00"}, {-3, "0:00"}};
+    for (const auto& [seconds, text] : cases)
+        EXPECT_EQ(formatElapsed(seconds), text);
+}
+
+} // namespace
+} // namespace vemra
