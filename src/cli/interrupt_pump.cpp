@@ -18,7 +18,7 @@ void onInterrupt(int)
 
 } // namespace
 
-InterruptPump::InterruptPump(Workspace& ws) : ws_(ws)
+InterruptHandler::InterruptHandler()
 {
     interruptRequested = 0;
     struct sigaction action {};
@@ -30,20 +30,27 @@ InterruptPump::InterruptPump(Workspace& ws) : ws_(ws)
     sigaction(SIGINT, &action, &previousHandler);
 }
 
-InterruptPump::~InterruptPump()
+InterruptHandler::~InterruptHandler()
 {
     sigaction(SIGINT, &previousHandler, nullptr);
 }
 
-void InterruptPump::processPendingEvents()
-{
-    if (interruptRequested && ws_.Calculating)
-        ws_.Calculating = false;
-}
-
-bool InterruptPump::interrupted() const
+bool InterruptHandler::requested()
 {
     return interruptRequested != 0;
+}
+
+InterruptPump::InterruptPump(Workspace& ws, std::function<void()> onPump, const std::atomic<bool>* cancel)
+    : ws_(ws), onPump_(std::move(onPump)), cancel_(cancel)
+{
+}
+
+void InterruptPump::processPendingEvents()
+{
+    if (ws_.Calculating && (InterruptHandler::requested() || (cancel_ && cancel_->load())))
+        ws_.Calculating = false;
+    if (onPump_)
+        onPump_();
 }
 
 } // namespace vemra::cli
