@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "compute_options.h"
 
 namespace vemra::cli {
 
@@ -17,9 +18,10 @@ const std::vector<Command>& commands()
         {"module-input", "module-input DATEI.r4p AUSGABE.rx4",
          "schreibt die Eingabedatei des Berechnungsmoduls, wie sie die Berechnung schreibt", runModuleInput},
         {"compute",
-         "compute [--priority low|normal|high] [--module PROGRAMM] [--workdir ORDNER] (--in-place | -o AUSGABE.r4p) "
-         "DATEI.r4p...",
-         "berechnet Projekte mit dem Berechnungsmodul und sichert sie mit ihren Ergebnissen", runCompute},
+         "compute [--priority low|normal|high] [--module PROGRAMM] [--workdir ORDNER] [-j ANZAHL] [--verbose] "
+         "(--in-place | -o AUSGABE.r4p) DATEI.r4p...",
+         "berechnet Projekte mit dem Berechnungsmodul und sichert sie mit ihren Ergebnissen", runCompute,
+         ComputeHelp},
     };
     return table;
 }

@@ -24,7 +24,7 @@ const char* const ComputeHelp
       "  --verbose            die Zeilen des Berechnungsmoduls auf der Standardfehlerausgabe zeigen\n"
       "\n"
       "Auf einem Terminal zeigt eine mitlaufende Zeile je Projekt Stufe, Erfüllungsgrad und Zeit.\n"
-      "Ctrl+C bricht die Berechnung ab. Exit-Status: 0 wenn jedes Projekt Ergebnisse hat (Code 0\n"
+      "Strg+C bricht die Berechnung ab. Exit-Status: 0 wenn jedes Projekt Ergebnisse hat (Code 0\n"
       "oder 1), 1 bei falschem Aufruf, 2 bei unlesbarer Datei oder unbrauchbarem Arbeitsordner,\n"
       "3 sonst.\n";
 
