@@ -10,6 +10,8 @@
 //   partial TEXT     print TEXT on standard output without a line end
 //   flood N          print N numbered lines of 100 characters each
 //   sleep MS         sleep MS milliseconds
+//   if-input TEXT    the commands up to the line "fi" only when the input
+//                    file "remote$.rx4" contains TEXT (one project of many)
 //   ignore-term      ignore SIGTERM from now on
 //   crash            die from SIGSEGV
 //   exit N           end with exit status N
@@ -18,6 +20,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -81,6 +84,13 @@ int main(int argc, char** argv)
                 content += line + "\n";
             }
             writeFile(rest, content);
+        } else if (command == "if-input") {
+            std::ifstream input("remote$.rx4", std::ios::binary);
+            const std::string text((std::istreambuf_iterator<char>(input)), std::istreambuf_iterator<char>());
+            if (text.find(rest) == std::string::npos)
+                while (std::getline(control, line) && line != "fi" && line != "fi\r") {
+                }
+        } else if (command == "fi") {
         } else if (command == "print") {
             std::cout << rest << std::endl;
         } else if (command == "eprint") {
