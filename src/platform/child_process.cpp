@@ -148,8 +148,6 @@ bool ChildProcess::start(const ChildProcessSetup& setup, std::string* error)
         if (setup.output == ChildOutput::Discard) {
             ::dup2(nullOut, STDOUT_FILENO);
             ::dup2(nullOut, STDERR_FILENO);
-        } else if (setup.output == ChildOutput::ToStandardError) {
-            ::dup2(STDERR_FILENO, STDOUT_FILENO);
         } else if (capture) {
             ::dup2(out[1], STDOUT_FILENO);
             ::dup2(out[1], STDERR_FILENO);

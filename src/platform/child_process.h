@@ -19,7 +19,7 @@ namespace vemra {
 // Where the child's standard output and error go; its input is always
 // /dev/null, so it can never wait for the terminal. Capture reads both
 // through one pipe and hands them on line by line.
-enum class ChildOutput { Inherit, ToStandardError, Discard, Capture };
+enum class ChildOutput { Inherit, Discard, Capture };
 
 struct ChildProcessSetup {
     std::filesystem::path program;
