@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <sys/wait.h>
@@ -62,21 +61,6 @@ TEST(ModuleRun, CodesFromRx4ErrAndFromTheExitStatus)
     EXPECT_EQ(live.compute(project), 3);
     EXPECT_EQ(live.dialogs.messages.back().text, "Unbekannter Fehler: 3");
     EXPECT_FALSE(live.dir.exists("rx4.err"));
-}
-
-TEST(ModuleRun, TheModulesLinesReachTheObserverDuringTheRun)
-{
-    Live live;
-    TreeItem* project = simpleProject(live.ws);
-    live.control("print Stufe 0 (ohne Verschiebung): Erfüllungsgrad 1, Glattheit 2\neprint Hinweis\n" + solution("0"));
-    EXPECT_EQ(live.compute(project), 0);
-    EXPECT_EQ(live.hooks.moduleLines,
-              (std::vector<std::string>{"Stufe 0 (ohne Verschiebung): Erfüllungsgrad 1, Glattheit 2", "Hinweis"}));
-    // Announced once the run is under way, not for a refused project.
-    EXPECT_EQ(std::count(live.hooks.log.begin(), live.hooks.log.end(), "started"), 1);
-    live.hooks.log.clear();
-    live.computation.RunComputation(addProject(live.ws));
-    EXPECT_EQ(std::count(live.hooks.log.begin(), live.hooks.log.end(), "started"), 0);
 }
 
 TEST(ModuleRun, ResultsAreReadBack)
