@@ -168,13 +168,40 @@ private:
     BatchTally tally_;
 };
 
+// The core keeps a little state beyond its workspaces (the model's
+// rounding threshold among it), so only one worker at a time may be inside
+// it; what runs side by side is the waiting for the modules.
+class CoreReleasingRunner : public ModuleRunner {
+public:
+    CoreReleasingRunner(ModuleRunner& runner, std::mutex& core) : runner_(runner), core_(core) {}
+    ModuleRunOutcome run(const ModuleRunRequest& request, RunControl& control) override
+    {
+        core_.unlock();
+        ModuleRunOutcome outcome;
+        try {
+            outcome = runner_.run(request, control);
+        } catch (...) {
+            core_.lock();
+            throw;
+        }
+        core_.lock();
+        return outcome;
+    }
+
+private:
+    ModuleRunner& runner_;
+    std::mutex& core_;
+};
+
 // One worker: its own module runner, lock and folder; a computation per
-// project, since a workspace belongs to one thread.
+// project, each in the project's own workspace, and the core to itself
+// except while the module runs.
 void work(Scheduler& scheduler, std::vector<ProjectRun>& runs, ProgressDisplay& display, const ParallelSetup& setup,
-          unsigned number)
+          unsigned number, std::mutex& core)
 {
     const std::filesystem::path folder = workerFolder(setup.workDir, number);
-    LocalModuleRunner runner(setup.runner);
+    LocalModuleRunner localRunner(setup.runner);
+    CoreReleasingRunner runner(localRunner, core);
     FlockComputationLock lock(folder);
     NoScreenSaver screenSaver;
     SystemClock clock;
@@ -193,10 +220,13 @@ void work(Scheduler& scheduler, std::vector<ProjectRun>& runs, ProgressDisplay& 
         computation.setWorkDir(folder);
         // As within "&alle Berechnen": no boxes, the code into BatchResult.
         computation.BatchMode = true;
-        const ComputationResult result = computation.RunComputation(run.project);
-        if (!run.result)
-            run.result = result;
-        run.batchResult = computation.BatchResult;
+        {
+            std::lock_guard inCore(core);
+            const ComputationResult result = computation.RunComputation(run.project);
+            if (!run.result)
+                run.result = result;
+            run.batchResult = computation.BatchResult;
+        }
         scheduler.done(*index);
     }
 }
@@ -206,10 +236,12 @@ void work(Scheduler& scheduler, std::vector<ProjectRun>& runs, ProgressDisplay& 
 BatchTally runParallel(std::vector<ProjectRun>& runs, ProgressDisplay& display, const ParallelSetup& setup)
 {
     Scheduler scheduler(runs, display, setup.verbose);
+    std::mutex core;
     const unsigned workers = std::max(1u, std::min<unsigned>(setup.workers, static_cast<unsigned>(runs.size())));
     std::vector<std::thread> threads;
     for (unsigned number = 1; number <= workers; ++number)
-        threads.emplace_back(work, std::ref(scheduler), std::ref(runs), std::ref(display), std::cref(setup), number);
+        threads.emplace_back(work, std::ref(scheduler), std::ref(runs), std::ref(display), std::cref(setup), number,
+                             std::ref(core));
     for (auto& t : threads)
         t.join();
     return scheduler.tally();

@@ -95,8 +95,9 @@ struct ParallelSetup {
 // The folder below workDir in which worker number (from 1) computes.
 std::filesystem::path workerFolder(const std::filesystem::path& workDir, unsigned number);
 
-// Computes runs (each in its own workspace) up to setup.workers at once and
-// counts them in file order exactly as RunBatch counts a batch computed in
+// Computes runs (each in its own workspace) up to setup.workers at once on
+// as many threads, which take turns in the core and wait for their modules
+// side by side, and counts them in file order exactly as RunBatch counts a batch computed in
 // turn: once the batch has ended (-1, -20, -100, an unwritten input file) no
 // further project starts, the later ones still running are stopped, and
 // none of them counts. Result lines appear in file order.

@@ -2,25 +2,29 @@
 
 #include "model/workspace.h"
 
+#include <atomic>
 #include <csignal>
 
 namespace vemra::cli {
 
 namespace {
 
-volatile std::sig_atomic_t interruptRequested = 0;
+// Set by the handler, read by every worker's pump: an atomic that needs no
+// lock is safe in both places.
+std::atomic<bool> interruptRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 struct sigaction previousHandler {};
 
 void onInterrupt(int)
 {
-    interruptRequested = 1;
+    interruptRequested = true;
 }
 
 } // namespace
 
 InterruptHandler::InterruptHandler()
 {
-    interruptRequested = 0;
+    interruptRequested = false;
     struct sigaction action {};
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
@@ -37,7 +41,7 @@ InterruptHandler::~InterruptHandler()
 
 bool InterruptHandler::requested()
 {
-    return interruptRequested != 0;
+    return interruptRequested;
 }
 
 InterruptPump::InterruptPump(Workspace& ws, std::function<void()> onPump, const std::atomic<bool>* cancel)
