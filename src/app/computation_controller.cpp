@@ -1,5 +1,6 @@
 #include "computation_controller.h"
 
+#include "computation_progress_indicator.h"
 #include "dlg_main.h"
 #include "project_tree_view.h"
 
@@ -119,6 +120,10 @@ void ComputationController::runStateChanged(bool calcEnabled, bool stopEnabled)
     main_.Calc->setEnabled(calcEnabled);
     main_.StopCalc->setEnabled(stopEnabled);
     main_.BatchCalc->setEnabled(calcEnabled && !computation_->BatchMode);
+    // Also when the project went away during the run and so never hears
+    // of its end.
+    if (!stopEnabled)
+        main_.CalcProgress->finish();
 }
 
 void ComputationController::batchStateChanged(bool running)
@@ -128,6 +133,7 @@ void ComputationController::batchStateChanged(bool running)
         main_.BatchCalc->setEnabled(false);
     } else {
         main_.Timer1->stop();
+        main_.CalcProgress->finish();
         main_.BatchCalc->setEnabled(main_.Calc->isEnabled());
     }
     // The selection must not move while the batch walks the projects.
@@ -139,8 +145,27 @@ void ComputationController::statusChanged(const std::string& text)
     main_.setStatusText(QString::fromStdString(text));
 }
 
+void ComputationController::computationStarted(TreeItem* project)
+{
+    int index = 0;
+    int count = 0;
+    if (computation_->BatchMode) {
+        count = main_.workspace().tree.TopLevelCount();
+        for (int i = 0; i < count; ++i)
+            if (main_.workspace().tree.TopLevel(i) == project)
+                index = i + 1;
+    }
+    main_.CalcProgress->start(QString::fromStdString(project->Text()), index, count);
+}
+
+void ComputationController::moduleOutput(TreeItem*, const std::string& line)
+{
+    main_.CalcProgress->moduleLine(line);
+}
+
 void ComputationController::computationFinished(TreeItem*, const ComputationResult&)
 {
+    main_.CalcProgress->finish();
     // Results may have appeared or gone: the value table follows them.
     if (!computation_->BatchMode)
         main_.UpdateMenus(main_.workspace().tree.Selected());

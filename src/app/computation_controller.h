@@ -48,6 +48,8 @@ public:
     void runStateChanged(bool calcEnabled, bool stopEnabled) override;
     void batchStateChanged(bool running) override;
     void statusChanged(const std::string& text) override;
+    void computationStarted(TreeItem* project) override;
+    void moduleOutput(TreeItem* project, const std::string& line) override;
     void computationFinished(TreeItem* project, const ComputationResult& result) override;
 
 private:

@@ -1,6 +1,7 @@
 #include "dlg_main.h"
 
 #include "computation_controller.h"
+#include "computation_progress_indicator.h"
 #include "menu_state.h"
 #include "project_tree_view.h"
 #include "window_layout.h"
@@ -72,6 +73,8 @@ TDlgMain::TDlgMain(UserDialogs& dialogs, QWidget* parent)
     SB->setObjectName(QStringLiteral("SB"));
     SB->setSizeGripEnabled(true);
     setStatusBar(SB);
+    CalcProgress = new ComputationProgressIndicator(SB);
+    SB->addPermanentWidget(CalcProgress);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));

@@ -28,6 +28,7 @@ namespace vemra {
 class HelpBrowser;
 class ProjectTreeView;
 class ComputationController;
+class ComputationProgressIndicator;
 
 class TDlgMain : public QMainWindow, public ModelObserver {
     Q_OBJECT
@@ -70,6 +71,8 @@ public:
     // Controls.
     ProjectTreeView* TVProjects = nullptr;
     QStatusBar* SB = nullptr;
+    // Beside the status text: the progress of a running computation.
+    ComputationProgressIndicator* CalcProgress = nullptr;
     QTimer* Timer1 = nullptr;
 
     // Menu entries, named as everywhere in the product.

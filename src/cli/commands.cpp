@@ -1,4 +1,5 @@
 #include "commands.h"
+#include "compute_options.h"
 
 namespace vemra::cli {
 
@@ -17,9 +18,10 @@ const std::vector<Command>& commands()
         {"module-input", "module-input DATEI.r4p AUSGABE.rx4",
          "schreibt die Eingabedatei des Berechnungsmoduls, wie sie die Berechnung schreibt", runModuleInput},
         {"compute",
-         "compute [--priority low|normal|high] [--module PROGRAMM] [--workdir ORDNER] (--in-place | -o AUSGABE.r4p) "
-         "[--remote ...] DATEI.r4p...",
-         "berechnet Projekte mit dem Berechnungsmodul und sichert sie mit ihren Ergebnissen", runCompute},
+         "compute [--priority low|normal|high] [--module PROGRAMM] [--workdir ORDNER] [-j ANZAHL] [--verbose] "
+         "(--in-place | -o AUSGABE.r4p) [--remote ...] DATEI.r4p...",
+         "berechnet Projekte mit dem Berechnungsmodul und sichert sie mit ihren Ergebnissen", runCompute,
+         ComputeHelp},
         {"report", "report DATEI.r4p AUSGABE.rtf [--date T.M.JJJJ] [--decimal ,|.]",
          "schreibt den RTF-Report des Projekts", runReport},
         {"table", "table DATEI.r4p BEWEGUNG AUSGABE.tab [--columns s,s1,s2,s3,M,q,q1,q2,q3] [--digits N] [--step H]",

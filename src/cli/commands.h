@@ -13,6 +13,8 @@ struct Command {
     const char* usage;
     const char* summary;
     int (*run)(const Args& args);
+    // What "vemra-cli NAME --help" prints; without it, usage and summary.
+    const char* help = nullptr;
 };
 
 const std::vector<Command>& commands();

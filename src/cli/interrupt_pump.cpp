@@ -2,25 +2,29 @@
 
 #include "model/workspace.h"
 
+#include <atomic>
 #include <csignal>
 
 namespace vemra::cli {
 
 namespace {
 
-volatile std::sig_atomic_t interruptRequested = 0;
+// Set by the handler, read by every worker's pump: an atomic that needs no
+// lock is safe in both places.
+std::atomic<bool> interruptRequested{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 struct sigaction previousHandler {};
 
 void onInterrupt(int)
 {
-    interruptRequested = 1;
+    interruptRequested = true;
 }
 
 } // namespace
 
-InterruptPump::InterruptPump(Workspace& ws) : ws_(ws)
+InterruptHandler::InterruptHandler()
 {
-    interruptRequested = 0;
+    interruptRequested = false;
     struct sigaction action {};
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
@@ -30,20 +34,27 @@ InterruptPump::InterruptPump(Workspace& ws) : ws_(ws)
     sigaction(SIGINT, &action, &previousHandler);
 }
 
-InterruptPump::~InterruptPump()
+InterruptHandler::~InterruptHandler()
 {
     sigaction(SIGINT, &previousHandler, nullptr);
 }
 
-void InterruptPump::processPendingEvents()
+bool InterruptHandler::requested()
 {
-    if (interruptRequested && ws_.Calculating)
-        ws_.Calculating = false;
+    return interruptRequested;
 }
 
-bool InterruptPump::interrupted() const
+InterruptPump::InterruptPump(Workspace& ws, std::function<void()> onPump, const std::atomic<bool>* cancel)
+    : ws_(ws), onPump_(std::move(onPump)), cancel_(cancel)
 {
-    return interruptRequested != 0;
+}
+
+void InterruptPump::processPendingEvents()
+{
+    if (ws_.Calculating && (InterruptHandler::requested() || (cancel_ && cancel_->load())))
+        ws_.Calculating = false;
+    if (onPump_)
+        onPump_();
 }
 
 } // namespace vemra::cli

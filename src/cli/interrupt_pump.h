@@ -4,26 +4,42 @@
 
 #include "compute/event_pump.h"
 
+#include <atomic>
+#include <functional>
+
 namespace vemra {
 class Workspace;
 }
 
 namespace vemra::cli {
 
+// Catches SIGINT while it exists; the destructor restores the previous
+// handler. One for the whole command, whatever number of runs it has.
+class InterruptHandler {
+public:
+    InterruptHandler();
+    ~InterruptHandler();
+    InterruptHandler(const InterruptHandler&) = delete;
+    InterruptHandler& operator=(const InterruptHandler&) = delete;
+
+    // Ctrl+C was pressed since the handler was installed.
+    static bool requested();
+};
+
+// One per workspace (and thread): clears the workspace's Calculating once
+// Ctrl+C was pressed or cancel was set, and calls onPump every time (the
+// progress display's clock).
 class InterruptPump : public EventPump {
 public:
-    // Installs the SIGINT handler; the destructor restores the previous one.
-    explicit InterruptPump(Workspace& ws);
-    ~InterruptPump() override;
-    InterruptPump(const InterruptPump&) = delete;
-    InterruptPump& operator=(const InterruptPump&) = delete;
+    explicit InterruptPump(Workspace& ws, std::function<void()> onPump = {},
+                           const std::atomic<bool>* cancel = nullptr);
 
-    // Clears the workspace's Calculating once Ctrl+C was pressed.
     void processPendingEvents() override;
-    bool interrupted() const;
 
 private:
     Workspace& ws_;
+    std::function<void()> onPump_;
+    const std::atomic<bool>* cancel_;
 };
 
 } // namespace vemra::cli

@@ -2,18 +2,26 @@
 // same core.
 #include "commands.h"
 
+#include <algorithm>
 #include <clocale>
-#include <cstring>
 #include <iostream>
+#include <string>
 
 namespace {
 
-int usage()
+void overview(std::ostream& out)
 {
-    std::cerr << "Aufruf: vemra-cli BEFEHL [ARGUMENTE]\n\nBefehle:\n";
+    out << "vemra-cli " << VEMRA_VERSION << ": Vemra-Projekte ohne Oberfläche prüfen, auswerten und berechnen.\n\n"
+        << "Aufruf: vemra-cli BEFEHL [ARGUMENTE]\n"
+           "       vemra-cli BEFEHL --help   zeigt die Hilfe eines Befehls\n"
+           "       vemra-cli --version\n\nBefehle:\n";
     for (const auto& c : vemra::cli::commands())
-        std::cerr << "  " << c.usage << "\n      " << c.summary << '\n';
-    return vemra::cli::ExitUsage;
+        out << "  " << c.usage << "\n      " << c.summary << '\n';
+}
+
+bool isHelp(const std::string& arg)
+{
+    return arg == "--help" || arg == "-h";
 }
 
 } // namespace
@@ -23,11 +31,33 @@ int main(int argc, char** argv)
     // Honour the user's locale like any program; files and printed numbers
     // must not depend on it, and the tests run under a German one to prove it.
     std::setlocale(LC_ALL, "");
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)
-        return usage();
-    for (const auto& c : vemra::cli::commands())
-        if (c.name == std::string(argv[1]))
-            return c.run(vemra::cli::Args(argv + 2, argv + argc));
-    std::cerr << "Unbekannter Befehl: " << argv[1] << "\n\n";
-    return usage();
+    const vemra::cli::Args args(argv + 1, argv + argc);
+    if (args.empty()) {
+        overview(std::cerr);
+        return vemra::cli::ExitUsage;
+    }
+    if (isHelp(args[0])) {
+        overview(std::cout);
+        return vemra::cli::ExitOk;
+    }
+    if (args[0] == "--version") {
+        std::cout << "vemra-cli " << VEMRA_VERSION << '\n';
+        return vemra::cli::ExitOk;
+    }
+    for (const auto& c : vemra::cli::commands()) {
+        if (c.name != args[0])
+            continue;
+        // Asking for help never runs the command, wherever it is asked.
+        if (std::any_of(args.begin() + 1, args.end(), isHelp)) {
+            if (c.help)
+                std::cout << c.help;
+            else
+                std::cout << "Aufruf: vemra-cli " << c.usage << "\n    " << c.summary << '\n';
+            return vemra::cli::ExitOk;
+        }
+        return c.run(vemra::cli::Args(args.begin() + 1, args.end()));
+    }
+    std::cerr << "Unbekannter Befehl: " << args[0] << "\n\n";
+    overview(std::cerr);
+    return vemra::cli::ExitUsage;
 }

@@ -55,6 +55,30 @@ bool endsBatch(int32_t code)
     return code == ResultCodes::Aborted || code == ResultCodes::AlreadyRunning || code == ResultCodes::StoppedByUser;
 }
 
+} // namespace
+
+void BatchTally::add(const ComputationResult& result, int32_t batchResult)
+{
+    if (ended_)
+        return;
+    ++attempted_;
+    if (result.outcome == ComputationResult::Outcome::InputNotWritten) {
+        ended_ = true;
+        return;
+    }
+    lastResult_ = batchResult;
+    if (result.outcome == ComputationResult::Outcome::Finished && result.hasResults)
+        ++solved_;
+    ended_ = endsBatch(lastResult_);
+}
+
+BatchSummary BatchTally::summary(int32_t seconds) const
+{
+    return batchSummary(lastResult_, solved_, attempted_, seconds);
+}
+
+namespace {
+
 // Puts commands, tree and timer back however the batch ends.
 class BatchScope {
 public:
@@ -98,25 +122,18 @@ std::optional<BatchSummary> RunBatch(Computation& c)
     const auto start = clock ? clock->now() : std::chrono::milliseconds(0);
     c.BatchResult = 0;
     c.CalcSeconds = 0;
-    int32_t attempted = 0;
-    int32_t solved = 0;
+    BatchTally tally;
     {
         BatchScope scope(c);
         // By index: the tree is disabled, but a project closed from the
         // pumped events must not leave a dangling pointer behind.
-        for (int i = 0; i < ws.tree.TopLevelCount(); ++i) {
-            if (endsBatch(c.BatchResult))
-                break;
-            ++attempted;
+        for (int i = 0; i < ws.tree.TopLevelCount() && !tally.ended(); ++i) {
             const ComputationResult result = c.RunComputation(ws.tree.TopLevel(i));
-            if (result.outcome == ComputationResult::Outcome::InputNotWritten)
-                break;
-            if (c.BatchResult == 0)
-                ++solved;
+            tally.add(result, c.BatchResult);
         }
     }
     c.CalcSeconds = elapsedSeconds(clock, start);
-    return batchSummary(c.BatchResult, solved, attempted, c.CalcSeconds);
+    return tally.summary(c.CalcSeconds);
 }
 
 std::optional<BatchSummary> BatchCalc(Computation& c)

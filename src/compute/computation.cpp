@@ -151,6 +151,9 @@ ModuleRunRequest Computation::runRequest(TreeItem* project) const
     for (int i = 0; i < project->ChildCount(); ++i)
         if (auto* m = project->Child(i)->NodeAs<TRXHeader>())
             request.motionNumbers.push_back(m->Number());
+    request.outputLine = [observer = observer_, project](const std::string& line) {
+        observer->moduleOutput(project, line);
+    };
     return request;
 }
 
@@ -235,6 +238,7 @@ ComputationResult Computation::RunComputation(TreeItem* item)
                 ws_.events().currentItemChanged(ws_.tree.Selected());
                 ws_.Calculating = true;
                 observer_->runStateChanged(false, true);
+                observer_->computationStarted(projectItem);
                 code = runModule(projectItem, result.detail);
             }
             ws_.Calculating = false;

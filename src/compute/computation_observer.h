@@ -32,6 +32,13 @@ public:
     // Status line text; empty clears it.
     virtual void statusChanged(const std::string& /*text*/) {}
 
+    // The module is about to run for project (the lock is held, the input
+    // written). Its lines follow through moduleOutput as it prints them;
+    // computationFinished ends the run.
+    virtual void computationStarted(TreeItem* /*project*/) {}
+    // One line the module printed (progress, or anything else it says).
+    virtual void moduleOutput(TreeItem* /*project*/, const std::string& /*line*/) {}
+
     // RunComputation is over, whatever its outcome, also within a batch.
     // project is null only when RunComputation was given no item. Not called
     // when the project was closed while the module ran.

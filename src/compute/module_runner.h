@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,10 @@ struct ModuleRunRequest {
     // Numbers of the project's absolute motion definitions, in tree
     // order: a remote run fetches one coefficient file for each.
     std::vector<int32_t> motionNumbers;
+    // Each line the module prints (standard output and error), without its
+    // line end, while the run waits; empty: nobody listens. A runner that
+    // cannot see the module's output never calls it.
+    std::function<void(const std::string&)> outputLine;
 };
 
 struct ModuleRunOutcome {

@@ -67,9 +67,13 @@ int openPidFd(pid_t pid)
 
 ChildProcess::~ChildProcess()
 {
+    // Whoever wanted the lines may be gone already.
+    outputLine_ = nullptr;
     if (running())
         terminate(std::chrono::milliseconds(200));
     closePidFd();
+    if (outFd_ >= 0)
+        ::close(outFd_);
 }
 
 void ChildProcess::closePidFd()
@@ -104,15 +108,17 @@ bool ChildProcess::start(const ChildProcessSetup& setup, std::string* error)
     if (base == -1 && errno != 0)
         base = 0;
 
+    const bool capture = setup.output == ChildOutput::Capture;
     const int nullIn = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     const int nullOut = setup.output == ChildOutput::Discard ? ::open("/dev/null", O_WRONLY | O_CLOEXEC) : -1;
-    int report[2];
-    if (nullIn < 0 || (setup.output == ChildOutput::Discard && nullOut < 0) || ::pipe2(report, O_CLOEXEC) != 0) {
+    int report[2] = {-1, -1};
+    int out[2] = {-1, -1};
+    if (nullIn < 0 || (setup.output == ChildOutput::Discard && nullOut < 0) || ::pipe2(report, O_CLOEXEC) != 0
+        || (capture && ::pipe2(out, O_CLOEXEC) != 0)) {
         const std::string reason = std::strerror(errno);
-        if (nullIn >= 0)
-            ::close(nullIn);
-        if (nullOut >= 0)
-            ::close(nullOut);
+        for (int fd : {nullIn, nullOut, report[0], report[1]})
+            if (fd >= 0)
+                ::close(fd);
         return fail(reason);
     }
     const pid_t parent = ::getpid();
@@ -142,8 +148,9 @@ bool ChildProcess::start(const ChildProcessSetup& setup, std::string* error)
         if (setup.output == ChildOutput::Discard) {
             ::dup2(nullOut, STDOUT_FILENO);
             ::dup2(nullOut, STDERR_FILENO);
-        } else if (setup.output == ChildOutput::ToStandardError) {
-            ::dup2(STDERR_FILENO, STDOUT_FILENO);
+        } else if (capture) {
+            ::dup2(out[1], STDOUT_FILENO);
+            ::dup2(out[1], STDERR_FILENO);
         }
         if (::chdir(dir.c_str()) != 0)
             failInChild(report[1], 0);
@@ -157,8 +164,12 @@ bool ChildProcess::start(const ChildProcessSetup& setup, std::string* error)
     ::close(nullIn);
     if (nullOut >= 0)
         ::close(nullOut);
+    if (capture)
+        ::close(out[1]);
     if (pid < 0) {
         ::close(report[0]);
+        if (capture)
+            ::close(out[0]);
         return fail(std::strerror(forkErrno));
     }
     ::setpgid(pid, pid); // the child does it too; whoever comes first wins the race
@@ -173,13 +184,92 @@ bool ChildProcess::start(const ChildProcessSetup& setup, std::string* error)
         int status;
         while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
         }
+        if (capture)
+            ::close(out[0]);
         return fail((failure.stage == 0 ? dir : program) + ": " + std::strerror(failure.error));
     }
 
     pid_ = pid;
     ended_ = false;
     pidFd_ = openPidFd(pid);
+    if (capture) {
+        // Never a blocking read: the desktop waits on its user-interface
+        // thread.
+        ::fcntl(out[0], F_SETFL, ::fcntl(out[0], F_GETFL) | O_NONBLOCK);
+        outFd_ = out[0];
+        outputLine_ = setup.outputLine;
+        partialLine_.clear();
+    }
     return true;
+}
+
+void ChildProcess::takeOutput(const char* data, std::size_t size)
+{
+    // A child that never ends its line must not make the buffer grow
+    // without bound.
+    constexpr std::size_t longestLine = 4096;
+    partialLine_.append(data, size);
+    std::size_t begin = 0;
+    for (;;) {
+        const std::size_t end = partialLine_.find('\n', begin);
+        if (end == std::string::npos) {
+            if (partialLine_.size() - begin < longestLine)
+                break;
+        }
+        const std::size_t stop = end == std::string::npos ? begin + longestLine : end;
+        std::string line = partialLine_.substr(begin, stop - begin);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        begin = end == std::string::npos ? stop : end + 1;
+        if (outputLine_)
+            outputLine_(line);
+    }
+    partialLine_.erase(0, begin);
+}
+
+void ChildProcess::readOutput()
+{
+    char buffer[4096];
+    // A bounded number of reads, so that a child that writes without pause
+    // cannot keep the caller from its other work.
+    for (int reads = 0; outFd_ >= 0 && reads < 64; ++reads) {
+        const ssize_t n = ::read(outFd_, buffer, sizeof buffer);
+        if (n > 0) {
+            takeOutput(buffer, static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return;
+        // The end of the pipe (or an error on it): nothing more will come.
+        ::close(outFd_);
+        outFd_ = -1;
+    }
+}
+
+void ChildProcess::finishOutput()
+{
+    // What the child wrote before it ended is in the pipe now; something it
+    // started may keep the pipe open, so only what is there is read.
+    for (int round = 0; outFd_ >= 0 && round < 16; ++round) {
+        pollfd p{outFd_, POLLIN, 0};
+        if (::poll(&p, 1, 0) <= 0 || !(p.revents & (POLLIN | POLLHUP | POLLERR)))
+            break;
+        readOutput();
+    }
+    if (outFd_ >= 0) {
+        ::close(outFd_);
+        outFd_ = -1;
+    }
+    if (!partialLine_.empty()) {
+        std::string line;
+        line.swap(partialLine_);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (outputLine_)
+            outputLine_(line);
+    }
 }
 
 bool ChildProcess::reap(bool block)
@@ -200,8 +290,10 @@ bool ChildProcess::reap(bool block)
         ended_ = true;
         status_ = -1;
     }
-    if (ended_)
+    if (ended_) {
         closePidFd();
+        finishOutput();
+    }
     return ended_;
 }
 
@@ -209,19 +301,34 @@ bool ChildProcess::waitFor(std::chrono::milliseconds timeout)
 {
     if (pid_ <= 0)
         return true;
-    if (reap(false))
-        return true;
-    const int ms = static_cast<int>(std::max<long long>(0, timeout.count()));
-    if (pidFd_ >= 0) {
-        pollfd p{pidFd_, POLLIN, 0};
-        ::poll(&p, 1, ms);
-    } else {
-        // Without process descriptors: look every 10 ms.
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        while (!reap(false) && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const auto deadline = std::chrono::steady_clock::now() + std::max(timeout, std::chrono::milliseconds(0));
+    for (;;) {
+        if (reap(false))
+            return true;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        const int ms = static_cast<int>(std::max<long long>(0, left.count()));
+        pollfd fds[2];
+        nfds_t count = 0;
+        if (pidFd_ >= 0)
+            fds[count++] = {pidFd_, POLLIN, 0};
+        const nfds_t outIndex = count;
+        if (outFd_ >= 0)
+            fds[count++] = {outFd_, POLLIN, 0};
+        // Without a process descriptor the end is looked for every 10 ms.
+        const int wait = pidFd_ >= 0 ? ms : std::min(ms, 10);
+        int ready = 0;
+        if (count > 0)
+            ready = ::poll(fds, count, wait);
+        else
+            std::this_thread::sleep_for(std::chrono::milliseconds(wait));
+        if (ready < 0 && errno == EINTR)
+            return reap(false);
+        if (ready > 0 && outIndex < count && fds[outIndex].revents != 0)
+            readOutput();
+        if (ms == 0)
+            return reap(false);
     }
-    return reap(false);
 }
 
 void ChildProcess::terminate(std::chrono::milliseconds grace)

@@ -1,12 +1,14 @@
 // One child process on POSIX: started in a given directory at a priority,
 // waited for with a time limit, and ended on request (SIGTERM, then SIGKILL).
-// The object never leaves a running or unreaped child behind.
+// Its output may be captured line by line while it is waited for. The object
+// never leaves a running or unreaped child behind.
 #pragma once
 
 #include "compute/module_runner.h"
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -15,8 +17,9 @@
 namespace vemra {
 
 // Where the child's standard output and error go; its input is always
-// /dev/null, so it can never wait for the terminal.
-enum class ChildOutput { Inherit, ToStandardError, Discard };
+// /dev/null, so it can never wait for the terminal. Capture reads both
+// through one pipe and hands them on line by line.
+enum class ChildOutput { Inherit, Discard, Capture };
 
 struct ChildProcessSetup {
     std::filesystem::path program;
@@ -24,6 +27,11 @@ struct ChildProcessSetup {
     std::filesystem::path workDir;
     ModulePriority priority = ModulePriority::Normal;
     ChildOutput output = ChildOutput::Inherit;
+    // With Capture: every line the child writes, without its line end, in
+    // the order written. Called only from waitFor and terminate, on the
+    // caller's thread; may be empty (the lines are read and dropped, so the
+    // child never blocks on a full pipe).
+    std::function<void(const std::string&)> outputLine;
 };
 
 class ChildProcess {
@@ -38,7 +46,10 @@ public:
     bool start(const ChildProcessSetup& setup, std::string* error = nullptr);
 
     // Waits at most timeout for the child to end; true when it has ended.
-    // A signal that arrives meanwhile ends the wait early.
+    // A signal that arrives meanwhile ends the wait early. Captured output
+    // is read as it comes, never blocking; once the child has ended, what
+    // it left in the pipe is handed on before this returns (a last line
+    // without line end included).
     bool waitFor(std::chrono::milliseconds timeout);
 
     // Asks the child (and anything it started) to end with SIGTERM and, when
@@ -55,9 +66,16 @@ public:
 private:
     bool reap(bool block);
     void closePidFd();
+    // Reads what the pipe holds now; closes it at its end.
+    void readOutput();
+    void finishOutput();
+    void takeOutput(const char* data, std::size_t size);
 
     pid_t pid_ = -1;
     int pidFd_ = -1;
+    int outFd_ = -1;
+    std::string partialLine_;
+    std::function<void(const std::string&)> outputLine_;
     bool ended_ = false;
     int status_ = 0;
 };

@@ -26,6 +26,7 @@ ModuleRunOutcome LocalModuleRunner::run(const ModuleRunRequest& request, RunCont
     setup.workDir = request.workDir;
     setup.priority = request.priority;
     setup.output = options_.output;
+    setup.outputLine = request.outputLine;
     ChildProcess child;
     std::string error;
     if (!child.start(setup, &error))

@@ -1,6 +1,7 @@
 // Runs the synthesis module on this machine: "rx-10-L remote$.rx4 0" in the
 // computation directory at the chosen priority, waiting while the user
-// interface is kept alive, ending the module when the user stops.
+// interface is kept alive, ending the module when the user stops. What the
+// module prints reaches the request's line callback.
 #pragma once
 
 #include "child_process.h"
@@ -15,9 +16,9 @@ namespace vemra {
 struct LocalModuleRunnerOptions {
     // Empty: the module beside the running program, else along PATH.
     std::filesystem::path modulePath;
-    // The desktop discards the module's progress lines; the command line
-    // passes them on to its standard error.
-    ChildOutput output = ChildOutput::Discard;
+    // Capture hands the module's lines to ModuleRunRequest::outputLine
+    // (the desktop's progress indicator, the command line's progress line).
+    ChildOutput output = ChildOutput::Capture;
     // Longest wait between two looks at the user interface.
     std::chrono::milliseconds pumpInterval{500};
     // How long a stopped module may take to end after SIGTERM before it is

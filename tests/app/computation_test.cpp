@@ -5,6 +5,7 @@
 #include "app_fixture.h"
 
 #include "computation_controller.h"
+#include "computation_progress_indicator.h"
 #include "project_tree_view.h"
 
 #include "compute/batch_computation.h"
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QFile>
+#include <QStatusBar>
 #include <QTimer>
 
 #include <functional>
@@ -216,6 +218,41 @@ TEST_F(ComputationTest, TheBatchLocksTheTreeAndGivesItBack)
                                         0),
               0u)
         << dialogs.last().text;
+}
+
+TEST_F(ComputationTest, TheStatusBarFollowsTheModulesProgress)
+{
+    for (int i = 0; i < 2; ++i)
+        newMotion(newProject());
+    select(ws().tree.TopLevel(0));
+    const QString caption = QString::fromStdString(ws().tree.TopLevel(1)->Text());
+    QStringList shown;
+    whileRunning([&](int) {
+        if (window->CalcProgress->isVisible())
+            shown << window->CalcProgress->text();
+    });
+
+    // A batch, its module reporting its steps (the window looks at them
+    // every half second)...
+    moduleScript(QStringLiteral("print Stufe 0 (ohne Verschiebung): Erfüllungsgrad 0.25, Glattheit 9\n"
+                                "print Schritt 2 von 20: Erfüllungsgrad 0.5, Glattheit 8\n")
+                 + solvedScript(1200));
+    window->BatchCalc->trigger();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Projekt 2 von 2: %1 – Schritt 2 von 20, Erfüllungsgrad 0.5000 – 0:00")
+                                   .arg(caption)))
+        << shown.join('\n').toStdString();
+    EXPECT_FALSE(window->CalcProgress->isVisible());
+
+    // ...and one project whose module says nothing: the time still runs.
+    shown.clear();
+    select(ws().tree.TopLevel(1));
+    moduleScript(solvedScript(1600));
+    window->Calc->trigger();
+    EXPECT_TRUE(shown.contains(caption + QStringLiteral(" – Berechnung läuft – 0:01"))) << shown.join('\n').toStdString();
+    EXPECT_FALSE(window->CalcProgress->isVisible());
+    // Beside the status text, which keeps its own messages.
+    EXPECT_EQ(window->SB->findChild<ComputationProgressIndicator*>(), window->CalcProgress);
+    EXPECT_TRUE(window->statusText().isEmpty());
 }
 
 TEST_F(ComputationTest, StoppingABatchEndsItWithTheStopMessage)

@@ -20,7 +20,8 @@ TEST(BatchComputation, TimeTexts)
     EXPECT_EQ(formatCalcTime(0), "0 sec");
 }
 
-// Three projects; the module answers each run with the next code.
+// Three projects; the module answers each run with the next code ("0!": code 0
+// but no coefficient file, so the results cannot be read).
 struct Batch : Bench {
     std::vector<TreeItem*> projects;
     std::vector<std::string> codes;
@@ -32,8 +33,10 @@ struct Batch : Bench {
             projects.push_back(simpleProject(ws));
         runner.during = [this](const ModuleRunRequest&) {
             clock.time += std::chrono::seconds(1241);
-            dir.write("rx4.err", codes.at(next++));
-            dir.write("remote$.fk1", coefficientText({1, 0, 0, 2}));
+            const std::string code = codes.at(next++);
+            dir.write("rx4.err", code.substr(0, code.find('!')));
+            if (code.back() != '!')
+                dir.write("remote$.fk1", coefficientText({1, 0, 0, 2}));
         };
     }
     void makeInconsistent(int index)
@@ -65,13 +68,28 @@ TEST(BatchComputation, InconsistentSecondProjectGivesTwoOfThree)
     EXPECT_EQ(b.hooks.log.back(), "batch off");
 }
 
-TEST(BatchComputation, CodeOneHasResultsButDoesNotCount)
+// Solved means: the results were read. BatchResult stores 1 for the best
+// outcome and for the failures alike, so it cannot tell.
+TEST(BatchComputation, ProjectsWithReadResultsCountAsSolved)
 {
-    Batch b({"1", "0", "0"});
-    const auto summary = RunBatch(b.computation);
-    EXPECT_EQ(summary->solved, 2);
-    EXPECT_TRUE(b.projects[0]->NodeAs<TProject>()->HasResults);
-    EXPECT_TRUE(b.dialogs.messages.empty());
+    struct Case {
+        std::vector<std::string> codes;
+        int inconsistent;
+        int32_t solved;
+    };
+    for (const Case& c : {Case{{"0", "1", "1"}, -1, 3}, Case{{"1", "1"}, 0, 2}, Case{{"-2", "1", "0"}, -1, 2},
+                          Case{{"0!", "1", "-5"}, -1, 1}}) {
+        Batch b(c.codes);
+        if (c.inconsistent >= 0)
+            b.makeInconsistent(c.inconsistent);
+        const auto summary = RunBatch(b.computation);
+        EXPECT_EQ(summary->attempted, 3);
+        EXPECT_EQ(summary->solved, c.solved) << ::testing::PrintToString(c.codes);
+        EXPECT_NE(summary->text.find("Für " + std::to_string(c.solved) + " von 3 Projekte(n)"), std::string::npos);
+        // The failures' handling stays: an inconsistent project and missing
+        // results leave no box behind, only BatchResult 1.
+        EXPECT_TRUE(b.dialogs.messages.empty());
+    }
 }
 
 TEST(BatchComputation, EarlyEnds)

@@ -167,7 +167,7 @@ TEST(RunComputation, StateDuringAndAfterTheRun)
     EXPECT_EQ(run.lock.released, 1);
     EXPECT_TRUE(run.hooks.expanded);
     EXPECT_EQ(run.ws.tree.Selected(), restriction);
-    EXPECT_EQ(run.hooks.log, (std::vector<std::string>{"calc=0 stop=1", "calc=1 stop=0"}));
+    EXPECT_EQ(run.hooks.log, (std::vector<std::string>{"calc=0 stop=1", "started", "calc=1 stop=0"}));
     ASSERT_EQ(run.hooks.results.size(), 1u);
     EXPECT_TRUE(run.hooks.results[0].hasResults);
 }
@@ -230,7 +230,7 @@ TEST(RunComputation, ScreenSaverIsPausedOnlyForALocalRun)
     EXPECT_TRUE(offDuringRun);
     EXPECT_EQ(run.screenSaver.calls, (std::vector<bool>{false, true}));
     EXPECT_EQ(run.hooks.log,
-              (std::vector<std::string>{"calc=0 stop=1", "status:Bildschirmschoner deaktiviert.", "status:",
+              (std::vector<std::string>{"calc=0 stop=1", "started", "status:Bildschirmschoner deaktiviert.", "status:",
                                         "calc=1 stop=0"}));
 
     OneRun inactive;

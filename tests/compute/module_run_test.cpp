@@ -26,7 +26,7 @@ struct Live {
     Workspace ws{dialogs};
     TempDir dir;
     TempDir lockDir;
-    LocalModuleRunner runner{LocalModuleRunnerOptions{FAKE_RX_MODULE, ChildOutput::Discard}};
+    LocalModuleRunner runner{LocalModuleRunnerOptions{FAKE_RX_MODULE, ChildOutput::Capture}};
     FlockComputationLock lock{lockDir.path()};
     CallbackPump pump;
     FakeClock clock;

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sys/resource.h>
@@ -85,7 +86,7 @@ std::string runFake(const std::filesystem::path& dir, ModulePriority priority)
     std::ofstream(dir / "fake_module.ctl") << "report seen.txt\nexit 5\n";
     ChildProcess child;
     std::string error;
-    EXPECT_TRUE(child.start({FAKE_RX_MODULE, {"x"}, dir, priority, ChildOutput::Discard}, &error)) << error;
+    EXPECT_TRUE(child.start({FAKE_RX_MODULE, {"x"}, dir, priority, ChildOutput::Discard, {}}, &error)) << error;
     while (!child.waitFor(std::chrono::milliseconds(500))) {
     }
     EXPECT_EQ(child.exitCode(), 5);
@@ -110,10 +111,63 @@ TEST(ChildProcess, DirectoryAndPriority)
 
     ChildProcess child;
     std::string error;
-    EXPECT_FALSE(child.start({FAKE_RX_MODULE, {}, dir.path / "missing", ModulePriority::Normal, ChildOutput::Discard},
+    EXPECT_FALSE(child.start({FAKE_RX_MODULE, {}, dir.path / "missing", ModulePriority::Normal, ChildOutput::Discard, {}},
                              &error));
     EXPECT_NE(error.find("missing"), std::string::npos);
     EXPECT_FALSE(child.running());
+}
+
+// Starts the stand-in module on script with its output captured.
+struct Captured {
+    Scratch dir;
+    ChildProcess child;
+    std::vector<std::string> lines;
+
+    explicit Captured(const std::string& script)
+    {
+        std::ofstream(dir.path / "fake_module.ctl") << script;
+        ChildProcessSetup setup{FAKE_RX_MODULE, {}, dir.path, ModulePriority::Normal, ChildOutput::Capture, {}};
+        setup.outputLine = [this](const std::string& line) { lines.push_back(line); };
+        EXPECT_TRUE(child.start(setup));
+    }
+};
+
+TEST(ChildProcess, CapturedOutputArrivesLineByLine)
+{
+    const std::pair<std::string, std::vector<std::string>> cases[] = {
+        // Both streams through one pipe, in the order written, without line
+        // ends (CR LF included); a last line without one when the child ends.
+        {"print Stufe 0: Erfüllungsgrad 0.5\neprint Warnung\nprint a\r\npartial b\nexit 3\n",
+         {"Stufe 0: Erfüllungsgrad 0.5", "Warnung", "a", "b"}},
+        // 200 000 bytes: a pipe that is not read meanwhile would stop the child.
+        {"flood 2000\nexit 3\n", {}},
+    };
+    for (const auto& [script, expected] : cases) {
+        Captured run(script);
+        while (!run.child.waitFor(std::chrono::milliseconds(500))) {
+        }
+        EXPECT_EQ(run.child.exitCode(), 3);
+        if (expected.empty()) {
+            ASSERT_EQ(run.lines.size(), 2000u);
+            EXPECT_EQ(run.lines.back(), "2000" + std::string(96, '.'));
+        } else {
+            EXPECT_EQ(run.lines, expected);
+        }
+    }
+}
+
+TEST(ChildProcess, WaitingReturnsWhileTheChildIsSilentAndStopStillEndsIt)
+{
+    Captured run("print begonnen\npartial halb\nsleep 30000\nexit 0\n");
+    // The wait returns at its limit (it never reads until the child ends),
+    // the complete line handed on, the partial one held back.
+    while (run.lines.empty())
+        ASSERT_FALSE(run.child.waitFor(std::chrono::milliseconds(50)));
+    EXPECT_FALSE(run.child.waitFor(std::chrono::milliseconds(50)));
+    EXPECT_EQ(run.lines, std::vector<std::string>{"begonnen"});
+    run.child.terminate(std::chrono::milliseconds(200));
+    EXPECT_EQ(run.child.terminatingSignal(), SIGTERM);
+    EXPECT_EQ(run.lines, (std::vector<std::string>{"begonnen", "halb"}));
 }
 
 } // namespace

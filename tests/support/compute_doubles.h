@@ -80,6 +80,8 @@ public:
     void runStateChanged(bool calc, bool stop) override { log.push_back(std::string("calc=") + (calc ? "1" : "0") + " stop=" + (stop ? "1" : "0")); }
     void batchStateChanged(bool running) override { log.push_back(running ? "batch on" : "batch off"); }
     void statusChanged(const std::string& text) override { log.push_back("status:" + text); }
+    void computationStarted(TreeItem*) override { log.push_back("started"); }
+    void moduleOutput(TreeItem*, const std::string& line) override { moduleLines.push_back(line); }
     void computationFinished(TreeItem*, const ComputationResult& r) override
     {
         results.push_back(r);
@@ -89,6 +91,7 @@ public:
     std::function<void(const ComputationResult&)> onFinished;
     bool expanded = false;
     std::vector<std::string> log;
+    std::vector<std::string> moduleLines;
     std::vector<ComputationResult> results;
 };
 

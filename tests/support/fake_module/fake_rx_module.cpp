@@ -5,7 +5,13 @@
 //                    niceness and the files that were there at the start
 //   pidfile FILE     write the process id to FILE
 //   write FILE       write the following lines up to a line "end" to FILE
+//   print TEXT       print TEXT as a line on standard output (at once)
+//   eprint TEXT      print TEXT as a line on standard error
+//   partial TEXT     print TEXT on standard output without a line end
+//   flood N          print N numbered lines of 100 characters each
 //   sleep MS         sleep MS milliseconds
+//   if-input TEXT    the commands up to the line "fi" only when the input
+//                    file "remote$.rx4" contains TEXT (one project of many)
 //   ignore-term      ignore SIGTERM from now on
 //   crash            die from SIGSEGV
 //   exit N           end with exit status N
@@ -14,6 +20,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -77,6 +84,26 @@ int main(int argc, char** argv)
                 content += line + "\n";
             }
             writeFile(rest, content);
+        } else if (command == "if-input") {
+            std::ifstream input("remote$.rx4", std::ios::binary);
+            const std::string text((std::istreambuf_iterator<char>(input)), std::istreambuf_iterator<char>());
+            if (text.find(rest) == std::string::npos)
+                while (std::getline(control, line) && line != "fi" && line != "fi\r") {
+                }
+        } else if (command == "fi") {
+        } else if (command == "print") {
+            std::cout << rest << std::endl;
+        } else if (command == "eprint") {
+            std::cerr << rest << std::endl;
+        } else if (command == "partial") {
+            std::cout << rest << std::flush;
+        } else if (command == "flood") {
+            const long count = std::atol(rest.c_str());
+            for (long i = 1; i <= count; ++i) {
+                const std::string number = std::to_string(i);
+                std::cout << number << std::string(100 - number.size(), '.') << '\n';
+            }
+            std::cout << std::flush;
         } else if (command == "sleep") {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::atol(rest.c_str())));
         } else if (command == "ignore-term") {

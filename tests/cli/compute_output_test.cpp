@@ -1,0 +1,136 @@
+// vemra-cli compute against the stand-in module: several projects at once
+// give what one after another gives, and what a user sees on a terminal
+// and on a pipe.
+#include "cli_run.h"
+
+#include <gtest/gtest.h>
+
+namespace vemra::test {
+namespace {
+
+// Projects a.r4p, b.r4p, ... (key 1, 2, ...) with a work folder apart, whose
+// worker folders for -j hold the same script.
+struct Batch {
+    TempDir projects;
+    TempDir work;
+
+    explicit Batch(const std::vector<ModuleAnswer>& answers, int inconsistent = 0)
+    {
+        for (const ModuleAnswer& a : answers)
+            saveProject(projects, std::string(1, char('a' + a.key - 1)) + ".r4p", a.key, a.key != inconsistent);
+        for (const std::string sub : {"", "vemra-lauf-1/", "vemra-lauf-2/", "vemra-lauf-3/", "vemra-lauf-4/"}) {
+            std::filesystem::create_directories(work.path() / sub);
+            work.write(sub + "fake_module.ctl", moduleScript(answers));
+        }
+    }
+    CliOutcome compute(std::vector<std::string> options, bool terminal = false) const
+    {
+        std::vector<std::string> args{"compute", "--module", FAKE_RX_MODULE, "--workdir", work.path().string(),
+                                      "--in-place"};
+        args.insert(args.end(), options.begin(), options.end());
+        for (const auto& file : projectFiles(projects))
+            args.push_back(file.first);
+        return terminal ? runCliOnTerminal(args, projects) : runCli(args, projects);
+    }
+};
+
+// The running time is the one thing allowed to differ.
+std::string withoutTime(const std::string& out)
+{
+    return out.substr(0, out.find("Rechenzeit: "));
+}
+
+TEST(CliCompute, SideBySideGivesWhatOneAfterAnotherGives)
+{
+    struct Case {
+        std::vector<std::string> codes;
+        int inconsistent; // key, 0 for none
+        std::string expected;
+        std::size_t saved; // the first ones with results
+    };
+    const Case cases[] = {
+        // Every project whose results were read counts as solved.
+        {{"0", "1", "1"}, 2, "b.r4p: - Das aktuelle Projekt enthält Inkonsistenzen", 3},
+        {{"0", "1", "1", "-2", "0", "1", "-5", "1"}, 0, "Für 6 von 8 Projekte(n) wurden Lösungen gefunden.", 8},
+        // An interrupted module ends the batch in file order: what follows
+        // counts as not computed and is not saved, even if it ran meanwhile.
+        {{"0", "1", "-1", "0", "1", "1", "0", "0"}, 0, "c.r4p: -1 Berechnung wurde abgebrochen.\nd.r4p: - nicht berechnet", 2},
+    };
+    for (const Case& c : cases) {
+        std::vector<ModuleAnswer> answers;
+        for (std::size_t k = 1; k <= c.codes.size(); ++k) // side by side the later ones end first
+            answers.push_back({int(k), c.codes[k - 1], {}, int(c.codes.size() - k) * 40});
+        Batch inTurn(answers, c.inconsistent), sideBySide(answers, c.inconsistent);
+        const auto before = projectFiles(inTurn.projects);
+        const CliOutcome one = inTurn.compute({"-j", "1"});
+        const CliOutcome four = sideBySide.compute({"-j4"});
+        EXPECT_EQ(one.status, 3);
+        EXPECT_EQ(four.status, one.status);
+        EXPECT_EQ(withoutTime(four.out), withoutTime(one.out));
+        EXPECT_NE(one.out.find(c.expected), std::string::npos) << one.out;
+        const auto after = projectFiles(sideBySide.projects);
+        EXPECT_EQ(after, projectFiles(inTurn.projects));
+        for (std::size_t i = 0; i < after.size(); ++i)
+            EXPECT_EQ(after[i] != before[i], i < c.saved && (c.codes[i] == "0" || c.codes[i] == "1")
+                                                 && int(i) + 1 != c.inconsistent) << after[i].first;
+    }
+}
+
+// Project a reports its way through the search, project b says nothing.
+std::vector<ModuleAnswer> talkativeAndSilent(int pauseMs)
+{
+    return {{1,
+             "0",
+             {"print Stufe 0 (ohne Verschiebung): Erfüllungsgrad 0.25, Glattheit 9",
+              "print Schritt 1 von 20: Erfüllungsgrad 0.5, Glattheit 8", "print Zwischenbemerkung"},
+             pauseMs},
+            {2, "1", {}, 2 * pauseMs}};
+}
+
+TEST(CliCompute, TerminalShowsAnUpdatingLinePerProject)
+{
+    const CliOutcome run = Batch(talkativeAndSilent(800)).compute({}, true);
+    EXPECT_EQ(run.status, 0);
+    const std::string& out = run.out;
+    const auto progress = out.find("\r\x1b[J[1/2] a.r4p: Schritt 1 von 20, Erfüllungsgrad 0.5000 (0:0");
+    ASSERT_NE(progress, std::string::npos) << out;
+    EXPECT_LT(progress, out.find("\r\x1b[Ja.r4p: 0 ok"));
+    // A silent module still gets its running time.
+    EXPECT_NE(out.find("[2/2] b.r4p: Berechnung läuft (0:01)"), std::string::npos) << out;
+    EXPECT_NE(out.find("b.r4p: 1 Die Maximalforderungen"), std::string::npos);
+    EXPECT_EQ(out.find("Glattheit"), std::string::npos);
+    EXPECT_EQ(out.find("Zwischenbemerkung"), std::string::npos);
+    EXPECT_NE(out.find("Für 2 von 2 Projekte(n) wurden Lösungen gefunden."), std::string::npos);
+}
+
+TEST(CliCompute, PipeShowsResultLinesAndTheModuleOnlyWhenAskedOrWhenItFailed)
+{
+    const std::string solvedOut = "a.r4p: 0 ok\nb.r4p: 1 Die Maximalforderungen werden erfüllt. -> Strengere "
+                                  "Restriktionen (Spektrum) sind möglich\nDie Berechnung ist abgeschlossen.\nFür 2 "
+                                  "von 2 Projekte(n) wurden Lösungen gefunden.\n";
+    struct Case {
+        std::vector<std::string> options;
+        std::vector<ModuleAnswer> answers;
+        std::string out, err;
+    };
+    const Case cases[] = {
+        {{}, talkativeAndSilent(0), solvedOut, ""},
+        {{"--verbose"},
+         talkativeAndSilent(0),
+         solvedOut,
+         "a.r4p: Stufe 0 (ohne Verschiebung): Erfüllungsgrad 0.25, Glattheit 9\n"
+         "a.r4p: Schritt 1 von 20: Erfüllungsgrad 0.5, Glattheit 8\na.r4p: Zwischenbemerkung\n"},
+        {{},
+         {{1, "-3", {"eprint Eingabefehler: Satz 4", "print Stufe 0 (ohne Verschiebung)"}, 0}},
+         "a.r4p: -3 Die Eingabedaten sind fehlerhaft.",
+         "a.r4p: Eingabefehler: Satz 4\na.r4p: ohne Ergebnisse, nicht gesichert\n"},
+    };
+    for (const Case& c : cases) {
+        const CliOutcome run = Batch(c.answers).compute(c.options);
+        EXPECT_EQ(withoutTime(run.out).rfind(c.out, 0), 0u) << run.out;
+        EXPECT_EQ(run.err, c.err);
+    }
+}
+
+} // namespace
+} // namespace vemra::test
