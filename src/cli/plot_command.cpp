@@ -4,6 +4,7 @@
 #include "project_loading.h"
 
 #include "diagram/diagram_page.h"
+#include "diagram/picture_options.h"
 #include "model/tree_ops.h"
 
 #ifdef VEMRA_CLI_PICTURES
@@ -32,7 +33,7 @@ std::optional<int> parseInt(const std::string& text)
 }
 
 // "3" names absolute motion 3, "1-2" the relative motion of 1 and 2.
-TreeItem* findMotionItem(TreeItem* project, const std::string& name)
+[[maybe_unused]] TreeItem* findMotionItem(TreeItem* project, const std::string& name)
 {
     const auto dash = name.find('-', 1);
     const auto first = parseInt(name.substr(0, dash));
