@@ -207,9 +207,12 @@ bool ExchangeSolver::tightenOrAdd(const Violation& v)
     const Requirement& q = set_.requirements[static_cast<std::size_t>(v.requirement)];
     // Aim past the tolerance so that the next solution lands inside it.
     const double step = v.excess + settings_.tolerance * v.scale;
+    // A margin within the solver's own tolerance can leave the solution where it was; when
+    // the same violation comes back, the margin at least doubles.
+    auto grown = [step](double before) { return before + std::max(step, before); };
     if (q.shape == RequirementShape::Spectrum) {
         const auto r = static_cast<std::size_t>(v.requirement);
-        spectrumMargin_[r] += step;
+        spectrumMargin_[r] = grown(spectrumMargin_[r]);
         const int row = spectrumRow_[r];
         const double base = q.upper.base - spectrumMargin_[r];
         lp_->setRowBounds(row, -kInfinity, base);
@@ -222,7 +225,7 @@ bool ExchangeSolver::tightenOrAdd(const Violation& v)
         const double before = v.side == BoundSide::Lower ? cut.lowerMargin : cut.upperMargin;
         // A margin wider than the whole band would change the problem, not its numerics.
         const double cap = 1e-6 * v.scale;
-        const double after = std::min(before + step, cap);
+        const double after = std::min(grown(before), cap);
         if (after <= before)
             return false;
         (v.side == BoundSide::Lower ? cut.lowerMargin : cut.upperMargin) = after;
@@ -419,7 +422,8 @@ ExchangeResult ExchangeSolver::solve(LpObjective objective, const std::vector<Ex
         result.coefficients = readCoefficients();
         if (round >= settings_.maxRounds)
             break;
-        const auto violations = findViolations(set_, result.coefficients, result.lambda, settings_.tolerance, checkSpacing);
+        const auto violations = findViolations(set_, result.coefficients, result.lambda, settings_.tolerance, checkSpacing,
+                                               true);
         bool changed = false;
         for (const Violation& v : violations)
             changed = tightenOrAdd(v) || changed;

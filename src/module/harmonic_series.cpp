@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace vemra::module {
 
@@ -113,6 +114,15 @@ double TrigSeries::curvatureBound() const
         bound += k * k * (std::abs(sine_[i]) + std::abs(cosine_[i]));
     }
     return bound;
+}
+
+double TrigSeries::roundOffBound() const
+{
+    // Every term is at most its coefficient in size, and a few roundings of each enter the sum.
+    double sum = std::abs(constant_);
+    for (std::size_t i = 0; i < sine_.size(); ++i)
+        sum += std::abs(sine_[i]) + std::abs(cosine_[i]);
+    return 4.0 * std::numeric_limits<double>::epsilon() * sum;
 }
 
 void TrigSeries::sample(double from, double step, int count, std::vector<double>& out) const

@@ -27,8 +27,8 @@ bool isBetter(const Evaluation& candidate, const Evaluation& incumbent);
 
 class LambdaSearch {
 public:
-    // Bisection resolves λ on a grid of 2^-20 (< 1e-6).
-    static constexpr int kBisectionSteps = 20;
+    // Bisection resolves λ on a grid of 2^-24 (6e-8), well inside the promised 1e-6.
+    static constexpr int kBisectionSteps = 24;
     static constexpr long kGrid = 1L << kBisectionSteps;
 
     LambdaSearch(const ProblemModel& model, SolveStats& stats, ExchangeSettings settings = {});

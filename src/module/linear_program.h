@@ -5,6 +5,7 @@
 #include "module/solve_stats.h"
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -42,6 +43,11 @@ public:
 
 private:
     void commitPendingRows();
+    // The outcome of the last simplex run, if it settled the programme one way or the other.
+    std::optional<LpStatus> settled() const;
+    // The largest amount by which the solution misses a row or column bound, relative to
+    // max(1, |bound|), measured on the unscaled problem.
+    double largestViolation() const;
 
     struct Solver;
     std::unique_ptr<Solver> solver_;

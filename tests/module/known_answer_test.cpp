@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <filesystem>
 #include <numbers>
 
 namespace vemra::module {
@@ -315,6 +316,45 @@ TEST(KnownAnswers, StopRequestEndsTheRunWithMinusOne)
     std::raise(SIGTERM);
     EXPECT_TRUE(stopRequested());
     clearStopRequest();
+}
+
+
+// Module input files as the application wrote them, kept under tests/data/rx4.
+ReadResult dataFile(const char* name)
+{
+    return readRecordFile(std::filesystem::path(VEMRA_RX4_DATA_DIR) / name);
+}
+
+TEST(KnownAnswers, HugeNearlyCancellingCoefficientsStillReachTheOptimum)
+{
+    // A velocity bound of about -170 just inside an interval whose position band narrows:
+    // only coefficients of some 1e7 that cancel to values of ten meet both. Coefficients
+    // meeting every requirement exist at λ = 0.5465926 (checked at every 0.01°); at 0.5467
+    // the requirements contradict each other on a grid of angles already.
+    const auto input = dataFile("variable-angle-lambda-below-optimum.rx4");
+    ASSERT_FALSE(input.error);
+    const SynthesisResult r = synthesise(input);
+    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    EXPECT_GE(r.lambda, 0.5465925);
+    EXPECT_LT(r.lambda, 0.5467);
+    EXPECT_EQ(r.stats.failedProgrammes, 0);
+}
+
+TEST(KnownAnswers, ShiftSearchKeepsTheUnshiftedOptimumWhereNoShiftHelps)
+{
+    // Two objects of one member each; λ* is set by restrictions that do not move, so every
+    // shift ties with the unshifted solve, which is already the smoothest.
+    const auto input = dataFile("shift-search-one-motion-two-objects.rx4");
+    ASSERT_FALSE(input.error);
+    std::vector<std::string> progress;
+    SynthesisOptions options;
+    options.progress = [&](const std::string& line) { progress.push_back(line); };
+    const SynthesisResult r = synthesise(input, options);
+    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    EXPECT_NEAR(r.lambda, 0.5342105, 1e-6);
+    EXPECT_NEAR(smoothnessSum({r.motions[0].coefficients}), 14.3967, 1e-3);
+    EXPECT_EQ(progress.size(), 21u); // stage 0 and 20 steps
+    EXPECT_EQ(r.stats.failedProgrammes, 0);
 }
 
 } // namespace

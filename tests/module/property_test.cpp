@@ -4,6 +4,7 @@
 #include "module/input_reader.h"
 #include "module/result_code.h"
 #include "module/synthesis.h"
+#include "grid_programme.h"
 #include "random_project.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,8 @@
 namespace vemra::module {
 namespace {
 
+using testing::GridProgramme;
+using testing::GridVerdict;
 using testing::makeRandomProject;
 using testing::RandomProjectConfig;
 using testing::TrueMotion;
@@ -287,6 +290,107 @@ TEST(RandomProjects, SolutionsMeetEveryRequirementAndRunsRepeat)
             EXPECT_GE(first.lambda, unshifted.lambda - 1e-9) << label;
         }
     }
+}
+
+
+// Where the solution's curves touch a bound of an interval restriction: the angles that hold
+// λ* down. Sampled at 0.01° and refined by golden sections.
+std::vector<std::pair<std::size_t, double>> touchingAngles(const std::vector<RawRecord>& input,
+                                                           const SynthesisResult& result,
+                                                           const std::vector<TrueMotion>& truth)
+{
+    std::vector<TrueMotion> solved = truth;
+    for (std::size_t m = 0; m < result.motions.size(); ++m) {
+        solved[m].eta = result.motions[m].eta;
+        solved[m].b0 = result.motions[m].coefficients.b0;
+        solved[m].a = result.motions[m].coefficients.a;
+        solved[m].b = result.motions[m].coefficients.b;
+    }
+    std::vector<std::pair<std::size_t, double>> angles;
+    std::size_t echo = 0;
+    for (std::size_t i = 1; i < input.size(); ++i) {
+        const RawRecord& r = input[i];
+        if (r.intPar(1) == 0)
+            continue;
+        const RestrictionEcho& e = result.restrictions.at(echo++);
+        const int kind = r.intPar(3);
+        if (r.intPar(1) < 0 || kind % 20 < 10 || kind == 20 || (kind >= 20 && kind < 40))
+            continue;
+        const int a = r.intPar(1) - 1, b = kind >= 40 ? r.intPar(2) - 1 : -1;
+        auto curve = [&](double phi) {
+            const TrueMotion& ta = solved[static_cast<std::size_t>(a)];
+            double v = testing::outputValue(ta, ta.eta, kind % 10, phi);
+            if (b >= 0)
+                v -= testing::outputValue(solved[static_cast<std::size_t>(b)], solved[static_cast<std::size_t>(b)].eta, kind % 10, phi);
+            return v;
+        };
+        const double from = e.reals[1], to = e.reals[3];
+        const int n = std::max(2, static_cast<int>(std::ceil((to - from) / 0.01)));
+        auto at = [&](int j) { return from + (to - from) * j / n; };
+        for (int j = 1; j < n; ++j) {
+            for (double sign : {1.0, -1.0}) {
+                const double here = sign * curve(at(j));
+                if (here < sign * curve(at(j - 1)) || here < sign * curve(at(j + 1)))
+                    continue;
+                double lo = at(j - 1), hi = at(j + 1);
+                for (int step = 0; step < 60; ++step) {
+                    const double m1 = lo + (hi - lo) * 0.382, m2 = lo + (hi - lo) * 0.618;
+                    (sign * curve(m1) < sign * curve(m2) ? lo : hi) = sign * curve(m1) < sign * curve(m2) ? m1 : m2;
+                }
+                angles.emplace_back(i, 0.5 * (lo + hi));
+            }
+        }
+    }
+    return angles;
+}
+
+// λ* checked by a programme of the test's own: on a fine grid plus the angles where the
+// solution touches its bounds, the requirements can be met 1e-5 below λ* and not 1e-5 above
+// it. Points and interval ends hold exactly; between grid angles the grid allows a little
+// more than the curves do, so "infeasible above" is a proof and "feasible below" a check.
+TEST(RandomProjects, FulfilmentIsConfirmedByAnIndependentProgramme)
+{
+    struct Setup {
+        std::vector<int> harmonics;
+        bool relative;
+        bool variableAngles;
+    };
+    const Setup setups[] = {{{8}, false, true},   {{15}, false, true}, {{30}, false, true},
+                            {{12, 20}, true, true}, {{30}, false, false}, {{6, 10}, true, false}};
+    int certified = 0;
+    for (std::size_t s = 0; s < std::size(setups); ++s) {
+        for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+            RandomProjectConfig c;
+            c.samples = 0;
+            c.seed = static_cast<std::uint32_t>(100 * s) + seed;
+            c.harmonics = setups[s].harmonics;
+            c.relative = setups[s].relative;
+            c.variableAngles = setups[s].variableAngles;
+            c.highestOrder = 3;
+            c.restrictions = 6;
+            const std::string label = "setup " + std::to_string(s) + " seed " + std::to_string(c.seed);
+            const auto project = makeRandomProject(c);
+            const auto input = readRecords(project.text());
+            ASSERT_FALSE(input.error) << label;
+            const SynthesisResult r = synthesise(input);
+            ASSERT_TRUE(r.code == result_code::kSolved || r.code == result_code::kMaximumMet)
+                << label << ": code " << r.code << " " << r.message;
+            EXPECT_EQ(r.stats.failedProgrammes, 0) << label;
+            expectRequirementsMet(input.records, r, project.truth, label);
+
+            EXPECT_EQ(testing::solveOnGrid(input.records, std::max(0.0, r.lambda - 1e-5)), GridVerdict::Feasible)
+                << label << ": λ* = " << r.lambda;
+            if (r.lambda < 1.0 - 1e-5) {
+                GridProgramme above;
+                above.extraAngles = touchingAngles(input.records, r, project.truth);
+                EXPECT_EQ(testing::solveOnGrid(input.records, r.lambda + 1e-5, above), GridVerdict::Infeasible)
+                    << label << ": λ* = " << r.lambda;
+                ++certified;
+            }
+        }
+    }
+    // Most of these projects have a maximum requirement that cannot be met.
+    EXPECT_GE(certified, 12);
 }
 
 } // namespace
