@@ -62,7 +62,6 @@ namespace {
 constexpr int kPrimalIterationBudget = 400;
 constexpr int kMinimumIterationBudget = 5000;
 constexpr int kRefactorisationBudget = 100;
-constexpr double kPrimalTolerance = 1e-7;
 constexpr double kDualTolerance = 1e-7;
 // A run that stops "optimal" but reports violations beyond its tolerance (it checks them
 // again after its own clean-up) is accepted when no row or column misses its bound by more
@@ -98,11 +97,25 @@ LinearProgram::LinearProgram(int columnCount, SolveStats& stats)
     // while after unscaling a row of a third derivative could miss its bound by fifty times
     // the tolerance, more than the exchange method's margins may take away.
     clp.scaling(0);
-    clp.setPrimalTolerance(kPrimalTolerance);
+    clp.setPrimalTolerance(kLpFeasibilityTolerance);
     clp.setDualTolerance(kDualTolerance);
 }
 
 LinearProgram::~LinearProgram() = default;
+
+std::unique_ptr<LinearProgram> LinearProgram::copy() const
+{
+    auto result = std::make_unique<LinearProgram>(columnCount_, stats_);
+    result->solver_->clp = solver_->clp;
+    result->committedRows_ = committedRows_;
+    result->startBasis_ = startBasis_;
+    result->pendingLower_ = pendingLower_;
+    result->pendingUpper_ = pendingUpper_;
+    result->pendingStarts_ = pendingStarts_;
+    result->pendingColumns_ = pendingColumns_;
+    result->pendingValues_ = pendingValues_;
+    return result;
+}
 
 void LinearProgram::setColumn(int column, double lower, double upper, double cost)
 {
@@ -172,6 +185,10 @@ void LinearProgram::startFrom(const std::vector<unsigned char>& basis)
 
 LpStatus LinearProgram::solve(SimplexMethod method)
 {
+    if (preferPrimal_) {
+        method = SimplexMethod::Primal;
+        preferPrimal_ = false;
+    }
     throwIfStopRequested();
     commitPendingRows();
     ClpSimplex& clp = solver_->clp;

@@ -93,7 +93,8 @@ std::vector<Violation> findViolations(const RequirementSet& set, const std::vect
         if (withinRoundOff) {
             const double roundOff = curve.roundOffBound();
             for (SideBound* side : {&lower, &upper})
-                side->tolerance = std::max(side->tolerance, roundOff);
+                side->tolerance =
+                    std::max(side->tolerance, std::min(roundOff, kRoundOffAllowance * boundScale(side->value)));
         }
         if (q.shape == RequirementShape::Point)
             checkPoint(index, q, curve, lower, upper, out);

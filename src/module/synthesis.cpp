@@ -62,7 +62,7 @@ SynthesisResult synthesise(const ReadResult& input, const SynthesisOptions& opti
     const ProblemModel model(std::move(validation.problem));
     try {
         const LambdaSearch lambdaSearch(model, result.stats, options.exchange);
-        const ShiftSearch shiftSearch(model, lambdaSearch, options.progress);
+        const ShiftSearch shiftSearch(model, lambdaSearch, options.progress, options.threads);
         SearchOutcome outcome = shiftSearch.run();
         if (!outcome.best.feasible) {
             result.code = result_code::kInfeasible;
