@@ -6,7 +6,7 @@
 namespace vemra::module {
 namespace {
 
-constexpr double kLambdaTie = 1e-9;
+constexpr double kLambdaTie = 1e-6;
 
 bool smoother(double candidate, double incumbent)
 {

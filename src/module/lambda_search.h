@@ -31,7 +31,7 @@ public:
     static constexpr long kGrid = 1L << kBisectionSteps;
     // In the shift search, λ* found by bisection has to be this many levels (2^-20) larger
     // than the incumbent's to count as larger.
-    static constexpr long kComparableLevels = 16;
+    static constexpr long kComparableLevels = 17;
 
     LambdaSearch(const ProblemModel& model, SolveStats& stats, ExchangeSettings settings = {});
 
