@@ -18,6 +18,11 @@ constexpr double kRoundOffEntry = 1e-13;
 constexpr double kLambdaOne = 1e-9;
 // How far below the largest λ the smoothest coefficients are sought.
 constexpr double kSmoothnessBackOff = 1e-7;
+// The weight of λ in the objective of the programme that maximises it. Where one unit of λ
+// takes large coefficients to reach, the reduced costs of those coefficients are tiny, and
+// with weight 1 the simplex's dual tolerance of 1e-7 would call a vertex well short of the
+// largest λ optimal.
+constexpr double kLambdaWeight = 1e3;
 // What the final check of a solution accepts, relative to max(1, |bound|).
 constexpr double kFinalTolerance = 1e-7;
 
@@ -56,7 +61,7 @@ void ExchangeSolver::layOutColumns(LinearProgram& lp, bool smoothness, double la
     if (smoothness)
         lp.setColumn(lambdaColumn_, lambda, lambda, 0.0);
     else
-        lp.setColumn(lambdaColumn_, 0.0, 1.0, -1.0);
+        lp.setColumn(lambdaColumn_, 0.0, 1.0, -kLambdaWeight);
 }
 
 void ExchangeSolver::fixLambda(double lambda)

@@ -18,7 +18,8 @@ namespace vemra::module {
 struct ExchangeSettings {
     double tolerance = 1e-9;  // accepted violation, relative to max(1, |bound|)
     int checkRefinement = 10; // the check grid is this many times finer than the solve grid
-    int maxRounds = 60;
+    // Projects whose solutions need huge, nearly cancelling coefficients converge slowly.
+    int maxRounds = 200;
     // The grid angles enter the programme as they are needed; every stride-th from the start.
     int initialStride = 4;
     // The primal simplex usually proves a nearly feasible programme infeasible in far fewer

@@ -39,9 +39,9 @@ bool isBetter(const Evaluation& candidate, const Evaluation& incumbent)
         return false;
     if (!incumbent.feasible)
         return true;
-    if (candidate.lambda > incumbent.lambda + kLambdaTie)
+    if (candidate.lambda > incumbent.comparedLambda() + kLambdaTie)
         return true;
-    if (candidate.lambda < incumbent.lambda - kLambdaTie)
+    if (candidate.lambda < incumbent.comparedLambda() - kLambdaTie)
         return false;
     return smoother(candidate.smoothness, incumbent.smoothness);
 }
@@ -146,7 +146,7 @@ std::optional<Evaluation> LambdaSearch::improveOnLinearBounds(const Shifts& shif
     // From the screening's angles on to the candidate's λ*; unless it is smoother where the
     // incumbent's coefficients are, it has to get above the incumbent's λ* by more than the tie.
     std::optional<ExchangeResult> full =
-        solver.largestLambdaAbove(smootherThere ? -1.0 : incumbent.lambda + kLambdaTie);
+        solver.largestLambdaAbove(smootherThere ? -1.0 : incumbent.comparedLambda() + kLambdaTie);
     if (!full)
         return std::nullopt;
     Evaluation e = fromExchange(std::move(*full));
@@ -165,16 +165,16 @@ std::optional<Evaluation> LambdaSearch::improveOnBisection(const Shifts& shifts,
     // Bisection levels are multiples of 2^-24, so λ* either equals the incumbent's or differs
     // by whole levels. Feasibility shrinks as λ grows, so two solves settle most candidates.
     const long level = std::lround(incumbent.lambda * kGrid);
+    const long compared = std::lround(incumbent.comparedLambda() * kGrid);
     Evaluation atIncumbent = smoothAtLevel(level, shifts, &incumbent);
     if (!atIncumbent.feasible)
         return std::nullopt;
-    if (level == kGrid)
+    if (compared == kGrid)
         return ifBetter(std::move(atIncumbent));
-    // A level or two up, infeasibility is as small as the simplex's tolerance and costly to
-    // prove either way: λ* found by bisection counts as larger only from 2^-20 (1e-6) up,
-    // the resolution the bisection promises. Most candidates fail there: a proof of
-    // infeasibility, not a solution, which the primal simplex finds faster.
-    const long up = std::min(kGrid, level + kComparableLevels);
+    // λ* counts as larger only from 1e-6 up; a level or two up, infeasibility would be as
+    // small as the simplex's tolerance and costly to prove either way. Most candidates fail
+    // there: a proof of infeasibility, not a solution, which the primal simplex finds faster.
+    const long up = std::min(kGrid, compared + kComparableLevels);
     Evaluation above = smoothAtLevel(up, shifts, &atIncumbent, SimplexMethod::Primal);
     if (!above.feasible)
         return ifBetter(std::move(atIncumbent));

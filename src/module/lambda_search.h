@@ -5,6 +5,7 @@
 #include "module/exchange_solver.h"
 #include "module/problem_model.h"
 
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -19,9 +20,15 @@ struct Evaluation {
     double smoothness = std::numeric_limits<double>::infinity();
     // Where neighbouring solves (other λ, other shifts) can start from.
     std::shared_ptr<const WarmStart> start;
+    // The largest λ* a search has accepted on its way here. Equal λ* is judged from there, so
+    // that a chain of smoother solutions, each a hair lower, cannot walk λ* down.
+    double bestLambdaSoFar = 0.0;
+
+    double comparedLambda() const { return std::max(lambda, bestLambdaSoFar); }
 };
 
-// Larger λ* wins; at equal λ* (within 1e-9) the smaller smoothness sum.
+// Larger λ* wins; at equal λ* the smaller smoothness sum (by more than 1e-7, relative).
+// λ* counts as equal within 1e-6: the precision the search determines it to.
 bool isBetter(const Evaluation& candidate, const Evaluation& incumbent);
 
 class LambdaSearch {
@@ -29,8 +36,8 @@ public:
     // Bisection resolves λ on a grid of 2^-24 (6e-8), well inside the promised 1e-6.
     static constexpr int kBisectionSteps = 24;
     static constexpr long kGrid = 1L << kBisectionSteps;
-    // In the shift search, λ* found by bisection has to be this many levels (2^-20) larger
-    // than the incumbent's to count as larger.
+    // In the shift search, λ* found by bisection has to be this many levels larger than the
+    // incumbent's to count as larger: just over 1e-6.
     static constexpr long kComparableLevels = 17;
 
     LambdaSearch(const ProblemModel& model, SolveStats& stats, ExchangeSettings settings = {});

@@ -125,7 +125,10 @@ std::optional<SearchOutcome> ShiftSearch::bestOf(const std::vector<Shifts>& cand
 
     std::optional<SearchOutcome> best;
     for (std::size_t i = 0; i < candidates.size(); ++i) {
-        if (!results[i] || (best && !isBetter(*results[i], best->best)))
+        if (!results[i])
+            continue;
+        results[i]->bestLambdaSoFar = std::max(incumbent.comparedLambda(), results[i]->lambda);
+        if (best && !isBetter(*results[i], best->best))
             continue;
         best = SearchOutcome{std::move(*results[i]), candidates[i]};
     }

@@ -348,6 +348,7 @@ std::vector<std::pair<std::size_t, double>> touchingAngles(const std::vector<Raw
 // solution touches its bounds, the requirements can be met 1e-5 below λ* and not 1e-5 above
 // it. Points and interval ends hold exactly; between grid angles the grid allows a little
 // more than the curves do, so "infeasible above" is a proof and "feasible below" a check.
+// A λ* that is too low, as when a solver failure is taken for infeasibility, shows above.
 TEST(RandomProjects, FulfilmentIsConfirmedByAnIndependentProgramme)
 {
     struct Setup {
@@ -355,11 +356,13 @@ TEST(RandomProjects, FulfilmentIsConfirmedByAnIndependentProgramme)
         bool relative;
         bool variableAngles;
     };
+    // Half of the projects want far more than their truth does: their λ* lies where only
+    // large, nearly cancelling coefficients meet every requirement, hard on the simplex.
     const Setup setups[] = {{{8}, false, true},   {{15}, false, true}, {{30}, false, true},
                             {{12, 20}, true, true}, {{30}, false, false}, {{6, 10}, true, false}};
     int certified = 0;
     for (std::size_t s = 0; s < std::size(setups); ++s) {
-        for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+        for (std::uint32_t seed = 1; seed <= 6; ++seed) {
             RandomProjectConfig c;
             c.samples = 0;
             c.seed = static_cast<std::uint32_t>(100 * s) + seed;
@@ -368,6 +371,7 @@ TEST(RandomProjects, FulfilmentIsConfirmedByAnIndependentProgramme)
             c.variableAngles = setups[s].variableAngles;
             c.highestOrder = 3;
             c.restrictions = 6;
+            c.ambition = seed > 3 ? 30.0 : 1.0;
             const std::string label = "setup " + std::to_string(s) + " seed " + std::to_string(c.seed);
             const auto project = makeRandomProject(c);
             const auto input = readRecords(project.text());
@@ -375,22 +379,36 @@ TEST(RandomProjects, FulfilmentIsConfirmedByAnIndependentProgramme)
             const SynthesisResult r = synthesise(input);
             ASSERT_TRUE(r.code == result_code::kSolved || r.code == result_code::kMaximumMet)
                 << label << ": code " << r.code << " " << r.message;
-            EXPECT_EQ(r.stats.failedProgrammes, 0) << label;
             expectRequirementsMet(input.records, r, project.truth, label);
 
-            EXPECT_EQ(testing::solveOnGrid(input.records, std::max(0.0, r.lambda - 1e-5)), GridVerdict::Feasible)
+            // Where only coefficients beyond 1e7 meet the requirements, double precision no
+            // longer tells λ to 1e-5, neither here nor in the module, and the simplex on the
+            // grid may stall: there the grid must just not find a solution 1e-3 above λ*.
+            double size = 0.0;
+            for (const MotionResult& m : r.motions)
+                for (std::size_t k = 0; k < m.coefficients.a.size(); ++k)
+                    size += std::abs(m.coefficients.a[k]) + std::abs(m.coefficients.b[k]);
+            const bool huge = size > 1e7;
+            const double distance = huge ? 1e-3 : 1e-5;
+            GridProgramme below;
+            below.periodFraction = 1.0 / 50.0; // a check only; any grid will do
+            EXPECT_EQ(testing::solveOnGrid(input.records, std::max(0.0, r.lambda - distance), below), GridVerdict::Feasible)
                 << label << ": λ* = " << r.lambda;
-            if (r.lambda < 1.0 - 1e-5) {
+            if (r.lambda < 1.0 - distance) {
                 GridProgramme above;
+                above.periodFraction = 1.0 / 100.0;
                 above.extraAngles = touchingAngles(input.records, r, project.truth);
-                EXPECT_EQ(testing::solveOnGrid(input.records, r.lambda + 1e-5, above), GridVerdict::Infeasible)
-                    << label << ": λ* = " << r.lambda;
+                const GridVerdict verdict = testing::solveOnGrid(input.records, r.lambda + distance, above);
+                if (huge)
+                    EXPECT_NE(verdict, GridVerdict::Feasible) << label << ": λ* = " << r.lambda;
+                else
+                    EXPECT_EQ(verdict, GridVerdict::Infeasible) << label << ": λ* = " << r.lambda;
                 ++certified;
             }
         }
     }
     // Most of these projects have a maximum requirement that cannot be met.
-    EXPECT_GE(certified, 12);
+    EXPECT_GE(certified, 20);
 }
 
 } // namespace

@@ -105,6 +105,8 @@ public:
         bool infeasible = true;
         for (bool primal : {true, false}) {
             ClpSimplex run(clp_);
+            // Either method can stall on these programmes; a stalled run decides nothing.
+            run.setMaximumIterations(5000);
             if (primal)
                 run.primal();
             else
