@@ -357,5 +357,25 @@ TEST(KnownAnswers, ShiftSearchKeepsTheUnshiftedOptimumWhereNoShiftHelps)
     EXPECT_EQ(r.stats.failedProgrammes, 0);
 }
 
+
+TEST(KnownAnswers, NothingToMeetLeavesTheMotionsAtRest)
+{
+    // Motions without restrictions: no programme has a row, and none may be handed to the
+    // simplex; the smoothest motion law is the one at rest.
+    InputBuilder b;
+    b.addMotion({.harmonics = 3});
+    b.addMotion({.harmonics = 2, .eta = 0.4, .theta = 0.1, .etaVariable = true, .etaLimit = 0.6});
+    const auto r = run(b);
+    ASSERT_EQ(r.code, result_code::kMaximumMet) << r.message; // the variable eta reaches its limit
+    for (const MotionResult& m : r.motions) {
+        EXPECT_EQ(m.coefficients.b0, 0.0);
+        for (double v : m.coefficients.a)
+            EXPECT_EQ(v, 0.0);
+        for (double v : m.coefficients.b)
+            EXPECT_EQ(v, 0.0);
+    }
+    EXPECT_DOUBLE_EQ(r.motions[1].eta, 0.6);
+}
+
 } // namespace
 } // namespace vemra::module
