@@ -39,7 +39,7 @@ bool OutputWriter::writeAtomically(const std::string& name, const std::string& c
         out << content;
         out.flush();
         if (!out) {
-            error = "cannot write " + temporary.string();
+            error = temporary.string() + " lässt sich nicht schreiben";
             return false;
         }
     }
@@ -47,7 +47,7 @@ bool OutputWriter::writeAtomically(const std::string& name, const std::string& c
     std::filesystem::rename(temporary, target, ec);
     if (ec) {
         std::filesystem::remove(temporary, ec);
-        error = "cannot replace " + target.string();
+        error = target.string() + " lässt sich nicht ersetzen";
         return false;
     }
     return true;

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <cmath>
 #include <exception>
-#include <sstream>
 #include <thread>
 
 namespace vemra::module {
@@ -22,13 +22,19 @@ void ShiftSearch::report(const std::string& stage, const Evaluation& best) const
 {
     if (!progress_)
         return;
-    std::ostringstream line;
-    line << stage << ": ";
-    if (best.feasible)
-        line << "fulfilment " << best.lambda << ", smoothness " << best.smoothness;
-    else
-        line << "minimum requirements not met";
-    progress_(line.str());
+    // One line per stage, read by programs: the fulfilment with six decimals, the smoothness
+    // sum with six significant digits, "." as decimal separator whatever the locale.
+    std::string line = stage + ": ";
+    if (best.feasible) {
+        char lambda[32], smoothness[32];
+        const auto l = std::to_chars(lambda, lambda + sizeof lambda, best.lambda, std::chars_format::fixed, 6);
+        const auto g = std::to_chars(smoothness, smoothness + sizeof smoothness, best.smoothness,
+                                     std::chars_format::general, 6);
+        line += "Erfüllungsgrad " + std::string(lambda, l.ptr) + ", Glattheit " + std::string(smoothness, g.ptr);
+    } else {
+        line += "Minimalforderungen nicht erfüllbar";
+    }
+    progress_(line);
 }
 
 double ShiftSearch::Samples::at(int i) const
@@ -58,7 +64,7 @@ SearchOutcome ShiftSearch::run() const
     SearchOutcome outcome;
     outcome.shifts = model_.zeroShifts();
     outcome.best = lambdaSearch_.evaluate(outcome.shifts);
-    report("stage 0 (no shift)", outcome.best);
+    report("Stufe 0 (ohne Verschiebung)", outcome.best);
 
     bool anyActive = false;
     for (int g = 0; g < model_.objectCount(); ++g)
@@ -83,7 +89,7 @@ SearchOutcome ShiftSearch::run() const
             if (auto better = bestOf(candidates, outcome.best))
                 outcome = std::move(*better);
         }
-        report("step " + std::to_string(t) + " of " + std::to_string(steps), outcome.best);
+        report("Schritt " + std::to_string(t) + " von " + std::to_string(steps), outcome.best);
     }
     return outcome;
 }

@@ -22,9 +22,9 @@ std::string describeViolation(const ProblemModel& model, const RequirementSet& s
     std::ostringstream out;
     const Requirement& q = set.requirements[static_cast<std::size_t>(v.requirement)];
     const Restriction& r = model.problem().restrictions[static_cast<std::size_t>(q.restriction)];
-    out << "restriction in record " << r.recordNumber << " missed by " << v.excess;
+    out << "die Restriktion in Datensatz " << r.recordNumber << " wird um " << v.excess << " verfehlt";
     if (q.shape != RequirementShape::Spectrum)
-        out << " at " << v.angle << " degrees";
+        out << ", bei " << v.angle << " Grad";
     return out.str();
 }
 
@@ -66,7 +66,7 @@ SynthesisResult synthesise(const ReadResult& input, const SynthesisOptions& opti
         SearchOutcome outcome = shiftSearch.run();
         if (!outcome.best.feasible) {
             result.code = result_code::kInfeasible;
-            result.message = "the minimum requirements cannot all be met";
+            result.message = "Minimalforderungen sind nicht erfüllbar.";
             return result;
         }
 
@@ -86,7 +86,7 @@ SynthesisResult synthesise(const ReadResult& input, const SynthesisOptions& opti
         if (!violations.empty()) {
             const RequirementSet set = model.requirementsAt(outcome.best.lambdaUsed, outcome.shifts);
             result.code = result_code::kInfeasible;
-            result.message = "no solution passed the final check: " + describeViolation(model, set, violations.front());
+            result.message = "Minimalforderungen sind nicht erfüllbar: keine Lösung besteht die Schlussprüfung, " + describeViolation(model, set, violations.front());
             return result;
         }
 
@@ -95,7 +95,7 @@ SynthesisResult synthesise(const ReadResult& input, const SynthesisOptions& opti
         fillResults(model, outcome, result);
     } catch (const StopRequested&) {
         const SolveStats stats = result.stats;
-        result = SynthesisResult::failed(result_code::kInterrupted, "stopped on request");
+        result = SynthesisResult::failed(result_code::kInterrupted, "Berechnung wurde abgebrochen.");
         result.stats = stats;
     }
     return result;

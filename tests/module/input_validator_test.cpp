@@ -96,7 +96,7 @@ TEST(InputValidation, EachInputErrorNamesRecordAndField)
         m.apply(records);
         const auto result = validateRecords(records);
         EXPECT_EQ(result.code, result_code::kInputError) << m.what;
-        EXPECT_NE(result.message.find("record " + std::to_string(m.record) + ","), std::string::npos)
+        EXPECT_NE(result.message.find("Datensatz " + std::to_string(m.record) + ","), std::string::npos)
             << m.what << ": " << result.message;
         EXPECT_NE(result.message.find(m.field), std::string::npos) << m.what << ": " << result.message;
     }
