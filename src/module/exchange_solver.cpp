@@ -14,6 +14,17 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // tolerance, answered with a margin instead of another row.
 constexpr double kSameAngleDeg = 1e-9;
 constexpr double kRoundOffEntry = 1e-13;
+// λ within this of 1 is 1: every maximum requirement met.
+constexpr double kLambdaOne = 1e-9;
+// How far below the largest λ the smoothest coefficients are sought.
+constexpr double kSmoothnessBackOff = 1e-7;
+// The weight of λ in the objective of the programme that maximises it. Where one unit of λ
+// takes large coefficients to reach, the reduced costs of those coefficients are tiny, and
+// with weight 1 the simplex's dual tolerance of 1e-7 would call a vertex well short of the
+// largest λ optimal.
+constexpr double kLambdaWeight = 1e3;
+// What the final check of a solution accepts, relative to max(1, |bound|).
+constexpr double kFinalTolerance = 1e-7;
 
 // Column of the positive part of a_k; a_k^- , b_k^+ and b_k^- follow it.
 int splitColumn(int motionOffset, int k) { return motionOffset + 1 + 4 * (k - 1); }
@@ -33,21 +44,45 @@ ExchangeSolver::ExchangeSolver(const RequirementSet& set, SolveStats& stats, Exc
         lambdaColumn_ = columnCount_++;
 }
 
-void ExchangeSolver::layOutColumns(LpObjective objective)
+void ExchangeSolver::layOutColumns(LinearProgram& lp, bool smoothness, double lambda)
 {
-    const bool smooth = objective == LpObjective::Smoothness;
     for (std::size_t m = 0; m < set_.motions.size(); ++m) {
         const int offset = motionOffset_[m];
-        lp_->setColumn(offset, -kInfinity, kInfinity, 0.0); // b0
+        lp.setColumn(offset, -kInfinity, kInfinity, 0.0); // b0
         const int harmonics = static_cast<int>(set_.motions[m].f.size());
         for (int k = 1; k <= harmonics; ++k) {
-            const double cost = smooth ? static_cast<double>(k) * k : 0.0;
+            const double cost = smoothness ? static_cast<double>(k) * k : 0.0;
             for (int part = 0; part < 4; ++part)
-                lp_->setColumn(splitColumn(offset, k) + part, 0.0, kInfinity, cost);
+                lp.setColumn(splitColumn(offset, k) + part, 0.0, kInfinity, cost);
         }
     }
+    if (lambdaColumn_ < 0)
+        return;
+    if (smoothness)
+        lp.setColumn(lambdaColumn_, lambda, lambda, 0.0);
+    else
+        lp.setColumn(lambdaColumn_, 0.0, 1.0, -kLambdaWeight);
+}
+
+void ExchangeSolver::fixLambda(double lambda)
+{
     if (lambdaColumn_ >= 0)
-        lp_->setColumn(lambdaColumn_, 0.0, 1.0, objective == LpObjective::MaximiseLambda ? -1.0 : 0.0);
+        smooth_->setColumn(lambdaColumn_, lambda, lambda, 0.0);
+}
+
+int ExchangeSolver::addRowToAll(double lower, double upper)
+{
+    const int row = smooth_->addRow(rowColumns_, rowValues_, lower, upper);
+    if (largest_)
+        largest_->addRow(rowColumns_, rowValues_, lower, upper);
+    return row;
+}
+
+void ExchangeSolver::setRowBoundsOfAll(int row, double lower, double upper)
+{
+    smooth_->setRowBounds(row, lower, upper);
+    if (largest_)
+        largest_->setRowBounds(row, lower, upper);
 }
 
 void ExchangeSolver::appendCurveRow(const Requirement& q, double angleDeg)
@@ -129,9 +164,16 @@ void ExchangeSolver::addSpectrumRow(int requirement)
         rowColumns_.push_back(lambdaColumn_);
         rowValues_.push_back(-q.upper.slope);
     }
-    const int row = lp_->addRow(rowColumns_, rowValues_, -kInfinity, q.upper.base);
+    const int row = addRowToAll(-kInfinity, q.upper.base);
     spectrumRow_[static_cast<std::size_t>(requirement)] = row;
     groups_.push_back({-1 - requirement, row, 1});
+}
+
+void ExchangeSolver::applySpectrumBound(int requirement)
+{
+    const auto r = static_cast<std::size_t>(requirement);
+    const Requirement& q = set_.requirements[r];
+    setRowBoundsOfAll(spectrumRow_[r], -kInfinity, q.upper.base - spectrumMargin_[r]);
 }
 
 bool ExchangeSolver::hasCutNear(int requirement, double angleDeg) const
@@ -156,7 +198,7 @@ void ExchangeSolver::addCut(int requirement, double angleDeg, bool onGrid)
             rowColumns_.push_back(lambdaColumn_);
             rowValues_.push_back(-bound.slope);
         }
-        return lp_->addRow(rowColumns_, rowValues_, lower ? bound.base : -kInfinity, lower ? kInfinity : bound.base);
+        return addRowToAll(lower ? bound.base : -kInfinity, lower ? kInfinity : bound.base);
     };
     if (separateRows) {
         if (q.lower.present)
@@ -167,7 +209,7 @@ void ExchangeSolver::addCut(int requirement, double angleDeg, bool onGrid)
         rowColumns_.clear();
         rowValues_.clear();
         appendCurveRow(q, angleDeg);
-        const int row = lp_->addRow(rowColumns_, rowValues_, q.lower.present ? q.lower.base : -kInfinity,
+        const int row = addRowToAll(q.lower.present ? q.lower.base : -kInfinity,
                                     q.upper.present ? q.upper.base : kInfinity);
         if (q.lower.present)
             cut.lowerRow = row;
@@ -193,26 +235,27 @@ void ExchangeSolver::applyCutBounds(const Cut& cut)
             lower = std::min(lower, middle);
             upper = std::max(upper, middle);
         }
-        lp_->setRowBounds(cut.lowerRow, lower, upper);
+        setRowBoundsOfAll(cut.lowerRow, lower, upper);
         return;
     }
     if (cut.lowerRow >= 0)
-        lp_->setRowBounds(cut.lowerRow, lower, kInfinity);
+        setRowBoundsOfAll(cut.lowerRow, lower, kInfinity);
     if (cut.upperRow >= 0)
-        lp_->setRowBounds(cut.upperRow, -kInfinity, upper);
+        setRowBoundsOfAll(cut.upperRow, -kInfinity, upper);
 }
 
 bool ExchangeSolver::tightenOrAdd(const Violation& v)
 {
     const Requirement& q = set_.requirements[static_cast<std::size_t>(v.requirement)];
-    // Aim past the tolerance so that the next solution lands inside it.
-    const double step = v.excess + settings_.tolerance * v.scale;
+    // Aim past the tolerance so that the next solution lands inside it. A margin within the
+    // simplex's own tolerance would leave the solution where it was; when the same violation
+    // comes back all the same, the margin at least doubles.
+    const double step = std::max(v.excess + settings_.tolerance * v.scale, 2.0 * kLpFeasibilityTolerance);
+    auto grown = [step](double before) { return before + std::max(step, before); };
     if (q.shape == RequirementShape::Spectrum) {
         const auto r = static_cast<std::size_t>(v.requirement);
-        spectrumMargin_[r] += step;
-        const int row = spectrumRow_[r];
-        const double base = q.upper.base - spectrumMargin_[r];
-        lp_->setRowBounds(row, -kInfinity, base);
+        spectrumMargin_[r] = grown(spectrumMargin_[r]);
+        applySpectrumBound(v.requirement);
         return true;
     }
     for (int index : cutsOfRequirement_[static_cast<std::size_t>(v.requirement)]) {
@@ -222,7 +265,7 @@ bool ExchangeSolver::tightenOrAdd(const Violation& v)
         const double before = v.side == BoundSide::Lower ? cut.lowerMargin : cut.upperMargin;
         // A margin wider than the whole band would change the problem, not its numerics.
         const double cap = 1e-6 * v.scale;
-        const double after = std::min(before + step, cap);
+        const double after = std::min(grown(before), cap);
         if (after <= before)
             return false;
         (v.side == BoundSide::Lower ? cut.lowerMargin : cut.upperMargin) = after;
@@ -259,9 +302,14 @@ void ExchangeSolver::addCutCluster(const Violation& v)
     }
 }
 
-std::vector<MotionCoefficients> ExchangeSolver::readCoefficients() const
+std::vector<MotionCoefficients> ExchangeSolver::readCoefficients(const LinearProgram& lp) const
 {
-    const auto x = lp_->columnValues();
+    const auto values = lp.columnValues();
+    return readCoefficients(std::vector<double>(values.begin(), values.end()));
+}
+
+std::vector<MotionCoefficients> ExchangeSolver::readCoefficients(const std::vector<double>& x) const
+{
     std::vector<MotionCoefficients> result(set_.motions.size());
     for (std::size_t m = 0; m < set_.motions.size(); ++m) {
         const int offset = motionOffset_[m];
@@ -279,11 +327,10 @@ std::vector<MotionCoefficients> ExchangeSolver::readCoefficients() const
     return result;
 }
 
-double ExchangeSolver::lambdaOfSolution() const
+double ExchangeSolver::lambdaOf(const LinearProgram& lp) const
 {
-    if (lambdaColumn_ < 0)
-        return set_.lambda;
-    return std::clamp(lp_->columnValues()[static_cast<std::size_t>(lambdaColumn_)], 0.0, 1.0);
+    const double lambda = std::clamp(lp.columnValues()[static_cast<std::size_t>(lambdaColumn_)], 0.0, 1.0);
+    return lambda >= 1.0 - kLambdaOne ? 1.0 : lambda;
 }
 
 void ExchangeSolver::addInitialRows()
@@ -313,87 +360,132 @@ bool ExchangeSolver::addRowsOf(const WarmStart& warm)
             return false;
         const Requirement& q = set_.requirements[static_cast<std::size_t>(g.requirement)];
         switch (q.shape) {
-        case RequirementShape::Spectrum: addSpectrumRow(g.requirement); break;
+        case RequirementShape::Spectrum:
+            addSpectrumRow(g.requirement);
+            spectrumMargin_[static_cast<std::size_t>(g.requirement)] = g.upperMargin;
+            applySpectrumBound(g.requirement);
+            continue;
         case RequirementShape::Point: addCut(g.requirement, q.phiFrom, true); break;
         case RequirementShape::Interval:
             // The same place in the interval, wherever λ or a shift has moved its ends.
             addCut(g.requirement, q.phiFrom + g.position * (q.phiTo - q.phiFrom), g.onGrid);
             break;
         }
+        Cut& cut = cuts_.back();
+        if (g.lowerMargin > 0.0 || g.upperMargin > 0.0) {
+            cut.lowerMargin = g.lowerMargin;
+            cut.upperMargin = g.upperMargin;
+            applyCutBounds(cut);
+        }
     }
     return true;
 }
 
-std::shared_ptr<const WarmStart> ExchangeSolver::captureWarmStart(LpObjective objective) const
+std::shared_ptr<const WarmStart> ExchangeSolver::captureWarmStart() const
 {
-    const std::vector<unsigned char> basis = lp_->basis();
-    if (basis.size() != static_cast<std::size_t>(columnCount_ + lp_->rowCount()))
+    const std::vector<unsigned char> smoothBasis = smooth_->basis();
+    const std::vector<unsigned char> largestBasis = largest_ ? largest_->basis() : std::vector<unsigned char>{};
+    const auto size = static_cast<std::size_t>(columnCount_ + smooth_->rowCount());
+    if (smoothBasis.size() != size || (largest_ && largestBasis.size() != size))
         return nullptr;
     auto warm = std::make_shared<WarmStart>();
-    warm->objective = objective;
     warm->lambdaColumn = lambdaColumn_ >= 0;
-    warm->basis.assign(basis.begin(), basis.begin() + columnCount_);
+    warm->smoothBasis.assign(smoothBasis.begin(), smoothBasis.begin() + columnCount_);
+    if (largest_)
+        warm->lambdaBasis.assign(largestBasis.begin(), largestBasis.begin() + columnCount_);
+    auto binds = [&](int row) {
+        return !smooth_->isRowBasic(row) || (largest_ && !largest_->isRowBasic(row));
+    };
     for (const RowGroup& group : groups_) {
         WarmStart::RowGroup kept;
         bool keep = true;
         if (group.cut < 0) {
             kept.requirement = -1 - group.cut;
+            kept.upperMargin = spectrumMargin_[static_cast<std::size_t>(kept.requirement)];
         } else {
             const Cut& cut = cuts_[static_cast<std::size_t>(group.cut)];
             const Requirement& q = set_.requirements[static_cast<std::size_t>(cut.requirement)];
             kept.requirement = cut.requirement;
             kept.onGrid = cut.onGrid;
+            kept.lowerMargin = cut.lowerMargin;
+            kept.upperMargin = cut.upperMargin;
             if (q.shape == RequirementShape::Interval)
                 kept.position = (cut.angle - q.phiFrom) / (q.phiTo - q.phiFrom);
-            // Rows added by the exchange that no longer bind are left behind; dropping a row
-            // whose slack is basic keeps the basis valid.
-            keep = cut.onGrid;
+            // Only rows that bind are handed on (dropping a row whose slack is basic keeps the
+            // basis valid): a neighbour gets the rest back from its first check if it needs
+            // them, and a smaller programme is much faster to solve and to prove infeasible.
+            keep = false;
             for (int r = 0; r < group.rowCount; ++r)
-                keep = keep || !lp_->isRowBasic(group.firstRow + r);
+                keep = keep || binds(group.firstRow + r);
         }
         if (!keep)
             continue;
         warm->groups.push_back(kept);
-        for (int r = 0; r < group.rowCount; ++r)
-            warm->basis.push_back(basis[static_cast<std::size_t>(columnCount_ + group.firstRow + r)]);
+        for (int r = 0; r < group.rowCount; ++r) {
+            const auto row = static_cast<std::size_t>(columnCount_ + group.firstRow + r);
+            warm->smoothBasis.push_back(smoothBasis[row]);
+            if (largest_)
+                warm->lambdaBasis.push_back(largestBasis[row]);
+        }
     }
     return warm;
 }
 
-void ExchangeSolver::resetProgramme(LpObjective objective)
+void ExchangeSolver::resetProgrammes(bool largestLambda, double lambda)
 {
-    lp_ = std::make_unique<LinearProgram>(columnCount_, stats_);
+    smooth_ = std::make_unique<LinearProgram>(columnCount_, stats_);
+    layOutColumns(*smooth_, true, lambda);
+    largest_.reset();
+    if (largestLambda) {
+        largest_ = std::make_unique<LinearProgram>(columnCount_, stats_);
+        layOutColumns(*largest_, false, lambda);
+    }
     cuts_.clear();
     groups_.clear();
     cutsOfRequirement_.assign(set_.requirements.size(), {});
     spectrumRow_.assign(set_.requirements.size(), -1);
     spectrumMargin_.assign(set_.requirements.size(), 0.0);
-    layOutColumns(objective);
 }
 
-bool ExchangeSolver::hasCrossedBounds() const
+bool ExchangeSolver::crossedAt(double lambda, bool onlyFixed) const
 {
-    // With λ fixed both bounds share one ranged row, and a row whose lower bound lies above
-    // its upper one is not reliably reported infeasible by the simplex.
-    if (lambdaColumn_ >= 0)
-        return false;
-    for (const Requirement& q : set_.requirements)
-        if (q.lower.present && q.upper.present && q.lower.base > q.upper.base)
+    // A ranged row whose lower bound lies above its upper one is not reliably reported
+    // infeasible by the simplex. Bounds that move with a λ column sit in rows of their own.
+    for (const Requirement& q : set_.requirements) {
+        if (!q.lower.present || !q.upper.present)
+            continue;
+        if (onlyFixed && (q.lower.slope != 0.0 || q.upper.slope != 0.0))
+            continue;
+        if (q.lower.at(lambda) > q.upper.at(lambda))
             return true;
+    }
     return false;
 }
 
-ExchangeResult ExchangeSolver::solve(LpObjective objective, const std::vector<ExtraAngle>& extraAngles,
-                                     const WarmStart* warmStart)
+ExchangeResult ExchangeSolver::solveAt(double lambda, const std::vector<ExtraAngle>& extraAngles,
+                                       const WarmStart* warmStart)
 {
-    if (hasCrossedBounds())
+    return run(false, lambdaColumn_ >= 0 ? lambda : set_.lambda, extraAngles, warmStart);
+}
+
+ExchangeResult ExchangeSolver::solveLargestLambda(const WarmStart* warmStart)
+{
+    if (lambdaColumn_ < 0)
+        return run(false, set_.lambda, {}, warmStart);
+    return run(true, 0.0, {}, warmStart);
+}
+
+ExchangeResult ExchangeSolver::run(bool largestLambda, double lambda, const std::vector<ExtraAngle>& extraAngles,
+                                   const WarmStart* warmStart)
+{
+    if (crossedAt(lambda, largestLambda))
         return {};
-    resetProgramme(objective);
-    bool warm = warmStart != nullptr && warmStart->objective == objective
-        && warmStart->lambdaColumn == (lambdaColumn_ >= 0);
+    resetProgrammes(largestLambda, lambda);
+    // A start without rows (nothing bound there) is no start.
+    bool warm = warmStart != nullptr && warmStart->lambdaColumn == (lambdaColumn_ >= 0) && !warmStart->groups.empty();
     if (warm && !addRowsOf(*warmStart)) {
         warm = false;
-        resetProgramme(objective);
+        resetProgrammes(largestLambda, lambda);
     }
     if (!warm)
         addInitialRows();
@@ -403,59 +495,149 @@ ExchangeResult ExchangeSolver::solve(LpObjective objective, const std::vector<Ex
             && !hasCutNear(requirement, angle))
             addCut(requirement, angle);
     }
-    if (warm)
-        lp_->startFrom(warmStart->basis);
+    if (warm) {
+        smooth_->startFrom(warmStart->smoothBasis);
+        if (largest_ && !warmStart->lambdaBasis.empty())
+            largest_->startFrom(warmStart->lambdaBasis);
+    }
 
+    ExchangeResult result;
+    if (smooth_->rowCount() == 0) {
+        // Nothing to meet: the motion laws stay at rest, at every λ. (The simplex does not
+        // take programmes without rows.)
+        result.lambda = result.lambdaUsed = largestLambda ? 1.0 : lambda;
+        result.coefficients = readCoefficients(std::vector<double>(static_cast<std::size_t>(columnCount_), 0.0));
+        return finish(std::move(result));
+    }
+    if (!largestLambda) {
+        if (!settle(lambda, result))
+            return {};
+        result.lambda = lambda;
+        return finish(std::move(result));
+    }
+    if (!climb(result, -kInfinity))
+        return {};
+    return finishLargest(std::move(result));
+}
+
+ExchangeResult ExchangeSolver::finishLargest(ExchangeResult result)
+{
+    // Right at λ* the least smoothness sum can climb steeply within 1e-9 of λ, and the
+    // programme's answer there depends on round-off: the smoothest coefficients are sought a
+    // little below (unless every maximum requirement is met), over the same angles, and the
+    // coefficients at λ* itself are kept only when that fails.
+    if (result.lambda < 1.0 && result.lambda > 0.0) {
+        ExchangeResult below;
+        if (settle(std::max(0.0, result.lambda - kSmoothnessBackOff), below)) {
+            below.lambda = result.lambda;
+            result = std::move(below);
+        }
+    }
+    return finish(std::move(result));
+}
+
+ExchangeResult ExchangeSolver::finish(ExchangeResult result)
+{
+    result.feasible = true;
+    result.smoothness = smoothnessSum(result.coefficients);
+    result.warmStart = captureWarmStart();
+    return result;
+}
+
+std::optional<ExchangeResult> ExchangeSolver::largestLambdaAbove(double threshold)
+{
+    if (lambdaColumn_ < 0 || !smooth_)
+        return std::nullopt;
+    if (smooth_->rowCount() == 0) {
+        ExchangeResult rest;
+        rest.lambda = rest.lambdaUsed = 1.0;
+        rest.coefficients = readCoefficients(std::vector<double>(static_cast<std::size_t>(columnCount_), 0.0));
+        return rest.lambda > threshold ? std::optional(finish(std::move(rest))) : std::nullopt;
+    }
+    // The λ programme starts as a copy of the smoothness programme, whose solution stays
+    // feasible once λ may move.
+    largest_ = smooth_->copy();
+    layOutColumns(*largest_, false, 0.0);
+    largest_->preferPrimalOnce();
+    ExchangeResult result;
+    if (!climb(result, threshold) || result.lambda <= threshold)
+        return std::nullopt;
+    return finishLargest(std::move(result));
+}
+
+std::vector<Violation> ExchangeSolver::violationsAt(const std::vector<MotionCoefficients>& coefficients,
+                                                    double lambda) const
+{
     // Exactly checkRefinement samples per grid interval, so every grid angle is among them.
     const SampleSpacing checkSpacing = [this](const Requirement& q) {
         return (q.phiTo - q.phiFrom) / lpGridIntervals(set_, q) / settings_.checkRefinement;
     };
-    ExchangeResult result;
-    for (int round = 0;; ++round) {
-        if (lp_->solve(settings_.method) != LpStatus::Optimal)
-            return {}; // infeasible, or hopeless numerically: no solution at this λ
-        result.feasible = true;
-        result.lambda = lambdaOfSolution();
-        result.coefficients = readCoefficients();
-        if (round >= settings_.maxRounds)
-            break;
-        const auto violations = findViolations(set_, result.coefficients, result.lambda, settings_.tolerance, checkSpacing);
-        bool changed = false;
-        for (const Violation& v : violations)
-            changed = tightenOrAdd(v) || changed;
-        if (!changed)
-            break;
-        ++stats_.exchangeRounds;
-    }
-    result.smoothness = smoothnessSum(result.coefficients);
-    result.bindingAngles = collectBindingAngles();
-    result.warmStart = captureWarmStart(objective);
-    return result;
+    return findViolations(set_, coefficients, lambda, settings_.tolerance, checkSpacing, true);
 }
 
-std::vector<ExtraAngle> ExchangeSolver::collectBindingAngles() const
+bool ExchangeSolver::tightenOrAddAll(const std::vector<Violation>& violations)
 {
-    const auto activity = lp_->rowActivities();
-    const double lambda = lambdaOfSolution();
-    std::vector<ExtraAngle> binding;
-    for (const Cut& cut : cuts_) {
-        if (cut.onGrid)
-            continue;
-        const Requirement& q = set_.requirements[static_cast<std::size_t>(cut.requirement)];
-        if (q.shape != RequirementShape::Interval)
-            continue;
-        // The row holds the curve minus slope * λ; compare the curve with the bound at λ.
-        auto near = [&](int row, const LinearBound& bound) {
-            if (row < 0)
-                return false;
-            const double curve = activity[static_cast<std::size_t>(row)] + (lambdaColumn_ >= 0 ? bound.slope * lambda : 0.0);
-            const double value = bound.at(lambdaColumn_ >= 0 ? lambda : 0.0);
-            return std::abs(curve - value) <= 1e-6 * boundScale(value);
-        };
-        if (near(cut.lowerRow, q.lower) || near(cut.upperRow, q.upper))
-            binding.emplace_back(cut.requirement, cut.angle);
+    bool changed = false;
+    for (const Violation& v : violations)
+        changed = tightenOrAdd(v) || changed;
+    if (changed)
+        ++stats_.exchangeRounds;
+    return changed;
+}
+
+bool ExchangeSolver::settle(double lambda, ExchangeResult& result)
+{
+    fixLambda(lambda);
+    for (int round = 0;; ++round) {
+        if (smooth_->solve(settings_.method) != LpStatus::Optimal)
+            return false; // infeasible, or hopeless numerically: no solution at this λ
+        result.lambdaUsed = lambda;
+        result.coefficients = readCoefficients(*smooth_);
+        const std::vector<Violation> violations = violationsAt(result.coefficients, lambda);
+        if (violations.empty())
+            return true;
+        if (round >= settings_.maxRounds || !tightenOrAddAll(violations))
+            return closeEnough(violations);
     }
-    return binding;
+}
+
+bool ExchangeSolver::closeEnough(const std::vector<Violation>& violations)
+{
+    // Out of rounds or margins: what is left may pass the final check, and anything larger is
+    // no solution. Coefficients of a programme that held its angles only by growing huge and
+    // would have needed many more end up here.
+    for (const Violation& v : violations)
+        if (v.excess > 0.5 * kFinalTolerance * v.scale)
+            return false;
+    return true;
+}
+
+bool ExchangeSolver::climb(ExchangeResult& result, double threshold)
+{
+    for (int round = 0;; ++round) {
+        if (largest_->solve(SimplexMethod::Dual) != LpStatus::Optimal)
+            return false; // even the angles held so far rule out every λ
+        const double reached = lambdaOf(*largest_);
+        result.lambda = reached;
+        if (reached <= threshold)
+            return true; // an upper bound already: λ* cannot get above the threshold
+        result.lambda = result.lambdaUsed = reached;
+        // The point checked is the smoothest at the λ reached: a solution that merely
+        // maximises λ can wander over a whole face of equally good ones and break bounds
+        // somewhere new every round. Only to push λ below a threshold, the cheaper λ
+        // programme's own solution serves.
+        bool smoothed = false;
+        if (threshold == -kInfinity) {
+            fixLambda(reached);
+            smoothed = smooth_->solve(settings_.method) == LpStatus::Optimal;
+        }
+        result.coefficients = readCoefficients(smoothed ? *smooth_ : *largest_);
+        const std::vector<Violation> violations = violationsAt(result.coefficients, reached);
+        if (violations.empty())
+            return true;
+        if (round >= settings_.maxRounds || !tightenOrAddAll(violations))
+            return closeEnough(violations);
+    }
 }
 
 } // namespace vemra::module

@@ -9,20 +9,17 @@
 #include "module/solve_stats.h"
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
 namespace vemra::module {
 
-enum class LpObjective {
-    MaximiseLambda, // bounds linear in λ; the programme finds the largest λ
-    Smoothness,     // λ fixed; least sum of k^2 (|a_k| + |b_k|)
-};
-
 struct ExchangeSettings {
     double tolerance = 1e-9;  // accepted violation, relative to max(1, |bound|)
     int checkRefinement = 10; // the check grid is this many times finer than the solve grid
-    int maxRounds = 60;
+    // Projects whose solutions need huge, nearly cancelling coefficients converge slowly.
+    int maxRounds = 200;
     // The grid angles enter the programme as they are needed; every stride-th from the start.
     int initialStride = 4;
     // The primal simplex usually proves a nearly feasible programme infeasible in far fewer
@@ -30,30 +27,31 @@ struct ExchangeSettings {
     SimplexMethod method = SimplexMethod::Dual;
 };
 
-// The rows and the final basis of a solved programme. A neighbouring problem (another λ, other
-// shifts) with the same requirements rebuilds the same rows at its own angles and starts the
-// simplex from this basis, which saves most of the iterations and exchange rounds.
+// The rows and the final bases of a solve. A neighbouring problem (another λ, other shifts)
+// with the same requirements rebuilds the same rows at its own angles and starts the simplex
+// from these bases, which saves most of the iterations and exchange rounds.
 struct WarmStart {
     struct RowGroup {
         int requirement = 0;
         double position = 0.0; // where in its interval (0 = lower end, 1 = upper end) a cut lies
         bool onGrid = false;
+        // Margins the rows had grown (spectrum rows: the upper one); a neighbour needs the
+        // same ones on its binding rows and need not find them again round by round.
+        double lowerMargin = 0.0;
+        double upperMargin = 0.0;
     };
-    LpObjective objective = LpObjective::Smoothness;
     bool lambdaColumn = false;
-    std::vector<RowGroup> groups;     // in the order their rows were made
-    std::vector<unsigned char> basis; // columns, then the rows of the groups
+    std::vector<RowGroup> groups;           // in the order their rows were made
+    std::vector<unsigned char> smoothBasis; // columns, then the rows of the groups
+    std::vector<unsigned char> lambdaBasis; // the same for the programme maximising λ, if any
 };
 
 struct ExchangeResult {
     bool feasible = false;
-    double lambda = 0.0; // λ reached (the fixed λ for Smoothness)
+    double lambda = 0.0;     // λ reached
+    double lambdaUsed = 0.0; // λ the coefficients meet the requirements at (at most 1e-7 below)
     std::vector<MotionCoefficients> coefficients;
     double smoothness = 0.0;
-    // Angles between the grid angles that ended up binding: good starting angles for a
-    // programme with another objective over the same requirements (the smoothness programme
-    // after the one that maximised λ), where the basis cannot be reused.
-    std::vector<std::pair<int, double>> bindingAngles;
     std::shared_ptr<const WarmStart> warmStart;
 };
 
@@ -65,8 +63,21 @@ class ExchangeSolver {
 public:
     ExchangeSolver(const RequirementSet& set, SolveStats& stats, ExchangeSettings settings = {});
 
-    ExchangeResult solve(LpObjective objective, const std::vector<ExtraAngle>& extraAngles = {},
-                         const WarmStart* warmStart = nullptr);
+    // The smoothest coefficients at a fixed λ. A set without a λ column has its bounds fixed
+    // already and ignores the argument.
+    ExchangeResult solveAt(double lambda, const std::vector<ExtraAngle>& extraAngles = {},
+                           const WarmStart* warmStart = nullptr);
+
+    // The largest λ of a set with a λ column, and the smoothest coefficients there (1e-7
+    // below it unless it is 1). Each round solves two programmes over the same angles: one
+    // maximising λ, one minimising the smoothness sum at that λ.
+    ExchangeResult solveLargestLambda(const WarmStart* warmStart = nullptr);
+
+    // After solveAt on a set with a λ column: goes on from its angles to the largest λ, as
+    // solveLargestLambda would. Gives up, with nothing, as soon as λ* is known to lie at or
+    // below the threshold (the angles held are a part of the requirements, so the largest λ
+    // they allow bounds λ* from above), or when no λ is possible.
+    std::optional<ExchangeResult> largestLambdaAbove(double threshold);
 
 private:
     struct Cut {
@@ -79,23 +90,40 @@ private:
         bool onGrid = false;
     };
 
-    bool hasCrossedBounds() const;
-    void resetProgramme(LpObjective objective);
-    void layOutColumns(LpObjective objective);
+    ExchangeResult run(bool largestLambda, double lambda, const std::vector<ExtraAngle>& extraAngles,
+                       const WarmStart* warmStart);
+    // Exchange rounds of the smoothness programme at a fixed λ; false when it has no solution.
+    bool settle(double lambda, ExchangeResult& result);
+    // Exchange rounds of both programmes until the smoothest coefficients at the largest λ
+    // the angles allow meet every requirement, or that λ is at or below the threshold; false
+    // when no λ is possible.
+    bool climb(ExchangeResult& result, double threshold);
+    ExchangeResult finishLargest(ExchangeResult result);
+    ExchangeResult finish(ExchangeResult result);
+    std::vector<Violation> violationsAt(const std::vector<MotionCoefficients>& coefficients, double lambda) const;
+    bool tightenOrAddAll(const std::vector<Violation>& violations);
+    static bool closeEnough(const std::vector<Violation>& violations);
+    bool crossedAt(double lambda, bool onlyFixed) const;
+    void resetProgrammes(bool largestLambda, double lambda);
+    void layOutColumns(LinearProgram& lp, bool smoothness, double lambda);
+    void fixLambda(double lambda);
     void addInitialRows();
     bool addRowsOf(const WarmStart& warm);
-    std::shared_ptr<const WarmStart> captureWarmStart(LpObjective objective) const;
+    std::shared_ptr<const WarmStart> captureWarmStart() const;
+    int addRowToAll(double lower, double upper);
+    void setRowBoundsOfAll(int row, double lower, double upper);
     void addSpectrumRow(int requirement);
     void addCut(int requirement, double angleDeg, bool onGrid = false);
     bool hasCutNear(int requirement, double angleDeg) const;
     void addCutCluster(const Violation& violation);
-    std::vector<ExtraAngle> collectBindingAngles() const;
     void applyCutBounds(const Cut& cut);
+    void applySpectrumBound(int requirement);
     void appendCurveRow(const Requirement& q, double angleDeg);
     void dropRoundOffEntries();
     bool tightenOrAdd(const Violation& violation);
-    std::vector<MotionCoefficients> readCoefficients() const;
-    double lambdaOfSolution() const;
+    std::vector<MotionCoefficients> readCoefficients(const LinearProgram& lp) const;
+    std::vector<MotionCoefficients> readCoefficients(const std::vector<double>& columnValues) const;
+    double lambdaOf(const LinearProgram& lp) const;
 
     const RequirementSet& set_;
     SolveStats& stats_;
@@ -103,7 +131,10 @@ private:
     std::vector<int> motionOffset_;
     int lambdaColumn_ = -1;
     int columnCount_ = 0;
-    std::unique_ptr<LinearProgram> lp_;
+    // The smoothness programme, and the one maximising λ when there is one; both hold the
+    // same rows.
+    std::unique_ptr<LinearProgram> smooth_;
+    std::unique_ptr<LinearProgram> largest_;
     std::vector<Cut> cuts_;
     // Every spectrum row and cut in the order made: cut index, or -1 - requirement for a
     // spectrum row; with its first programme row and row count.

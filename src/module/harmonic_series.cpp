@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace vemra::module {
 
@@ -115,11 +116,42 @@ double TrigSeries::curvatureBound() const
     return bound;
 }
 
+double TrigSeries::roundOffBound() const
+{
+    // Every term is at most its coefficient in size, and a few roundings of each enter the sum.
+    double sum = std::abs(constant_);
+    for (std::size_t i = 0; i < sine_.size(); ++i)
+        sum += std::abs(sine_[i]) + std::abs(cosine_[i]);
+    return 4.0 * std::numeric_limits<double>::epsilon() * sum;
+}
+
 void TrigSeries::sample(double from, double step, int count, std::vector<double>& out) const
 {
     out.resize(static_cast<std::size_t>(std::max(count, 0)));
-    for (int i = 0; i < count; ++i)
-        out[static_cast<std::size_t>(i)] = value(from + i * step);
+    // The angle of each sample comes from its predecessor by one rotation; afresh from sin
+    // and cos every few samples, before the rounding of the rotations adds up.
+    constexpr int kFreshEvery = 16;
+    const double stepSin = std::sin(step), stepCos = std::cos(step);
+    double s1 = 0.0, c1 = 1.0;
+    for (int i = 0; i < count; ++i) {
+        if (i % kFreshEvery == 0) {
+            const double x = from + i * step;
+            s1 = std::sin(x);
+            c1 = std::cos(x);
+        } else {
+            const double next = s1 * stepCos + c1 * stepSin;
+            c1 = c1 * stepCos - s1 * stepSin;
+            s1 = next;
+        }
+        double sk = s1, ck = c1, sum = constant_;
+        for (std::size_t k = 0; k < sine_.size(); ++k) {
+            sum += sine_[k] * sk + cosine_[k] * ck;
+            const double next = sk * c1 + ck * s1;
+            ck = ck * c1 - sk * s1;
+            sk = next;
+        }
+        out[static_cast<std::size_t>(i)] = sum;
+    }
 }
 
 Extremum refineExtremum(const TrigSeries& series, double lo, double hi, double guess, bool maximum)

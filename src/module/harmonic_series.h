@@ -59,6 +59,8 @@ public:
 
     // Bound of |second derivative| over all x; tells how far a sampled extremum can be off.
     double curvatureBound() const;
+    // Bound of the round-off in value(): below it a bound cannot be told from a violation.
+    double roundOffBound() const;
 
     // Values at from + i * step, i = 0..count-1.
     void sample(double from, double step, int count, std::vector<double>& out) const;

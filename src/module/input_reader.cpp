@@ -73,9 +73,9 @@ std::string InputDiagnostic::text() const
     if (record <= 0)
         return message;
     std::ostringstream out;
-    out << "record " << record;
+    out << "Datensatz " << record;
     if (!field.empty())
-        out << ", " << field;
+        out << ", Feld " << field;
     out << ": " << message;
     return out.str();
 }
@@ -132,7 +132,7 @@ ReadResult readRecords(std::string_view text)
             auto value = parseInteger(token);
             if (!value) {
                 result.error = InputDiagnostic{recordNumber, genericFieldName(f),
-                                               "\"" + shortened(token) + "\" is not an integer"};
+                                               "\"" + shortened(token) + "\" ist keine ganze Zahl"};
                 return result;
             }
             record.ints[static_cast<std::size_t>(f)] = *value;
@@ -140,7 +140,7 @@ ReadResult readRecords(std::string_view text)
             auto value = parseReal(token);
             if (!value) {
                 result.error = InputDiagnostic{recordNumber, genericFieldName(f),
-                                               "\"" + shortened(token) + "\" is not a finite number"};
+                                               "\"" + shortened(token) + "\" ist keine endliche Zahl"};
                 return result;
             }
             record.reals[static_cast<std::size_t>(f - kIntFieldCount)] = *value;
@@ -151,11 +151,11 @@ ReadResult readRecords(std::string_view text)
     if (const std::size_t rest = tokens.size() % kFieldsPerRecord; rest != 0) {
         result.error = InputDiagnostic{static_cast<int>(result.records.size() + 1),
                                        genericFieldName(static_cast<int>(rest)),
-                                       "missing: the file ends inside the record"};
+                                       "fehlt: die Datei endet mitten im Datensatz"};
         return result;
     }
     if (result.records.empty())
-        result.error = InputDiagnostic{1, "", "the file holds no record"};
+        result.error = InputDiagnostic{1, "", "die Datei enthält keinen Datensatz"};
     return result;
 }
 
@@ -164,7 +164,7 @@ ReadResult readRecordFile(const std::filesystem::path& path)
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         ReadResult result;
-        result.error = InputDiagnostic{0, "", "cannot open input file " + path.string()};
+        result.error = InputDiagnostic{0, "", "die Eingabedatei " + path.string() + " lässt sich nicht öffnen"};
         return result;
     }
     std::ostringstream content;

@@ -1,6 +1,6 @@
 #include "module/input_validator.h"
 
-#include "module/result_code.h"
+#include "protocol/result_codes.h"
 
 #include <cmath>
 #include <optional>
@@ -72,8 +72,8 @@ public:
                     return d;
                 auto slot = static_cast<std::size_t>(motion.number - 1);
                 if (seen[slot])
-                    return fail(number, intField(2, "motion number"),
-                                "motion " + str(motion.number) + " appears twice");
+                    return fail(number, intField(2, "Nummer der Bewegungsvorgabe"),
+                                "Bewegungsvorgabe " + str(motion.number) + " kommt zweimal vor");
                 seen[slot] = true;
                 problem.motions[slot] = motion;
                 current = &problem.motions[slot];
@@ -89,12 +89,12 @@ public:
             } else {
                 if (current == nullptr)
                     return fail(number, restrictionField(1),
-                                "restriction of motion " + str(restriction.motion)
-                                    + " does not follow a motion record");
+                                "die Restriktion der Bewegungsvorgabe " + str(restriction.motion)
+                                    + " folgt keinem Datensatz einer Bewegungsvorgabe");
                 if (restriction.motion != current->number)
                     return fail(number, restrictionField(1),
-                                "restriction names motion " + str(restriction.motion)
-                                    + " but follows the record of motion " + str(current->number));
+                                "die Restriktion nennt Bewegungsvorgabe " + str(restriction.motion)
+                                    + ", folgt aber dem Datensatz der Bewegungsvorgabe " + str(current->number));
                 if (auto d = checkRestriction(restriction, *current, problem.settings))
                     return d;
             }
@@ -102,9 +102,9 @@ public:
         }
 
         if (motionRecords != problem.settings.motionCount)
-            return fail(1, intField(3, "motion count"),
-                        "the project names " + str(problem.settings.motionCount) + " motions but the file holds "
-                            + str(motionRecords) + " motion records");
+            return fail(1, intField(3, "Anzahl der Bewegungsvorgaben"),
+                        "das Projekt nennt " + str(problem.settings.motionCount) + " Bewegungsvorgaben, die Datei enthält "
+                            + str(motionRecords));
 
         for (std::size_t index : deferred) {
             Restriction& r = problem.restrictions[index];
@@ -127,7 +127,7 @@ private:
         const RawRecord& rec = records_.front();
         settings.motionCount = rec.intPar(3);
         if (settings.motionCount < 1)
-            return fail(1, intField(3, "motion count"), "a project needs at least one motion");
+            return fail(1, intField(3, "Anzahl der Bewegungsvorgaben"), "ein Projekt braucht mindestens eine Bewegungsvorgabe");
         settings.objectCount = rec.intPar(8);
         if (rec.intPar(6) == 1) {
             settings.samples = rec.intPar(4);
@@ -148,17 +148,17 @@ private:
         motion.theta = rec.realPar(3);
         const int n = records_.front().intPar(3);
         if (motion.number < 1 || motion.number > n)
-            return fail(number, intField(2, "motion number"),
-                        "motion number " + str(motion.number) + " outside 1.." + str(n));
+            return fail(number, intField(2, "Nummer der Bewegungsvorgabe"),
+                        "Nummer " + str(motion.number) + " außerhalb von 1.." + str(n));
         if (motion.harmonics < 1)
-            return fail(number, intField(3, "harmonic count"), "K = " + str(motion.harmonics) + " is below 1");
+            return fail(number, intField(3, "Anzahl der Harmonischen"), "K = " + str(motion.harmonics) + " ist kleiner als 1");
         if (motion.eta < 0.0)
-            return fail(number, realField(2) + " (eta)", "eta " + str(motion.eta) + " is negative");
+            return fail(number, realField(2) + " (eta)", "eta " + str(motion.eta) + " ist negativ");
         if (motion.theta < 0.0)
-            return fail(number, realField(3) + " (theta)", "theta " + str(motion.theta) + " is negative");
+            return fail(number, realField(3) + " (theta)", "theta " + str(motion.theta) + " ist negativ");
         if (motion.etaVariable && motion.etaLimit < motion.eta)
-            return fail(number, realField(1) + " (eta limit)",
-                        "the other limit of a variable eta (" + str(motion.etaLimit) + ") is below eta ("
+            return fail(number, realField(1) + " (Grenze von eta)",
+                        "die andere Grenze eines variablen eta (" + str(motion.etaLimit) + ") liegt unter eta ("
                             + str(motion.eta) + ")");
         return std::nullopt;
     }
@@ -168,7 +168,7 @@ private:
     {
         r.kind = rec.intPar(3);
         if (!isKnownKind(r.kind))
-            return fail(number, restrictionField(3), "unknown restriction kind " + str(r.kind));
+            return fail(number, restrictionField(3), "unbekannte Art der Restriktion " + str(r.kind));
         r.checkOnly = rec.intPar(1) < 0;
         r.motion = std::abs(rec.intPar(1));
         r.motion2 = isRelativeKind(r.kind) ? rec.intPar(2) : 0;
@@ -178,7 +178,7 @@ private:
             r.harmonic = r.kind == 24 ? rec.intPar(2) : 0;
             const int mode = rec.intPar(6);
             if (mode != 0 && mode != 1)
-                return fail(number, restrictionField(6), "mode " + str(mode) + " is neither 0 nor 1");
+                return fail(number, restrictionField(6), "Modus " + str(mode) + " ist weder 0 noch 1");
             r.upper = mode == 1 ? BoundMode::Variable : BoundMode::Fixed;
             return std::nullopt;
         }
@@ -187,7 +187,7 @@ private:
         for (int field : {6, 7}) {
             const int mode = rec.intPar(field);
             if (mode < -1 || mode > 1)
-                return fail(number, restrictionField(field), "mode " + str(mode) + " is not -1, 0 or 1");
+                return fail(number, restrictionField(field), "Modus " + str(mode) + " ist nicht -1, 0 oder 1");
             const BoundMode bound = mode < 0 ? BoundMode::None : (mode == 0 ? BoundMode::Fixed : BoundMode::Variable);
             (field == 6 ? r.lower : r.upper) = bound;
         }
@@ -195,7 +195,7 @@ private:
             for (int field : {4, 5}) {
                 const int mode = rec.intPar(field);
                 if (mode != 0 && mode != 1)
-                    return fail(number, restrictionField(field), "mode " + str(mode) + " is neither 0 nor 1");
+                    return fail(number, restrictionField(field), "Modus " + str(mode) + " ist weder 0 noch 1");
             }
             r.phiMinVariable = rec.intPar(4) == 1;
             r.phiMaxVariable = rec.intPar(5) == 1;
@@ -207,12 +207,12 @@ private:
     {
         const int n = problem.settings.motionCount;
         if (r.motion < 1 || r.motion > n)
-            return fail(r.recordNumber, restrictionField(1), "motion " + str(r.motion) + " does not exist");
+            return fail(r.recordNumber, restrictionField(1), "Bewegungsvorgabe " + str(r.motion) + " gibt es nicht");
         if (r.motion2 < 1 || r.motion2 > n)
-            return fail(r.recordNumber, restrictionField(2), "motion " + str(r.motion2) + " does not exist");
+            return fail(r.recordNumber, restrictionField(2), "Bewegungsvorgabe " + str(r.motion2) + " gibt es nicht");
         if (r.motion == r.motion2)
             return fail(r.recordNumber, restrictionField(2),
-                        "a relative restriction needs two different motions, both are " + str(r.motion));
+                        "eine relative Restriktion braucht zwei verschiedene Bewegungsvorgaben, beide sind " + str(r.motion));
         return std::nullopt;
     }
 
@@ -224,19 +224,19 @@ private:
         auto R = [&](int i) { return rec.realPar(i); };
         if (r.family == RestrictionFamily::SpectrumHarmonic && (r.harmonic < 1 || r.harmonic > motion.harmonics))
             return fail(number, restrictionField(2),
-                        "harmonic " + str(r.harmonic) + " outside 1.." + str(motion.harmonics));
+                        "Harmonische " + str(r.harmonic) + " außerhalb von 1.." + str(motion.harmonics));
         if (r.isSpectrum()) {
             if (rec.intPar(6) != 0 && !(R(6) > R(5)))
                 return fail(number, realField(5),
-                            "the variable bound (" + str(R(5)) + ") must lie below the bound " + str(R(6)));
+                            "die variable Schranke (" + str(R(5)) + ") muss unter der Schranke " + str(R(6)) + " liegen");
             return std::nullopt;
         }
 
         const int groupNo = rec.intPar(8);
         if (groupNo > settings.objectCount)
             return fail(number, restrictionField(8),
-                        "optimisation object " + str(groupNo) + " above the project's count "
-                            + str(settings.objectCount));
+                        "Optimierungsobjekt " + str(groupNo) + " über der Anzahl des Projekts ("
+                            + str(settings.objectCount) + ")");
         r.group = (groupNo > 0 && !r.checkOnly) ? groupNo : 0;
 
         const bool interval = r.family == RestrictionFamily::Interval;
@@ -244,39 +244,39 @@ private:
             const int phiMinVar = rec.intPar(4);
             const int phiMaxVar = rec.intPar(5);
             if (phiMinVar != 0 && R(2) <= R(1))
-                return fail(number, realField(1), "the variable limit of the lower angle must lie below it");
+                return fail(number, realField(1), "die variable Grenze des unteren Winkels muss unter ihm liegen");
             if (phiMaxVar != 0 && R(3) <= R(4))
-                return fail(number, realField(3), "the variable limit of the upper angle must lie above it");
+                return fail(number, realField(3), "die variable Grenze des oberen Winkels muss über ihm liegen");
             if (phiMinVar == 1 && R(4) < R(1))
-                return fail(number, realField(1), "the variable limit of the lower angle lies above the upper angle");
+                return fail(number, realField(1), "die variable Grenze des unteren Winkels liegt über dem oberen Winkel");
             if (phiMaxVar == 1 && R(3) < R(2))
-                return fail(number, realField(3), "the variable limit of the upper angle lies below the lower angle");
+                return fail(number, realField(3), "die variable Grenze des oberen Winkels liegt unter dem unteren Winkel");
             if (!(R(4) > R(2)))
-                return fail(number, realField(4), "the upper angle must lie above the lower angle");
+                return fail(number, realField(4), "der obere Winkel muss über dem unteren liegen");
         }
         if (r.lower == BoundMode::Variable && R(5) <= R(6))
-            return fail(number, realField(5), "the variable limit of the lower bound must lie above it");
+            return fail(number, realField(5), "die variable Grenze der unteren Schranke muss über ihr liegen");
         if (r.upper == BoundMode::Variable && R(8) <= R(7))
-            return fail(number, realField(7), "the variable limit of the upper bound must lie below it");
+            return fail(number, realField(7), "die variable Grenze der oberen Schranke muss unter ihr liegen");
         if (r.lower != BoundMode::None && r.upper != BoundMode::None) {
             if (r.lower == BoundMode::Variable && R(8) < R(5))
-                return fail(number, realField(5), "the variable lower bound lies above the upper bound");
+                return fail(number, realField(5), "die variable untere Schranke liegt über der oberen Schranke");
             if (r.upper == BoundMode::Variable && R(7) < R(6))
-                return fail(number, realField(7), "the variable upper bound lies below the lower bound");
+                return fail(number, realField(7), "die variable obere Schranke liegt unter der unteren Schranke");
             if (interval ? !(R(8) > R(6)) : !(R(8) >= R(6)))
-                return fail(number, realField(8), "the upper bound must lie above the lower bound");
+                return fail(number, realField(8), "die obere Schranke muss über der unteren liegen");
         }
         if (groupNo > 0) {
             if (!(R(9) <= R(2) && R(2) <= R(10)))
-                return fail(number, realField(9), "the angle lies outside its shift range RealPar[9]..RealPar[10]");
+                return fail(number, realField(9), "der Winkel liegt außerhalb seines Verschiebebereichs RealPar[9]..RealPar[10]");
             if (interval && !(R(11) <= R(4) && R(4) <= R(12)))
                 return fail(number, realField(11),
-                            "the upper angle lies outside its shift range RealPar[11]..RealPar[12]");
+                            "der obere Winkel liegt außerhalb seines Verschiebebereichs RealPar[11]..RealPar[12]");
             if (interval && !(R(10) <= R(11)))
-                return fail(number, realField(10), "the shift range of the lower angle overlaps that of the upper angle");
+                return fail(number, realField(10), "der Verschiebebereich des unteren Winkels überschneidet den des oberen");
         }
         if (r.isRelative() && rec.intPar(1) == rec.intPar(2))
-            return fail(number, restrictionField(2), "both motions of a relative restriction are the same");
+            return fail(number, restrictionField(2), "beide Bewegungsvorgaben einer relativen Restriktion sind dieselbe");
         return std::nullopt;
     }
 
@@ -301,13 +301,13 @@ ValidationResult validateRecords(const std::vector<RawRecord>& records)
 {
     ValidationResult result;
     if (records.empty()) {
-        result.code = result_code::kInputError;
-        result.message = InputDiagnostic{1, "", "the file holds no record"}.text();
+        result.code = ResultCodes::InputError;
+        result.message = InputDiagnostic{1, "", "die Datei enthält keinen Datensatz"}.text();
         return result;
     }
     RecordValidator validator(records);
     if (auto diagnostic = validator.run(result.problem)) {
-        result.code = result_code::kInputError;
+        result.code = ResultCodes::InputError;
         result.message = diagnostic->text();
         return result;
     }
@@ -318,25 +318,25 @@ ValidationResult validateRecords(const std::vector<RawRecord>& records)
     for (const Motion& m : problem.motions)
         harmonicSum += m.harmonics;
     if (n > kMaxMotions) {
-        result.code = result_code::kTooLarge;
-        result.message = str(n) + " motions, at most " + str(kMaxMotions) + " are possible";
+        result.code = ResultCodes::TooLarge;
+        result.message = "Das System ist zu groß: " + str(n) + " Bewegungsvorgaben, höchstens " + str(kMaxMotions) + " sind möglich";
     } else if (harmonicSum > harmonicLimit(n)) {
-        result.code = result_code::kTooLarge;
-        result.message = "the motions have " + str(harmonicSum) + " harmonics together, at most "
-            + str(harmonicLimit(n)) + " are possible with " + str(n) + " motions";
+        result.code = ResultCodes::TooLarge;
+        result.message = "Das System ist zu groß: die Bewegungsvorgaben haben zusammen " + str(harmonicSum) + " Harmonische, bei "
+            + str(n) + " Bewegungsvorgaben sind höchstens " + str(harmonicLimit(n)) + " möglich";
     } else if (problem.restrictions.size() > static_cast<std::size_t>(kMaxRestrictions)) {
-        result.code = result_code::kTooLarge;
-        result.message = str(problem.restrictions.size()) + " restrictions, at most " + str(kMaxRestrictions)
-            + " are possible";
+        result.code = ResultCodes::TooLarge;
+        result.message = "Das System ist zu groß: " + str(problem.restrictions.size()) + " Restriktionen, höchstens "
+            + str(kMaxRestrictions) + " sind möglich";
     }
     if (result.code != 0)
         return result;
 
     for (const Motion& m : problem.motions) {
         if (isResonant(m.harmonics, m.eta, m.theta)) {
-            result.code = result_code::kResonance;
-            result.message = "motion " + str(m.number) + " (record " + str(m.recordNumber)
-                + ") is undamped and in resonance at eta " + str(m.eta);
+            result.code = ResultCodes::Resonance;
+            result.message = "Resonanz: Bewegungsvorgabe " + str(m.number) + " (Datensatz " + str(m.recordNumber)
+                + ") ist ungedämpft und bei eta " + str(m.eta) + " in Resonanz";
             return result;
         }
     }

@@ -6,15 +6,30 @@
 namespace vemra::module {
 namespace {
 
-constexpr double kLambdaTie = 1e-9;
+constexpr double kLambdaTie = 1e-6;
 
-bool smoother(const Evaluation& candidate, const Evaluation& incumbent)
+bool smoother(double candidate, double incumbent)
 {
-    // A relative guard keeps round-off from deciding between equally smooth solutions.
-    return candidate.smoothness < incumbent.smoothness - 1e-12 * std::max(1.0, incumbent.smoothness);
+    // The programmes settle a smoothness sum to about their tolerance of 1e-7, relative;
+    // closer sums are equally smooth, and round-off must not decide between them.
+    return candidate < incumbent - 1e-7 * std::max(1.0, incumbent);
 }
 
-const WarmStart* smoothStartOf(const Evaluation* e) { return e ? e->smoothStart.get() : nullptr; }
+const WarmStart* startOf(const Evaluation* e) { return e ? e->start.get() : nullptr; }
+
+Evaluation fromExchange(ExchangeResult r)
+{
+    Evaluation e;
+    if (!r.feasible)
+        return e;
+    e.feasible = true;
+    e.lambda = r.lambda;
+    e.lambdaUsed = r.lambdaUsed;
+    e.coefficients = std::move(r.coefficients);
+    e.smoothness = r.smoothness;
+    e.start = std::move(r.warmStart);
+    return e;
+}
 
 } // namespace
 
@@ -24,11 +39,11 @@ bool isBetter(const Evaluation& candidate, const Evaluation& incumbent)
         return false;
     if (!incumbent.feasible)
         return true;
-    if (candidate.lambda > incumbent.lambda + kLambdaTie)
+    if (candidate.lambda > incumbent.comparedLambda() + kLambdaTie)
         return true;
-    if (candidate.lambda < incumbent.lambda - kLambdaTie)
+    if (candidate.lambda < incumbent.comparedLambda() - kLambdaTie)
         return false;
-    return smoother(candidate, incumbent);
+    return smoother(candidate.smoothness, incumbent.smoothness);
 }
 
 LambdaSearch::LambdaSearch(const ProblemModel& model, SolveStats& stats, ExchangeSettings settings)
@@ -36,58 +51,37 @@ LambdaSearch::LambdaSearch(const ProblemModel& model, SolveStats& stats, Exchang
 {
 }
 
+void LambdaSearch::addStats(const SolveStats& other) const
+{
+    stats_.linearProgrammes += other.linearProgrammes;
+    stats_.simplexIterations += other.simplexIterations;
+    stats_.exchangeRounds += other.exchangeRounds;
+    stats_.failedProgrammes += other.failedProgrammes;
+}
+
 Evaluation LambdaSearch::smoothAt(double lambda, const Shifts& shifts, const std::vector<ExtraAngle>& extraAngles,
                                   const WarmStart* start, SimplexMethod method) const
 {
-    Evaluation e;
     if (model_.resonantAt(lambda))
-        return e;
+        return {};
     const RequirementSet set = model_.requirementsAt(lambda, shifts);
     ExchangeSettings settings = settings_;
     settings.method = method;
-    ExchangeResult r = ExchangeSolver(set, stats_, settings).solve(LpObjective::Smoothness, extraAngles, start);
-    if (!r.feasible)
-        return e;
-    e.feasible = true;
-    e.lambda = lambda;
-    e.lambdaUsed = lambda;
-    e.coefficients = std::move(r.coefficients);
-    e.smoothness = r.smoothness;
-    e.smoothStart = std::move(r.warmStart);
+    Evaluation e = fromExchange(ExchangeSolver(set, stats_, settings).solveAt(lambda, extraAngles, start));
+    e.lambda = e.lambdaUsed = lambda;
     return e;
 }
 
 Evaluation LambdaSearch::smoothAtLevel(long level, const Shifts& shifts, const Evaluation* neighbour,
                                        SimplexMethod method) const
 {
-    return smoothAt(static_cast<double>(level) / kGrid, shifts, {}, smoothStartOf(neighbour), method);
+    return smoothAt(static_cast<double>(level) / kGrid, shifts, {}, startOf(neighbour), method);
 }
 
-Evaluation LambdaSearch::maximiseLambda(const Shifts& shifts, const Evaluation* neighbour) const
+Evaluation LambdaSearch::largestLambda(const Shifts& shifts, const WarmStart* start) const
 {
     const RequirementSet set = model_.requirementsLinearInLambda(shifts);
-    ExchangeResult best = ExchangeSolver(set, stats_, settings_)
-                              .solve(LpObjective::MaximiseLambda, {}, neighbour ? neighbour->lambdaStart.get() : nullptr);
-    if (!best.feasible)
-        return {};
-    double lambda = best.lambda >= 1.0 - kLambdaTie ? 1.0 : best.lambda;
-    // The smoothness programme runs at λ*; backing off a little only guards against round-off.
-    for (double backOff : {0.0, 1e-9, 1e-8, 1e-7}) {
-        Evaluation e = smoothAt(std::max(0.0, lambda - backOff), shifts, best.bindingAngles, smoothStartOf(neighbour));
-        if (e.feasible) {
-            e.lambda = lambda;
-            e.lambdaStart = best.warmStart;
-            return e;
-        }
-    }
-    Evaluation e;
-    e.feasible = true;
-    e.lambda = lambda;
-    e.lambdaUsed = best.lambda;
-    e.coefficients = std::move(best.coefficients);
-    e.smoothness = smoothnessSum(e.coefficients);
-    e.lambdaStart = best.warmStart;
-    return e;
+    return fromExchange(ExchangeSolver(set, stats_, settings_).solveLargestLambda(start));
 }
 
 Evaluation LambdaSearch::bisect(long feasibleLevel, long infeasibleLevel, Evaluation atFeasible,
@@ -109,8 +103,8 @@ Evaluation LambdaSearch::bisect(long feasibleLevel, long infeasibleLevel, Evalua
 Evaluation LambdaSearch::evaluate(const Shifts& shifts, const Evaluation* neighbour) const
 {
     switch (model_.lambdaMode()) {
-    case LambdaMode::None: return smoothAt(1.0, shifts, {}, smoothStartOf(neighbour));
-    case LambdaMode::LinearBounds: return maximiseLambda(shifts, neighbour);
+    case LambdaMode::None: return smoothAt(1.0, shifts, {}, startOf(neighbour));
+    case LambdaMode::LinearBounds: return largestLambda(shifts, startOf(neighbour));
     case LambdaMode::Bisection: break;
     }
     Evaluation top = smoothAtLevel(kGrid, shifts, neighbour);
@@ -124,32 +118,72 @@ Evaluation LambdaSearch::evaluate(const Shifts& shifts, const Evaluation* neighb
 
 std::optional<Evaluation> LambdaSearch::improveOn(const Shifts& shifts, const Evaluation& incumbent) const
 {
+    if (incumbent.feasible && model_.lambdaMode() == LambdaMode::LinearBounds)
+        return improveOnLinearBounds(shifts, incumbent);
+    if (incumbent.feasible && model_.lambdaMode() == LambdaMode::Bisection)
+        return improveOnBisection(shifts, incumbent);
+    Evaluation e = evaluate(shifts, &incumbent);
+    if (isBetter(e, incumbent))
+        return e;
+    return std::nullopt;
+}
+
+std::optional<Evaluation> LambdaSearch::improveOnLinearBounds(const Shifts& shifts, const Evaluation& incumbent) const
+{
+    // Feasibility shrinks and the least smoothness sum grows as λ grows. So a candidate that
+    // cannot meet the requirements where the incumbent's coefficients do, or meets them there
+    // no more smoothly and cannot go beyond the incumbent's λ*, is not better: a smoothness
+    // solve from the incumbent's rows and basis, and a few rounds of the λ programme over the
+    // same angles, settle most candidates.
+    const RequirementSet set = model_.requirementsLinearInLambda(shifts);
+    ExchangeSolver solver(set, stats_, settings_);
+    const ExchangeResult screen = solver.solveAt(incumbent.lambdaUsed, {}, incumbent.start.get());
+    if (!screen.feasible)
+        return std::nullopt;
+    const bool smootherThere = smoother(screen.smoothness, incumbent.smoothness);
+    if (!smootherThere && incumbent.lambda >= 1.0)
+        return std::nullopt;
+    // From the screening's angles on to the candidate's λ*; unless it is smoother where the
+    // incumbent's coefficients are, it has to get above the incumbent's λ* by more than the tie.
+    std::optional<ExchangeResult> full =
+        solver.largestLambdaAbove(smootherThere ? -1.0 : incumbent.comparedLambda() + kLambdaTie);
+    if (!full)
+        return std::nullopt;
+    Evaluation e = fromExchange(std::move(*full));
+    if (isBetter(e, incumbent))
+        return e;
+    return std::nullopt;
+}
+
+std::optional<Evaluation> LambdaSearch::improveOnBisection(const Shifts& shifts, const Evaluation& incumbent) const
+{
     auto ifBetter = [&](Evaluation e) -> std::optional<Evaluation> {
         if (isBetter(e, incumbent))
             return e;
         return std::nullopt;
     };
-    if (!incumbent.feasible || model_.lambdaMode() != LambdaMode::Bisection)
-        return ifBetter(evaluate(shifts, &incumbent));
-
-    // Bisection levels are multiples of 2^-20, so λ* either equals the incumbent's or differs
-    // by a whole level. Feasibility shrinks as λ grows, so two solves settle most candidates.
+    // Bisection levels are multiples of 2^-24, so λ* either equals the incumbent's or differs
+    // by whole levels. Feasibility shrinks as λ grows, so two solves settle most candidates.
     const long level = std::lround(incumbent.lambda * kGrid);
+    const long compared = std::lround(incumbent.comparedLambda() * kGrid);
     Evaluation atIncumbent = smoothAtLevel(level, shifts, &incumbent);
     if (!atIncumbent.feasible)
         return std::nullopt;
-    if (level == kGrid)
+    if (compared == kGrid)
         return ifBetter(std::move(atIncumbent));
-    // Most candidates fail one level up, by a hair: a proof of infeasibility, not a solution.
-    Evaluation above = smoothAtLevel(level + 1, shifts, &atIncumbent, SimplexMethod::Primal);
+    // λ* counts as larger only from 1e-6 up; a level or two up, infeasibility would be as
+    // small as the simplex's tolerance and costly to prove either way. Most candidates fail
+    // there: a proof of infeasibility, not a solution, which the primal simplex finds faster.
+    const long up = std::min(kGrid, compared + kComparableLevels);
+    Evaluation above = smoothAtLevel(up, shifts, &atIncumbent, SimplexMethod::Primal);
     if (!above.feasible)
         return ifBetter(std::move(atIncumbent));
-    if (level + 1 == kGrid)
+    if (up == kGrid)
         return above;
     Evaluation top = smoothAtLevel(kGrid, shifts, &above);
     if (top.feasible)
         return top;
-    return bisect(level + 1, kGrid, std::move(above), shifts);
+    return bisect(up, kGrid, std::move(above), shifts);
 }
 
 } // namespace vemra::module

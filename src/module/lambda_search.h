@@ -5,6 +5,7 @@
 #include "module/exchange_solver.h"
 #include "module/problem_model.h"
 
+#include <algorithm>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -18,26 +19,40 @@ struct Evaluation {
     std::vector<MotionCoefficients> coefficients;
     double smoothness = std::numeric_limits<double>::infinity();
     // Where neighbouring solves (other λ, other shifts) can start from.
-    std::shared_ptr<const WarmStart> smoothStart;
-    std::shared_ptr<const WarmStart> lambdaStart; // the programme that maximised λ, if any
+    std::shared_ptr<const WarmStart> start;
+    // The largest λ* a search has accepted on its way here. Equal λ* is judged from there, so
+    // that a chain of smoother solutions, each a hair lower, cannot walk λ* down.
+    double bestLambdaSoFar = 0.0;
+
+    double comparedLambda() const { return std::max(lambda, bestLambdaSoFar); }
 };
 
-// Larger λ* wins; at equal λ* (within 1e-9) the smaller smoothness sum.
+// Larger λ* wins; at equal λ* the smaller smoothness sum (by more than 1e-7, relative).
+// λ* counts as equal within 1e-6: the precision the search determines it to.
 bool isBetter(const Evaluation& candidate, const Evaluation& incumbent);
 
 class LambdaSearch {
 public:
-    // Bisection resolves λ on a grid of 2^-20 (< 1e-6).
-    static constexpr int kBisectionSteps = 20;
+    // Bisection resolves λ on a grid of 2^-24 (6e-8), well inside the promised 1e-6.
+    static constexpr int kBisectionSteps = 24;
     static constexpr long kGrid = 1L << kBisectionSteps;
+    // In the shift search, λ* found by bisection has to be this many levels larger than the
+    // incumbent's to count as larger: just over 1e-6.
+    static constexpr long kComparableLevels = 17;
 
     LambdaSearch(const ProblemModel& model, SolveStats& stats, ExchangeSettings settings = {});
+
+    // The same search counting its work elsewhere, e.g. in a thread of its own.
+    LambdaSearch countingIn(SolveStats& stats) const { return LambdaSearch(model_, stats, settings_); }
+    // Adds work counted elsewhere to this search's counters.
+    void addStats(const SolveStats& other) const;
 
     // λ* and the smoothest solution there. A neighbouring evaluation only speeds things up.
     Evaluation evaluate(const Shifts& shifts, const Evaluation* neighbour = nullptr) const;
 
     // The evaluation of `shifts` if it is better than the incumbent, nothing otherwise. Uses the
-    // incumbent's λ* to skip work: a candidate that fails there cannot win.
+    // incumbent's λ* to skip work: a candidate that cannot meet the requirements there, or
+    // meets them no more smoothly and cannot go beyond it, cannot win.
     std::optional<Evaluation> improveOn(const Shifts& shifts, const Evaluation& incumbent) const;
 
     // Smoothest coefficients at a fixed λ; infeasible when λ puts a motion into resonance.
@@ -46,7 +61,9 @@ public:
                         const WarmStart* start = nullptr, SimplexMethod method = SimplexMethod::Dual) const;
 
 private:
-    Evaluation maximiseLambda(const Shifts& shifts, const Evaluation* neighbour) const;
+    Evaluation largestLambda(const Shifts& shifts, const WarmStart* start) const;
+    std::optional<Evaluation> improveOnLinearBounds(const Shifts& shifts, const Evaluation& incumbent) const;
+    std::optional<Evaluation> improveOnBisection(const Shifts& shifts, const Evaluation& incumbent) const;
     Evaluation smoothAtLevel(long level, const Shifts& shifts, const Evaluation* neighbour,
                              SimplexMethod method = SimplexMethod::Dual) const;
     Evaluation bisect(long feasibleLevel, long infeasibleLevel, Evaluation atFeasible, const Shifts& shifts) const;

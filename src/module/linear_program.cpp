@@ -7,6 +7,7 @@
 #include <CoinHelperFunctions.hpp>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace vemra::module {
@@ -61,6 +62,12 @@ namespace {
 constexpr int kPrimalIterationBudget = 400;
 constexpr int kMinimumIterationBudget = 5000;
 constexpr int kRefactorisationBudget = 100;
+constexpr double kDualTolerance = 1e-7;
+// A run that stops "optimal" but reports violations beyond its tolerance (it checks them
+// again after its own clean-up) is accepted when no row or column misses its bound by more
+// than this, relative to max(1, |bound|): the exchange method's margins (up to 1e-6 of a
+// bound's scale) take such violations away, while a clean-up run can stall on them.
+constexpr double kAcceptedViolation = 1e-6;
 
 double toSolverBound(double value)
 {
@@ -80,13 +87,35 @@ LinearProgram::LinearProgram(int columnCount, SolveStats& stats)
     clp.setLogLevel(0);
     clp.resize(0, columnCount);
     clp.setOptimizationDirection(1.0);
-    // The exchange method checks the result against 1e-9 of each bound's scale; the solver's
-    // default feasibility tolerance of 1e-7 would leave violations it cannot remove.
-    clp.setPrimalTolerance(1e-10);
-    clp.setDualTolerance(1e-9);
+    // The solver's own tolerances. Tighter ones look tempting, since the exchange method wants
+    // 1e-9 of a bound's scale, but the simplex cannot keep them once the coefficients are large
+    // and the rows nearly parallel: it then stops "optimal" with infeasibilities after
+    // unscaling, clean-ups stall, and even runs reported optimal miss the optimum. The
+    // exchange method closes the remaining gap itself with margins on the rows that need them.
+    //
+    // The solver's own scaling stays off: its tolerance then applies to the rows as they are,
+    // while after unscaling a row of a third derivative could miss its bound by fifty times
+    // the tolerance, more than the exchange method's margins may take away.
+    clp.scaling(0);
+    clp.setPrimalTolerance(kLpFeasibilityTolerance);
+    clp.setDualTolerance(kDualTolerance);
 }
 
 LinearProgram::~LinearProgram() = default;
+
+std::unique_ptr<LinearProgram> LinearProgram::copy() const
+{
+    auto result = std::make_unique<LinearProgram>(columnCount_, stats_);
+    result->solver_->clp = solver_->clp;
+    result->committedRows_ = committedRows_;
+    result->startBasis_ = startBasis_;
+    result->pendingLower_ = pendingLower_;
+    result->pendingUpper_ = pendingUpper_;
+    result->pendingStarts_ = pendingStarts_;
+    result->pendingColumns_ = pendingColumns_;
+    result->pendingValues_ = pendingValues_;
+    return result;
+}
 
 void LinearProgram::setColumn(int column, double lower, double upper, double cost)
 {
@@ -156,6 +185,10 @@ void LinearProgram::startFrom(const std::vector<unsigned char>& basis)
 
 LpStatus LinearProgram::solve(SimplexMethod method)
 {
+    if (preferPrimal_) {
+        method = SimplexMethod::Primal;
+        preferPrimal_ = false;
+    }
     throwIfStopRequested();
     commitPendingRows();
     ClpSimplex& clp = solver_->clp;
@@ -189,20 +222,55 @@ LpStatus LinearProgram::solve(SimplexMethod method)
     const SimplexMethod other = method == SimplexMethod::Primal ? SimplexMethod::Dual : SimplexMethod::Primal;
     // The primal stalls far more readily than the dual, so it gets a short first budget.
     const int first = method == SimplexMethod::Primal ? std::min(budget, kPrimalIterationBudget) : budget;
-    if (!run(method, first) && !run(other, budget))
-        return LpStatus::Failed;
-    if (clp.status() == 0 && clp.secondaryStatus() == 0)
-        return LpStatus::Optimal;
+    std::optional<LpStatus> outcome;
+    if (run(method, first) || run(other, budget))
+        outcome = settled();
+    // Stopped "optimal" with violations after unscaling (typically a dual start that was not
+    // dual feasible, as with a cost on λ), or in numerical trouble: the primal from the same
+    // basis settles most of these.
+    if (!outcome && run(SimplexMethod::Primal, budget))
+        outcome = settled();
+    // What is left is a basis the factorisation cannot handle any more: start afresh.
+    if (!outcome) {
+        clp.allSlackBasis(true);
+        if (run(SimplexMethod::Dual, budget))
+            outcome = settled();
+    }
+    if (outcome)
+        return *outcome;
+    // Neither a solution nor a proof of infeasibility; the caller has to treat it as
+    // infeasible, and the count lets tests see that it happened.
+    ++stats_.failedProgrammes;
+    return LpStatus::Failed;
+}
+
+std::optional<LpStatus> LinearProgram::settled() const
+{
+    const ClpSimplex& clp = solver_->clp;
     if (clp.status() == 1)
         return LpStatus::Infeasible;
-    // The simplex can stop "optimal" for the scaled problem while the unscaled one still has
-    // infeasibilities (typically a dual start that is not dual feasible, as with a cost on λ),
-    // or get into numerical trouble: the primal from the same basis settles both.
-    if (!run(SimplexMethod::Primal, budget))
-        return LpStatus::Failed;
-    if (clp.status() == 0)
+    if (clp.status() != 0)
+        return std::nullopt;
+    if (clp.secondaryStatus() == 0 || largestViolation() <= kAcceptedViolation)
         return LpStatus::Optimal;
-    return clp.status() == 1 ? LpStatus::Infeasible : LpStatus::Failed;
+    return std::nullopt;
+}
+
+double LinearProgram::largestViolation() const
+{
+    const ClpSimplex& clp = solver_->clp;
+    double worst = 0.0;
+    auto check = [&](const double* value, const double* lower, const double* upper, int count) {
+        for (int i = 0; i < count; ++i) {
+            if (value[i] < lower[i])
+                worst = std::max(worst, (lower[i] - value[i]) / std::max(1.0, std::abs(lower[i])));
+            else if (value[i] > upper[i])
+                worst = std::max(worst, (value[i] - upper[i]) / std::max(1.0, std::abs(upper[i])));
+        }
+    };
+    check(clp.getRowActivity(), clp.getRowLower(), clp.getRowUpper(), clp.numberRows());
+    check(clp.getColSolution(), clp.getColLower(), clp.getColUpper(), clp.numberColumns());
+    return worst;
 }
 
 std::span<const double> LinearProgram::rowActivities() const

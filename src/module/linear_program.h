@@ -5,12 +5,17 @@
 #include "module/solve_stats.h"
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
 namespace vemra::module {
 
 enum class LpStatus { Optimal, Infeasible, Failed };
+
+// How far a solution of the simplex may miss a row's bound (absolute; the rows are not
+// scaled): a margin on a row's bound must be larger for the simplex to take note of it.
+inline constexpr double kLpFeasibilityTolerance = 1e-7;
 enum class SimplexMethod { Dual, Primal };
 
 class LinearProgram {
@@ -40,8 +45,19 @@ public:
     void startFrom(const std::vector<unsigned char>& basis);
     int rowCount() const { return committedRows_ + static_cast<int>(pendingLower_.size()); }
 
+    // An independent programme with the same columns, rows, bounds and basis.
+    std::unique_ptr<LinearProgram> copy() const;
+    // The next solve() starts with the primal simplex whatever it is asked for: after a change
+    // of objective the old solution is still feasible, and the primal goes on from it.
+    void preferPrimalOnce() { preferPrimal_ = true; }
+
 private:
     void commitPendingRows();
+    // The outcome of the last simplex run, if it settled the programme one way or the other.
+    std::optional<LpStatus> settled() const;
+    // The largest amount by which the solution misses a row or column bound, relative to
+    // max(1, |bound|), measured on the unscaled problem.
+    double largestViolation() const;
 
     struct Solver;
     std::unique_ptr<Solver> solver_;
@@ -49,6 +65,7 @@ private:
     int columnCount_;
     int committedRows_ = 0;
     std::vector<unsigned char> startBasis_;
+    bool preferPrimal_ = false;
     std::vector<double> pendingLower_, pendingUpper_;
     std::vector<int> pendingStarts_{0}, pendingColumns_;
     std::vector<double> pendingValues_;

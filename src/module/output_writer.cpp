@@ -1,5 +1,7 @@
 #include "module/output_writer.h"
 
+#include "protocol/exchange_files.h"
+
 #include <charconv>
 #include <fstream>
 #include <iomanip>
@@ -39,7 +41,7 @@ bool OutputWriter::writeAtomically(const std::string& name, const std::string& c
         out << content;
         out.flush();
         if (!out) {
-            error = "cannot write " + temporary.string();
+            error = temporary.string() + " lässt sich nicht schreiben";
             return false;
         }
     }
@@ -47,7 +49,7 @@ bool OutputWriter::writeAtomically(const std::string& name, const std::string& c
     std::filesystem::rename(temporary, target, ec);
     if (ec) {
         std::filesystem::remove(temporary, ec);
-        error = "cannot replace " + target.string();
+        error = target.string() + " lässt sich nicht ersetzen";
         return false;
     }
     return true;
@@ -63,7 +65,7 @@ bool OutputWriter::writeResults(const SynthesisResult& result, std::string& erro
             const auto i = static_cast<std::size_t>(k - 1);
             out << formatReal(motion.coefficients.b[i]) << kLineEnd << formatReal(motion.coefficients.a[i]) << kLineEnd;
         }
-        if (!writeAtomically(kCoefficientFilePrefix + std::to_string(motion.number), out.str(), error))
+        if (!writeAtomically(protocol::coefficientFileName(motion.number), out.str(), error))
             return false;
     }
     std::ostringstream out;
@@ -75,7 +77,7 @@ bool OutputWriter::writeResults(const SynthesisResult& result, std::string& erro
             out << (value < 0.0 ? " " : "  ") << formatReal(value); // signs line up
         out << kLineEnd;
     }
-    return writeAtomically(kRestrictionFile, out.str(), error);
+    return writeAtomically(protocol::EffectiveParamsFileName, out.str(), error);
 }
 
 bool OutputWriter::writeResultCode(int code, const std::string& message) const
@@ -85,7 +87,7 @@ bool OutputWriter::writeResultCode(int code, const std::string& message) const
     if (!message.empty())
         out << message << kLineEnd;
     std::string error;
-    return writeAtomically(kResultCodeFile, out.str(), error);
+    return writeAtomically(protocol::ResultCodeFileName, out.str(), error);
 }
 
 } // namespace vemra::module

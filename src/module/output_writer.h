@@ -9,9 +9,6 @@
 
 namespace vemra::module {
 
-inline constexpr const char* kResultCodeFile = "rx4.err";
-inline constexpr const char* kRestrictionFile = "remote$.rx5";
-inline constexpr const char* kCoefficientFilePrefix = "remote$.fk";
 
 // A real with 17 significant digits, "." as decimal separator, e.g. "-1.2500000000000000E-01".
 std::string formatReal(double value);

@@ -74,14 +74,15 @@ void checkInterval(int index, const Requirement& q, const TrigSeries& curve, dou
 } // namespace
 
 std::vector<Violation> findViolations(const RequirementSet& set, const std::vector<MotionCoefficients>& coefficients,
-                                      double lambda, double relativeTolerance, const SampleSpacing& spacing)
+                                      double lambda, double relativeTolerance, const SampleSpacing& spacing,
+                                      bool withinRoundOff)
 {
     std::vector<Violation> out;
     for (std::size_t i = 0; i < set.requirements.size(); ++i) {
         const Requirement& q = set.requirements[i];
         const int index = static_cast<int>(i);
-        const SideBound lower = sideBound(q.lower, lambda, relativeTolerance);
-        const SideBound upper = sideBound(q.upper, lambda, relativeTolerance);
+        SideBound lower = sideBound(q.lower, lambda, relativeTolerance);
+        SideBound upper = sideBound(q.upper, lambda, relativeTolerance);
         if (q.shape == RequirementShape::Spectrum) {
             const double v = spectrumValue(q, coefficients);
             if (v > upper.value + upper.tolerance)
@@ -89,6 +90,12 @@ std::vector<Violation> findViolations(const RequirementSet& set, const std::vect
             continue;
         }
         const TrigSeries curve = requirementCurve(set, q, coefficients);
+        if (withinRoundOff) {
+            const double roundOff = curve.roundOffBound();
+            for (SideBound* side : {&lower, &upper})
+                side->tolerance =
+                    std::max(side->tolerance, std::min(roundOff, kRoundOffAllowance * boundScale(side->value)));
+        }
         if (q.shape == RequirementShape::Point)
             checkPoint(index, q, curve, lower, upper, out);
         else

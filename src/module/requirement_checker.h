@@ -24,7 +24,13 @@ struct Violation {
 using SampleSpacing = std::function<double(const Requirement&)>;
 
 // All violations larger than relativeTolerance * scale. λ fixes bounds that are linear in λ.
+// With withinRoundOff, a curve may also miss its bound by what evaluating it in double
+// precision cannot resolve (the exchange method would chase such violations forever), but
+// never by more than kRoundOffAllowance * scale, half of what the final check accepts:
+// coefficients so large that round-off exceeds that are no solution.
+inline constexpr double kRoundOffAllowance = 5e-8;
 std::vector<Violation> findViolations(const RequirementSet& set, const std::vector<MotionCoefficients>& coefficients,
-                                      double lambda, double relativeTolerance, const SampleSpacing& spacing);
+                                      double lambda, double relativeTolerance, const SampleSpacing& spacing,
+                                      bool withinRoundOff = false);
 
 } // namespace vemra::module

@@ -3,13 +3,18 @@
 #include "module/stop_request.h"
 
 #include <algorithm>
+#include <atomic>
+#include <charconv>
 #include <cmath>
-#include <sstream>
+#include <exception>
+#include <thread>
 
 namespace vemra::module {
 
-ShiftSearch::ShiftSearch(const ProblemModel& model, const LambdaSearch& lambdaSearch, ProgressSink progress)
-    : model_(model), lambdaSearch_(lambdaSearch), progress_(std::move(progress))
+ShiftSearch::ShiftSearch(const ProblemModel& model, const LambdaSearch& lambdaSearch, ProgressSink progress,
+                         int threads)
+    : model_(model), lambdaSearch_(lambdaSearch), progress_(std::move(progress)),
+      threads_(threads > 0 ? threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency())))
 {
 }
 
@@ -17,13 +22,19 @@ void ShiftSearch::report(const std::string& stage, const Evaluation& best) const
 {
     if (!progress_)
         return;
-    std::ostringstream line;
-    line << stage << ": ";
-    if (best.feasible)
-        line << "fulfilment " << best.lambda << ", smoothness " << best.smoothness;
-    else
-        line << "minimum requirements not met";
-    progress_(line.str());
+    // One line per stage, read by programs: the fulfilment with six decimals, the smoothness
+    // sum with six significant digits, "." as decimal separator whatever the locale.
+    std::string line = stage + ": ";
+    if (best.feasible) {
+        char lambda[32], smoothness[32];
+        const auto l = std::to_chars(lambda, lambda + sizeof lambda, best.lambda, std::chars_format::fixed, 6);
+        const auto g = std::to_chars(smoothness, smoothness + sizeof smoothness, best.smoothness,
+                                     std::chars_format::general, 6);
+        line += "Erfüllungsgrad " + std::string(lambda, l.ptr) + ", Glattheit " + std::string(smoothness, g.ptr);
+    } else {
+        line += "Minimalforderungen nicht erfüllbar";
+    }
+    progress_(line);
 }
 
 double ShiftSearch::Samples::at(int i) const
@@ -53,7 +64,7 @@ SearchOutcome ShiftSearch::run() const
     SearchOutcome outcome;
     outcome.shifts = model_.zeroShifts();
     outcome.best = lambdaSearch_.evaluate(outcome.shifts);
-    report("stage 0 (no shift)", outcome.best);
+    report("Stufe 0 (ohne Verschiebung)", outcome.best);
 
     bool anyActive = false;
     for (int g = 0; g < model_.objectCount(); ++g)
@@ -67,23 +78,67 @@ SearchOutcome ShiftSearch::run() const
             const auto slot = static_cast<std::size_t>(g);
             const double current = outcome.shifts[slot];
             const Samples samples = samplesFor(g, current, t);
+            std::vector<Shifts> candidates;
             for (int i = 0; i < samples.count; ++i) {
                 const double sample = samples.at(i);
                 if (sample == current)
                     continue; // that is the incumbent itself
-                throwIfStopRequested();
-                Shifts candidate = outcome.shifts;
-                candidate[slot] = sample;
-                if (auto better = lambdaSearch_.improveOn(candidate, outcome.best)) {
-                    // Later samples of this step compete with the best one so far.
-                    outcome.best = std::move(*better);
-                    outcome.shifts = std::move(candidate);
-                }
+                candidates.push_back(outcome.shifts);
+                candidates.back()[slot] = sample;
             }
+            if (auto better = bestOf(candidates, outcome.best))
+                outcome = std::move(*better);
         }
-        report("step " + std::to_string(t) + " of " + std::to_string(steps), outcome.best);
+        report("Schritt " + std::to_string(t) + " von " + std::to_string(steps), outcome.best);
     }
     return outcome;
+}
+
+std::optional<SearchOutcome> ShiftSearch::bestOf(const std::vector<Shifts>& candidates,
+                                                 const Evaluation& incumbent) const
+{
+    // Every candidate is measured against the same incumbent and starts from its rows, so
+    // its evaluation does not depend on which others ran before it or on which thread; the
+    // winner is then picked in sample order. The same input gives the same output whatever
+    // the number of cores.
+    std::vector<std::optional<Evaluation>> results(candidates.size());
+    std::vector<SolveStats> stats(candidates.size());
+    std::vector<std::exception_ptr> errors(candidates.size());
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < candidates.size(); i = next++) {
+            try {
+                throwIfStopRequested();
+                results[i] = lambdaSearch_.countingIn(stats[i]).improveOn(candidates[i], incumbent);
+            } catch (...) {
+                errors[i] = std::current_exception();
+                next = candidates.size(); // the others stop too
+            }
+        }
+    };
+    const auto helpers = std::min(candidates.size(), static_cast<std::size_t>(threads_)) - (candidates.empty() ? 0 : 1);
+    std::vector<std::thread> pool;
+    for (std::size_t h = 0; h < helpers; ++h)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& thread : pool)
+        thread.join();
+    for (const SolveStats& s : stats)
+        lambdaSearch_.addStats(s);
+    for (const std::exception_ptr& error : errors)
+        if (error)
+            std::rethrow_exception(error);
+
+    std::optional<SearchOutcome> best;
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        if (!results[i])
+            continue;
+        results[i]->bestLambdaSoFar = std::max(incumbent.comparedLambda(), results[i]->lambda);
+        if (best && !isBetter(*results[i], best->best))
+            continue;
+        best = SearchOutcome{std::move(*results[i]), candidates[i]};
+    }
+    return best;
 }
 
 } // namespace vemra::module

@@ -19,7 +19,10 @@ struct SearchOutcome {
 
 class ShiftSearch {
 public:
-    ShiftSearch(const ProblemModel& model, const LambdaSearch& lambdaSearch, ProgressSink progress = {});
+    // threads: how many samples are evaluated at once; 0 for one per core. The outcome does
+    // not depend on it.
+    ShiftSearch(const ProblemModel& model, const LambdaSearch& lambdaSearch, ProgressSink progress = {},
+                int threads = 0);
 
     SearchOutcome run() const;
 
@@ -35,11 +38,14 @@ public:
     Samples samplesFor(int objectIndex, double current, int step) const;
 
 private:
+    // The best of the candidates that beat the incumbent, if any.
+    std::optional<SearchOutcome> bestOf(const std::vector<Shifts>& candidates, const Evaluation& incumbent) const;
     void report(const std::string& stage, const Evaluation& best) const;
 
     const ProblemModel& model_;
     const LambdaSearch& lambdaSearch_;
     ProgressSink progress_;
+    int threads_;
 };
 
 } // namespace vemra::module

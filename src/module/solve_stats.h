@@ -7,6 +7,7 @@ struct SolveStats {
     long linearProgrammes = 0;  // every simplex run, re-solves of the exchange method included
     long simplexIterations = 0;
     long exchangeRounds = 0;    // exchange-method re-solves after adding angles or margins
+    long failedProgrammes = 0;  // programmes that ended without a solution or an infeasibility proof
 };
 
 } // namespace vemra::module

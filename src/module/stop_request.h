@@ -14,7 +14,7 @@ bool stopRequested();
 // Thrown from deep inside the search to unwind to the top level once a stop was requested.
 class StopRequested : public std::runtime_error {
 public:
-    StopRequested() : std::runtime_error("synthesis stopped on request") {}
+    StopRequested() : std::runtime_error("Berechnung auf Anforderung beendet") {}
 };
 
 inline void throwIfStopRequested()

@@ -3,7 +3,7 @@
 #include "module/input_validator.h"
 #include "module/lambda_search.h"
 #include "module/problem_model.h"
-#include "module/result_code.h"
+#include "protocol/result_codes.h"
 #include "module/shift_search.h"
 #include "module/solution_verifier.h"
 #include "module/stop_request.h"
@@ -22,9 +22,9 @@ std::string describeViolation(const ProblemModel& model, const RequirementSet& s
     std::ostringstream out;
     const Requirement& q = set.requirements[static_cast<std::size_t>(v.requirement)];
     const Restriction& r = model.problem().restrictions[static_cast<std::size_t>(q.restriction)];
-    out << "restriction in record " << r.recordNumber << " missed by " << v.excess;
+    out << "die Restriktion in Datensatz " << r.recordNumber << " wird um " << v.excess << " verfehlt";
     if (q.shape != RequirementShape::Spectrum)
-        out << " at " << v.angle << " degrees";
+        out << ", bei " << v.angle << " Grad";
     return out.str();
 }
 
@@ -48,7 +48,7 @@ SynthesisResult synthesise(const ReadResult& input, const SynthesisOptions& opti
 {
     SynthesisResult result;
     if (input.error) {
-        result.code = result_code::kInputError;
+        result.code = ResultCodes::InputError;
         result.message = input.error->text();
         return result;
     }
@@ -62,11 +62,11 @@ SynthesisResult synthesise(const ReadResult& input, const SynthesisOptions& opti
     const ProblemModel model(std::move(validation.problem));
     try {
         const LambdaSearch lambdaSearch(model, result.stats, options.exchange);
-        const ShiftSearch shiftSearch(model, lambdaSearch, options.progress);
+        const ShiftSearch shiftSearch(model, lambdaSearch, options.progress, options.threads);
         SearchOutcome outcome = shiftSearch.run();
         if (!outcome.best.feasible) {
-            result.code = result_code::kInfeasible;
-            result.message = "the minimum requirements cannot all be met";
+            result.code = ResultCodes::MinimumNotMet;
+            result.message = "Minimalforderungen sind nicht erfüllbar.";
             return result;
         }
 
@@ -85,17 +85,17 @@ SynthesisResult synthesise(const ReadResult& input, const SynthesisOptions& opti
         }
         if (!violations.empty()) {
             const RequirementSet set = model.requirementsAt(outcome.best.lambdaUsed, outcome.shifts);
-            result.code = result_code::kInfeasible;
-            result.message = "no solution passed the final check: " + describeViolation(model, set, violations.front());
+            result.code = ResultCodes::MinimumNotMet;
+            result.message = "Minimalforderungen sind nicht erfüllbar: keine Lösung besteht die Schlussprüfung, " + describeViolation(model, set, violations.front());
             return result;
         }
 
-        result.code = (model.hasVariableItem() && outcome.best.lambda >= 1.0) ? result_code::kMaximumMet
-                                                                              : result_code::kSolved;
+        result.code = (model.hasVariableItem() && outcome.best.lambda >= 1.0) ? ResultCodes::MaximumMet
+                                                                              : ResultCodes::Solved;
         fillResults(model, outcome, result);
     } catch (const StopRequested&) {
         const SolveStats stats = result.stats;
-        result = SynthesisResult::failed(result_code::kInterrupted, "stopped on request");
+        result = SynthesisResult::failed(ResultCodes::Aborted, "Berechnung wurde abgebrochen.");
         result.stats = stats;
     }
     return result;

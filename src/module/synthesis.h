@@ -49,6 +49,7 @@ struct SynthesisResult {
 struct SynthesisOptions {
     ProgressSink progress;
     ExchangeSettings exchange;
+    int threads = 0; // samples of the shift search evaluated at once; 0 for one per core
 };
 
 SynthesisResult synthesise(const ReadResult& input, const SynthesisOptions& options = {});

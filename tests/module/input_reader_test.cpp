@@ -84,7 +84,7 @@ TEST(ReadRecords, TruncatedAndEmptyInputAreErrors)
     ASSERT_TRUE(truncated.error);
     EXPECT_EQ(truncated.error->record, 2);
     EXPECT_EQ(truncated.error->field, "RealPar[3]");
-    EXPECT_NE(truncated.error->text().find("record 2, RealPar[3]"), std::string::npos);
+    EXPECT_NE(truncated.error->text().find("Datensatz 2, Feld RealPar[3]"), std::string::npos);
 
     EXPECT_TRUE(readRecords("").error);
     EXPECT_TRUE(readRecords(" \r\n").error);
@@ -105,7 +105,7 @@ TEST(ReadRecords, MissingFileIsAnError)
 {
     auto r = readRecordFile("/nonexistent/dir/remote$.rx4");
     ASSERT_TRUE(r.error);
-    EXPECT_NE(r.error->message.find("cannot open"), std::string::npos);
+    EXPECT_NE(r.error->message.find("nicht öffnen"), std::string::npos);
 }
 
 } // namespace

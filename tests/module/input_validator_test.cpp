@@ -1,6 +1,6 @@
 #include "input_builder.h"
 #include "module/input_validator.h"
-#include "module/result_code.h"
+#include "protocol/result_codes.h"
 
 #include <gtest/gtest.h>
 
@@ -95,8 +95,8 @@ TEST(InputValidation, EachInputErrorNamesRecordAndField)
         auto records = validProject();
         m.apply(records);
         const auto result = validateRecords(records);
-        EXPECT_EQ(result.code, result_code::kInputError) << m.what;
-        EXPECT_NE(result.message.find("record " + std::to_string(m.record) + ","), std::string::npos)
+        EXPECT_EQ(result.code, ResultCodes::InputError) << m.what;
+        EXPECT_NE(result.message.find("Datensatz " + std::to_string(m.record) + ","), std::string::npos)
             << m.what << ": " << result.message;
         EXPECT_NE(result.message.find(m.field), std::string::npos) << m.what << ": " << result.message;
     }
@@ -112,7 +112,7 @@ TEST(InputValidation, CheckOnlyRestrictionsAreValidatedButNeverShifted)
     EXPECT_EQ(result.problem.restrictions[0].group, 0);
 
     setReal(records, 3, 4, 5); // inconsistent angles are an error even when only checked
-    EXPECT_EQ(validateRecords(records).code, result_code::kInputError);
+    EXPECT_EQ(validateRecords(records).code, ResultCodes::InputError);
 }
 
 TEST(InputValidation, SizeLimits)
@@ -123,25 +123,25 @@ TEST(InputValidation, SizeLimits)
     EXPECT_EQ(validateRecords(atLimit).code, 0);
     auto over = validProject();
     setInt(over, 2, 3, 59 - 2 + 1);
-    EXPECT_EQ(validateRecords(over).code, result_code::kTooLarge);
+    EXPECT_EQ(validateRecords(over).code, ResultCodes::TooLarge);
 
     InputBuilder eleven;
     for (int i = 0; i < 11; ++i)
         eleven.addMotion({.harmonics = 1});
-    EXPECT_EQ(validateRecords(readRecords(eleven.text()).records).code, result_code::kTooLarge);
+    EXPECT_EQ(validateRecords(readRecords(eleven.text()).records).code, ResultCodes::TooLarge);
 
     InputBuilder many;
     many.addMotion({.harmonics = 1});
     for (int i = 0; i < 501; ++i)
         many.add(testing::pointRestriction(1, 0, i % 360, -1, 1));
-    EXPECT_EQ(validateRecords(readRecords(many.text()).records).code, result_code::kTooLarge);
+    EXPECT_EQ(validateRecords(readRecords(many.text()).records).code, ResultCodes::TooLarge);
 }
 
 TEST(InputValidation, ChecksRunInOrderInputErrorSizeResonance)
 {
     auto resonant = validProject();
     setReal(resonant, 4, 2, 0.5); // motion 2: undamped, K = 2, eta = 0.5
-    EXPECT_EQ(validateRecords(resonant).code, result_code::kResonance);
+    EXPECT_EQ(validateRecords(resonant).code, ResultCodes::Resonance);
 
     auto damped = resonant;
     setReal(damped, 4, 3, 0.01);
@@ -149,11 +149,11 @@ TEST(InputValidation, ChecksRunInOrderInputErrorSizeResonance)
 
     auto resonantAndTooLarge = resonant;
     setInt(resonantAndTooLarge, 2, 3, 100);
-    EXPECT_EQ(validateRecords(resonantAndTooLarge).code, result_code::kTooLarge);
+    EXPECT_EQ(validateRecords(resonantAndTooLarge).code, ResultCodes::TooLarge);
 
     auto allThree = resonantAndTooLarge;
     setInt(allThree, 5, 3, 99);
-    EXPECT_EQ(validateRecords(allThree).code, result_code::kInputError);
+    EXPECT_EQ(validateRecords(allThree).code, ResultCodes::InputError);
 }
 
 TEST(InputValidation, ResonanceUsesTheMinimumRequirementEta)

@@ -1,6 +1,6 @@
 // Small problems whose answer is known by hand.
 #include "input_builder.h"
-#include "module/result_code.h"
+#include "protocol/result_codes.h"
 #include "module/stop_request.h"
 #include "module/synthesis.h"
 
@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <filesystem>
 #include <numbers>
 
 namespace vemra::module {
@@ -50,7 +51,7 @@ TEST(KnownAnswers, VelocityAtOnePointIsMetByTheFirstHarmonicAlone)
     b.addMotion({.harmonics = 4});
     b.add(pointRestriction(1, 1, 0.0, 2.0, 2.0));
     const auto r = run(b);
-    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    ASSERT_EQ(r.code, ResultCodes::Solved) << r.message;
     const auto& c = motion(r, 1);
     EXPECT_NEAR(c.a[0], 2.0, kCoefficientTolerance);
     for (int k = 2; k <= 4; ++k)
@@ -68,7 +69,7 @@ TEST(KnownAnswers, SmoothnessFindsThePureSine)
     b.add(pointRestriction(1, 0, 90.0, 1.0, 1.0));
     b.add(pointRestriction(1, 0, 270.0, -1.0, -1.0));
     const auto r = run(b);
-    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    ASSERT_EQ(r.code, ResultCodes::Solved) << r.message;
     const auto& c = motion(r, 1);
     EXPECT_NEAR(c.b0, 0.0, kCoefficientTolerance);
     EXPECT_NEAR(c.a[0], 1.0, kCoefficientTolerance);
@@ -90,7 +91,7 @@ TEST(KnownAnswers, PinnedAtEnoughAnglesTheSeriesIsInterpolated)
         b.add(pointRestriction(1, 0, phi, v, v));
     }
     const auto r = run(b);
-    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    ASSERT_EQ(r.code, ResultCodes::Solved) << r.message;
     const auto& c = motion(r, 1);
     EXPECT_NEAR(c.b0, truth.b0, kCoefficientTolerance);
     for (std::size_t i = 0; i < 3; ++i) {
@@ -110,7 +111,7 @@ TEST(KnownAnswers, IntervalBoundHoldsBetweenTheGridAngles)
     b.add(pointRestriction(1, 1, 0.0, 3.0, 3.0));
     b.add(intervalRestriction(1, 0, 0.0, 360.0, -1.05, 1.05));
     const auto r = run(b);
-    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    ASSERT_EQ(r.code, ResultCodes::Solved) << r.message;
     const auto& c = motion(r, 1);
     double highest = -1e9, lowest = 1e9;
     for (int i = 0; i <= 360000; ++i) {
@@ -131,7 +132,7 @@ TEST(KnownAnswers, ContradictoryMinimumRequirementsGiveMinusTwo)
     b.add(intervalRestriction(1, 0, -1e12, 1e300, -1.0, 1.0));
     b.add(lowerPoint(1, 0, 90.0, 2.0));
     const auto r = run(b);
-    EXPECT_EQ(r.code, result_code::kInfeasible);
+    EXPECT_EQ(r.code, ResultCodes::MinimumNotMet);
     EXPECT_TRUE(r.motions.empty());
 }
 
@@ -145,7 +146,7 @@ TEST(KnownAnswers, CheckOnlyRestrictionIsNotEnforcedAndEchoedUnchanged)
     checkOnly.r(5) = 3.0;
     b.add(checkOnly);
     const auto r = run(b);
-    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    ASSERT_EQ(r.code, ResultCodes::Solved) << r.message;
     ASSERT_EQ(r.restrictions.size(), 2u);
     EXPECT_EQ(r.restrictions[1].ints[0], -1);
     EXPECT_EQ(r.restrictions[1].reals, checkOnly.par);
@@ -160,7 +161,7 @@ TEST(KnownAnswers, MaximumRequirementsMetGiveCodeOne)
     r1.r(5) = 1.0; // wanted: s(90) >= 1, needed: s(90) >= 0.5
     b.add(r1);
     const auto result = run(b);
-    ASSERT_EQ(result.code, result_code::kMaximumMet) << result.message;
+    ASSERT_EQ(result.code, ResultCodes::MaximumMet) << result.message;
     EXPECT_DOUBLE_EQ(result.lambda, 1.0);
     EXPECT_GE(s(motion(result, 1), 90.0), 1.0 - 1e-9);
 }
@@ -178,7 +179,7 @@ TEST(KnownAnswers, FulfilmentOfAnUnreachableMaximumRequirementByOneProgramme)
     b.add(wanted);
     b.add(spectrumSum(1, 0, 1.0));
     const auto r = run(b);
-    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    ASSERT_EQ(r.code, ResultCodes::Solved) << r.message;
     EXPECT_NEAR(r.lambda, 0.5, kLambdaTolerance);
     EXPECT_GE(s(motion(r, 1), 90.0), 2.0 * r.lambdaUsed - 1e-7);
 }
@@ -201,7 +202,7 @@ TEST(KnownAnswers, FulfilmentWithAVariableAngleByBisection)
     positive.r(3) = 300.0;
     b.add(positive);
     const auto r = run(b);
-    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    ASSERT_EQ(r.code, ResultCodes::Solved) << r.message;
     EXPECT_NEAR(r.lambda, 0.75, kLambdaTolerance);
     const auto& c = motion(r, 1);
     EXPECT_NEAR(c.b0, 0.5, 1e-4);
@@ -222,7 +223,7 @@ TEST(KnownAnswers, FulfilmentWithAVariableEtaByBisection)
     b.add(pointRestriction(1, 1, 0.0, 1.0, 1.0));
     b.add(spectrumSum(1, 0, 1.0));
     const auto r = run(b);
-    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    ASSERT_EQ(r.code, ResultCodes::Solved) << r.message;
     EXPECT_NEAR(r.lambda, (std::sqrt(2.0) - 1.1) / 0.9, kLambdaTolerance);
     const double eta = r.motions[0].eta;
     EXPECT_NEAR(eta, 1.1 + 0.9 * r.lambdaUsed, 1e-12);
@@ -240,7 +241,7 @@ TEST(KnownAnswers, ElasticTransferActsOnTheOutputMotion)
     b.add(pointRestriction(1, 0, 270.0, -1.0, -1.0));
     b.add(pointRestriction(1, 0, 0.0, 0.0, 0.0));
     const auto r = run(b);
-    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    ASSERT_EQ(r.code, ResultCodes::Solved) << r.message;
     const double rr = 0.5, bb = 0.01 * rr * rr, d = 4 * bb + (1 - rr * rr) * (1 - rr * rr);
     const double f = (1 - rr * rr + 4 * bb) / d, g = 2 * rr * rr * rr * 0.1 / d;
     // q_sin = F a + G b = 1, q_cos = -G a + F b = 0.
@@ -268,7 +269,7 @@ TEST(KnownAnswers, RelativeRestrictionBindsTheDifference)
     same2.r(2) = 270.0;
     b.add(same2);
     const auto r = run(b);
-    ASSERT_EQ(r.code, result_code::kSolved) << r.message;
+    ASSERT_EQ(r.code, ResultCodes::Solved) << r.message;
     EXPECT_NEAR(s(motion(r, 2), 90.0), 1.0, 1e-8);
     EXPECT_NEAR(s(motion(r, 2), 270.0), -1.0, 1e-8);
     EXPECT_NEAR(motion(r, 2).a[0], 1.0, 1e-8);
@@ -291,7 +292,7 @@ TEST(KnownAnswers, ShiftingAnObjectReachesTheMaximumRequirement)
     wanted.r(10) = 180.0;
     b.add(wanted);
     const auto r = run(b);
-    ASSERT_EQ(r.code, result_code::kMaximumMet) << r.message;
+    ASSERT_EQ(r.code, ResultCodes::MaximumMet) << r.message;
     EXPECT_DOUBLE_EQ(r.lambda, 1.0);
     ASSERT_EQ(r.shifts.size(), 1u);
     EXPECT_DOUBLE_EQ(r.shifts[0], 90.0);
@@ -308,13 +309,72 @@ TEST(KnownAnswers, StopRequestEndsTheRunWithMinusOne)
     requestStop();
     const auto r = run(b);
     clearStopRequest();
-    EXPECT_EQ(r.code, result_code::kInterrupted);
+    EXPECT_EQ(r.code, ResultCodes::Aborted);
     EXPECT_TRUE(r.motions.empty());
 
     installStopSignalHandlers();
     std::raise(SIGTERM);
     EXPECT_TRUE(stopRequested());
     clearStopRequest();
+}
+
+
+// Module input files as the application wrote them, kept under tests/data/rx4.
+ReadResult dataFile(const char* name)
+{
+    return readRecordFile(std::filesystem::path(VEMRA_RX4_DATA_DIR) / name);
+}
+
+TEST(KnownAnswers, HugeNearlyCancellingCoefficientsStillReachTheOptimum)
+{
+    // A velocity bound of about -170 just inside an interval whose position band narrows:
+    // only coefficients of some 1e7 that cancel to values of ten meet both. Coefficients
+    // meeting every requirement exist at λ = 0.5465926 (checked at every 0.01°); at 0.5467
+    // the requirements contradict each other on a grid of angles already.
+    const auto input = dataFile("variable-angle-lambda-below-optimum.rx4");
+    ASSERT_FALSE(input.error);
+    const SynthesisResult r = synthesise(input);
+    ASSERT_EQ(r.code, ResultCodes::Solved) << r.message;
+    EXPECT_GE(r.lambda, 0.5465925);
+    EXPECT_LT(r.lambda, 0.5467);
+    EXPECT_EQ(r.stats.failedProgrammes, 0);
+}
+
+TEST(KnownAnswers, ShiftSearchKeepsTheUnshiftedOptimumWhereNoShiftHelps)
+{
+    // Two objects of one member each; λ* is set by restrictions that do not move, so every
+    // shift ties with the unshifted solve, which is already the smoothest.
+    const auto input = dataFile("shift-search-one-motion-two-objects.rx4");
+    ASSERT_FALSE(input.error);
+    std::vector<std::string> progress;
+    SynthesisOptions options;
+    options.progress = [&](const std::string& line) { progress.push_back(line); };
+    const SynthesisResult r = synthesise(input, options);
+    ASSERT_EQ(r.code, ResultCodes::Solved) << r.message;
+    EXPECT_NEAR(r.lambda, 0.5342105, 1e-6);
+    EXPECT_NEAR(smoothnessSum({r.motions[0].coefficients}), 14.3967, 1e-3);
+    EXPECT_EQ(progress.size(), 21u); // stage 0 and 20 steps
+    EXPECT_EQ(r.stats.failedProgrammes, 0);
+}
+
+
+TEST(KnownAnswers, NothingToMeetLeavesTheMotionsAtRest)
+{
+    // Motions without restrictions: no programme has a row, and none may be handed to the
+    // simplex; the smoothest motion law is the one at rest.
+    InputBuilder b;
+    b.addMotion({.harmonics = 3});
+    b.addMotion({.harmonics = 2, .eta = 0.4, .theta = 0.1, .etaVariable = true, .etaLimit = 0.6});
+    const auto r = run(b);
+    ASSERT_EQ(r.code, ResultCodes::MaximumMet) << r.message; // the variable eta reaches its limit
+    for (const MotionResult& m : r.motions) {
+        EXPECT_EQ(m.coefficients.b0, 0.0);
+        for (double v : m.coefficients.a)
+            EXPECT_EQ(v, 0.0);
+        for (double v : m.coefficients.b)
+            EXPECT_EQ(v, 0.0);
+    }
+    EXPECT_DOUBLE_EQ(r.motions[1].eta, 0.6);
 }
 
 } // namespace

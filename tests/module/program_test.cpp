@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -69,6 +71,39 @@ protected:
             *stdoutPipe = fds[0];
         }
         return pid;
+    }
+
+    // Runs the program in the directory with the given arguments and waits for it; standard
+    // output and error go to files outside the directory.
+    struct Run {
+        int status = -1;
+        std::string out, err;
+    };
+    Run runWith(std::vector<std::string> args)
+    {
+        const fs::path out = fs::path(dir_.string() + ".out"), err = fs::path(dir_.string() + ".err");
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            if (::chdir(dir_.c_str()) != 0)
+                ::_exit(120);
+            const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(o, STDOUT_FILENO);
+            ::dup2(e, STDERR_FILENO);
+            std::vector<char*> argv{const_cast<char*>("rx-10-L")};
+            for (std::string& a : args)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(VEMRA_MODULE_PROGRAM, argv.data());
+            ::_exit(121);
+        }
+        Run run;
+        run.status = wait(pid);
+        run.out = slurp(out);
+        run.err = slurp(err);
+        fs::remove(out);
+        fs::remove(err);
+        return run;
     }
 
     int wait(pid_t pid)
@@ -154,6 +189,62 @@ TEST_F(ProgramTest, TerminationSignalEndsWithMinusOne)
     ASSERT_EQ(status, 0);
     EXPECT_EQ(resultCode(), -1);
     EXPECT_FALSE(fs::exists(dir_ / "remote$.fk1"));
+}
+
+
+TEST_F(ProgramTest, HelpAndVersionAnswerWithoutTouchingTheFolder)
+{
+    const Run help = runWith({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind("Aufruf: rx-10-L EINGABEDATEI [KENNUNG]\n", 0), 0u) << help.out;
+    EXPECT_NE(help.out.find("--version"), std::string::npos);
+    EXPECT_TRUE(help.err.empty()) << help.err;
+
+    const Run version = runWith({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("rx-10-L ") + VEMRA_VERSION + "\n");
+
+    EXPECT_TRUE(fs::is_empty(dir_)) << "the working folder must stay untouched";
+}
+
+TEST_F(ProgramTest, ProgressOnStandardOutputAndErrorsOnStandardErrorInGerman)
+{
+    // One object that may shift: a line for the unshifted solve and one per step.
+    InputBuilder b;
+    b.objects(1).advanced(3, 4, 0.5);
+    b.addMotion({.harmonics = 3});
+    auto r = vemra::module::testing::lowerPoint(1, 0, 60.0, 0.0);
+    r.lowerMode = 1;
+    r.r(5) = 5.0;
+    r.group = 1;
+    r.r(9) = 0.0;
+    r.r(10) = 120.0;
+    b.add(r);
+    b.add(vemra::module::testing::spectrumSum(1, 0, 2.0));
+    writeInput(b.text());
+    const Run solved = runWith({"remote$.rx4", "0"});
+    ASSERT_EQ(solved.status, 0);
+    EXPECT_EQ(resultCode(), 1);
+    EXPECT_TRUE(solved.err.empty()) << solved.err;
+    const std::regex stage(R"((Stufe 0 \(ohne Verschiebung\)|Schritt ([1-4]) von 4): )"
+                           R"(Erfüllungsgrad [01]\.\d{6}, Glattheit [0-9.e+-]+)");
+    std::istringstream lines(solved.out);
+    int count = 0;
+    for (std::string line; std::getline(lines, line); ++count) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_match(line, match, stage)) << line;
+        EXPECT_EQ(count == 0 ? std::string() : std::to_string(count), match[2].str()) << line;
+    }
+    EXPECT_EQ(count, 5);
+
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    writeInput("   0   0   1   0   0   0   0   0   1\n x\n");
+    const Run broken = runWith({"remote$.rx4", "0"});
+    EXPECT_EQ(broken.status, 0);
+    EXPECT_EQ(resultCode(), -3);
+    EXPECT_TRUE(broken.out.empty()) << broken.out;
+    EXPECT_EQ(broken.err.rfind("Eingabefehler: Datensatz 1, Feld RealPar[1]: ", 0), 0u) << broken.err;
 }
 
 } // namespace

@@ -126,12 +126,12 @@ private:
         }
         if (r.lowerMode == 0) {
             r.lowerMode = 1;
-            r.r(5) = r.r(6) + gapLo * uniform(0.3, 3.0);
+            r.r(5) = r.r(6) + gapLo * uniform(0.3, 3.0) * config_.ambition;
             if (r.upperMode == 0)
                 r.r(5) = std::min(r.r(5), r.r(8));
         } else {
             r.upperMode = 1;
-            r.r(7) = r.r(8) - gapHi * uniform(0.3, 3.0);
+            r.r(7) = r.r(8) - gapHi * uniform(0.3, 3.0) * config_.ambition;
             if (r.lowerMode == 0)
                 r.r(7) = std::max(r.r(7), r.r(6));
         }
@@ -170,7 +170,7 @@ private:
             }
             return r;
         }
-        const int order = pick(0, 2);
+        const int order = pick(0, config_.highestOrder);
         const double scale = typicalSize(b < 0 ? a : std::max(a, b), order);
         RestrictionRecord r;
         r.motion = a + 1;

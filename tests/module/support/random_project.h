@@ -29,6 +29,10 @@ struct RandomProjectConfig {
     bool variableBounds = true;
     bool variableAngles = false;
     bool variableEta = false;       // motion 1 gets a variable eta
+    int highestOrder = 2;           // derivative orders of point and interval restrictions: 0..this
+    // How far a single variable bound reaches beyond what the truth does. Far-reaching
+    // maximum requirements end where only huge, nearly cancelling coefficients meet them.
+    double ambition = 1.0;
     bool checkOnly = false;         // add one check-only restriction that the truth breaks
     int samples = 8, steps = 20;    // shift search settings (advanced settings on)
     double width = 0.25;

@@ -1,0 +1,229 @@
+#include "grid_programme.h"
+
+#include <ClpSimplex.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace vemra::module::testing {
+namespace {
+
+struct MotionColumns {
+    int first = 0;       // b0, then a_1..a_K, then b_1..b_K
+    int harmonics = 0;
+    double eta = 0.0;
+    double theta = 0.0;
+    int absFirst = -1;   // u_1..u_K >= |a_k|, then v_1..v_K >= |b_k|; -1 when not needed
+
+    int a(int k) const { return first + k; }
+    int b(int k) const { return first + harmonics + k; }
+};
+
+class Builder {
+public:
+    Builder(const std::vector<RawRecord>& records, double lambda) : records_(records), lambda_(lambda)
+    {
+        for (std::size_t i = 1; i < records.size(); ++i) {
+            const RawRecord& r = records[i];
+            if (r.intPar(1) != 0)
+                continue;
+            MotionColumns m;
+            m.harmonics = r.intPar(3);
+            m.eta = r.realPar(2);
+            m.theta = r.realPar(3);
+            m.first = columns_;
+            columns_ += 1 + 2 * m.harmonics;
+            motions_.resize(std::max<std::size_t>(motions_.size(), static_cast<std::size_t>(r.intPar(2))));
+            motions_[static_cast<std::size_t>(r.intPar(2) - 1)] = m;
+        }
+        for (const RawRecord& r : records) {
+            const int kind = r.intPar(3);
+            if (r.intPar(1) > 0 && kind >= 20 && kind <= 24) {
+                MotionColumns& m = motions_[static_cast<std::size_t>(r.intPar(1) - 1)];
+                if (m.absFirst < 0) {
+                    m.absFirst = columns_;
+                    columns_ += 2 * m.harmonics;
+                }
+            }
+        }
+        clp_.setLogLevel(0);
+        // Rows of sines times k^3 next to plain sines: the solver's scaling turns clear
+        // answers into "optimal with infeasibilities" here.
+        clp_.scaling(0);
+        clp_.resize(0, columns_);
+        for (int c = 0; c < columns_; ++c)
+            clp_.setColumnBounds(c, -COIN_DBL_MAX, COIN_DBL_MAX);
+        for (const MotionColumns& m : motions_)
+            if (m.absFirst >= 0)
+                addAbsoluteValueRows(m);
+    }
+
+    void addRestriction(std::size_t index, const GridProgramme& settings)
+    {
+        const RawRecord& r = records_[index];
+        const int kind = r.intPar(3);
+        if (r.intPar(1) <= 0)
+            return; // motions and check-only restrictions
+        if (kind >= 20 && kind <= 24) {
+            addSpectrumRow(r);
+            return;
+        }
+        const double lower = r.intPar(6) < 0 ? -COIN_DBL_MAX : boundAt(r.intPar(6), r.realPar(6), r.realPar(5));
+        const double upper = r.intPar(7) < 0 ? COIN_DBL_MAX : boundAt(r.intPar(7), r.realPar(8), r.realPar(7));
+        if (lower == -COIN_DBL_MAX && upper == COIN_DBL_MAX)
+            return;
+        const int a = r.intPar(1) - 1;
+        const int b = kind >= 40 ? r.intPar(2) - 1 : -1;
+        const int order = kind % 10;
+        if (kind % 20 < 10) {
+            addCurveRow(a, b, order, r.realPar(2), lower, upper);
+            return;
+        }
+        double from = r.realPar(2), to = r.realPar(4);
+        if (r.intPar(4) == 1)
+            from -= lambda_ * (r.realPar(2) - r.realPar(1));
+        if (r.intPar(5) == 1)
+            to += lambda_ * (r.realPar(3) - r.realPar(4));
+        to = std::min(to, from + 360.0);
+        int highest = motion(a).harmonics;
+        if (b >= 0)
+            highest = std::max(highest, motion(b).harmonics);
+        const double step = 360.0 / highest * settings.periodFraction;
+        const int intervals = std::max(1, static_cast<int>(std::ceil((to - from) / step)));
+        for (int i = 0; i <= intervals; ++i)
+            addCurveRow(a, b, order, i == intervals ? to : from + (to - from) * i / intervals, lower, upper);
+        for (const auto& [record, angle] : settings.extraAngles)
+            if (record == index && angle >= from && angle <= to)
+                addCurveRow(a, b, order, angle, lower, upper);
+    }
+
+    // Infeasible only when both simplex methods, each from scratch, say so; feasible when
+    // either finds a point that keeps every row to 1e-6 of its bound's scale.
+    GridVerdict solve()
+    {
+        bool infeasible = true;
+        for (bool primal : {true, false}) {
+            ClpSimplex run(clp_);
+            // Either method can stall on these programmes; a stalled run decides nothing.
+            run.setMaximumIterations(5000);
+            if (primal)
+                run.primal();
+            else
+                run.dual();
+            if (run.status() == 0 && largestViolation(run) <= 1e-6)
+                return GridVerdict::Feasible;
+            infeasible = infeasible && run.status() == 1;
+        }
+        return infeasible ? GridVerdict::Infeasible : GridVerdict::Undecided;
+    }
+
+private:
+    static double largestViolation(const ClpSimplex& run)
+    {
+        const double* activity = run.getRowActivity();
+        double worst = 0.0;
+        for (int i = 0; i < run.numberRows(); ++i) {
+            const double lower = run.getRowLower()[i], upper = run.getRowUpper()[i];
+            if (activity[i] < lower)
+                worst = std::max(worst, (lower - activity[i]) / std::max(1.0, std::abs(lower)));
+            if (activity[i] > upper)
+                worst = std::max(worst, (activity[i] - upper) / std::max(1.0, std::abs(upper)));
+        }
+        return worst;
+    }
+
+    const MotionColumns& motion(int index) const { return motions_[static_cast<std::size_t>(index)]; }
+
+    // A bound at λ: the entered one, or moving from it towards its variable limit.
+    double boundAt(int mode, double fixed, double limit) const
+    {
+        return mode == 1 ? fixed + lambda_ * (limit - fixed) : fixed;
+    }
+
+    void addRow(const std::vector<int>& columns, const std::vector<double>& values, double lower, double upper)
+    {
+        const CoinBigIndex starts[2] = {0, static_cast<CoinBigIndex>(columns.size())};
+        clp_.addRows(1, &lower, &upper, starts, columns.data(), values.data());
+    }
+
+    void addAbsoluteValueRows(const MotionColumns& m)
+    {
+        for (int k = 1; k <= m.harmonics; ++k) {
+            const int u = m.absFirst + k - 1, v = m.absFirst + m.harmonics + k - 1;
+            for (double sign : {1.0, -1.0}) {
+                addRow({u, m.a(k)}, {1.0, -sign}, 0.0, COIN_DBL_MAX);
+                addRow({v, m.b(k)}, {1.0, -sign}, 0.0, COIN_DBL_MAX);
+            }
+        }
+    }
+
+    void addSpectrumRow(const RawRecord& r)
+    {
+        const MotionColumns& m = motion(r.intPar(1) - 1);
+        const double c = r.intPar(6) == 1 ? r.realPar(6) - lambda_ * (r.realPar(6) - r.realPar(5)) : r.realPar(6);
+        std::vector<int> columns;
+        std::vector<double> values;
+        for (int k = 1; k <= m.harmonics; ++k) {
+            const double weight = r.intPar(3) == 24 ? (k == r.intPar(2) ? 1.0 : 0.0) : std::pow(k, r.intPar(3) - 20);
+            if (weight == 0.0)
+                continue;
+            columns.insert(columns.end(), {m.absFirst + k - 1, m.absFirst + m.harmonics + k - 1});
+            values.insert(values.end(), {weight, weight});
+        }
+        addRow(columns, values, -COIN_DBL_MAX, c);
+    }
+
+    void addCurveTerms(int motionIndex, double sign, int order, double phiDeg, std::vector<int>& columns,
+                       std::vector<double>& values) const
+    {
+        const MotionColumns& m = motion(motionIndex);
+        const double x = phiDeg * std::numbers::pi / 180.0;
+        if (order == 0) {
+            columns.push_back(m.first);
+            values.push_back(sign);
+        }
+        for (int k = 1; k <= m.harmonics; ++k) {
+            double f = 1.0, g = 0.0;
+            if (m.eta != 0.0) {
+                const double r = k * m.eta, a = r * r, b = m.theta * m.theta * r * r;
+                const double d = 4.0 * b + (1.0 - a) * (1.0 - a);
+                f = (1.0 - a + 4.0 * b) / d;
+                g = 2.0 * r * r * r * m.theta / d;
+            }
+            const double phase = k * x + order * std::numbers::pi / 2.0;
+            const double scale = sign * std::pow(k, order);
+            columns.insert(columns.end(), {m.a(k), m.b(k)});
+            values.insert(values.end(), {scale * (f * std::sin(phase) - g * std::cos(phase)),
+                                         scale * (g * std::sin(phase) + f * std::cos(phase))});
+        }
+    }
+
+    void addCurveRow(int a, int b, int order, double phiDeg, double lower, double upper)
+    {
+        std::vector<int> columns;
+        std::vector<double> values;
+        addCurveTerms(a, 1.0, order, phiDeg, columns, values);
+        if (b >= 0)
+            addCurveTerms(b, -1.0, order, phiDeg, columns, values);
+        addRow(columns, values, lower, upper);
+    }
+
+    const std::vector<RawRecord>& records_;
+    double lambda_;
+    int columns_ = 0;
+    std::vector<MotionColumns> motions_;
+    ClpSimplex clp_;
+};
+
+} // namespace
+
+GridVerdict solveOnGrid(const std::vector<RawRecord>& records, double lambda, const GridProgramme& settings)
+{
+    Builder builder(records, lambda);
+    for (std::size_t i = 1; i < records.size(); ++i)
+        builder.addRestriction(i, settings);
+    return builder.solve();
+}
+
+} // namespace vemra::module::testing

@@ -1,0 +1,28 @@
+// A second route to the fulfilment level, independent of the module's own programmes: every
+// requirement of a module input at one fixed λ, written out as one feasibility programme over
+// a fine grid of angles (free coefficients, spectrum sums through bounding variables) and
+// solved from scratch.
+#pragma once
+
+#include "module/input_reader.h"
+
+#include <utility>
+#include <vector>
+
+namespace vemra::module::testing {
+
+enum class GridVerdict { Feasible, Infeasible, Undecided };
+
+struct GridProgramme {
+    // Grid spacing of an interval requirement, as a fraction of the period of its curve's
+    // highest harmonic.
+    double periodFraction = 1.0 / 200.0;
+    // More angles to hold, as (index of the restriction record in the input, angle in degrees);
+    // angles outside the record's interval at λ are left out.
+    std::vector<std::pair<std::size_t, double>> extraAngles;
+};
+
+// Fixed shifts and fixed eta only: optimisation objects are ignored, eta is taken as entered.
+GridVerdict solveOnGrid(const std::vector<RawRecord>& records, double lambda, const GridProgramme& settings = {});
+
+} // namespace vemra::module::testing
