@@ -29,7 +29,7 @@ void runSynthesis(benchmark::State& state, const ReadResult& input)
         last = synthesise(input);
         benchmark::DoNotOptimize(last.code);
     }
-    if (last.code != ResultCodes::Solved && last.code != ResultCodes::MaximumMet)
+    if (!vemra::ResultCodes::resultsExpected(last.code))
         state.SkipWithError(("unexpected result code " + std::to_string(last.code) + ": " + last.message).c_str());
     state.counters["LPs"] = static_cast<double>(last.stats.linearProgrammes);
     state.counters["rounds"] = static_cast<double>(last.stats.exchangeRounds);

@@ -40,7 +40,7 @@ constexpr const char* kHelp =
 SynthesisResult run(int argc, char** argv)
 {
     if (argc < 2)
-        return SynthesisResult::failed(ResultCodes::InputError,
+        return SynthesisResult::failed(vemra::ResultCodes::InputError,
                                        std::string("keine Eingabedatei angegeben (") + kUsage + ")");
     SynthesisOptions options;
     options.progress = [](const std::string& line) { std::cout << line << std::endl; };
@@ -72,26 +72,26 @@ int main(int argc, char** argv)
     try {
         result = run(argc, argv);
     } catch (const std::bad_alloc&) {
-        result = SynthesisResult::failed(ResultCodes::Aborted, "Abbruch: der Speicher reicht nicht aus");
+        result = SynthesisResult::failed(vemra::ResultCodes::Aborted, "Abbruch: der Speicher reicht nicht aus");
     } catch (const std::exception& e) {
-        result = SynthesisResult::failed(ResultCodes::Aborted, std::string("Abbruch: ") + e.what());
+        result = SynthesisResult::failed(vemra::ResultCodes::Aborted, std::string("Abbruch: ") + e.what());
     }
 
-    if (result.code == ResultCodes::InputError)
+    if (result.code == vemra::ResultCodes::InputError)
         std::cerr << "Eingabefehler: " << result.message << std::endl;
-    else if (result.code != ResultCodes::Solved && result.code != ResultCodes::MaximumMet && !result.message.empty())
+    else if (result.code != vemra::ResultCodes::Solved && result.code != vemra::ResultCodes::MaximumMet && !result.message.empty())
         std::cerr << result.message << std::endl;
 
-    if (result.code == ResultCodes::Solved || result.code == ResultCodes::MaximumMet) {
+    if (result.code == vemra::ResultCodes::Solved || result.code == vemra::ResultCodes::MaximumMet) {
         std::string error;
         if (!writer.writeResults(result, error)) {
             std::cerr << error << std::endl;
-            result.code = ResultCodes::Aborted;
+            result.code = vemra::ResultCodes::Aborted;
             result.message = error;
         }
     }
     if (!writer.writeResultCode(result.code, result.message)) {
-        std::cerr << protocol::ResultCodeFileName << " lässt sich nicht schreiben" << std::endl;
+        std::cerr << vemra::protocol::ResultCodeFileName << " lässt sich nicht schreiben" << std::endl;
         // The application reads a non-zero exit status as the result code itself.
         return result.code != 0 ? result.code : 2;
     }
