@@ -40,23 +40,10 @@ std::optional<int> parseInt(const std::string& text)
     return value;
 }
 
-// "3" names absolute motion 3, "1-2" the relative motion 1-2.
 TPaintObj* findMotion(TreeItem* project, const std::string& name)
 {
-    const auto dash = name.find('-', 1);
-    const auto first = parseInt(name.substr(0, dash));
-    const auto second = dash == std::string::npos ? std::optional<int>() : parseInt(name.substr(dash + 1));
-    if (!first || (dash != std::string::npos && !second))
-        return nullptr;
-    for (int i = 0; i < project->ChildCount(); ++i) {
-        TreeItem* child = project->Child(i);
-        if (auto* rx = child->NodeAs<TRXHeader>(); rx && !second && rx->Number() == *first)
-            return rx;
-        if (auto* rel = child->NodeAs<TRelHeader>();
-            rel && second && magnitude(rel->FirstMotion()) == magnitude(*first) && rel->SecondMotion() == *second)
-            return rel;
-    }
-    return nullptr;
+    TreeItem* item = findMotionItem(project, name);
+    return item ? item->NodeAs<TPaintObj>() : nullptr;
 }
 
 enum class Curve { S, Q, M };

@@ -32,24 +32,6 @@ std::optional<int> parseInt(const std::string& text)
     return value;
 }
 
-// "3" names absolute motion 3, "1-2" the relative motion of 1 and 2.
-[[maybe_unused]] TreeItem* findMotionItem(TreeItem* project, const std::string& name)
-{
-    const auto dash = name.find('-', 1);
-    const auto first = parseInt(name.substr(0, dash));
-    const auto second = dash == std::string::npos ? std::optional<int>() : parseInt(name.substr(dash + 1));
-    if (!first || (dash != std::string::npos && !second))
-        return nullptr;
-    for (int i = 0; i < project->ChildCount(); ++i) {
-        TreeItem* child = project->Child(i);
-        if (auto* rx = child->NodeAs<TRXHeader>(); rx && !second && rx->Number() == *first)
-            return child;
-        if (auto* rel = child->NodeAs<TRelHeader>();
-            rel && second && magnitude(rel->FirstMotion()) == magnitude(*first) && rel->SecondMotion() == *second)
-            return child;
-    }
-    return nullptr;
-}
 
 std::optional<QuantitySet> parseQuantities(const std::string& list)
 {

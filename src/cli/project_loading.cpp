@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <charconv>
+#include <optional>
+#include <string_view>
 #include <cstdio>
 #include <system_error>
 
@@ -42,6 +44,31 @@ TreeItem* loadProject(Workspace& ws, const std::string& fileName)
     if (project)
         SortProject(ws.tree);
     return project;
+}
+
+TreeItem* findMotionItem(TreeItem* project, const std::string& name)
+{
+    const auto number = [](std::string_view text) -> std::optional<int> {
+        int value = 0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+        if (text.empty() || ec != std::errc() || end != text.data() + text.size())
+            return std::nullopt;
+        return value;
+    };
+    const auto dash = name.find('-', 1);
+    const auto first = number(std::string_view(name).substr(0, dash));
+    const auto second = dash == std::string::npos ? std::optional<int>() : number(std::string_view(name).substr(dash + 1));
+    if (!first || (dash != std::string::npos && !second))
+        return nullptr;
+    for (int i = 0; i < project->ChildCount(); ++i) {
+        TreeItem* child = project->Child(i);
+        if (auto* rx = child->NodeAs<TRXHeader>(); rx && !second && rx->Number() == *first)
+            return child;
+        if (auto* rel = child->NodeAs<TRelHeader>();
+            rel && second && magnitude(rel->FirstMotion()) == magnitude(*first) && rel->SecondMotion() == *second)
+            return child;
+    }
+    return nullptr;
 }
 
 std::string exactNumber(double value)

@@ -67,34 +67,6 @@ char localeSeparator()
     return c == ',' ? ',' : '.';
 }
 
-// "3" names absolute motion 3, "1-2" the relative motion of 1 and 2.
-TreeItem* findMotionItem(TreeItem* project, const std::string& name)
-{
-    int first = 0;
-    int second = 0;
-    const char* begin = name.data();
-    const char* end = begin + name.size();
-    auto [p, ec] = std::from_chars(begin, end, first);
-    if (ec != std::errc())
-        return nullptr;
-    const bool relative = p != end && *p == '-';
-    if (relative) {
-        auto [q, ec2] = std::from_chars(p + 1, end, second);
-        if (ec2 != std::errc() || q != end)
-            return nullptr;
-    } else if (p != end) {
-        return nullptr;
-    }
-    for (int i = 0; i < project->ChildCount(); ++i) {
-        TreeItem* child = project->Child(i);
-        if (auto* rx = child->NodeAs<TRXHeader>(); rx && !relative && rx->Number() == first)
-            return child;
-        if (auto* rel = child->NodeAs<TRelHeader>();
-            rel && relative && magnitude(rel->FirstMotion()) == magnitude(first) && rel->SecondMotion() == second)
-            return child;
-    }
-    return nullptr;
-}
 
 } // namespace
 

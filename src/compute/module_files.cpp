@@ -1,11 +1,10 @@
 #include "module_files.h"
 
+#include "formats/streamed_file.h"
 #include "protocol/exchange_files.h"
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <random>
 #include <system_error>
 
 namespace vemra {
@@ -49,26 +48,14 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file, std:
 
 std::optional<std::string> writeWholeFile(const std::filesystem::path& file, const std::string& bytes)
 {
-    std::filesystem::path temporary = file;
-    temporary += ".tmp-" + std::to_string(std::random_device{}());
-    std::FILE* f = std::fopen(temporary.c_str(), "wb");
-    if (!f)
-        return file.string() + ": " + std::strerror(errno);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0;
-    const int writeErrno = errno;
-    const bool closed = std::fclose(f) == 0;
-    const int closeErrno = errno;
-    std::error_code ec;
-    if (!written || !closed) {
-        std::filesystem::remove(temporary, ec);
-        return file.string() + ": " + std::strerror(!written ? writeErrno : closeErrno);
+    StreamedFile out;
+    std::optional<std::string> failure = out.open(file.string());
+    if (!failure) {
+        out.write(bytes);
+        failure = out.commit();
     }
-    std::filesystem::rename(temporary, file, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return file.string() + ": " + ec.message();
-    }
+    if (failure)
+        return file.string() + ": " + out.reason();
     return std::nullopt;
 }
 

@@ -2,6 +2,7 @@
 
 #include "formats/record_io.h"
 #include "model/file_names.h"
+#include "model/little_endian.h"
 
 #include <algorithm>
 #include <cctype>
@@ -10,21 +11,6 @@
 namespace vemra {
 
 namespace {
-
-void put32(uint8_t* p, int32_t v)
-{
-    const auto u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<uint8_t>(u >> (8 * i));
-}
-
-int32_t get32(const uint8_t* p)
-{
-    uint32_t u = 0;
-    for (int i = 0; i < 4; ++i)
-        u |= static_cast<uint32_t>(p[i]) << (8 * i);
-    return static_cast<int32_t>(u);
-}
 
 constexpr double kSqrt2 = 1.41421356237309504880;
 
@@ -38,9 +24,9 @@ int roundToInt(double v)
 std::array<uint8_t, FontSetting::BlockSize> FontSetting::toBlock() const
 {
     std::array<uint8_t, BlockSize> block{};
-    put32(block.data(), Color);
-    put32(block.data() + 4, Height);
-    put32(block.data() + 8, Size);
+    putLittleEndian32(block.data(), Color);
+    putLittleEndian32(block.data() + 4, Height);
+    putLittleEndian32(block.data() + 8, Size);
     block[12] = Style;
     std::string name = utf8ToCp1252(Name);
     if (name.size() > 255)
@@ -55,9 +41,9 @@ std::optional<FontSetting> FontSetting::fromBlock(const uint8_t* data, size_t si
     if (!data || size != BlockSize)
         return std::nullopt;
     FontSetting f;
-    f.Color = get32(data);
-    f.Height = get32(data + 4);
-    f.Size = get32(data + 8);
+    f.Color = getLittleEndian32(data);
+    f.Height = getLittleEndian32(data + 4);
+    f.Size = getLittleEndian32(data + 8);
     f.Style = data[12] & 0x0F;
     const size_t length = data[13]; // at most 255, always inside the block
     f.Name = cp1252ToUtf8(std::string_view(reinterpret_cast<const char*>(data + 14), length));

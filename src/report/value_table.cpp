@@ -1,7 +1,7 @@
 #include "value_table.h"
 
 #include "rtf_report.h"
-#include "streamed_file.h"
+#include "formats/streamed_file.h"
 
 #include "model/numeric.h"
 #include "model/project_tree.h"

@@ -15,8 +15,9 @@ StreamedFile::~StreamedFile()
     abandon();
 }
 
-std::string StreamedFile::failure(const std::string& reason) const
+std::string StreamedFile::failure(const std::string& reason)
 {
+    reason_ = reason;
     return "Die Datei " + fileName_ + " konnte nicht geschrieben werden:\r" + reason;
 }
 

@@ -27,11 +27,14 @@ public:
     // Closes the temporary file and renames it onto the target.
     std::optional<std::string> commit();
     void abandon();
+    // The system's reason for the last failure, without the file name.
+    const std::string& reason() const { return reason_; }
 
 private:
-    std::string failure(const std::string& reason) const;
+    std::string failure(const std::string& reason);
 
     std::string fileName_;
+    std::string reason_;
     std::string target_;
     std::string temp_;
     std::FILE* file_ = nullptr;
