@@ -231,7 +231,7 @@ void EditorSession::undoRestriction()
     const bool wasGlobal = r->IsGlobal;
     const bool modifiedBefore = r->Modified;
     TreeItem* project = projectItem();
-    const int32_t target = copy.IntPar[8];
+    const int32_t target = copy.GroupNo();
     TreeItem* targetGroup = copy.IsGlobal ? findGroup(project, target) : nullptr;
 
     if (wasGlobal && (!copy.IsGlobal || kept != target))

@@ -49,6 +49,9 @@ struct UndoCopy {
     bool IsGlobal = false;
     std::array<double, 13> EffPar{}; // 1..12
 
+    // The object number of a restriction's copy (its generic field 8).
+    int32_t GroupNo() const { return IntPar[8]; }
+
     void take(const TNLMember& node);
     // Exact comparison of IntPar[1..8] and RealPar[1..12].
     bool differsFrom(const TNLMember& node) const;

@@ -227,8 +227,7 @@ void TDlgRestr::fillBGPage(TRestr& r)
     // The effective parameters follow a changed restriction; those a
     // computation returned for an unchanged one stay for the report.
     if (r.Modified)
-        for (int i = 1; i <= 12; ++i)
-            r.EffPar[i] = r.RealPar[i];
+        r.EffPar = r.RealPar;
 
     const BgPageState s = bgPageState(r);
     CBOrd->setCurrentIndex(s.order);
