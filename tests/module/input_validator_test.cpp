@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 namespace vemra::module {
 namespace {
@@ -41,8 +42,8 @@ std::vector<RawRecord> validProject()
 struct Mutation {
     const char* what;
     std::function<void(std::vector<RawRecord>&)> apply;
-    int record;           // expected record number in the diagnostic
-    const char* field;    // expected part of the field name
+    int record = 0;            // expected record number in the diagnostic
+    const char* field = "";    // expected part of the field name
 };
 
 void setInt(std::vector<RawRecord>& r, int record, int field, int value)
@@ -115,21 +116,34 @@ TEST(InputValidation, CheckOnlyRestrictionsAreValidatedButNeverShifted)
     EXPECT_EQ(validateRecords(records).code, ResultCodes::InputError);
 }
 
-TEST(InputValidation, SizeLimits)
+// Sizes, resonance and the order the checks run in: input errors first, then the size, then
+// resonance.
+TEST(InputValidation, CodesOfSizeAndResonance)
 {
-    // Two motions may have (240 - 4) div 4 = 59 harmonics together, not 60.
-    auto atLimit = validProject();
-    setInt(atLimit, 2, 3, 59 - 2);
-    EXPECT_EQ(validateRecords(atLimit).code, 0);
-    auto over = validProject();
-    setInt(over, 2, 3, 59 - 2 + 1);
-    EXPECT_EQ(validateRecords(over).code, ResultCodes::TooLarge);
+    const auto resonant = [](auto& r) { setReal(r, 4, 2, 0.5); }; // motion 2: undamped, K = 2, eta = 0.5
+    const auto tooLarge = [](auto& r) { setInt(r, 2, 3, 100); };
+    const std::vector<std::pair<Mutation, int>> cases = {
+        // Two motions may have (240 - 4) div 4 = 59 harmonics together, not 60.
+        {{"59 harmonics", [](auto& r) { setInt(r, 2, 3, 59 - 2); }}, 0},
+        {{"60 harmonics", [](auto& r) { setInt(r, 2, 3, 59 - 2 + 1); }}, ResultCodes::TooLarge},
+        {{"resonant", resonant}, ResultCodes::Resonance},
+        {{"damped", [&](auto& r) { resonant(r); setReal(r, 4, 3, 0.01); }}, 0},
+        {{"resonant, too large", [&](auto& r) { resonant(r); tooLarge(r); }}, ResultCodes::TooLarge},
+        {{"all three", [&](auto& r) { resonant(r); tooLarge(r); setInt(r, 5, 3, 99); }}, ResultCodes::InputError},
+        // Resonance counts at the minimum requirement eta only.
+        {{"variable eta from 0.3 to 0.5", [](auto& r) { setInt(r, 4, 4, 1); setReal(r, 4, 2, 0.3); setReal(r, 4, 1, 0.5); }},
+         0},
+    };
+    for (const auto& [m, code] : cases) {
+        auto records = validProject();
+        m.apply(records);
+        EXPECT_EQ(validateRecords(records).code, code) << m.what;
+    }
 
     InputBuilder eleven;
     for (int i = 0; i < 11; ++i)
         eleven.addMotion({.harmonics = 1});
     EXPECT_EQ(validateRecords(readRecords(eleven.text()).records).code, ResultCodes::TooLarge);
-
     InputBuilder many;
     many.addMotion({.harmonics = 1});
     for (int i = 0; i < 501; ++i)
@@ -137,39 +151,14 @@ TEST(InputValidation, SizeLimits)
     EXPECT_EQ(validateRecords(readRecords(many.text()).records).code, ResultCodes::TooLarge);
 }
 
-TEST(InputValidation, ChecksRunInOrderInputErrorSizeResonance)
+TEST(InputValidation, ResonanceNeedsAnUndampedHarmonicAtItsFrequency)
 {
-    auto resonant = validProject();
-    setReal(resonant, 4, 2, 0.5); // motion 2: undamped, K = 2, eta = 0.5
-    EXPECT_EQ(validateRecords(resonant).code, ResultCodes::Resonance);
-
-    auto damped = resonant;
-    setReal(damped, 4, 3, 0.01);
-    EXPECT_EQ(validateRecords(damped).code, 0);
-
-    auto resonantAndTooLarge = resonant;
-    setInt(resonantAndTooLarge, 2, 3, 100);
-    EXPECT_EQ(validateRecords(resonantAndTooLarge).code, ResultCodes::TooLarge);
-
-    auto allThree = resonantAndTooLarge;
-    setInt(allThree, 5, 3, 99);
-    EXPECT_EQ(validateRecords(allThree).code, ResultCodes::InputError);
-}
-
-TEST(InputValidation, ResonanceUsesTheMinimumRequirementEta)
-{
-    EXPECT_TRUE(isResonant(3, 1.0 / 3.0, 0.0));
-    EXPECT_TRUE(isResonant(3, 1.0 / 3.0 + 2e-10, 0.0));
-    EXPECT_FALSE(isResonant(3, 1.0 / 3.0 + 5e-10, 0.0));
-    EXPECT_FALSE(isResonant(2, 1.0 / 3.0, 0.0));
-    EXPECT_FALSE(isResonant(3, 1.0 / 3.0, 0.05));
-    EXPECT_FALSE(isResonant(3, 0.0, 0.0));
-
-    auto records = validProject();
-    setInt(records, 4, 4, 1);       // motion 2: variable eta from 0.3 to 0.5
-    setReal(records, 4, 2, 0.3);
-    setReal(records, 4, 1, 0.5);
-    EXPECT_EQ(validateRecords(records).code, 0);
+    const std::tuple<int, double, double, bool> cases[] = {
+        {3, 1.0 / 3.0, 0.0, true},         {3, 1.0 / 3.0 + 2e-10, 0.0, true}, {3, 1.0 / 3.0 + 5e-10, 0.0, false},
+        {2, 1.0 / 3.0, 0.0, false},        {3, 1.0 / 3.0, 0.05, false},       {3, 0.0, 0.0, false},
+    };
+    for (const auto& [k, eta, theta, expected] : cases)
+        EXPECT_EQ(isResonant(k, eta, theta), expected) << k << " " << eta << " " << theta;
 }
 
 } // namespace

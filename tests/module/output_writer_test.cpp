@@ -7,30 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 namespace vemra::module {
 namespace {
 
-std::string slurp(const std::filesystem::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-class OutputWriterTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        dir_ = std::filesystem::temp_directory_path()
-            / ("vemra_writer_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::remove_all(dir_);
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::filesystem::path dir_;
-};
+namespace fs = std::filesystem;
 
 TEST(FormatReal, SeventeenSignificantDigitsRoundTrip)
 {
@@ -44,44 +26,45 @@ TEST(FormatReal, SeventeenSignificantDigitsRoundTrip)
     EXPECT_EQ(formatReal(-0.0), "0.0000000000000000E+00");
 }
 
-TEST_F(OutputWriterTest, CoefficientFilesHoldCosineThenSinePairsFromHarmonicZero)
+TEST(OutputWriter, WritesCoefficientRestrictionAndResultCodeFiles)
 {
+    const fs::path dir = fs::temp_directory_path() / ("vemra_writer_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    auto read = [&](const char* name) {
+        std::ostringstream s;
+        s << std::ifstream(dir / name, std::ios::binary).rdbuf();
+        return s.str();
+    };
     SynthesisResult result;
     result.motions.push_back({2, 0.75, MotionCoefficients{0.5, {1.0, 2.0}, {-1.0, -2.0}}});
-    std::string error;
-    ASSERT_TRUE(OutputWriter(dir_).writeResults(result, error)) << error;
-    std::istringstream in(slurp(dir_ / "remote$.fk2"));
-    std::vector<double> values;
-    for (double v; in >> v;)
-        values.push_back(v);
-    EXPECT_EQ(values, (std::vector<double>{0.5, 0.75, -1.0, 1.0, -2.0, 2.0}));
-    EXPECT_FALSE(std::filesystem::exists(dir_ / "remote$.fk1"));
-}
-
-TEST_F(OutputWriterTest, RestrictionFileReadsBackAsRecords)
-{
-    SynthesisResult result;
     RestrictionEcho echo;
     echo.ints = {-12345, 2, 51, 1, 0, -1, 1, 3, 99999};
     for (int i = 0; i < 12; ++i)
         echo.reals[static_cast<std::size_t>(i)] = (i - 6) * 1.0 / 7.0;
     result.restrictions = {echo, echo};
     std::string error;
-    ASSERT_TRUE(OutputWriter(dir_).writeResults(result, error)) << error;
-    // Read with the module's own tolerant reader: every number separated from the next.
-    const auto read = readRecords(slurp(dir_ / "remote$.rx5"));
-    ASSERT_FALSE(read.error) << read.error->text();
-    ASSERT_EQ(read.records.size(), 2u);
-    EXPECT_EQ(read.records[1].ints, echo.ints);
-    EXPECT_EQ(read.records[1].reals, echo.reals);
-}
+    ASSERT_TRUE(OutputWriter(dir).writeResults(result, error)) << error;
 
-TEST_F(OutputWriterTest, ResultCodeOnTheFirstLine)
-{
-    ASSERT_TRUE(OutputWriter(dir_).writeResultCode(-3, "record 2, IntPar[3]: bad"));
-    const std::string text = slurp(dir_ / "rx4.err");
-    EXPECT_EQ(text.substr(0, text.find('\r')), "-3");
-    EXPECT_FALSE(OutputWriter(dir_ / "missing").writeResultCode(0, ""));
+    // Cosine then sine, from harmonic 0 (b0, eta); the file is named after the motion.
+    std::istringstream in(read("remote$.fk2"));
+    std::vector<double> values;
+    for (double v; in >> v;)
+        values.push_back(v);
+    EXPECT_EQ(values, (std::vector<double>{0.5, 0.75, -1.0, 1.0, -2.0, 2.0}));
+    EXPECT_FALSE(fs::exists(dir / "remote$.fk1"));
+    // The module's own tolerant reader needs every number separated from the next.
+    const auto records = readRecords(read("remote$.rx5"));
+    ASSERT_FALSE(records.error) << records.error->text();
+    ASSERT_EQ(records.records.size(), 2u);
+    EXPECT_EQ(records.records[1].ints, echo.ints);
+    EXPECT_EQ(records.records[1].reals, echo.reals);
+
+    ASSERT_TRUE(OutputWriter(dir).writeResultCode(-3, "record 2, IntPar[3]: bad"));
+    const std::string code = read("rx4.err");
+    EXPECT_EQ(code.substr(0, code.find('\r')), "-3");
+    EXPECT_FALSE(OutputWriter(dir / "missing").writeResultCode(0, ""));
+    fs::remove_all(dir);
 }
 
 } // namespace

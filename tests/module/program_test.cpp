@@ -15,13 +15,12 @@
 namespace {
 
 namespace fs = std::filesystem;
-using vemra::module::testing::InputBuilder;
+using namespace vemra::module::testing;
 
 std::string slurp(const fs::path& p)
 {
-    std::ifstream in(p, std::ios::binary);
     std::ostringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(p, std::ios::binary).rdbuf();
     return s.str();
 }
 
@@ -32,6 +31,15 @@ std::vector<double> numbers(const std::string& text)
     for (double v; in >> v;)
         out.push_back(v);
     return out;
+}
+
+// An object that may shift over [0, shiftTo]: a lower bound at angle that wants 5 and needs 0.
+RestrictionRecord shiftableWish(double angle, int group, double shiftTo)
+{
+    RestrictionRecord r = wish(1, 0, angle, 0.0, 5.0);
+    r.group = group;
+    r.r(10) = shiftTo;
+    return r;
 }
 
 class ProgramTest : public ::testing::Test {
@@ -48,48 +56,25 @@ protected:
 
     void writeInput(const std::string& text) { std::ofstream(dir_ / "remote$.rx4", std::ios::binary) << text; }
 
-    // Starts the program in the directory, as the application does: "rx-10-L remote$.rx4 0".
-    pid_t start(int* stdoutPipe = nullptr)
-    {
-        int fds[2] = {-1, -1};
-        if (stdoutPipe && ::pipe(fds) != 0)
-            return -1;
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            if (::chdir(dir_.c_str()) != 0)
-                ::_exit(120);
-            if (stdoutPipe) {
-                ::dup2(fds[1], STDOUT_FILENO);
-                ::close(fds[0]);
-                ::close(fds[1]);
-            }
-            ::execl(VEMRA_MODULE_PROGRAM, "rx-10-L", "remote$.rx4", "0", static_cast<char*>(nullptr));
-            ::_exit(121);
-        }
-        if (stdoutPipe) {
-            ::close(fds[1]);
-            *stdoutPipe = fds[0];
-        }
-        return pid;
-    }
-
-    // Runs the program in the directory with the given arguments and waits for it; standard
-    // output and error go to files outside the directory.
     struct Run {
         int status = -1;
         std::string out, err;
     };
-    Run runWith(std::vector<std::string> args)
+    // Runs the program in the directory, by default as the application does ("rx-10-L
+    // remote$.rx4 0"); standard error goes to a file outside it. With stopAtFirstLine the
+    // program gets SIGTERM once its first line of output arrived.
+    Run run(std::vector<std::string> args = {"remote$.rx4", "0"}, bool stopAtFirstLine = false)
     {
-        const fs::path out = fs::path(dir_.string() + ".out"), err = fs::path(dir_.string() + ".err");
+        const fs::path err = dir_.string() + ".err";
+        int out[2];
+        if (::pipe(out) != 0)
+            return {};
         const pid_t pid = ::fork();
         if (pid == 0) {
             if (::chdir(dir_.c_str()) != 0)
                 ::_exit(120);
-            const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            ::dup2(o, STDOUT_FILENO);
-            ::dup2(e, STDERR_FILENO);
+            ::dup2(out[1], STDOUT_FILENO);
+            ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
             std::vector<char*> argv{const_cast<char*>("rx-10-L")};
             for (std::string& a : args)
                 argv.push_back(a.data());
@@ -97,20 +82,22 @@ protected:
             ::execv(VEMRA_MODULE_PROGRAM, argv.data());
             ::_exit(121);
         }
-        Run run;
-        run.status = wait(pid);
-        run.out = slurp(out);
-        run.err = slurp(err);
-        fs::remove(out);
-        fs::remove(err);
-        return run;
-    }
-
-    int wait(pid_t pid)
-    {
+        ::close(out[1]);
+        Run r;
+        for (char c = 0; ::read(out[0], &c, 1) == 1;) {
+            r.out += c;
+            if (c == '\n' && stopAtFirstLine) {
+                ::kill(pid, SIGTERM);
+                stopAtFirstLine = false;
+            }
+        }
+        ::close(out[0]);
         int status = 0;
         ::waitpid(pid, &status, 0);
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
+        r.err = slurp(err);
+        fs::remove(err);
+        return r;
     }
 
     int resultCode() { return std::stoi(slurp(dir_ / "rx4.err")); }
@@ -122,10 +109,10 @@ TEST_F(ProgramTest, SolvesAndWritesResultFiles)
 {
     InputBuilder b;
     b.addMotion({.harmonics = 3});
-    b.add(vemra::module::testing::pointRestriction(1, 0, 90.0, 1.0, 1.0));
-    b.add(vemra::module::testing::pointRestriction(1, 0, 270.0, -1.0, -1.0));
+    b.add(pointRestriction(1, 0, 90.0, 1.0, 1.0));
+    b.add(pointRestriction(1, 0, 270.0, -1.0, -1.0));
     writeInput(b.text());
-    ASSERT_EQ(wait(start()), 0);
+    ASSERT_EQ(run().status, 0);
     EXPECT_EQ(resultCode(), 0);
     const auto fk = numbers(slurp(dir_ / "remote$.fk1"));
     ASSERT_EQ(fk.size(), 8u); // 2K + 2
@@ -137,92 +124,76 @@ TEST_F(ProgramTest, SolvesAndWritesResultFiles)
     EXPECT_EQ(rx5[9 + 1], 90.0);
 }
 
-TEST_F(ProgramTest, GarbageAndTruncatedInputGiveMinusThree)
+TEST_F(ProgramTest, BadOrMissingInputGivesMinusThreeAndAReasonInGerman)
 {
-    const std::string valid = [] {
-        InputBuilder b;
-        b.addMotion({.harmonics = 1});
-        b.add(vemra::module::testing::pointRestriction(1, 0, 90.0, 1.0, 1.0));
-        return b.text();
-    }();
-    for (const std::string& text : {valid.substr(0, valid.size() / 2), std::string("\x01\xff garbage \x7f"),
-                                    std::string(), valid + "1 2 3"}) {
+    InputBuilder b;
+    b.addMotion({.harmonics = 1});
+    b.add(pointRestriction(1, 0, 90.0, 1.0, 1.0));
+    const std::string valid = b.text();
+    const std::pair<std::string, std::string> cases[] = {
+        {valid.substr(0, valid.size() / 2), "Eingabefehler: "},
+        {"\x01\xff garbage \x7f", "Eingabefehler: "},
+        {"", "Eingabefehler: "},
+        {valid + "1 2 3", "Eingabefehler: "},
+        {"   0   0   1   0   0   0   0   0   1\n x\n", "Eingabefehler: Datensatz 1, Feld RealPar[1]: "},
+    };
+    for (const auto& [text, reason] : cases) {
+        SCOPED_TRACE(text);
         fs::remove(dir_ / "rx4.err");
         writeInput(text);
-        ASSERT_EQ(wait(start()), 0);
+        const Run r = run();
+        ASSERT_EQ(r.status, 0);
         EXPECT_EQ(resultCode(), -3);
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_EQ(r.err.rfind(reason, 0), 0u) << r.err;
         EXPECT_FALSE(fs::exists(dir_ / "remote$.fk1"));
         EXPECT_FALSE(fs::exists(dir_ / "remote$.rx5"));
     }
     fs::remove(dir_ / "remote$.rx4"); // no input file at all
-    ASSERT_EQ(wait(start()), 0);
+    ASSERT_EQ(run().status, 0);
     EXPECT_EQ(resultCode(), -3);
 }
 
 TEST_F(ProgramTest, TerminationSignalEndsWithMinusOne)
 {
-    // A long shift search: two objects, 500 steps of 40 samples.
+    // A long shift search: two objects, 500 steps of 40 samples. The first progress line
+    // comes after the unshifted solve; the search is well under way.
     InputBuilder b;
     b.objects(2).advanced(40, 500, 1.0);
     b.addMotion({.harmonics = 8});
-    for (int g = 1; g <= 2; ++g) {
-        auto r = vemra::module::testing::lowerPoint(1, 0, 60.0 * g, 0.0);
-        r.lowerMode = 1;
-        r.r(5) = 5.0;
-        r.group = g;
-        r.r(9) = 0.0;
-        r.r(10) = 300.0;
-        b.add(r);
-    }
-    b.add(vemra::module::testing::spectrumSum(1, 2, 3.0));
+    b.add(shiftableWish(60.0, 1, 300.0));
+    b.add(shiftableWish(120.0, 2, 300.0));
+    b.add(spectrumSum(1, 2, 3.0));
     writeInput(b.text());
-    int out = -1;
-    const pid_t pid = start(&out);
-    ASSERT_GT(pid, 0);
-    // The first progress line comes after the unshifted solve; the search is well under way.
-    char c = 0;
-    while (::read(out, &c, 1) == 1 && c != '\n') {
-    }
-    ::kill(pid, SIGTERM);
-    const int status = wait(pid);
-    ::close(out);
-    ASSERT_EQ(status, 0);
+    ASSERT_EQ(run({"remote$.rx4", "0"}, true).status, 0);
     EXPECT_EQ(resultCode(), -1);
     EXPECT_FALSE(fs::exists(dir_ / "remote$.fk1"));
 }
 
-
 TEST_F(ProgramTest, HelpAndVersionAnswerWithoutTouchingTheFolder)
 {
-    const Run help = runWith({"--help"});
+    const Run help = run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.out.rfind("Aufruf: rx-10-L EINGABEDATEI [KENNUNG]\n", 0), 0u) << help.out;
     EXPECT_NE(help.out.find("--version"), std::string::npos);
     EXPECT_TRUE(help.err.empty()) << help.err;
 
-    const Run version = runWith({"--version"});
+    const Run version = run({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, std::string("rx-10-L ") + VEMRA_VERSION + "\n");
 
     EXPECT_TRUE(fs::is_empty(dir_)) << "the working folder must stay untouched";
 }
 
-TEST_F(ProgramTest, ProgressOnStandardOutputAndErrorsOnStandardErrorInGerman)
+TEST_F(ProgramTest, ProgressLineForTheUnshiftedSolveAndEachStep)
 {
-    // One object that may shift: a line for the unshifted solve and one per step.
     InputBuilder b;
     b.objects(1).advanced(3, 4, 0.5);
     b.addMotion({.harmonics = 3});
-    auto r = vemra::module::testing::lowerPoint(1, 0, 60.0, 0.0);
-    r.lowerMode = 1;
-    r.r(5) = 5.0;
-    r.group = 1;
-    r.r(9) = 0.0;
-    r.r(10) = 120.0;
-    b.add(r);
-    b.add(vemra::module::testing::spectrumSum(1, 0, 2.0));
+    b.add(shiftableWish(60.0, 1, 120.0));
+    b.add(spectrumSum(1, 0, 2.0));
     writeInput(b.text());
-    const Run solved = runWith({"remote$.rx4", "0"});
+    const Run solved = run();
     ASSERT_EQ(solved.status, 0);
     EXPECT_EQ(resultCode(), 1);
     EXPECT_TRUE(solved.err.empty()) << solved.err;
@@ -236,15 +207,6 @@ TEST_F(ProgramTest, ProgressOnStandardOutputAndErrorsOnStandardErrorInGerman)
         EXPECT_EQ(count == 0 ? std::string() : std::to_string(count), match[2].str()) << line;
     }
     EXPECT_EQ(count, 5);
-
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    writeInput("   0   0   1   0   0   0   0   0   1\n x\n");
-    const Run broken = runWith({"remote$.rx4", "0"});
-    EXPECT_EQ(broken.status, 0);
-    EXPECT_EQ(resultCode(), -3);
-    EXPECT_TRUE(broken.out.empty()) << broken.out;
-    EXPECT_EQ(broken.err.rfind("Eingabefehler: Datensatz 1, Feld RealPar[1]: ", 0), 0u) << broken.err;
 }
 
 } // namespace

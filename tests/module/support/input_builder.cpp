@@ -25,11 +25,7 @@ void appendRecord(std::string& out, const std::array<int, 9>& ints, const std::a
 
 RestrictionRecord pointRestriction(int motion, int order, double angle, double lower, double upper)
 {
-    RestrictionRecord r;
-    r.motion = motion;
-    r.kind = order;
-    r.lowerMode = 0;
-    r.upperMode = 0;
+    RestrictionRecord r{.motion = motion, .kind = order, .lowerMode = 0, .upperMode = 0};
     r.r(2) = angle;
     r.r(6) = lower;
     r.r(8) = upper;
@@ -58,12 +54,17 @@ RestrictionRecord intervalRestriction(int motion, int order, double from, double
     return r;
 }
 
+RestrictionRecord wish(int motion, int order, double angle, double needed, double wanted)
+{
+    RestrictionRecord r = lowerPoint(motion, order, angle, needed);
+    r.lowerMode = 1;
+    r.r(5) = wanted;
+    return r;
+}
+
 RestrictionRecord spectrumSum(int motion, int power, double bound)
 {
-    RestrictionRecord r;
-    r.motion = motion;
-    r.kind = 20 + power;
-    r.lowerMode = 0;
+    RestrictionRecord r{.motion = motion, .kind = 20 + power, .lowerMode = 0};
     r.r(6) = bound;
     return r;
 }

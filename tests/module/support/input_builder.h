@@ -27,6 +27,8 @@ RestrictionRecord pointRestriction(int motion, int order, double angle, double l
 RestrictionRecord lowerPoint(int motion, int order, double angle, double lower);
 RestrictionRecord upperPoint(int motion, int order, double angle, double upper);
 RestrictionRecord intervalRestriction(int motion, int order, double from, double to, double lower, double upper);
+// A point's lower bound that must reach needed and wants wanted.
+RestrictionRecord wish(int motion, int order, double angle, double needed, double wanted);
 RestrictionRecord spectrumSum(int motion, int power, double bound);
 RestrictionRecord spectrumHarmonic(int motion, int harmonic, double bound);
 
