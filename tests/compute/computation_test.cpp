@@ -22,9 +22,10 @@ struct OneRun : Bench {
     TProject& p() { return *project->NodeAs<TProject>(); }
     TRXHeader& motion() { return *project->Child(0)->NodeAs<TRXHeader>(); }
 
+    // Whichever runner is asked, local or remote.
     void moduleWrites(const std::string& rx4err)
     {
-        runner.during = [this, rx4err](const ModuleRunRequest&) {
+        runner.during = remoteRunner.during = [this, rx4err](const ModuleRunRequest&) {
             dir.write("rx4.err", rx4err);
             dir.write("remote$.fk1", coefficientText({1, 0, 0, 2}));
         };
@@ -215,40 +216,37 @@ TEST(RunComputation, UnwritableInputChangesNothing)
     EXPECT_EQ(run.lock.released, run.lock.acquired);
 }
 
-TEST(RunComputation, ScreenSaverIsPausedOnlyForALocalRun)
+TEST(RunComputation, ScreenSaverIsPausedOnlyForALocalRunWhileItIsActive)
 {
-    OneRun run;
-    run.screenSaver.active = true;
-    run.moduleWrites("0");
-    bool offDuringRun = false;
-    auto writes = run.runner.during;
-    run.runner.during = [&](const ModuleRunRequest& r) {
-        offDuringRun = !run.screenSaver.active;
-        writes(r);
+    struct Row {
+        ComputationMode mode;
+        bool active;
+        std::vector<bool> calls;
     };
-    run.computation.RunComputation(run.project);
-    EXPECT_TRUE(offDuringRun);
-    EXPECT_EQ(run.screenSaver.calls, (std::vector<bool>{false, true}));
-    EXPECT_EQ(run.hooks.log,
-              (std::vector<std::string>{"calc=0 stop=1", "started", "status:Bildschirmschoner deaktiviert.", "status:",
-                                        "calc=1 stop=0"}));
-
-    OneRun inactive;
-    inactive.moduleWrites("0");
-    inactive.computation.RunComputation(inactive.project);
-    EXPECT_TRUE(inactive.screenSaver.calls.empty());
-
-    OneRun remote;
-    remote.screenSaver.active = true;
-    remote.computation.setMode(ComputationMode::Remote);
-    remote.remoteRunner.during = [&remote](const ModuleRunRequest&) {
-        remote.dir.write("rx4.err", "0");
-        remote.dir.write("remote$.fk1", coefficientText({1, 0, 0, 2}));
-    };
-    EXPECT_TRUE(remote.computation.RunComputation(remote.project).hasResults);
-    EXPECT_TRUE(remote.screenSaver.calls.empty());
-    EXPECT_TRUE(remote.runner.requests.empty());
-    EXPECT_EQ(remote.remoteRunner.requests.size(), 1u);
+    for (const Row& row : {Row{ComputationMode::NormalPriority, true, {false, true}},
+                           Row{ComputationMode::NormalPriority, false, {}}, Row{ComputationMode::Remote, true, {}}}) {
+        OneRun run;
+        run.screenSaver.active = row.active;
+        run.computation.setMode(row.mode);
+        run.moduleWrites("0");
+        bool activeDuringRun = false;
+        const auto writes = run.runner.during;
+        run.runner.during = run.remoteRunner.during = [&](const ModuleRunRequest& r) {
+            activeDuringRun = run.screenSaver.active;
+            writes(r);
+        };
+        EXPECT_TRUE(run.computation.RunComputation(run.project).hasResults);
+        EXPECT_EQ(activeDuringRun, row.active && row.calls.empty());
+        EXPECT_EQ(run.screenSaver.calls, row.calls);
+        const bool remote = row.mode == ComputationMode::Remote;
+        EXPECT_EQ(run.runner.requests.size(), remote ? 0u : 1u);
+        EXPECT_EQ(run.remoteRunner.requests.size(), remote ? 1u : 0u);
+        if (!row.calls.empty()) {
+            EXPECT_EQ(run.hooks.log, (std::vector<std::string>{"calc=0 stop=1", "started",
+                                                               "status:Bildschirmschoner deaktiviert.", "status:",
+                                                               "calc=1 stop=0"}));
+        }
+    }
 }
 
 TEST(RunComputation, TestModeOnlyDerives)
@@ -300,14 +298,6 @@ TEST(ComputationMode, PriorityClassValues)
     EXPECT_EQ(priorityClassOf(ComputationMode::Remote), 4);
 }
 
-} // namespace
-} // namespace vemra
-
-namespace vemra {
-namespace {
-
-using namespace test;
-
 // The menu keeps "&Löschen" and "Projekt sch&ließen" enabled while a project
 // computes, so the user can make the project, or the item the run started
 // from, disappear while the module runs. Nothing of it may be touched after.
@@ -343,18 +333,15 @@ TEST(RunComputation, SurvivesItsProjectOrItemGoingAwayWhileTheModuleRuns)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        Bench b;
-        TreeItem* project = simpleProject(b.ws);
+        OneRun b;
+        TreeItem* project = b.project;
         TreeItem* restriction = project->Child(0)->FirstChild();
         b.runner.pumps = 3;
         b.pump.onPump = [&](int count) {
             if (count == 1)
                 row.goAway(b.ws, project, restriction);
         };
-        b.runner.during = [&](const ModuleRunRequest&) {
-            b.dir.write("rx4.err", "0");
-            b.dir.write("remote$.fk1", coefficientText({1, 0, 0, 2}));
-        };
+        b.moduleWrites("0");
         const ComputationResult result = b.computation.RunComputation(row.startFromRestriction ? restriction : project);
         EXPECT_EQ(result.outcome, ComputationResult::Outcome::Finished);
         EXPECT_FALSE(b.ws.Calculating);

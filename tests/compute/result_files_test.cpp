@@ -5,7 +5,6 @@
 #include "compute/module_files.h"
 #include "compute/module_input.h"
 #include "compute/result_files.h"
-#include "protocol/exchange_files.h"
 
 #include <gtest/gtest.h>
 
@@ -178,22 +177,6 @@ TEST(ResultReaders, SurviveAnyContent)
                 EXPECT_TRUE(std::isfinite(motion->sSC[i]));
         }
     }
-}
-
-TEST(ModuleFiles, StaleResultsAreRemoved)
-{
-    TempDir dir;
-    for (int n = 1; n <= 10; ++n)
-        dir.write(protocol::coefficientFileName(n), "1");
-    dir.write("remote$.rx5", "1");
-    dir.write("rx4.err", "0");
-    dir.write("remote$.rx4", "input");
-    removeStaleResultFiles(dir.path());
-    for (int n = 1; n <= 10; ++n)
-        EXPECT_FALSE(dir.exists(protocol::coefficientFileName(n)));
-    EXPECT_FALSE(dir.exists("remote$.rx5"));
-    EXPECT_FALSE(dir.exists("rx4.err"));
-    EXPECT_TRUE(dir.exists("remote$.rx4"));
 }
 
 } // namespace

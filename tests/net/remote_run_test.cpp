@@ -120,11 +120,6 @@ protected:
                 return true;
         return false;
     }
-    void expectPasswordHidden() const
-    {
-        EXPECT_EQ(view.all().find(Password), std::string::npos) << view.all();
-        EXPECT_TRUE(view.hasLine(std::string("> PASS ") + Masked));
-    }
 
     TempDir dir;
     ScriptedDialogs dialogs;
@@ -161,7 +156,8 @@ TEST_F(RemoteRun, ComputesOnTheHostAndFetchesTheResults)
     EXPECT_EQ(host[0], "cd run");
     EXPECT_EQ(host[2], "logout");
     // The host echoed the password: the terminal shows it masked too.
-    expectPasswordHidden();
+    EXPECT_EQ(view.all().find(Password), std::string::npos) << view.all();
+    EXPECT_TRUE(view.hasLine(std::string("> PASS ") + Masked));
     EXPECT_NE(view.terminal.find(Masked), std::string::npos);
     EXPECT_FALSE(view.closed);
 }

@@ -89,64 +89,49 @@ private:
     std::thread thread_;
 };
 
-struct LineEndCase {
-    const char* name;
-    std::string lineEnd; // what the script sends
-    std::string wire;    // what arrives at the host
-};
-
-// Test names say which case failed; the bytes of the case would not.
-void PrintTo(const LineEndCase& c, std::ostream* os)
+TEST(TelnetSession, ScriptDialogueArrivesByteForByte)
 {
-    *os << c.name;
-}
-
-class TelnetLineEnds : public ::testing::TestWithParam<LineEndCase> {};
-
-TEST_P(TelnetLineEnds, ScriptDialogueArrivesByteForByte)
-{
-    const auto& c = GetParam();
     const std::string password = std::string("p") + IAC + "w";
-    ScriptedHost host({
-        {std::string{IAC, WILL, ECHO, IAC, DO, TTYPE} + "Host\r\nlogin: ",
-         std::string{IAC, DONT, ECHO, IAC, WONT, TTYPE} + "vemra" + c.wire},
-        {"Pass", ""}, // the request arrives in two pieces
-        {"word: ", std::string("p") + IAC + IAC + "w" + c.wire},
-        {std::string("data ") + IAC + IAC + " $ ", "cd x" + c.wire},
-        {"$ ", "logout" + c.wire},
-    });
+    // The line end the script sends, and what arrives at the host.
+    const std::pair<std::string, std::string> lineEnds[] = {{"\r", std::string("\r\0", 2)}, {"\r\n", "\r\n"}};
+    for (const auto& [lineEnd, wire] : lineEnds) {
+        SCOPED_TRACE(lineEnd.size() == 1 ? "CR" : "CRLF");
+        ScriptedHost host({
+            {std::string{IAC, WILL, ECHO, IAC, DO, TTYPE} + "Host\r\nlogin: ",
+             std::string{IAC, DONT, ECHO, IAC, WONT, TTYPE} + "vemra" + wire},
+            {"Pass", ""}, // the request arrives in two pieces
+            {"word: ", std::string("p") + IAC + IAC + "w" + wire},
+            {std::string("data ") + IAC + IAC + " $ ", "cd x" + wire},
+            {"$ ", "logout" + wire},
+        });
 
-    std::string text;
-    TelnetSession session("127.0.0.1", host.port, [&](const std::string& t) { text += t; });
-    int prompts = 0;
-    session.addEvent(1, "login:", "vemra" + c.lineEnd, {}, false);
-    session.addEvent(2, "Password:", password + c.lineEnd, {}, false);
-    session.addEvent(3, "$ ", "", [&] {
-        session.send(++prompts == 1 ? "cd x" + c.lineEnd : "logout" + c.lineEnd);
-        if (prompts == 2)
-            session.removeEvent(3);
-    }, true);
-    session.connect();
-    auto status = RemoteLoginSession::Status::Connecting;
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (std::chrono::steady_clock::now() < until
-           && (status == RemoteLoginSession::Status::Connecting || status == RemoteLoginSession::Status::Connected))
-        status = session.poll(std::chrono::milliseconds(20));
-    session.close();
-    while (!host.completed && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::string text;
+        TelnetSession session("127.0.0.1", host.port, [&](const std::string& t) { text += t; });
+        int prompts = 0;
+        session.addEvent(1, "login:", "vemra" + lineEnd, {}, false);
+        session.addEvent(2, "Password:", password + lineEnd, {}, false);
+        session.addEvent(3, "$ ", "", [&, lineEnd = lineEnd] {
+            session.send(++prompts == 1 ? "cd x" + lineEnd : "logout" + lineEnd);
+            if (prompts == 2)
+                session.removeEvent(3);
+        }, true);
+        session.connect();
+        auto status = RemoteLoginSession::Status::Connecting;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < until
+               && (status == RemoteLoginSession::Status::Connecting || status == RemoteLoginSession::Status::Connected))
+            status = session.poll(std::chrono::milliseconds(20));
+        session.close();
+        while (!host.completed && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
 
-    EXPECT_TRUE(host.completed) << "host received: " << host.received;
-    EXPECT_EQ(status, RemoteLoginSession::Status::Closed);
-    EXPECT_EQ(prompts, 2);
-    // Commands are gone from the text, an escaped 255 is a plain byte.
-    EXPECT_EQ(text, std::string("Host\r\nlogin: Password: data ") + IAC + " $ $ ");
+        EXPECT_TRUE(host.completed) << "host received: " << host.received;
+        EXPECT_EQ(status, RemoteLoginSession::Status::Closed);
+        EXPECT_EQ(prompts, 2);
+        // Commands are gone from the text, an escaped 255 is a plain byte.
+        EXPECT_EQ(text, std::string("Host\r\nlogin: Password: data ") + IAC + " $ $ ");
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, TelnetLineEnds,
-                         ::testing::Values(LineEndCase{"CR", "\r", std::string("\r\0", 2)},
-                                           LineEndCase{"CRLF", "\r\n", "\r\n"}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace vemra

@@ -8,98 +8,67 @@
 namespace vemra {
 namespace {
 
-struct EventCase {
-    const char* name;
-    std::vector<std::string> pieces;
-    std::string sent; // replies and handler marks, in order
-};
-
-// Test names say which case failed; the bytes of the case would not.
-void PrintTo(const EventCase& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class ScriptEventsTest : public ::testing::TestWithParam<EventCase> {};
-
 // Event 1 "login:" sends "U" once; event 2 "$ " marks "P" every time; event
 // 3 "$ $" sends "X" once; event 4 with an empty text never fires.
-TEST_P(ScriptEventsTest, FiresInTheOrderTheTextsEnd)
+TEST(ScriptEvents, FireInTheOrderTheTextsEnd)
 {
-    ScriptEvents events;
-    std::string sent;
-    events.add(1, "login:", "U", {}, false);
-    events.add(2, "$ ", "", [&] { sent += "P"; }, true);
-    events.add(3, "$ $", "X", {}, false);
-    events.add(4, "", "never", {}, true);
-    for (const auto& piece : GetParam().pieces)
-        events.feed(piece, [&](const std::string& s) { sent += s; });
-    EXPECT_EQ(sent, GetParam().sent);
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"lo", "gi", "n: "}, "U"},      // split text
+        {{"login: login: "}, "U"},       // once only
+        {{"$ ", "a$ b", "$ "}, "PPP"},   // every time
+        {{"x$ $ "}, "PP"},               // "$ " ends before "$ $" and consumes the first "$"
+        {{"LOGIN: Login:"}, ""},         // case counts
+        {{"login", ":$", " "}, "UP"},    // nothing kept past a match
+    };
+    for (const auto& [pieces, expected] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(pieces));
+        ScriptEvents events;
+        std::string sent;
+        events.add(1, "login:", "U", {}, false);
+        events.add(2, "$ ", "", [&] { sent += "P"; }, true);
+        events.add(3, "$ $", "X", {}, false);
+        events.add(4, "", "never", {}, true);
+        for (const auto& piece : pieces)
+            events.feed(piece, [&](const std::string& s) { sent += s; });
+        EXPECT_EQ(sent, expected);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ScriptEventsTest,
-    ::testing::Values(EventCase{"SplitText", {"lo", "gi", "n: "}, "U"},
-                      EventCase{"OnceOnly", {"login: login: "}, "U"},
-                      EventCase{"EveryTime", {"$ ", "a$ b", "$ "}, "PPP"},
-                      // "$ " ends before "$ $" and consumes the first "$".
-                      EventCase{"EarliestEndWins", {"x$ $ "}, "PP"},
-                      EventCase{"CaseCounts", {"LOGIN: Login:"}, ""},
-                      EventCase{"NothingKeptPastMatch", {"login", ":$", " "}, "UP"}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-struct ScreenCase {
-    const char* name;
-    std::string input;
-    std::string text;
-    int row;
-    int column;
-};
-
-// Test names say which case failed; the bytes of the case would not.
-void PrintTo(const ScreenCase& c, std::ostream* os)
+TEST(TerminalScreen, ShowsWhatAShellWouldShow)
 {
-    *os << c.name;
+    std::string lines, last24;
+    for (int i = 1; i <= 26; ++i) {
+        lines += std::to_string(i) + "\r\n";
+        if (i >= 3)
+            last24 += std::to_string(i) + "\n";
+    }
+    struct Case {
+        const char* name;
+        std::string input, text;
+        int row, column;
+    };
+    const Case cases[] = {
+        {"line ends", "a\r\nb\rc", "a\nc", 1, 1},
+        {"wrap at 80", std::string(81, 'x'), std::string(80, 'x') + "\nx", 1, 1},
+        {"no wrap until the next character", std::string(80, 'x'), std::string(80, 'x'), 0, 79},
+        {"scrolls after 25 rows", lines + "z", last24 + "z", 24, 1},
+        {"backspace and erase line", "abc\b\b\x1b[K", "a", 0, 1},
+        {"clear and home", "abc\r\ndef\x1b[2J\x1b[Hx", "x", 0, 1},
+        {"colours dropped", "\x1b[1;32mok\x1b[0m", "ok", 0, 2},
+        {"UTF-8 in one cell", "Abschluß:", "Abschluß:", 0, 9},
+        {"tab", "a\tb", "a       b", 0, 9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TerminalBuffer t;
+        // Byte by byte: escapes and UTF-8 characters may be cut anywhere.
+        for (const char ch : c.input)
+            t.write(std::string(1, ch));
+        EXPECT_EQ(t.text(), c.text);
+        EXPECT_EQ(t.cursorRow(), c.row);
+        EXPECT_EQ(t.cursorColumn(), c.column);
+    }
 }
-
-class TerminalScreen : public ::testing::TestWithParam<ScreenCase> {};
-
-TEST_P(TerminalScreen, ShowsWhatAShellWouldShow)
-{
-    TerminalBuffer t;
-    // Byte by byte: escapes and UTF-8 characters may be cut anywhere.
-    for (const char c : GetParam().input)
-        t.write(std::string(1, c));
-    EXPECT_EQ(t.text(), GetParam().text);
-    EXPECT_EQ(t.cursorRow(), GetParam().row);
-    EXPECT_EQ(t.cursorColumn(), GetParam().column);
-}
-
-std::string lines(int count)
-{
-    std::string s;
-    for (int i = 1; i <= count; ++i)
-        s += std::to_string(i) + "\r\n";
-    return s;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TerminalScreen,
-    ::testing::Values(ScreenCase{"LineEnds", "a\r\nb\rc", "a\nc", 1, 1},
-                      ScreenCase{"WrapAt80", std::string(81, 'x'), std::string(80, 'x') + "\nx", 1, 1},
-                      ScreenCase{"NoWrapUntilNextChar", std::string(80, 'x'), std::string(80, 'x'), 0, 79},
-                      ScreenCase{"ScrollsAfter25Rows", lines(26) + "z", [] {
-                                     std::string s;
-                                     for (int i = 3; i <= 26; ++i)
-                                         s += std::to_string(i) + "\n";
-                                     return s + "z";
-                                 }(), 24, 1},
-                      ScreenCase{"BackspaceAndEraseLine", "abc\b\b\x1b[K", "a", 0, 1},
-                      ScreenCase{"ClearAndHome", "abc\r\ndef\x1b[2J\x1b[Hx", "x", 0, 1},
-                      ScreenCase{"ColoursDropped", "\x1b[1;32mok\x1b[0m", "ok", 0, 2},
-                      ScreenCase{"Utf8OneCell", "Abschluß:", "Abschluß:", 0, 9},
-                      ScreenCase{"Tab", "a\tb", "a       b", 0, 9}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace vemra
