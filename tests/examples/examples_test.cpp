@@ -4,6 +4,8 @@
 #include "formats/project_file.h"
 #include "model/tree_ops.h"
 
+#include "support/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,31 +15,22 @@
 #include <string>
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace vemra;
 
 namespace {
 
-struct ComputedExample {
-    int exitStatus = -1;
-    fs::path result;
-};
-
-ComputedExample compute(const std::string& name, const fs::path& dir)
+// The example computed by vemra-cli into dir; the exit status.
+int compute(const std::string& name, const fs::path& dir)
 {
-    ComputedExample out;
-    out.result = dir / name;
     // Its own runtime folder gives every run its own computation lock, so
     // examples computed in parallel test processes do not refuse each other.
-    const std::string command = std::string("cd '") + dir.string() + "' && XDG_RUNTIME_DIR='" + dir.string() + "' '" +
-                                VEMRA_CLI + "' compute --module '" +
-                                VEMRA_MODULE + "' -o '" + out.result.string() + "' '" + VEMRA_EXAMPLES + "/" +
-                                name + "' > compute.log 2>&1";
+    const std::string command = "cd '" + dir.string() + "' && XDG_RUNTIME_DIR='" + dir.string() + "' '" + VEMRA_CLI
+                                + "' compute --module '" + VEMRA_MODULE + "' -o '" + (dir / name).string() + "' '"
+                                + VEMRA_EXAMPLES + "/" + name + "' > compute.log 2>&1";
     const int status = std::system(command.c_str());
-    out.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 double tolerance(double bound)
@@ -65,26 +58,16 @@ void expectKept(const TRestr& r, const std::string& where)
     }
 }
 
-class ExampleTest : public testing::TestWithParam<std::string> {
-protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() / ("vemra-example-" + std::to_string(::getpid()) + "-" + GetParam());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
-};
+class ExampleTest : public testing::TestWithParam<std::string> {};
 
 TEST_P(ExampleTest, ComputesAndKeepsEveryEnforcedRestriction)
 {
-    const ComputedExample run = compute(GetParam(), dir);
-    ASSERT_EQ(run.exitStatus, 0) << "see " << (dir / "compute.log");
+    const test::TempDir dir;
+    ASSERT_EQ(compute(GetParam(), dir.path()), 0) << dir.read("compute.log");
 
     SilentDialogs dialogs;
     Workspace ws(dialogs);
-    TreeItem* project = readProjectFile(ws, run.result.string());
+    TreeItem* project = readProjectFile(ws, (dir.path() / GetParam()).string());
     ASSERT_NE(project, nullptr);
     const auto* p = project->NodeAs<TProject>();
     EXPECT_TRUE(p->HasResults);

@@ -4,11 +4,12 @@
 #include "platform/flock_computation_lock.h"
 #include "platform/module_locator.h"
 
+#include "support/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,21 +17,7 @@
 namespace vemra {
 namespace {
 
-struct Scratch {
-    std::filesystem::path path;
-    Scratch()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vemra-platform-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        path = pattern;
-    }
-    ~Scratch()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-};
+using test::TempDir;
 
 // Runs f in a child process and returns its exit status.
 template <class F>
@@ -46,34 +33,34 @@ int inChild(F f)
 
 TEST(FlockComputationLock, OneHolderAtATime)
 {
-    Scratch dir;
-    FlockComputationLock lock(dir.path);
+    TempDir dir;
+    FlockComputationLock lock(dir.path());
     ASSERT_EQ(lock.tryAcquire(), ComputationLock::Status::Acquired);
     // Another process is refused while this one holds the lock...
-    EXPECT_EQ(inChild([&] { return int(FlockComputationLock(dir.path).tryAcquire()); }),
+    EXPECT_EQ(inChild([&] { return int(FlockComputationLock(dir.path()).tryAcquire()); }),
               int(ComputationLock::Status::Busy));
     lock.release();
     // ...and gets it once it is released. A holder that dies without
     // releasing leaves it free as well.
     EXPECT_EQ(inChild([&] {
-                  FlockComputationLock other(dir.path);
+                  FlockComputationLock other(dir.path());
                   const auto status = other.tryAcquire();
                   ::_exit(int(status)); // no destructor, no release
                   return 0;
               }),
               int(ComputationLock::Status::Acquired));
     EXPECT_EQ(lock.tryAcquire(), ComputationLock::Status::Acquired);
-    EXPECT_EQ(FlockComputationLock(dir.path / "missing").tryAcquire(), ComputationLock::Status::Unavailable);
+    EXPECT_EQ(FlockComputationLock(dir.path() / "missing").tryAcquire(), ComputationLock::Status::Unavailable);
 }
 
 TEST(ModuleLocator, SearchesThePathInOrder)
 {
-    Scratch a, b;
-    std::ofstream(b.path / "tool") << "#!/bin/sh\n";
-    std::filesystem::permissions(b.path / "tool", std::filesystem::perms::owner_all);
-    std::ofstream(a.path / "tool") << "not executable";
-    EXPECT_EQ(searchPath("tool", a.path.string() + ":" + b.path.string()), b.path / "tool");
-    EXPECT_EQ(searchPath("tool", a.path.string()), std::nullopt);
+    TempDir a, b;
+    b.write("tool", "#!/bin/sh\n");
+    std::filesystem::permissions(b.path() / "tool", std::filesystem::perms::owner_all);
+    a.write("tool", "not executable");
+    EXPECT_EQ(searchPath("tool", a.path().string() + ":" + b.path().string()), b.path() / "tool");
+    EXPECT_EQ(searchPath("tool", a.path().string()), std::nullopt);
     EXPECT_EQ(searchPath("tool", ""), std::nullopt);
     EXPECT_EQ(resolveModuleProgram("/some/where/rx"), std::filesystem::path("/some/where/rx"));
     const auto own = ownProgramFolder();
@@ -81,37 +68,33 @@ TEST(ModuleLocator, SearchesThePathInOrder)
     EXPECT_TRUE(std::filesystem::exists(*own / "platform_tests"));
 }
 
-std::string runFake(const std::filesystem::path& dir, ModulePriority priority)
+// The nice value the stand-in module reports when started in dir with priority.
+int niceOf(const TempDir& dir, ModulePriority priority)
 {
-    std::ofstream(dir / "fake_module.ctl") << "report seen.txt\nexit 5\n";
+    dir.write("fake_module.ctl", "report seen.txt\nexit 5\n");
     ChildProcess child;
     std::string error;
-    EXPECT_TRUE(child.start({FAKE_RX_MODULE, {"x"}, dir, priority, ChildOutput::Discard, {}}, &error)) << error;
+    EXPECT_TRUE(child.start({FAKE_RX_MODULE, {"x"}, dir.path(), priority, ChildOutput::Discard, {}}, &error)) << error;
     while (!child.waitFor(std::chrono::milliseconds(500))) {
     }
     EXPECT_EQ(child.exitCode(), 5);
-    std::ifstream in(dir / "seen.txt");
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-int niceOf(const std::string& report)
-{
+    const std::string report = dir.read("seen.txt");
     const auto at = report.find("nice: ");
     return at == std::string::npos ? 99 : std::atoi(report.c_str() + at + 6);
 }
 
 TEST(ChildProcess, DirectoryAndPriority)
 {
-    Scratch dir;
+    TempDir dir;
     const int own = ::getpriority(PRIO_PROCESS, 0);
-    EXPECT_EQ(niceOf(runFake(dir.path, ModulePriority::Low)), 19);
-    EXPECT_EQ(niceOf(runFake(dir.path, ModulePriority::Normal)), own);
+    EXPECT_EQ(niceOf(dir, ModulePriority::Low), 19);
+    EXPECT_EQ(niceOf(dir, ModulePriority::Normal), own);
     // Raised only where the system permits it; never lowered.
-    EXPECT_LE(niceOf(runFake(dir.path, ModulePriority::High)), own);
+    EXPECT_LE(niceOf(dir, ModulePriority::High), own);
 
     ChildProcess child;
     std::string error;
-    EXPECT_FALSE(child.start({FAKE_RX_MODULE, {}, dir.path / "missing", ModulePriority::Normal, ChildOutput::Discard, {}},
+    EXPECT_FALSE(child.start({FAKE_RX_MODULE, {}, dir.path() / "missing", ModulePriority::Normal, ChildOutput::Discard, {}},
                              &error));
     EXPECT_NE(error.find("missing"), std::string::npos);
     EXPECT_FALSE(child.running());
@@ -119,14 +102,14 @@ TEST(ChildProcess, DirectoryAndPriority)
 
 // Starts the stand-in module on script with its output captured.
 struct Captured {
-    Scratch dir;
+    TempDir dir;
     ChildProcess child;
     std::vector<std::string> lines;
 
     explicit Captured(const std::string& script)
     {
-        std::ofstream(dir.path / "fake_module.ctl") << script;
-        ChildProcessSetup setup{FAKE_RX_MODULE, {}, dir.path, ModulePriority::Normal, ChildOutput::Capture, {}};
+        dir.write("fake_module.ctl", script);
+        ChildProcessSetup setup{FAKE_RX_MODULE, {}, dir.path(), ModulePriority::Normal, ChildOutput::Capture, {}};
         setup.outputLine = [this](const std::string& line) { lines.push_back(line); };
         EXPECT_TRUE(child.start(setup));
     }
