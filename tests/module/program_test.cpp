@@ -105,25 +105,6 @@ protected:
     fs::path dir_;
 };
 
-TEST_F(ProgramTest, SolvesAndWritesResultFiles)
-{
-    InputBuilder b;
-    b.addMotion({.harmonics = 3});
-    b.add(pointRestriction(1, 0, 90.0, 1.0, 1.0));
-    b.add(pointRestriction(1, 0, 270.0, -1.0, -1.0));
-    writeInput(b.text());
-    ASSERT_EQ(run().status, 0);
-    EXPECT_EQ(resultCode(), 0);
-    const auto fk = numbers(slurp(dir_ / "remote$.fk1"));
-    ASSERT_EQ(fk.size(), 8u); // 2K + 2
-    EXPECT_NEAR(fk[3], 1.0, 1e-9); // sine coefficient of harmonic 1
-    EXPECT_NEAR(fk[2], 0.0, 1e-9);
-    const auto rx5 = numbers(slurp(dir_ / "remote$.rx5"));
-    ASSERT_EQ(rx5.size(), 2u * 21u);
-    EXPECT_EQ(rx5[8], 3.0);   // Ident of the first restriction, echoed
-    EXPECT_EQ(rx5[9 + 1], 90.0);
-}
-
 TEST_F(ProgramTest, BadOrMissingInputGivesMinusThreeAndAReasonInGerman)
 {
     InputBuilder b;
@@ -185,7 +166,7 @@ TEST_F(ProgramTest, HelpAndVersionAnswerWithoutTouchingTheFolder)
     EXPECT_TRUE(fs::is_empty(dir_)) << "the working folder must stay untouched";
 }
 
-TEST_F(ProgramTest, ProgressLineForTheUnshiftedSolveAndEachStep)
+TEST_F(ProgramTest, SolvesWritesResultFilesAndReportsEachStep)
 {
     InputBuilder b;
     b.objects(1).advanced(3, 4, 0.5);
@@ -206,7 +187,13 @@ TEST_F(ProgramTest, ProgressLineForTheUnshiftedSolveAndEachStep)
         ASSERT_TRUE(std::regex_match(line, match, stage)) << line;
         EXPECT_EQ(count == 0 ? std::string() : std::to_string(count), match[2].str()) << line;
     }
-    EXPECT_EQ(count, 5);
+    EXPECT_EQ(count, 5); // the unshifted solve and one line per step
+
+    EXPECT_EQ(numbers(slurp(dir_ / "remote$.fk1")).size(), 8u); // 2K + 2
+    const auto rx5 = numbers(slurp(dir_ / "remote$.rx5"));
+    ASSERT_EQ(rx5.size(), 2u * 21u);
+    EXPECT_EQ(rx5[8], 3.0); // Ident of the first restriction, echoed
+    EXPECT_EQ(rx5[21 + 8], 4.0);
 }
 
 } // namespace

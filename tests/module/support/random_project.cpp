@@ -29,6 +29,23 @@ double outputValue(const TrueMotion& motion, double eta, int order, double phiDe
     return sum;
 }
 
+double curve(const std::vector<TrueMotion>& motions, int a, int b, int order, double phiDeg)
+{
+    const auto q = [&](int m) {
+        const TrueMotion& t = motions[static_cast<std::size_t>(m)];
+        return outputValue(t, t.eta, order, phiDeg);
+    };
+    return b >= 0 ? q(a) - q(b) : q(a);
+}
+
+double spectrumSize(const TrueMotion& motion, int power)
+{
+    double sum = 0.0;
+    for (std::size_t i = 0; i < motion.a.size(); ++i)
+        sum += std::pow(static_cast<double>(i + 1), power) * (std::abs(motion.a[i]) + std::abs(motion.b[i]));
+    return sum;
+}
+
 namespace {
 
 class Generator {
@@ -80,17 +97,7 @@ private:
     double uniform(double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng_); }
     int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
 
-    // The restricted curve of the truth: q of motion a, minus q of motion b when b >= 0.
-    double curve(int a, int b, int order, double phi) const
-    {
-        const TrueMotion& ta = (*truth_)[static_cast<std::size_t>(a)];
-        double v = outputValue(ta, ta.eta, order, phi);
-        if (b >= 0) {
-            const TrueMotion& tb = (*truth_)[static_cast<std::size_t>(b)];
-            v -= outputValue(tb, tb.eta, order, phi);
-        }
-        return v;
-    }
+    double curve(int a, int b, int order, double phi) const { return testing::curve(*truth_, a, b, order, phi); }
 
     std::pair<double, double> range(int a, int b, int order, double from, double to) const
     {
@@ -139,11 +146,7 @@ private:
 
     double typicalSize(int a, int order) const
     {
-        const TrueMotion& t = (*truth_)[static_cast<std::size_t>(a)];
-        double s = 0.0;
-        for (std::size_t i = 0; i < t.a.size(); ++i)
-            s += std::pow(static_cast<double>(i + 1), order) * (std::abs(t.a[i]) + std::abs(t.b[i]));
-        return std::max(s, 0.1);
+        return std::max(spectrumSize((*truth_)[static_cast<std::size_t>(a)], order), 0.1);
     }
 
     RestrictionRecord drawRestriction(int index)
@@ -159,10 +162,7 @@ private:
         const double shape = uniform(0, 1);
         if (b < 0 && shape < 0.15) {
             const int power = pick(0, 2);
-            const TrueMotion& t = (*truth_)[static_cast<std::size_t>(a)];
-            double sum = 0.0;
-            for (std::size_t i = 0; i < t.a.size(); ++i)
-                sum += std::pow(static_cast<double>(i + 1), power) * (std::abs(t.a[i]) + std::abs(t.b[i]));
+            const double sum = spectrumSize((*truth_)[static_cast<std::size_t>(a)], power);
             RestrictionRecord r = spectrumSum(a + 1, power, sum * 1.3);
             if (config_.variableBounds && uniform(0, 1) < 0.5) {
                 r.lowerMode = 1;

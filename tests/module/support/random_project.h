@@ -20,6 +20,11 @@ struct TrueMotion {
 
 // Independent of the module's own evaluation: q^(d)(φ) from the transfer written out again.
 double outputValue(const TrueMotion& motion, double eta, int order, double phiDeg);
+// The curve a restriction bounds: q^(order) of motion a at its own eta, minus that of motion b
+// when b >= 0 (indices from 0).
+double curve(const std::vector<TrueMotion>& motions, int a, int b, int order, double phiDeg);
+// sum k^power (|a_k| + |b_k|) over the harmonics.
+double spectrumSize(const TrueMotion& motion, int power);
 
 struct RandomProjectConfig {
     std::vector<int> harmonics{3};  // K per motion
