@@ -70,39 +70,20 @@ struct CliProjects {
     }
 };
 
-TEST(CliCompute, SavesResultsOnlyWhereTheModuleSolved)
+// Which projects a batch saves, and what it prints for each, is the command
+// line suite's; here: -o saves elsewhere and leaves the project alone.
+TEST(CliCompute, OutputFileTakesTheResults)
 {
     CliProjects p;
     p.save("a.r4p");
-    p.save("b.r4p", false);
-    p.save("c.r4p");
-    const std::string a = p.path("a.r4p"), b = p.path("b.r4p"), c = p.path("c.r4p");
-    struct Case {
-        std::string code, arguments;
-        int status;
-        std::string out; // up to the running time
-        std::vector<std::pair<std::string, bool>> results;
-    };
-    const Case cases[] = {
-        {"1", "-o " + p.path("out.r4p") + ' ' + a, 0,
-         a + ": 1 Die Maximalforderungen werden erfüllt. -> Strengere Restriktionen (Spektrum) sind möglich\n",
-         {{"out.r4p", true}, {"a.r4p", false}}},
-        {"-2", "--in-place " + a, 3, a + ": -2 Minimalforderungen sind nicht erfüllbar.\n", {{"a.r4p", false}}},
-        // Several projects are a batch.
-        {"0", "--in-place " + a + ' ' + b + ' ' + c, 3,
-         a + ": 0 ok\n" + b + ": - Das aktuelle Projekt enthält Inkonsistenzen und konnte nicht berechnet werden.\n" + c
-             + ": 0 ok\nDie Berechnung ist abgeschlossen.\nFür 2 von 3 Projekte(n) wurden Lösungen gefunden.\n",
-         {{"a.r4p", true}, {"b.r4p", false}, {"c.r4p", true}}},
-    };
-    for (const Case& k : cases) {
-        SCOPED_TRACE(k.arguments);
-        p.dir.write("fake_module.ctl", "write rx4.err\n" + k.code + "\nend\nwrite remote$.fk1\n1 0 0 2\nend\n");
-        const CliRun run = runCli("compute " + p.options() + k.arguments, p.dir.path());
-        EXPECT_EQ(run.status, k.status);
-        EXPECT_EQ(run.out.substr(0, run.out.find("Rechenzeit: ")), k.out);
-        for (const auto& [name, results] : k.results)
-            EXPECT_EQ(p.hasResults(name), results) << name;
-    }
+    p.dir.write("fake_module.ctl", "write rx4.err\n1\nend\nwrite remote$.fk1\n1 0 0 2\nend\n");
+    const CliRun run
+        = runCli("compute " + p.options() + "-o " + p.path("out.r4p") + ' ' + p.path("a.r4p"), p.dir.path());
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, p.path("a.r4p") + ": 1 Die Maximalforderungen werden erfüllt. -> Strengere "
+                                         "Restriktionen (Spektrum) sind möglich\n");
+    EXPECT_TRUE(p.hasResults("out.r4p"));
+    EXPECT_FALSE(p.hasResults("a.r4p"));
 }
 
 TEST(CliCompute, UsageErrors)

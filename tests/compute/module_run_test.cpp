@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <csignal>
+#include <tuple>
 
 namespace vemra {
 namespace {
@@ -42,22 +43,30 @@ std::string solution(const std::string& code)
 
 TEST(ModuleRun, CodesFromRx4ErrAndFromTheExitStatus)
 {
+    const std::string noFeedback = "Der Berechnungsmodul liefert keine Rückmeldung";
+    const std::tuple<std::string, int32_t, std::string> cases[] = {
+        {solution("1"), 1, "Die Maximalforderungen werden erfüllt.\r-> Strengere Restriktionen (Spektrum) sind möglich"},
+        {solution("-5"), -5, "Abbruch der Berechnung wegen Resonanz."},
+        // The exit status is a signed byte, and any status but 0 is the code.
+        {solution("0") + "exit 254\n", -2, "Minimalforderungen sind nicht erfüllbar."},
+        {solution("0") + "exit 3\n", 3, "Unbekannter Fehler: 3"},
+        // No file, no number in it, a crash.
+        {"exit 0\n", -30, noFeedback},
+        {"write rx4.err\nfertig\nend\n", -30, noFeedback},
+        {"crash\n", -30, noFeedback},
+    };
     Live live;
     TreeItem* project = simpleProject(live.ws);
-    const auto* p = project->NodeAs<TProject>();
-    live.control(solution("1"));
-    EXPECT_EQ(live.compute(project), 1);
-    EXPECT_TRUE(p->HasResults);
-    live.control(solution("-5"));
-    EXPECT_EQ(live.compute(project), -5);
-    EXPECT_FALSE(p->HasResults);
-    // The exit status is a signed byte, and any status but 0 is the code.
-    live.control(solution("0") + "exit 254\n");
-    EXPECT_EQ(live.compute(project), -2);
-    live.control(solution("0") + "exit 3\n");
-    EXPECT_EQ(live.compute(project), 3);
-    EXPECT_EQ(live.dialogs.messages.back().text, "Unbekannter Fehler: 3");
-    EXPECT_FALSE(live.dir.exists("rx4.err"));
+    for (const auto& [control, code, message] : cases) {
+        SCOPED_TRACE(control);
+        live.dialogs.messages.clear();
+        live.control(control);
+        EXPECT_EQ(live.compute(project), code);
+        EXPECT_EQ(project->NodeAs<TProject>()->HasResults, code == 1);
+        EXPECT_FALSE(live.dir.exists("rx4.err"));
+        ASSERT_EQ(live.dialogs.messages.size(), 1u);
+        EXPECT_EQ(live.dialogs.messages[0].text, message);
+    }
 }
 
 TEST(ModuleRun, ResultsAreReadBack)
@@ -91,17 +100,6 @@ TEST(ModuleRun, StartsInTheWorkDirWithItsArgumentsAndPriority)
     EXPECT_NE(seen.find("cwd: " + std::filesystem::canonical(live.dir.path()).string() + "\n"), std::string::npos);
     EXPECT_NE(seen.find("nice: 19\n"), std::string::npos);
     EXPECT_NE(seen.find("remote$.rx4"), std::string::npos);
-}
-
-TEST(ModuleRun, NoFeedback)
-{
-    for (const std::string control : {"exit 0\n", "write rx4.err\nfertig\nend\n", "crash\n"}) {
-        Live live;
-        TreeItem* project = simpleProject(live.ws);
-        live.control(control);
-        EXPECT_EQ(live.compute(project), -30) << control;
-        EXPECT_EQ(live.dialogs.messages.back().text, "Der Berechnungsmodul liefert keine Rückmeldung");
-    }
 }
 
 TEST(ModuleRun, MissingOrUnusableModule)
