@@ -159,7 +159,9 @@ void TDlgRestr::buildMotionPage()
     SEdDeriv->setObjectName(QStringLiteral("SEdDeriv"));
     SEdDeriv->setRange(0, 3);
     RBAbsSum = new QRadioButton(QStringLiteral("|s_k| + |c_k|"), RXHeader);
+    RBAbsSum->setObjectName(QStringLiteral("RBAbsSum"));
     RBEuclid = new QRadioButton(QStringLiteral("(s_k²+c_k²)^½"), RXHeader);
+    RBEuclid->setObjectName(QStringLiteral("RBEuclid"));
     RBAbsSum->setChecked(true);
     selectors->addWidget(CBResult);
     selectors->addWidget(LDeriv);
