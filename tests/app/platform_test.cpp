@@ -5,18 +5,23 @@
 
 #include "app_session.h"
 
+#include "diagram/picture_options.h"
+
 #include "platform/qt/dbus_screen_saver.h"
 #include "platform/qt/help_browser.h"
 #include "platform/qt/qt_user_dialogs.h"
+#include "platform/qt/settings_store.h"
 #include "platform/qt/working_directory.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
@@ -142,6 +147,58 @@ TEST(QtUserDialogsTest, FileDialogsFollowTheRequest)
 
     onNextModal([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
     EXPECT_FALSE(dialogs.chooseFile(open)) << "cancel";
+}
+
+TEST(QtUserDialogsTest, SaveDialogTakesTheExtensionOfTheFileTypeAndKeepsItsPlace)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir(dir.path()).mkdir("bilder"));
+    FileDialogRequest request = pictureSaveRequest({});
+    request.initialDirectory = dir.path().toStdString() + "/";
+    QtUserDialogs dialogs;
+
+    // A name typed without extension, the metafile type chosen from the list
+    // (its caption holds a double blank, which the dialog shows as one).
+    QString directory;
+    onNextModal([&](QWidget* w) {
+        auto* fd = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(fd, nullptr);
+        directory = fd->directory().absolutePath();
+        auto* types = fd->findChild<QComboBox*>("fileTypeCombo");
+        ASSERT_NE(types, nullptr);
+        types->setCurrentIndex(2);
+        emit types->activated(2);
+        emit types->textActivated(types->currentText());
+        fd->findChild<QLineEdit*>("fileNameEdit")->setText(dir.filePath("bilder/kurve"));
+        QMetaObject::invokeMethod(fd, "accept");
+    });
+    const auto chosen = dialogs.chooseFile(request);
+    EXPECT_EQ(directory, QDir(dir.path()).absolutePath());
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(QString::fromStdString(*chosen), QDir(dir.path()).absoluteFilePath("bilder/kurve.emf"));
+
+    // The next picture of the same project starts there, as a metafile.
+    QString type;
+    onNextModal([&](QWidget* w) {
+        auto* fd = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(fd, nullptr);
+        directory = fd->directory().absolutePath();
+        type = fd->selectedNameFilter();
+        fd->reject();
+    });
+    EXPECT_FALSE(dialogs.chooseFile(request));
+    EXPECT_EQ(directory, QDir(dir.path()).absoluteFilePath("bilder"));
+    EXPECT_EQ(type, "Enhanced Metafile (*.emf)");
+
+    // Kept in the settings for the next run.
+    {
+        SettingsStore store;
+        writeSavePlaces(store, dialogs.places());
+    }
+    SaveDialogMemory read;
+    readSavePlaces(SettingsStore(), read);
+    EXPECT_EQ(read.places, dialogs.places().places);
 }
 
 // --- help ---------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 
 #include "formats/file_io.h"
 #include "model/numeric.h"
+#include "model/save_dialog_memory.h"
 #include "model/tree_ops.h"
 
 #include <QAction>
@@ -355,6 +356,8 @@ void TDlgRestr::SaveValuesClick()
     request.filters = {{"Textdatei (*.tab)", "*.tab"}, {"alle Dateien (*.*)", "*.*"}};
     request.defaultExtension = "tab";
     request.confirmOverwrite = true;
+    request.initialDirectory = projectFolderOf(TreeNode());
+    request.placeKey = CoefficientsPlace;
     UserDialogs& dialogs = main_.workspace().dialogs();
     const std::optional<std::string> file = dialogs.chooseFile(request);
     if (!file)
