@@ -35,6 +35,9 @@ public:
     virtual void redrawDirty() = 0;
     // The motion is about to be destroyed.
     virtual void removeMotion(TPaintObj* motion) = 0;
+    // The project is about to be closed or deleted: the windows that show
+    // nothing but its motions go with it.
+    virtual void closeFor(TreeItem* /*project*/) {}
 };
 
 // The report windows; at most one per project is shown at a time.

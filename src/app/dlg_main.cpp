@@ -490,6 +490,8 @@ void TDlgMain::projectAboutToBeRemoved(TreeItem* project)
 {
     if (windows_.reports)
         windows_.reports->closeFor(project);
+    if (windows_.diagrams)
+        windows_.diagrams->closeFor(project);
 }
 
 void TDlgMain::projectContentChanged(TreeItem* project)

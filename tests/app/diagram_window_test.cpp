@@ -128,6 +128,31 @@ TEST_F(DiagramWindowTest, DeletionsAndComputationsReachTheWindows)
     EXPECT_EQ(list->windows(), std::vector<TGrafik*>{all});
 }
 
+TEST_F(DiagramWindowTest, WindowsOfAClosedProjectCloseWithIt)
+{
+    // Two projects: a window of each, and one showing motions of both.
+    TreeItem* hub = openExample("hubkurve.r4p");
+    TreeItem* greifer = openExample("greifer.r4p");
+    TGrafik* ofHub = openWindow(hub);
+    TGrafik* ofGreifer = openWindow(greifer);
+    TGrafik* mixed = openWindow(child<TRXHeader>(greifer));
+    ASSERT_TRUE(ofHub && ofGreifer && mixed);
+    ASSERT_TRUE(mixed->AddItem(child<TRXHeader>(hub)));
+    ofHub->show();
+
+    select(hub);
+    ASSERT_TRUE(CloseProjectCommand(ws()));
+    QApplication::processEvents();
+    EXPECT_EQ(list->windows(), (std::vector<TGrafik*>{ofGreifer, mixed}));
+    EXPECT_EQ(mixed->Page.Items, std::vector<TreeItem*>{child<TRXHeader>(greifer)}) << "keeps what stays open";
+
+    // Opened again, the project gets new windows from the menu; none is
+    // left empty.
+    ASSERT_NE(openExample("hubkurve.r4p"), nullptr);
+    for (TGrafik* w : list->windows())
+        EXPECT_FALSE(w->Page.Items.empty());
+}
+
 TEST_F(DiagramWindowTest, ZoomAndAutomaticScaling)
 {
     TGrafik* w = openWindow(openExample("hubkurve.r4p"));
