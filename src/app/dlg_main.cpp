@@ -2,9 +2,9 @@
 
 #include "computation_controller.h"
 #include "computation_progress_indicator.h"
+#include "main_window_size.h"
 #include "menu_state.h"
 #include "project_tree_view.h"
-#include "window_layout.h"
 
 #include "commands/file_commands.h"
 #include "commands/tree_commands.h"
@@ -90,6 +90,7 @@ TDlgMain::TDlgMain(UserDialogs& dialogs, QWidget* parent)
     });
 
     createMenus();
+    sizer_ = new MainWindowSizer(*this, *TVProjects, *SB);
 
     move(254, 204);
     resize(301, 472);
@@ -661,46 +662,7 @@ void TDlgMain::finishPendingClose()
 
 int TDlgMain::preferredWidth() const
 {
-    const int frame = TVProjects->width() - TVProjects->viewport()->width();
-    const int width = mainWindowWidth(TVProjects->itemExtents(), frame, TVProjects->indentation(), TVProjects->x());
-    // A menu bar here does not wrap into a second line as it would on
-    // Windows; the window stays wide enough to show every menu title.
-    return std::max(width, menuBar()->sizeHint().width());
-}
-
-void TDlgMain::applyWidthRule()
-{
-    if (applyingWidth_ || isMaximized() || isFullScreen())
-        return;
-    const int w = preferredWidth();
-    if (w == width())
-        return;
-    applyingWidth_ = true;
-    resize(w, height());
-    applyingWidth_ = false;
-}
-
-void TDlgMain::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    applyWidthRule();
-}
-
-void TDlgMain::changeEvent(QEvent* event)
-{
-    QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || !(windowState() & Qt::WindowMaximized))
-        return;
-    // Maximised means: the tree's width, nearly the screen's height.
-    QTimer::singleShot(0, this, [this] {
-        if (!(windowState() & Qt::WindowMaximized))
-            return;
-        const int screenHeight = screen() ? screen()->geometry().height() : 768;
-        setWindowState(windowState() & ~Qt::WindowMaximized);
-        const WindowRect r = maximisedGeometry(preferredWidth(), screenHeight);
-        move(r.left, r.top);
-        resize(r.width, r.height);
-    });
+    return sizer_->preferredWidth();
 }
 
 void TDlgMain::showEvent(QShowEvent* event)

@@ -26,6 +26,7 @@ class QTimer;
 namespace vemra {
 
 class HelpBrowser;
+class MainWindowSizer;
 class ProjectTreeView;
 class ComputationController;
 class ComputationProgressIndicator;
@@ -157,8 +158,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -167,7 +166,6 @@ private:
     void applySettings(const MainSettings& settings);
     MainSettings currentSettings() const;
     void writeSettings();
-    void applyWidthRule();
     // Runs a command; an exception it throws is reported to the user.
     void guarded(const std::function<void()>& command);
     // Finishes a close that was accepted while a computation was unwinding.
@@ -184,7 +182,7 @@ private:
     QAction* checkedPriority_ = nullptr;
     bool closeConfirmed_ = false;
     bool closePending_ = false;
-    bool applyingWidth_ = false;
+    MainWindowSizer* sizer_ = nullptr;
     bool shownOnce_ = false;
 
     friend class ComputationController;

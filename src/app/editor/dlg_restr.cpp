@@ -6,6 +6,7 @@
 
 #include "app/computation_controller.h"
 #include "app/dlg_main.h"
+#include "app/window_layout.h"
 
 #include "editor/field_help.h"
 #include "model/numeric.h"
@@ -277,8 +278,11 @@ void TDlgRestr::showEditor()
 {
     // Placed before it is mapped, so that the window manager takes the
     // position as the program's own.
-    if (!isVisible())
+    if (!isVisible()) {
         placeBesideMainWindow();
+        // Beside the main window, but never beyond the screen's free area.
+        fitToAvailableArea(*this);
+    }
     show();
 }
 
