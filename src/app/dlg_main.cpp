@@ -2,6 +2,7 @@
 
 #include "computation_controller.h"
 #include "computation_progress_indicator.h"
+#include "help/help_window.h"
 #include "main_window_size.h"
 #include "menu_state.h"
 #include "project_tree_view.h"
@@ -599,8 +600,12 @@ void TDlgMain::ShowHelpClick()
                             + "\" wurde nicht gefunden.");
         return;
     }
-    if (!help_->open(file))
-        ws_.dialogs().error("HTML-Browser nicht gefunden!");
+    if (help_->open(file))
+        return;
+    // Without a browser the help is shown in a window of the program.
+    if (!helpWindow_)
+        helpWindow_ = new HelpWindow(this);
+    helpWindow_->showFile(file);
 }
 
 bool TDlgMain::HelpStarted() const

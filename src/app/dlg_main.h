@@ -26,6 +26,7 @@ class QTimer;
 namespace vemra {
 
 class HelpBrowser;
+class HelpWindow;
 class MainWindowSizer;
 class ProjectTreeView;
 class ComputationController;
@@ -68,6 +69,8 @@ public:
     bool HelpStarted() const;
     // The browser launcher of the help command (replaceable for tests).
     void setHelpBrowser(std::unique_ptr<HelpBrowser> browser);
+    // The help inside the program, once no browser could show it.
+    HelpWindow* helpWindow() const { return helpWindow_; }
 
     // Controls.
     ProjectTreeView* TVProjects = nullptr;
@@ -178,6 +181,7 @@ private:
     QList<QAction*> recentActions_;
     QAction* recentSeparator_ = nullptr;
     std::unique_ptr<HelpBrowser> help_;
+    HelpWindow* helpWindow_ = nullptr;
     std::unique_ptr<QPrinter> printer_;
     QAction* checkedPriority_ = nullptr;
     bool closeConfirmed_ = false;

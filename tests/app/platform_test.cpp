@@ -4,6 +4,7 @@
 #include "app_fixture.h"
 
 #include "app_session.h"
+#include "help/help_window.h"
 
 #include "diagram/picture_options.h"
 
@@ -26,6 +27,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QScreen>
+#include <QTextBrowser>
 #include <QThread>
 #include <QTimer>
 
@@ -231,20 +234,33 @@ TEST_F(HelpTest, LaunchersAreTriedInTurn)
     EXPECT_FALSE(browser.started());
 }
 
-TEST_F(HelpTest, NoBrowserIsReported)
+TEST_F(HelpTest, WithoutABrowserTheHelpShowsInAWindowOfTheProgram)
 {
     ASSERT_TRUE(QFile::exists(TDlgMain::helpFile())) << "the help file is copied beside the programs";
     window->setHelpBrowser(std::make_unique<HelpBrowser>(QStringList{dir.filePath("fehlt")}, false));
     window->ShowHelp->trigger();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.last().text, "HTML-Browser nicht gefunden!");
-    EXPECT_EQ(dialogs.last().kind, DialogKind::Error);
+    EXPECT_TRUE(dialogs.messages.empty()) << "no error: the help is there";
     EXPECT_FALSE(window->HelpStarted());
+    HelpWindow* help = window->helpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->browser()->source(), QUrl::fromLocalFile(TDlgMain::helpFile()));
+    EXPECT_TRUE(help->browser()->toPlainText().contains("Bewegungsvorgabe"));
+    // It is no larger than the screen's free area.
+    EXPECT_TRUE(help->screen()->availableGeometry().contains(help->geometry()));
 
+    // Asked again, the same window comes to the front.
+    help->close();
+    window->ShowHelp->trigger();
+    EXPECT_EQ(window->helpWindow(), help);
+    EXPECT_TRUE(help->isVisible());
+
+    // With a browser the program's window is not needed.
+    help->close();
     window->setHelpBrowser(std::make_unique<HelpBrowser>(QStringList{browserScript()}, false));
     window->ShowHelp->trigger();
-    EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(window->HelpStarted());
+    EXPECT_FALSE(help->isVisible());
 }
 
 TEST(HelpFileTest, IsAGermanHtmlPageAboutTheProgram)
