@@ -22,6 +22,10 @@ public:
     virtual void showEditor() = 0;
     virtual void hideEditor() = 0;
     virtual void bringToFront() = 0;
+    // Stores a value still being typed while the editor is the active
+    // window (a shortcut reaches the main window's menu without the editor
+    // losing the focus first).
+    virtual void commitInput() {}
 };
 
 // All diagram windows; they are created on demand, any number of them.

@@ -117,8 +117,8 @@ void TDlgMain::createMenus()
     QMenuBar* bar = menuBar();
 
     FileMenu = bar->addMenu(QStringLiteral("&Datei"));
-    ffnen1 = addEntry(FileMenu, "ffnen1", QStringLiteral("Projekt ö&ffnen..."));
-    Save = addEntry(FileMenu, "Save", QStringLiteral("Projekt &sichern"));
+    ffnen1 = addEntry(FileMenu, "ffnen1", QStringLiteral("Projekt ö&ffnen..."), QKeySequence(Qt::CTRL | Qt::Key_O));
+    Save = addEntry(FileMenu, "Save", QStringLiteral("Projekt &sichern"), QKeySequence(Qt::CTRL | Qt::Key_S));
     SaveAs = addEntry(FileMenu, "SaveAs", QStringLiteral("Projekt sichern &unter..."));
     CloseProj = addEntry(FileMenu, "CloseProj", QStringLiteral("Projekt sch&ließen"));
     addSeparator(FileMenu, "N1");
@@ -132,7 +132,7 @@ void TDlgMain::createMenus()
     EditMenu = bar->addMenu(QStringLiteral("&Bearbeiten"));
     NewObj = EditMenu->addMenu(QStringLiteral("&Neu"));
     NewObj->setObjectName(QStringLiteral("NewObj"));
-    MKProjekt = addEntry(NewObj, "MKProjekt", QStringLiteral("&Projekt"));
+    MKProjekt = addEntry(NewObj, "MKProjekt", QStringLiteral("&Projekt"), QKeySequence(Qt::CTRL | Qt::Key_N));
     MKHSHeader = addEntry(NewObj, "MKHSHeader", QStringLiteral("&Bewegungsvorgabe (abs)"));
     MKRestabs = addEntry(NewObj, "MKRestabs", QStringLiteral("Restriktion (&absolut)"));
     MKRestSpek = addEntry(NewObj, "MKRestSpek", QStringLiteral("Restriktion (&Spektrum)"));
@@ -174,7 +174,7 @@ void TDlgMain::createMenus()
     NewRep = addEntry(WindowMenu, "NewRep", QStringLiteral("&Report"), QKeySequence(Qt::CTRL | Qt::Key_R));
 
     HelpMenu = bar->addMenu(QStringLiteral("&Hilfe"));
-    ShowHelp = addEntry(HelpMenu, "ShowHelp", QStringLiteral("&Hilfethemen"));
+    ShowHelp = addEntry(HelpMenu, "ShowHelp", QStringLiteral("&Hilfethemen"), QKeySequence(Qt::Key_F1));
     Info1 = addEntry(HelpMenu, "Info1", QStringLiteral("In&fo..."));
 
     for (QAction* a : {MKRestabs, MKRestSpek, MKRestrel, Editor, Delete, Calc, StopCalc, NewRep})
@@ -532,6 +532,8 @@ QString TDlgMain::statusText() const
 
 void TDlgMain::guarded(const std::function<void()>& command)
 {
+    if (windows_.editor)
+        windows_.editor->commitInput();
     try {
         command();
     } catch (const std::exception& e) {

@@ -286,6 +286,12 @@ void TDlgRestr::showEditor()
     show();
 }
 
+void TDlgRestr::commitInput()
+{
+    if (isActiveWindow())
+        commitFocusedField();
+}
+
 void TDlgRestr::bringToFront()
 {
     raise();

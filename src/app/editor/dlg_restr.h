@@ -55,6 +55,7 @@ public:
     void showEditor() override;
     void hideEditor() override { hide(); }
     void bringToFront() override;
+    void commitInput() override;
 
     // EditorHost
     void redrawDiagramsOf(TreeItem* item) override;
