@@ -58,7 +58,14 @@ TDlgRestr::TDlgRestr(TDlgMain& main)
     resize(560, 600);
 }
 
-TDlgRestr::~TDlgRestr() = default;
+TDlgRestr::~TDlgRestr()
+{
+    // Closing the window as it goes moves the focus out of a field, whose
+    // store handler would then reach a node of a tree that may be gone
+    // already (the main window's members go before its child windows).
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
+}
 
 // --- selection and update cycle ----------------------------------------------------
 
