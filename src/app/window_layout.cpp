@@ -64,9 +64,22 @@ void fitToAvailableArea(QWidget& window)
     const WindowRect client = framed ? toWindowRect(inner)
                                      : WindowRect{outer.left() + frame.left, outer.top() + frame.top, inner.width(),
                                                   inner.height()};
-    const WindowRect fitted = fitIntoArea(client, toWindowRect(screen->availableGeometry()), frame);
-    if (fitted.width != inner.width() || fitted.height != inner.height())
+    const WindowRect area = toWindowRect(screen->availableGeometry());
+    WindowRect fitted = fitIntoArea(client, area, frame);
+    const bool shrunk = fitted.width != inner.width() || fitted.height != inner.height();
+    if (shrunk)
         window.resize(fitted.width, fitted.height);
+    if (!framed && !window.testAttribute(Qt::WA_Moved)) {
+        // The window manager places a new window itself, and may well put
+        // one nearly as large as the area partly beyond it: such a window
+        // gets its place in the middle of the area.
+        if (!shrunk)
+            return;
+        fitted.left = area.left + (area.width - fitted.width - frame.left - frame.right) / 2 + frame.left;
+        fitted.top = area.top + (area.height - fitted.height - frame.top - frame.bottom) / 2 + frame.top;
+        window.move(fitted.left - frame.left, fitted.top - frame.top);
+        return;
+    }
     if (fitted.left != client.left || fitted.top != client.top)
         window.move(fitted.left - frame.left, fitted.top - frame.top);
 }

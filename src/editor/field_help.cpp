@@ -147,7 +147,7 @@ std::string quantityText(const TRestr& r)
     static const char* const formulas[] = {"", " = ds/dφ", " = d²s/dφ²", " = d³s/dφ³"};
     const int order = orderOf(r.Kind());
     std::string text = std::string(names[order]) + " " + quantitySymbol(r) + formulas[order] + " in "
-        + lengthUnitPerRadian(order) + (order == 0 ? " des Projekts. " : ". ");
+        + (order == 0 ? "der " : "") + lengthUnitPerRadian(order) + (order == 0 ? " des Projekts. " : ". ");
     text += order == 0 ? LengthUnitNote : RadianNote;
     return text + " " + OutputNote;
 }
@@ -210,7 +210,7 @@ std::string angleHelp(const std::string& name, const TRestr& r)
 std::string spectrumBoundHelp(const TRestr& r)
 {
     const int p = r.Kind() >= 20 && r.Kind() <= 23 ? r.Kind() - 20 : 0;
-    return "Schranke c (0 bis 1 000 000) in " + lengthUnitPerRadian(p)
+    return std::string("Schranke c (0 bis 1 000 000) in ") + (p == 0 ? "der " : "") + lengthUnitPerRadian(p)
         + (p == 0 ? " des Projekts" : " (Gewicht n^p mit p = " + std::to_string(p) + ")")
         + ". Ist c variabel, ist dies die Minimalforderung: so groß darf die Summe höchstens werden.";
 }

@@ -33,7 +33,7 @@ TEST(FieldHelp, BoundsNameTheQuantityItsUnitAndTheRadianBasis)
         std::vector<std::string> absent;
     };
     const Case cases[] = {
-        {0, "REdLower", {"Weg s ", "Längeneinheit des Projekts", "Minimalforderung", "q = s"}, {"rad", "Differenz"}},
+        {0, "REdLower", {"Weg s in der Längeneinheit des Projekts", "Minimalforderung", "q = s"}, {"rad", "Differenz"}},
         {11, "REdUpperVar", {"Geschwindigkeit s′ = ds/dφ", "Längeneinheit/rad.", "Maximalforderung", "Bogenmaß"}, {}},
         {12, "REdUpper", {"Beschleunigung s″ = d²s/dφ²", "Längeneinheit/rad²", "nicht überschritten"}, {}},
         {3, "REdLowerVar", {"Ruck s‴ = d³s/dφ³", "Längeneinheit/rad³", "steigen"}, {}},
@@ -75,9 +75,9 @@ TEST(FieldHelp, AnglesAreDegreesOfAPointOrOfARangeEnd)
 
 TEST(FieldHelp, SpectrumBoundHasTheUnitOfItsWeight)
 {
-    EXPECT_TRUE(contains(fieldHelp("REdC", restriction(20).get()), "in Längeneinheit des Projekts."));
+    EXPECT_TRUE(contains(fieldHelp("REdC", restriction(20).get()), "in der Längeneinheit des Projekts."));
     EXPECT_TRUE(contains(fieldHelp("REdC", restriction(23).get()), "in Längeneinheit/rad³ (Gewicht n^p mit p = 3)"));
-    EXPECT_TRUE(contains(fieldHelp("REdC", restriction(24).get()), "in Längeneinheit des Projekts."));
+    EXPECT_TRUE(contains(fieldHelp("REdC", restriction(24).get()), "in der Längeneinheit des Projekts."));
 }
 
 TEST(FieldHelp, MotionFieldsAndTheBoundTitle)
