@@ -106,6 +106,12 @@ TEST(RemoteText, SettingsFromTheDesktopSettingsFile)
     EXPECT_EQ(s.ftpPort, 21); // unreadable: the default
     EXPECT_TRUE(s.password.empty());
 
+    // The maximum time as the dialog's spin box allows it: a negative one
+    // would end every run at once, a huge one never.
+    for (const auto& [text, seconds] : {std::pair{"-5", 60}, {"59", 60}, {"2147483647", 36000}, {"36001", 36000}})
+        EXPECT_EQ(remoteSettingsFromIni(std::string("[V1208]\nRemote\\MaxTime=") + text + "\n").maxTime, seconds)
+            << text;
+
     const RemoteSettings none = remoteSettingsFromIni("garbage\n[V1208\n=\n\"");
     EXPECT_TRUE(none.host.empty());
     EXPECT_EQ(none.maxTime, DefaultMaxTime);
