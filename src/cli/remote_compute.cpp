@@ -110,16 +110,14 @@ private:
     const std::string& asked_;
 };
 
-// The question about an unknown host key, answered by the option: the
-// question and the answer go to standard error.
+// The question about an unknown host key (the only one the connection
+// asks), answered by the option: question and answer go to standard error.
 class HostKeyAnswers : public UserDialogs {
 public:
     explicit HostKeyAnswers(bool accept) : accept_(accept) {}
-    DialogButton message(DialogKind kind, const std::string& text, unsigned buttons) override
+    DialogButton message(DialogKind kind, const std::string& text, unsigned) override
     {
         std::cerr << withoutControlSequences(consoleMessage(kind, text)) << '\n';
-        if (!(buttons & ButtonYes))
-            return static_cast<DialogButton>(buttons & -buttons);
         if (accept_) {
             std::cerr << "Ja (--accept-new-host-key).\n";
             return ButtonYes;

@@ -6,7 +6,9 @@
 #include <libssh/libssh.h>
 #include <libssh/sftp.h>
 
+#include <algorithm>
 #include <atomic>
+#include <deque>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -66,7 +68,11 @@ public:
         : sh_(std::move(shared)), settings_(std::move(settings)), timeout_(timeout)
     {
     }
-    ~Worker() override { disconnect(); }
+    ~Worker() override
+    {
+        disconnect();
+        std::fill(settings_.password.begin(), settings_.password.end(), '\0');
+    }
 
     void run();
 
@@ -154,7 +160,7 @@ bool SshConnection::Worker::connect(std::string& reason)
     const long seconds = std::max<long>(1, static_cast<long>(timeout_.count() / 1000));
     const int port = settings_.sshPort;
     const int quiet = SSH_LOG_NOLOG;
-    const int noConfig = 0;
+    const bool noConfig = false;
     const std::string folderText = folder->string();
     const std::string knownHostsText = knownHosts.string();
     // Only what is set here counts: no ssh_config of the system or the user

@@ -146,11 +146,14 @@ Status remove(SshLink& link, const std::string& folder, const std::vector<std::s
     sftp_session sftp = link.sftp(reason);
     if (!sftp || !folderThere(link, sftp, folder, reason))
         return Status::Failed;
+    std::string all;
+    for (const auto& name : names)
+        all += (all.empty() ? "" : " ") + name;
+    link.protocol("> SFTP rm " + all + (folder.empty() ? "" : " in " + folder));
     std::string left;
     for (const auto& name : names) {
         const std::string path = remoteFilePath(folder, name);
-        if (sftp_unlink(sftp, path.c_str()) == SSH_OK)
-            link.protocol("> SFTP rm " + path);
+        sftp_unlink(sftp, path.c_str());
         // Whether it went is what counts, not what the host answered.
         if (sftp_attributes a = sftp_lstat(sftp, path.c_str())) {
             sftp_attributes_free(a);

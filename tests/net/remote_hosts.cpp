@@ -208,12 +208,18 @@ SshHost::SshHost(const std::filesystem::path& folder) : folder_(folder)
         port_ = freePort();
         const std::string run = std::string(Sshd) + " -D -e -f " + config + " -p " + std::to_string(port_);
         // As root sshd wants its empty privilege-separation folder /run/sshd,
-        // which only a running system service creates: a private mount of
-        // /run gives it one without touching the system's.
+        // which only the running system service creates: a private mount of
+        // /run gives it one without touching the system's. Where mounts are
+        // not permitted, the folder is made as the service would make it
+        // (empty, in the runtime file system, gone at the next boot).
         std::vector<std::string> argv{"/bin/sh", "-c", "exec " + run};
-        if (::getuid() == 0 && !std::filesystem::exists("/run/sshd"))
-            argv = {"/usr/bin/unshare", "-m", "--propagation", "private", "/bin/sh", "-c",
-                    "mount -t tmpfs tmpfs /run && mkdir -m 755 /run/sshd && exec " + run};
+        if (::getuid() == 0 && !std::filesystem::exists("/run/sshd")) {
+            if (commandSucceeds("unshare -m --propagation private true"))
+                argv = {"/usr/bin/unshare", "-m", "--propagation", "private", "/bin/sh", "-c",
+                        "mount -t tmpfs tmpfs /run && mkdir -m 755 /run/sshd && exec " + run};
+            else
+                std::filesystem::create_directory("/run/sshd");
+        }
         pid_ = spawn(argv, {}, -1, log);
         if (comesUp(pid_, port_))
             return;
