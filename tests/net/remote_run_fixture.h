@@ -72,6 +72,34 @@ protected:
                 return true;
         return false;
     }
+    // A run that computed the example on the host: every step line in
+    // order, results, no message, and nothing left of the stale results.
+    void expectComputedRun(const ComputationResult& r) const
+    {
+        EXPECT_EQ(r.resultCode, 0) << view.all();
+        EXPECT_TRUE(r.hasResults);
+        EXPECT_TRUE(dialogs.messages.empty());
+        EXPECT_EQ(stepLines(), allSteps());
+        EXPECT_FALSE(std::filesystem::exists(home() / "run" / protocol::coefficientFileName(7)));
+    }
+
+    // A run that failed with code: its own protocol line (the start of
+    // one), no results on either side, no password anywhere, the window
+    // gone after a cancel or time-out, and a message unless the user
+    // stopped the run himself.
+    void expectFailedRun(const ComputationResult& r, int32_t code, const std::string& line, bool windowCloses) const
+    {
+        EXPECT_EQ(r.resultCode, code) << view.all();
+        EXPECT_FALSE(r.hasResults);
+        EXPECT_FALSE(localResultsLeft());
+        EXPECT_TRUE(view.hasLine(line)) << view.all();
+        EXPECT_EQ(view.closed, windowCloses);
+        if (!source.settings->password.empty()) {
+            EXPECT_EQ(view.all().find(source.settings->password), std::string::npos);
+        }
+        EXPECT_EQ(dialogs.messages.size(), code == ResultCodes::StoppedByUser ? 0u : 1u);
+    }
+
     // The protocol lines that name a step ("..."), in order.
     std::vector<std::string> stepLines() const
     {

@@ -75,13 +75,7 @@ TEST_F(RemoteRun, ComputesOnTheHostAndFetchesTheResults)
     startHost({.echoPassword = true});
     leaveStaleResults(home() / "run");
 
-    const ComputationResult r = compute();
-
-    EXPECT_EQ(r.resultCode, 0) << view.all();
-    EXPECT_TRUE(r.hasResults);
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(stepLines(), allSteps());
-    EXPECT_FALSE(fs::exists(home() / "run" / protocol::coefficientFileName(7)));
+    expectComputedRun(compute());
     EXPECT_TRUE(view.hasLine("> CWD run"));
     const auto host = hostLines();
     ASSERT_EQ(host.size(), 3u);
@@ -210,16 +204,7 @@ TEST_P(RemoteRunFailure, EndsWithItsCodeAndLeavesNoResults)
     leaveStaleResults(home() / "run");
     c.change(*source.settings, view);
 
-    const ComputationResult r = compute();
-
-    EXPECT_EQ(r.resultCode, c.code) << view.all();
-    EXPECT_FALSE(r.hasResults);
-    EXPECT_FALSE(localResultsLeft());
-    EXPECT_TRUE(view.hasLine(c.line)) << view.all();
-    EXPECT_EQ(view.closed, c.windowCloses);
-    EXPECT_EQ(view.all().find(source.settings->password), std::string::npos);
-    // The stop and the cancel are the user's own: no message for them.
-    EXPECT_EQ(dialogs.messages.size(), c.code == ResultCodes::StoppedByUser ? 0u : 1u);
+    expectFailedRun(compute(), c.code, c.line, c.windowCloses);
 }
 
 INSTANTIATE_TEST_SUITE_P(

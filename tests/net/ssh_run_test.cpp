@@ -94,13 +94,7 @@ TEST_F(SshRun, ComputesWithTheUserKeyInTheStepsOfEveryRemoteRun)
     knowHost(host->knownHostsLine());
     leaveStaleResults(home() / "run");
 
-    const ComputationResult r = compute();
-
-    EXPECT_EQ(r.resultCode, 0) << view.all();
-    EXPECT_TRUE(r.hasResults);
-    EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_EQ(stepLines(), allSteps());
-    EXPECT_FALSE(fs::exists(home() / "run" / protocol::coefficientFileName(7)));
+    expectComputedRun(compute());
     EXPECT_TRUE(view.hasLine("Angemeldet als " + host->user() + " (Schlüssel)")) << view.all();
     EXPECT_TRUE(view.hasLine("> SFTP put " + (home() / "run" / protocol::ModuleInputFileName).string()));
     EXPECT_TRUE(view.hasLine("> exec cd '" + (home() / "run").string() + "' && " + RX_MODULE));
@@ -182,76 +176,58 @@ TEST_F(SshRun, HostKeyIsCheckedAgainstKnownHosts)
 struct SshFailureCase {
     const char* name;
     bool userKey;
-    std::function<void(RemoteSettings&, RecordingRunView&, const fs::path& home)> change;
+    std::function<void(RemoteSettings&, RecordingRunView&)> change;
     int32_t code;
     const char* line;
     bool windowCloses;
 };
 
-void PrintTo(const SshFailureCase& c, std::ostream* os)
+TEST_F(SshRun, FailedRunsEndWithTheirCodeAndLeaveNoResults)
 {
-    *os << c.name;
-}
-
-class SshRunFailure : public SshRun, public ::testing::WithParamInterface<SshFailureCase> {};
-
-TEST_P(SshRunFailure, EndsWithItsCodeAndLeavesNoResults)
-{
-    const SshFailureCase& c = GetParam();
-    if (c.userKey)
-        giveUserKey();
     knowHost(host->knownHostsLine());
-    leaveStaleResults(home() / "run");
-    c.change(*source.settings, view, home());
+    const fs::path missing = home() / "fehlt";
+    const SshFailureCase cases[] = {
+        {"wrong password", false, [](RemoteSettings& s, RecordingRunView&) { s.password = "Falsch!x9"; },
+         ResultCodes::HostConnectionFailed,
+         "Filetransfer zum Host fehlgeschlagen: Anmeldung abgelehnt (Benutzer oder Passwort falsch)", false},
+        {"no key and no password", false, [](RemoteSettings&, RecordingRunView&) {},
+         ResultCodes::HostConnectionFailed,
+         "Filetransfer zum Host fehlgeschlagen: Anmeldung abgelehnt: kein Schlüssel angenommen und kein Passwort "
+         "angegeben",
+         false},
+        {"upload into a missing folder", true,
+         [&](RemoteSettings& s, RecordingRunView&) { s.remotePath = missing.string(); },
+         ResultCodes::HostConnectionFailed, RemoteText::UploadFailed, false},
+        {"no service", true, [](RemoteSettings& s, RecordingRunView&) { s.sshPort = 1; },
+         ResultCodes::HostConnectionFailed, "Filetransfer zum Host fehlgeschlagen: keine Verbindung zum Host", false},
+        {"command never writes the result code", true,
+         [](RemoteSettings& s, RecordingRunView&) {
+             s.command = "true";
+             s.maxTime = 2;
+         },
+         ResultCodes::TransferTimeout, RemoteText::TimedOut, true},
+        {"cancel while the command runs", true,
+         [](RemoteSettings& s, RecordingRunView& v) {
+             s.command = "sleep 30";
+             v.cancelAfter = 20;
+         },
+         ResultCodes::StoppedByUser, RemoteText::Cancelled, true},
+    };
+    const RemoteSettings clean = *source.settings;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove(sshFolder() / "id_ed25519");
+        if (c.userKey)
+            giveUserKey();
+        leaveStaleResults(home() / "run");
+        *source.settings = clean;
+        view = RecordingRunView{};
+        dialogs.clear();
+        c.change(*source.settings, view);
 
-    const ComputationResult r = compute();
-
-    EXPECT_EQ(r.resultCode, c.code) << view.all();
-    EXPECT_FALSE(r.hasResults);
-    EXPECT_FALSE(localResultsLeft());
-    EXPECT_TRUE(view.hasLine(c.line)) << view.all();
-    EXPECT_EQ(view.closed, c.windowCloses);
-    if (!source.settings->password.empty()) {
-        EXPECT_EQ(view.all().find(source.settings->password), std::string::npos);
+        expectFailedRun(compute(), c.code, c.line, c.windowCloses);
     }
-    EXPECT_EQ(dialogs.messages.size(), c.code == ResultCodes::StoppedByUser ? 0u : 1u);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, SshRunFailure,
-    ::testing::Values(
-        SshFailureCase{"WrongPassword", false,
-                       [](RemoteSettings& s, RecordingRunView&, const fs::path&) { s.password = "Falsch!x9"; },
-                       ResultCodes::HostConnectionFailed,
-                       "Filetransfer zum Host fehlgeschlagen: Anmeldung abgelehnt (Benutzer oder Passwort falsch)",
-                       false},
-        SshFailureCase{"NoKeyAndNoPassword", false, [](RemoteSettings&, RecordingRunView&, const fs::path&) {},
-                       ResultCodes::HostConnectionFailed,
-                       "Filetransfer zum Host fehlgeschlagen: Anmeldung abgelehnt: kein Schlüssel angenommen und kein "
-                       "Passwort angegeben",
-                       false},
-        SshFailureCase{"UploadIntoAMissingFolder", true,
-                       [](RemoteSettings& s, RecordingRunView&, const fs::path& home) {
-                           s.remotePath = (home / "fehlt").string();
-                       },
-                       ResultCodes::HostConnectionFailed, RemoteText::UploadFailed, false},
-        SshFailureCase{"NoService", true,
-                       [](RemoteSettings& s, RecordingRunView&, const fs::path&) { s.sshPort = 1; },
-                       ResultCodes::HostConnectionFailed,
-                       "Filetransfer zum Host fehlgeschlagen: keine Verbindung zum Host", false},
-        SshFailureCase{"CommandNeverWritesTheResultCode", true,
-                       [](RemoteSettings& s, RecordingRunView&, const fs::path&) {
-                           s.command = "true";
-                           s.maxTime = 2;
-                       },
-                       ResultCodes::TransferTimeout, RemoteText::TimedOut, true},
-        SshFailureCase{"CancelWhileTheCommandRuns", true,
-                       [](RemoteSettings& s, RecordingRunView& v, const fs::path&) {
-                           s.command = "sleep 30";
-                           v.cancelAfter = 20;
-                       },
-                       ResultCodes::StoppedByUser, RemoteText::Cancelled, true}),
-    [](const ::testing::TestParamInfo<SshFailureCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SshRun, CommandEndsOnTheHostWhenTheRunTimesOut)
 {
