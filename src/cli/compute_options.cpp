@@ -35,7 +35,7 @@ const char* const LocalComputeHelp
 // The help of the command, the remote options included.
 const std::string& computeHelpText()
 {
-    static const std::string text = std::string(LocalComputeHelp) + "\n" + RemoteComputeUsage;
+    static const std::string text = std::string(LocalComputeHelp) + "\n" + remoteComputeUsage();
     return text;
 }
 
