@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <string>
 #include <sys/wait.h>
@@ -38,7 +39,9 @@ bool runModule(const std::string& program, const fs::path& folder)
 {
     const pid_t child = ::fork();
     if (child == 0) {
-        if (::chdir(folder.c_str()) != 0)
+        // Progress lines and messages are not the benchmark's business.
+        const int quiet = ::open("/dev/null", O_WRONLY);
+        if (::chdir(folder.c_str()) != 0 || quiet < 0 || ::dup2(quiet, 1) < 0 || ::dup2(quiet, 2) < 0)
             ::_exit(127);
         ::execl(program.c_str(), program.c_str(), "remote$.rx4", "0", static_cast<char*>(nullptr));
         ::_exit(127);
