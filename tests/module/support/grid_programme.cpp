@@ -99,7 +99,9 @@ public:
     }
 
     // Infeasible only when both simplex methods, each from scratch, say so; feasible when
-    // either finds a point that keeps every row to 1e-6 of its bound's scale.
+    // either finds a point that keeps every row to 2e-9 of its bound's scale: no looser than
+    // the module, or the check would find λ higher than the module by its own slack.
+    static constexpr double kTolerance = 1e-9;
     GridVerdict solve()
     {
         bool infeasible = true;
@@ -107,11 +109,12 @@ public:
             ClpSimplex run(clp_);
             // Either method can stall on these programmes; a stalled run decides nothing.
             run.setMaximumIterations(5000);
+            run.setPrimalTolerance(kTolerance);
             if (primal)
                 run.primal();
             else
                 run.dual();
-            if (run.status() == 0 && largestViolation(run) <= 1e-6)
+            if (run.status() == 0 && largestViolation(run) <= 2.0 * kTolerance)
                 return GridVerdict::Feasible;
             infeasible = infeasible && run.status() == 1;
         }
@@ -141,8 +144,21 @@ private:
         return mode == 1 ? fixed + lambda_ * (limit - fixed) : fixed;
     }
 
-    void addRow(const std::vector<int>& columns, const std::vector<double>& values, double lower, double upper)
+    // Each row divided by the size of its bounds (a power of two, so nothing rounds): the
+    // simplex's tolerance is then relative to the bound, as the module's checks are.
+    void addRow(const std::vector<int>& columns, std::vector<double> values, double lower, double upper)
     {
+        double size = 1.0;
+        for (double bound : {lower, upper})
+            if (std::abs(bound) < COIN_DBL_MAX)
+                size = std::max(size, std::abs(bound));
+        int exponent = 0;
+        std::frexp(size, &exponent);
+        const double scale = std::ldexp(1.0, -exponent);
+        for (double& v : values)
+            v *= scale;
+        lower = lower > -COIN_DBL_MAX ? lower * scale : lower;
+        upper = upper < COIN_DBL_MAX ? upper * scale : upper;
         const CoinBigIndex starts[2] = {0, static_cast<CoinBigIndex>(columns.size())};
         clp_.addRows(1, &lower, &upper, starts, columns.data(), values.data());
     }
