@@ -320,10 +320,9 @@ std::vector<std::pair<std::size_t, double>> touchingAngles(const std::vector<Raw
 }
 
 // λ* checked by a programme of the test's own: on a fine grid plus the angles where the
-// solution touches its bounds, the requirements can be met 1e-5 below λ* and not 1e-5 above
-// it. Points and interval ends hold exactly; between grid angles the grid allows a little
-// more than the curves do, so "infeasible above" is a proof and "feasible below" a check.
-// A λ* that is too low, as when a solver failure is taken for infeasibility, shows above.
+// solution touches its bounds (and the angles where its own solution breaks a bound between
+// them), the requirements can be met 1e-6 below λ* and not 1e-6 above it. A λ* that is too
+// low, as when a solver failure is taken for infeasibility, shows above.
 TEST(RandomProjects, FulfilmentIsConfirmedByAnIndependentProgramme)
 {
     struct Setup {
