@@ -527,7 +527,6 @@ ExchangeResult ExchangeSolver::run(bool largestLambda, double lambda, const std:
             && !hasCutNear(requirement, angle))
             addCut(requirement, angle);
     }
-    startRows_ = smooth_->rowCount();
     if (warm) {
         smooth_->startFrom(warmStart->smoothBasis);
         if (largest_ && !warmStart->lambdaBasis.empty())
@@ -629,32 +628,9 @@ bool ExchangeSolver::settle(double lambda, ExchangeResult& result)
         const std::vector<Violation> violations = violationsAt(result.coefficients, lambda);
         if (violations.empty())
             return true;
-        if (!largest_)
-            compactIfGrown(lambda);
         if (round >= settings_.maxRounds || !tightenOrAddAll(violations))
             return closeEnough(violations);
     }
-}
-
-void ExchangeSolver::compactIfGrown(double lambda)
-{
-    // Every round adds rows and few of them bind for long; a programme of rows that no longer
-    // matter costs more per simplex iteration than their rounds saved. Once it has doubled,
-    // it starts again from the rows that bind, with their margins and bases, as a neighbouring
-    // solve would.
-    if (smooth_->rowCount() <= startRows_ + columnCount_)
-        return;
-    const std::shared_ptr<const WarmStart> warm = captureWarmStart();
-    if (!warm || warm->groups.empty())
-        return;
-    const bool largestLambda = largest_ != nullptr;
-    resetProgrammes(largestLambda, lambda);
-    addRowsOf(*warm);
-    smooth_->startFrom(warm->smoothBasis);
-    if (largest_)
-        largest_->startFrom(warm->lambdaBasis);
-    fixLambda(lambda);
-    ++stats_.compactions;
 }
 
 bool ExchangeSolver::closeEnough(const std::vector<Violation>& violations)
@@ -691,8 +667,6 @@ bool ExchangeSolver::climb(ExchangeResult& result, double threshold)
         const std::vector<Violation> violations = violationsAt(result.coefficients, reached);
         if (violations.empty())
             return true;
-        if (smoothed)
-            compactIfGrown(reached);
         if (round >= settings_.maxRounds || !tightenOrAddAll(violations))
             return closeEnough(violations);
     }

@@ -100,8 +100,6 @@ private:
     // the angles allow meet every requirement, or that λ is at or below the threshold; false
     // when no λ is possible.
     bool climb(ExchangeResult& result, double threshold);
-    // Rebuilds the programmes from their binding rows once they have grown to twice their size.
-    void compactIfGrown(double lambda);
     ExchangeResult finishLargest(ExchangeResult result);
     ExchangeResult finish(ExchangeResult result);
     std::vector<Violation> violationsAt(const std::vector<MotionCoefficients>& coefficients, double lambda) const;
@@ -135,7 +133,6 @@ private:
     std::vector<int> motionOffset_;
     int lambdaColumn_ = -1;
     int columnCount_ = 0;
-    int startRows_ = 0; // rows the programmes started from
     std::vector<double> columnUnits_;
     // The smoothness programme, and the one maximising λ when there is one; both hold the
     // same rows.

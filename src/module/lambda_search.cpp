@@ -57,7 +57,6 @@ void LambdaSearch::addStats(const SolveStats& other) const
     stats_.simplexIterations += other.simplexIterations;
     stats_.exchangeRounds += other.exchangeRounds;
     stats_.failedProgrammes += other.failedProgrammes;
-    stats_.compactions += other.compactions;
 }
 
 Evaluation LambdaSearch::smoothAt(double lambda, const Shifts& shifts, const std::vector<ExtraAngle>& extraAngles,

@@ -8,7 +8,6 @@ struct SolveStats {
     long simplexIterations = 0;
     long exchangeRounds = 0;    // exchange-method re-solves after adding angles or margins
     long failedProgrammes = 0;  // programmes that ended without a solution or an infeasibility proof
-    long compactions = 0;       // exchange programmes rebuilt from their binding rows
 };
 
 } // namespace vemra::module
