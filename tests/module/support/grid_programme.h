@@ -1,9 +1,7 @@
 // A second route to the fulfilment level, independent of the module's own programmes: every
 // requirement of a module input at one fixed λ, written out as one feasibility programme over
 // a fine grid of angles (free coefficients, spectrum sums through bounding variables) and
-// solved from scratch; where its solution breaks an interval's bound between the grid angles
-// (on a 0.01° scan), those angles are added and it is solved again. Feasible therefore means
-// a solution that holds on the scan, not only on the grid.
+// solved from scratch.
 #pragma once
 
 #include "module/input_reader.h"
