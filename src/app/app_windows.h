@@ -22,6 +22,10 @@ public:
     virtual void showEditor() = 0;
     virtual void hideEditor() = 0;
     virtual void bringToFront() = 0;
+    // The results of project came or went while the selection stayed (the
+    // live loop computed it): what the editor shows of results follows,
+    // without touching a value being typed.
+    virtual void resultsChanged(TreeItem* /*project*/) {}
 };
 
 // All diagram windows; they are created on demand, any number of them.

@@ -112,6 +112,12 @@ void TDlgRestr::UpdateControls()
     setUndoEnabled(true);
 }
 
+void TDlgRestr::resultsChanged(TreeItem* project)
+{
+    if (dynamic_cast<TRXHeader*>(Node()) && ProjectOf(TreeNode()) == project)
+        FillCoefficientGrid();
+}
+
 void TDlgRestr::showPage(EditorPage page)
 {
     page_ = page;
@@ -221,6 +227,7 @@ void TDlgRestr::storeDescription(const std::string& text, EditorPage page)
         main_.workspace().events().projectStateChanged(projectItem);
     }
     regenerateReportsOf(TreeNode());
+    main_.workspace().events().changeCommitted({projectItem, editActionName(TreeNode()), ProjectChange::Kind::Edited});
 }
 
 void TDlgRestr::commitFocusedField()
