@@ -86,6 +86,12 @@ void EditorSession::setObject(TreeItem* item)
         undo_ = UndoCopy{};
 }
 
+void EditorSession::resultsArrived()
+{
+    if (node_)
+        undo_.take(*node_);
+}
+
 void EditorSession::clearObject()
 {
     treeNode_ = nullptr;

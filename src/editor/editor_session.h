@@ -76,6 +76,11 @@ public:
     // the undo copy.
     void setObject(TreeItem* item);
     void clearObject();
+    // The project was computed while the node stayed selected: what was
+    // computed counts as the node's state from now on, as after a new
+    // selection (the computation cleared Modified; a later store that
+    // changes nothing must not set it again).
+    void resultsArrived();
 
     TreeItem* TreeNode() const { return treeNode_; }
     TNLMember* Node() const { return node_; }

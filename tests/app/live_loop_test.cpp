@@ -168,6 +168,14 @@ TEST_F(LiveLoopTest, TheCurveFollowsTheEditorAndRueckgaengigBringsThePreviousOne
     EXPECT_TRUE(window->statusText().startsWith(QStringLiteral("Automatisch berechnen (hubkurve.r4p): ")))
         << window->statusText().toStdString();
     EXPECT_EQ(dlg->Node(), dwell->Node()) << "the editor still shows what the user works on";
+    // The same value confirmed again (or the editor left) is no change:
+    // the fresh result stays current and no step is added.
+    const QString lastStep = undo->Undo->text();
+    pressKey(dlg->REdUpper, Qt::Key_Return);
+    dlg->commitFocusedField();
+    EXPECT_TRUE(motionItem->NodeAs<TRXHeader>()->ResultValid);
+    EXPECT_EQ(undo->Undo->text(), lastStep);
+    EXPECT_EQ(undo->history().undoSteps(project), 2u);
 
     EXPECT_EQ(undo->Undo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Z));
     undo->Undo->trigger();

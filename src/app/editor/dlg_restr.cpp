@@ -114,7 +114,12 @@ void TDlgRestr::UpdateControls()
 
 void TDlgRestr::resultsChanged(TreeItem* project)
 {
-    if (dynamic_cast<TRXHeader*>(Node()) && ProjectOf(TreeNode()) == project)
+    if (!Node() || ProjectOf(TreeNode()) != project)
+        return;
+    // As after a new selection, but the fields keep what is being typed.
+    session_.resultsArrived();
+    setUndoEnabled(false);
+    if (dynamic_cast<TRXHeader*>(Node()))
         FillCoefficientGrid();
 }
 
