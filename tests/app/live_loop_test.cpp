@@ -22,6 +22,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMenu>
 #include <QSpinBox>
 #include <QThread>
 #include <QTimer>
@@ -185,6 +186,17 @@ TEST_F(LiveLoopTest, TheCurveFollowsTheEditorAndRueckgaengigBringsThePreviousOne
     EXPECT_NEAR(motion->Calc_s(0, 180), 50, 0.06);
     EXPECT_EQ(grafik->Bitmap, original) << "the previous curve, exactly";
     EXPECT_EQ(undo->Redo->text(), "Wiederholen: Änderung an [s0]: (150.0 ... 210.0) -> (39.95 ... 50.05)");
+}
+
+TEST_F(LiveLoopTest, TheCheckMarkIsKeptInTheSettings)
+{
+    live->AutoCalc->setChecked(true);
+    undo.reset();
+    live.reset();
+    ComputationServices none;
+    live = std::make_unique<LiveLoop>(*window, none, tempFile("live"));
+    EXPECT_TRUE(live->AutoCalc->isChecked());
+    EXPECT_TRUE(window->CalcMod->actions().contains(live->AutoCalc)) << "in \"&Berechnungsmodul\"";
 }
 
 // One random change through the menus and the editor; false when it is not

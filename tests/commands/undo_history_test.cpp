@@ -267,6 +267,26 @@ TEST_F(UndoHistoryTest, TakingASnapshotLeavesTheProjectAsItIs)
     EXPECT_EQ(p->SamplesPerStep(), 8) << "the editor shows 8 with the advanced settings off";
 }
 
+TEST_F(UndoHistoryTest, ADeletedProjectComesBackInItsPlaceAndANewOneGoesAgain)
+{
+    open("hubkurve.r4p");
+    TreeItem* middle = open("greifer.r4p");
+    open("foerderer.r4p");
+    const std::vector<std::string> before = files();
+    ws.tree.SetSelected(middle);
+    ASSERT_TRUE(DeleteCommand(ws));
+    ASSERT_EQ(history.undo(), UndoHistory::Outcome::Done);
+    EXPECT_EQ(files(), before);
+    EXPECT_EQ(ws.tree.TopLevel(1)->Text(), "greifer.r4p");
+    EXPECT_EQ(ws.tree.Selected(), ws.tree.TopLevel(1));
+
+    // Closed without a question, as nothing of it was ever saved.
+    NewProjectCommand(ws);
+    ASSERT_EQ(history.undo(), UndoHistory::Outcome::Done);
+    EXPECT_EQ(files(), before);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
 // --- a long session ----------------------------------------------------------------------
 
 // One random change of the kinds the user makes; false when it did nothing.
