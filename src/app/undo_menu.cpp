@@ -76,6 +76,9 @@ void UndoMenu::RedoClick()
 
 void UndoMenu::take(UndoHistory::Outcome (UndoHistory::*step)(), const char* refusal)
 {
+    // What is still being typed in the editor is a change of its own.
+    if (EditorWindow* editor = main_.windows().editor)
+        editor->commitInput();
     // A batch walks every project; none of them changes under it.
     const ComputationController* normal = main_.computation();
     UndoHistory::Outcome outcome = UndoHistory::Outcome::ProjectComputing;
