@@ -5,6 +5,7 @@
 #include "live_loop.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 
 #include <exception>
@@ -76,6 +77,9 @@ void UndoMenu::RedoClick()
 
 void UndoMenu::take(UndoHistory::Outcome (UndoHistory::*step)(), const char* refusal)
 {
+    // A question on screen belongs to a change that is not finished.
+    if (QApplication::activeModalWidget())
+        return;
     // What is still being typed in the editor is a change of its own.
     if (EditorWindow* editor = main_.windows().editor)
         editor->commitInput();
