@@ -3,6 +3,8 @@
 #include "about_box.h"
 #include "computation_controller.h"
 #include "dlg_main.h"
+#include "live_loop.h"
+#include "undo_menu.h"
 #include "editor/dlg_restr.h"
 #include "editor/dlg_sel_opt.h"
 #include "import/dlg_import.h"
@@ -77,10 +79,16 @@ AppSession::AppSession(UserDialogs& dialogs)
     computation_ = std::make_unique<ComputationController>(*m);
     m->setComputation(computation_.get());
     computation_->computation().setRemoteRunner(&remoteProgress->runner());
+
+    live_ = std::make_unique<LiveLoop>(*m);
+    computation_->moduleStarting = [this](TreeItem* project) { live_->cancel(project); };
+    undo_ = std::make_unique<UndoMenu>(*m, live_.get());
 }
 
 AppSession::~AppSession()
 {
+    undo_.reset();
+    live_.reset();
     main_->setComputation(nullptr);
     computation_.reset();
     main_->setWindows(AppWindows{});

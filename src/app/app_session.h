@@ -18,6 +18,8 @@ class DiagramWindowList;
 class ReportWindowSet;
 class ImportController;
 class ComputationController;
+class LiveLoop;
+class UndoMenu;
 
 class AppSession {
 public:
@@ -38,6 +40,8 @@ private:
     std::unique_ptr<ReportWindowSet> reports_;
     std::unique_ptr<ImportController> importer_;
     std::unique_ptr<ComputationController> computation_;
+    std::unique_ptr<LiveLoop> live_;
+    std::unique_ptr<UndoMenu> undo_;
 };
 
 // The application object: reports an error that escapes an event handler

@@ -22,6 +22,10 @@ public:
     virtual void showEditor() = 0;
     virtual void hideEditor() = 0;
     virtual void bringToFront() = 0;
+    // The results of project came or went while the selection stayed (the
+    // live loop computed it): what the editor shows of results follows,
+    // without touching a value being typed.
+    virtual void resultsChanged(TreeItem* /*project*/) {}
     // Stores a value still being typed while the editor is the active
     // window (a shortcut reaches the main window's menu without the editor
     // losing the focus first).

@@ -147,6 +147,8 @@ void ComputationController::statusChanged(const std::string& text)
 
 void ComputationController::computationStarted(TreeItem* project)
 {
+    if (moduleStarting)
+        moduleStarting(project);
     int index = 0;
     int count = 0;
     if (computation_->BatchMode) {

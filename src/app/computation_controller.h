@@ -37,6 +37,9 @@ public:
     void Timer1Timer();
 
     bool BatchMode() const { return computation_->BatchMode; }
+    // Told when the module starts for project (the live loop stops its own
+    // run of the project then).
+    std::function<void(TreeItem* project)> moduleStarting;
     // A computation is on the call stack (its event pump may deliver
     // anything, including the request to close the main window).
     bool running() const { return depth_ > 0; }

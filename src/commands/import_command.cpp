@@ -98,10 +98,17 @@ TreeItem* importFileContent(Workspace& ws, ImportSettings& settings, const std::
         return nullptr;
     }
 
+    TreeItem* target = ProjectOf(ws.tree.Selected());
     if (projectItem) {
         ws.events().motionsChanged();
     } else {
-        TreeItem* motionItem = ConvertMotionSet(ws, set);
+        if (target)
+            ws.events().changeStarting(target);
+        TreeItem* motionItem = nullptr;
+        {
+            ChangeGroup oneChange(ws.events());
+            motionItem = ConvertMotionSet(ws, set);
+        }
         if (!motionItem)
             return nullptr;
         ws.events().motionsChanged();
@@ -127,6 +134,8 @@ TreeItem* importFileContent(Workspace& ws, ImportSettings& settings, const std::
     ws.events().projectStateChanged(projectItem);
     settings.LastImportPath = folderPart(fileName);
     settings.LastFType = type;
+    ws.events().changeCommitted({projectItem, ImportAction,
+                                 projectItem == target ? ProjectChange::Kind::Edited : ProjectChange::Kind::Created});
     return projectItem;
 }
 

@@ -21,6 +21,8 @@ struct ImportSettings {
 };
 
 inline constexpr const char* ImportDialogTitle = "Import";
+// How the edit menu names an import when it offers to take it back.
+inline constexpr const char* ImportAction = "Import";
 // Caption and pattern of each filter, in the order of the type numbers.
 const std::vector<std::pair<std::string, std::string>>& importFilters();
 // The type number of a file name's extension (also in upper case), 0 for

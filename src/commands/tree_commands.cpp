@@ -16,13 +16,15 @@ std::unique_ptr<TRestr> newRestriction(int32_t motion)
     return r;
 }
 
-TreeItem* appendAndSelect(Workspace& ws, TreeItem* parent, std::unique_ptr<TRestr> restriction)
+TreeItem* appendAndSelect(Workspace& ws, TreeItem* parent, std::unique_ptr<TRestr> restriction,
+                          const std::string& action)
 {
     restriction->MakeCaption();
     TreeItem* item = ws.tree.AddChild(parent, std::move(restriction));
     SortProject(ws.tree);
     ws.tree.SetSelected(item);
     ws.events().currentItemChanged(item);
+    ws.events().changeCommitted({ProjectOf(item), action, ProjectChange::Kind::Edited});
     return item;
 }
 
@@ -67,10 +69,13 @@ TreeItem* NewProjectCommand(Workspace& ws)
     ws.tree.SetSelected(item);
     ws.events().currentItemChanged(item);
     ws.events().motionsChanged();
+    ws.events().changeCommitted({item, NewProjectAction, ProjectChange::Kind::Created});
     return item;
 }
 
-TreeItem* NewAbsRestrictionCommand(Workspace& ws)
+namespace {
+
+TreeItem* newAbsRestriction(Workspace& ws, const char* action)
 {
     TreeItem* selected = ws.tree.Selected();
     if (!selected)
@@ -85,11 +90,21 @@ TreeItem* NewAbsRestrictionCommand(Workspace& ws)
             ws.dialogs().error("Ein Projekt kann maximal 10 Bewegungsvorgaben enthalten.");
             return nullptr;
         }
+        ws.events().changeStarting(projectItem);
         int n = 0;
         motion = EnsureMotion(ws.tree, n, projectItem);
         ws.events().motionsChanged();
+    } else {
+        ws.events().changeStarting(ProjectOf(motion));
     }
-    return appendAndSelect(ws, motion, newRestriction(motion->NodeAs<TRXHeader>()->Number()));
+    return appendAndSelect(ws, motion, newRestriction(motion->NodeAs<TRXHeader>()->Number()), action);
+}
+
+} // namespace
+
+TreeItem* NewAbsRestrictionCommand(Workspace& ws)
+{
+    return newAbsRestriction(ws, NewAbsRestrictionAction);
 }
 
 TreeItem* NewMotionCommand(Workspace& ws)
@@ -98,7 +113,7 @@ TreeItem* NewMotionCommand(Workspace& ws)
     if (!project)
         return nullptr;
     ws.tree.SetSelected(project);
-    return NewAbsRestrictionCommand(ws);
+    return newAbsRestriction(ws, NewMotionAction);
 }
 
 TreeItem* NewSpectrumRestrictionCommand(Workspace& ws)
@@ -112,7 +127,8 @@ TreeItem* NewSpectrumRestrictionCommand(Workspace& ws)
     r->LowerMode() = 0;
     r->SpectrumLimit() = 0;
     r->SpectrumBound() = 0;
-    return appendAndSelect(ws, motion, std::move(r));
+    ws.events().changeStarting(ProjectOf(motion));
+    return appendAndSelect(ws, motion, std::move(r), NewSpectrumRestrictionAction);
 }
 
 TreeItem* NewRelRestrictionCommand(Workspace& ws)
@@ -128,7 +144,8 @@ TreeItem* NewRelRestrictionCommand(Workspace& ws)
     auto r = newRestriction(rel->FirstMotion());
     r->Kind() = 40;
     r->Motion2() = rel->SecondMotion();
-    return appendAndSelect(ws, selected, std::move(r));
+    ws.events().changeStarting(ProjectOf(selected));
+    return appendAndSelect(ws, selected, std::move(r), NewRelRestrictionAction);
 }
 
 bool DeleteCommand(Workspace& ws)
@@ -154,8 +171,11 @@ bool DeleteCommand(Workspace& ws)
     TreeItem* previousProject = projectIndex > 0 ? ws.tree.TopLevel(projectIndex - 1) : nullptr;
 
     const bool wholeProject = selected == projectItem;
-    if (wholeProject)
+    ws.events().changeStarting(projectItem);
+    if (wholeProject) {
+        ws.events().changeCommitted({projectItem, DeleteAction, ProjectChange::Kind::Removed});
         ws.events().projectAboutToBeRemoved(projectItem);
+    }
     if (project)
         project->Unsaved = true;
     DeleteNode(ws, selected);
@@ -176,6 +196,8 @@ bool DeleteCommand(Workspace& ws)
         next = previousProject;
     ws.tree.SetSelected(next);
     ws.events().selectionChanged(next);
+    if (!wholeProject)
+        ws.events().changeCommitted({projectItem, DeleteAction, ProjectChange::Kind::Edited});
     return true;
 }
 
@@ -192,6 +214,7 @@ TreeItem* DropProject(Workspace& ws, TreeItem* dragged, TreeItem* target)
         return nullptr;
     TreeItem* copy = CopyProject(ws, dragged);
     ws.events().motionsChanged();
+    ws.events().changeCommitted({copy, CopyProjectAction, ProjectChange::Kind::Created});
     return copy;
 }
 

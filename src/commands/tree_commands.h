@@ -23,4 +23,13 @@ TreeItem* DropProject(Workspace& ws, TreeItem* dragged, TreeItem* target);
 // Status bar text while dragging.
 inline constexpr const char* CopyProjectStatusText = "Projekt kopieren";
 
+// How the edit menu names each command when it offers to take it back.
+inline constexpr const char* NewProjectAction = "Neues Projekt";
+inline constexpr const char* NewMotionAction = "Neue Bewegungsvorgabe";
+inline constexpr const char* NewAbsRestrictionAction = "Neue Restriktion (absolut)";
+inline constexpr const char* NewSpectrumRestrictionAction = "Neue Restriktion (Spektrum)";
+inline constexpr const char* NewRelRestrictionAction = "Neue Restriktion (relativ)";
+inline constexpr const char* DeleteAction = "Löschen";
+inline constexpr const char* CopyProjectAction = "Projekt kopieren";
+
 } // namespace vemra

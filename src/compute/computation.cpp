@@ -8,6 +8,8 @@
 #include "model/tree_ops.h"
 #include "protocol/exchange_files.h"
 
+#include <functional>
+
 namespace vemra {
 
 ComputationMode computationModeFromPriorityClass(int32_t value)
@@ -84,25 +86,32 @@ private:
 };
 
 // Whatever happens on the way, the project is not left marked as computing
-// and the workspace not left calculating: either would lock the user out.
+// and the run not left going on: either would lock the user out. The
+// project is looked up through its item at the end, as the events processed
+// during the run may have replaced or removed it.
 class ComputingMark {
 public:
-    ComputingMark(Workspace& ws, TProject& project) : ws_(ws), project_(&project) {}
+    ComputingMark(Workspace& ws, TreeItem* project, std::function<void()> stopped)
+        : ws_(ws), project_(project), stopped_(std::move(stopped))
+    {
+    }
     ~ComputingMark()
     {
-        ws_.Calculating = false;
-        if (project_)
-            project_->Computing = false;
+        stopped_();
+        if (project_ && ws_.tree.Contains(project_))
+            if (auto* p = project_->NodeAs<TProject>())
+                p->Computing = false;
     }
     ComputingMark(const ComputingMark&) = delete;
     ComputingMark& operator=(const ComputingMark&) = delete;
 
-    // The project was closed while the module ran.
+    // A quiet run never marks the project.
     void forgetProject() { project_ = nullptr; }
 
 private:
     Workspace& ws_;
-    TProject* project_;
+    TreeItem* project_;
+    std::function<void()> stopped_;
 };
 
 ModulePriority priorityOf(ComputationMode mode)
@@ -124,7 +133,7 @@ public:
         if (c_.services_.eventPump)
             c_.services_.eventPump->processPendingEvents();
     }
-    bool stopRequested() const override { return !c_.ws_.Calculating; }
+    bool stopRequested() const override { return !c_.goingOn(); }
 
 private:
     Computation& c_;
@@ -139,8 +148,16 @@ void Computation::reportFailure(const std::string& text)
 {
     if (BatchMode)
         BatchResult = 1;
-    else
+    else if (!quiet_)
         ws_.dialogs().error(text);
+}
+
+void Computation::setGoingOn(bool on)
+{
+    if (quiet_)
+        quietRunning_ = on;
+    else
+        ws_.Calculating = on;
 }
 
 ModuleRunRequest Computation::runRequest(TreeItem* project) const
@@ -203,12 +220,14 @@ ComputationResult Computation::RunComputation(TreeItem* item)
         observer_->computationFinished(projectItem, result);
         return result;
     }
-    auto& project = *projectItem->NodeAs<TProject>();
-    const bool wasExpanded = observer_->isExpanded(projectItem);
-    ComputingMark mark(ws_, project);
+    auto* project = projectItem->NodeAs<TProject>();
+    const bool wasExpanded = !quiet_ && observer_->isExpanded(projectItem);
+    ComputingMark mark(ws_, projectItem, [this] { setGoingOn(false); });
+    if (quiet_)
+        mark.forgetProject();
 
     int32_t code = ResultCodes::Solved;
-    if (!project.TestRun) {
+    if (!project->TestRun) {
         // The input is formed first (that numbers the records and resets the
         // effective parameters) but reaches the disk only under the lock, so
         // a refused second instance never overwrites the input of the
@@ -227,21 +246,24 @@ ComputationResult Computation::RunComputation(TreeItem* item)
                     result.outcome = ComputationResult::Outcome::InputNotWritten;
                     result.text = "Die Eingabedatei für den Berechnungsmodul konnte nicht geschrieben werden.\r" + *error;
                     result.kind = DialogKind::Error;
-                    ws_.dialogs().error(result.text);
+                    if (!quiet_)
+                        ws_.dialogs().error(result.text);
                     observer_->computationFinished(projectItem, result);
                     return result;
                 }
-                if (wasExpanded)
-                    observer_->setExpanded(projectItem, false);
-                project.Computing = true;
-                project.Unsaved = true;
-                ws_.events().currentItemChanged(ws_.tree.Selected());
-                ws_.Calculating = true;
-                observer_->runStateChanged(false, true);
+                project->Unsaved = true;
+                if (!quiet_) {
+                    if (wasExpanded)
+                        observer_->setExpanded(projectItem, false);
+                    project->Computing = true;
+                    ws_.events().currentItemChanged(ws_.tree.Selected());
+                    observer_->runStateChanged(false, true);
+                }
+                setGoingOn(true);
                 observer_->computationStarted(projectItem);
                 code = runModule(projectItem, result.detail);
             }
-            ws_.Calculating = false;
+            setGoingOn(false);
         }
         // The events processed while the module ran may have deleted or
         // closed the project, or deleted the item the run was started from;
@@ -251,29 +273,33 @@ ComputationResult Computation::RunComputation(TreeItem* item)
             mark.forgetProject();
         else if (!ws_.tree.Contains(item))
             item = projectItem;
-        if (!BatchMode)
+        if (!BatchMode && !quiet_)
             observer_->runStateChanged(!projectGone && CanCalc(ws_, item), false);
 
         const ResultMessage message = resultCodeMessage(code);
         if (BatchMode)
             BatchResult = code;
-        else if (code != ResultCodes::Solved && code != ResultCodes::StoppedByUser)
+        else if (!quiet_ && code != ResultCodes::Solved && code != ResultCodes::StoppedByUser)
             ws_.dialogs().message(message.kind, message.text, ButtonOk);
         result.outcome = ComputationResult::Outcome::Finished;
         result.resultCode = code;
         result.text = message.text;
         result.kind = message.kind;
 
-        // Without the project there is nothing left to give the results to.
-        if (projectGone)
+        // Without the project there is nothing left to give the results to;
+        // a quiet run that was cancelled leaves the results that are there
+        // (a newer run is on its way).
+        if (projectGone || (quiet_ && code == ResultCodes::StoppedByUser))
             return result;
+        // The node may have been replaced while the module ran.
+        project = projectItem->NodeAs<TProject>();
         if (resultsExpected(code)) {
             code = ResultCodes::Solved;
-            project.HasResults = false;
+            project->HasResults = false;
             ReadEffectiveParams(projectItem, workDir_ / protocol::EffectiveParamsFileName);
         }
     }
-    if (project.TestRun) {
+    if (project->TestRun) {
         const ResultMessage message = resultCodeMessage(ResultCodes::Solved);
         result.text = message.text;
         result.kind = message.kind;
@@ -286,21 +312,24 @@ ComputationResult Computation::RunComputation(TreeItem* item)
             result.kind = DialogKind::Error;
         }
     } else {
-        project.HasResults = false;
+        project->HasResults = false;
     }
 
-    project.Computed = true;
-    project.AllValid = project.HasResults;
+    project->Computed = true;
+    project->AllValid = project->HasResults;
     for (int i = 0; i < projectItem->ChildCount(); ++i)
         if (auto* motion = projectItem->Child(i)->NodeAs<TPaintObj>())
-            motion->HasResult = project.HasResults;
-    result.hasResults = project.HasResults;
+            motion->HasResult = project->HasResults;
+    result.hasResults = project->HasResults;
 
     ws_.events().resultsChanged(projectItem);
-    observer_->setExpanded(projectItem, wasExpanded);
-    ws_.tree.SetSelected(ws_.tree.Contains(item) ? item : projectItem);
+    if (!quiet_) {
+        observer_->setExpanded(projectItem, wasExpanded);
+        ws_.tree.SetSelected(ws_.tree.Contains(item) ? item : projectItem);
+    }
     ws_.events().changeFinished();
-    project.Computing = false;
+    if (!quiet_)
+        project->Computing = false;
 
     observer_->computationFinished(projectItem, result);
     return result;
@@ -308,7 +337,7 @@ ComputationResult Computation::RunComputation(TreeItem* item)
 
 void Computation::requestStop()
 {
-    if (ws_.Calculating && ws_.dialogs().askYesNo(StopQuestionText))
+    if (ws_.Calculating && !quiet_ && ws_.dialogs().askYesNo(StopQuestionText))
         ws_.Calculating = false;
 }
 

@@ -93,6 +93,18 @@ public:
     // clock's measure when it ends (a window may count it up meanwhile).
     int32_t CalcSeconds = 0;
 
+    // A quiet computation (the live loop's): no message box, no collapsed
+    // tree, no change of the selection or of what the editor shows, the
+    // project not marked as being computed and the workspace's Calculating
+    // left alone. The outcome reaches the observer only. A quiet run is
+    // stopped by cancel(), and a cancelled run leaves the project as it was.
+    void setQuiet(bool quiet) { quiet_ = quiet; }
+    bool quiet() const { return quiet_; }
+    // Stops the running quiet computation at its next look at the user
+    // interface.
+    void cancel() { quietRunning_ = false; }
+    bool quietRunning() const { return quietRunning_; }
+
     void setMode(ComputationMode mode) { mode_ = mode; }
     ComputationMode mode() const { return mode_; }
     // Where the module's files live (the module's current directory);
@@ -124,12 +136,18 @@ private:
     int32_t runModule(TreeItem* project, std::string& detail);
     ModuleRunRequest runRequest(TreeItem* project) const;
     void reportFailure(const std::string& text);
+    // Whether the run in progress should go on (the stop command or
+    // cancel() ends it).
+    bool goingOn() const { return quiet_ ? quietRunning_ : ws_.Calculating; }
+    void setGoingOn(bool on);
 
     Workspace& ws_;
     ComputationServices services_;
     ComputationObserver noObserver_;
     ComputationObserver* observer_;
     ComputationMode mode_ = ComputationMode::NormalPriority;
+    bool quiet_ = false;
+    bool quietRunning_ = false;
     std::filesystem::path workDir_ = ".";
 };
 

@@ -33,6 +33,11 @@ TreeItem* memberOf(const TreeItem* group, const TreeItem* restriction)
 
 } // namespace
 
+std::string editActionName(const TreeItem* item)
+{
+    return item ? "Änderung an " + item->Text() : std::string("Änderung");
+}
+
 std::vector<std::string> optimisationObjectChoices(const TreeItem* item)
 {
     std::vector<std::string> choices{NewOptimisationObjectText};
@@ -79,6 +84,12 @@ void EditorSession::setObject(TreeItem* item)
         undo_.take(*node_);
     else
         undo_ = UndoCopy{};
+}
+
+void EditorSession::resultsArrived()
+{
+    if (node_)
+        undo_.take(*node_);
 }
 
 void EditorSession::clearObject()
@@ -154,6 +165,9 @@ EditorSession::Outcome EditorSession::finishUpdate(const ChangeState& change)
 
     o.valid = node_->Check();
     host_.setCalcEnabled(o.valid && CanCalc(ws_, ws_.tree.Selected()));
+    // Filling the page after a selection is no change of the user's.
+    if (!Loading)
+        ws_.events().changeCommitted({projectItem(), editActionName(treeNode_), ProjectChange::Kind::Edited});
     return o;
 }
 

@@ -36,6 +36,8 @@ public:
 };
 
 inline constexpr const char* NewOptimisationObjectText = "neues Optimierungsobjekt";
+// How the edit menu names a change made in the editor to item.
+std::string editActionName(const TreeItem* item);
 // The entries the chooser offers for the project of item: the new object,
 // then the tree texts of the project's optimisation objects in tree order.
 std::vector<std::string> optimisationObjectChoices(const TreeItem* item);
@@ -74,6 +76,11 @@ public:
     // the undo copy.
     void setObject(TreeItem* item);
     void clearObject();
+    // The project was computed while the node stayed selected: what was
+    // computed counts as the node's state from now on, as after a new
+    // selection (the computation cleared Modified; a later store that
+    // changes nothing must not set it again).
+    void resultsArrived();
 
     TreeItem* TreeNode() const { return treeNode_; }
     TNLMember* Node() const { return node_; }
@@ -89,8 +96,9 @@ public:
     ChangeState detectChange();
     // After the page was filled: rebuilds the tree captions of a
     // restriction (and of its member) and sorts, tells the program what the
-    // change outdated, and sets the computation command. Returns the node's
-    // validity and whether the coefficient grid needs filling.
+    // change outdated, sets the computation command, and (unless Loading)
+    // announces the change as committed. Returns the node's validity and
+    // whether the coefficient grid needs filling.
     struct Outcome {
         bool valid = true;
         bool fillGrid = false;

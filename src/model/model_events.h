@@ -13,6 +13,25 @@ namespace vemra {
 class TreeItem;
 class TPaintObj;
 
+// A change of a project that the user made and that is now complete: an
+// edit in the editor, a new or deleted node, a copied or imported project.
+// Whatever can take changes back or computes them again listens to it.
+struct ProjectChange {
+    enum class Kind {
+        // The project was changed and is still there.
+        Edited,
+        // The project is new (new, copied, imported).
+        Created,
+        // The project is about to be deleted as a whole; it is still in the
+        // tree while this is announced.
+        Removed,
+    };
+    TreeItem* project = nullptr;
+    // What the user did, as the edit menu names it ("Löschen", ...).
+    std::string action;
+    Kind kind = Kind::Edited;
+};
+
 // Every event does nothing by default, so a subscriber takes only what it
 // shows. Events arrive in the order in which the program needs them: a
 // motion's removal before its node is gone, the end of a change last.
@@ -47,6 +66,10 @@ public:
     // A change that took several steps is complete: whatever was marked
     // out of date on the way is brought up to date now.
     virtual void changeFinished() {}
+    // A command is about to change the project (nothing has changed yet).
+    virtual void changeStarting(TreeItem* /*project*/) {}
+    // A change of the user's is complete (see ProjectChange).
+    virtual void changeCommitted(const ProjectChange& /*change*/) {}
 };
 
 // The notifier: passes every event to its subscribers in the order they
@@ -76,6 +99,21 @@ public:
         notifyAll(&ModelObserver::projectSavedAs, project, fileName);
     }
     void changeFinished() { notifyAll(&ModelObserver::changeFinished); }
+    void changeStarting(TreeItem* project)
+    {
+        if (grouped_ == 0)
+            notifyAll(&ModelObserver::changeStarting, project);
+    }
+    void changeCommitted(const ProjectChange& change)
+    {
+        if (grouped_ == 0)
+            notifyAll(&ModelObserver::changeCommitted, change);
+    }
+    // A command built of other commands is one change for the user: while
+    // a group is open, the inner commands' starts and commits are not
+    // announced (the outer command announces its own around the group).
+    void beginGroup() { ++grouped_; }
+    void endGroup() { --grouped_; }
 
 private:
     template <class... Params, class... Args> void notifyAll(void (ModelObserver::*event)(Params...), Args&&... args)
@@ -87,6 +125,18 @@ private:
     }
 
     std::vector<ModelObserver*> observers_;
+    int grouped_ = 0;
+};
+
+class ChangeGroup {
+public:
+    explicit ChangeGroup(ModelEvents& events) : events_(events) { events_.beginGroup(); }
+    ~ChangeGroup() { events_.endGroup(); }
+    ChangeGroup(const ChangeGroup&) = delete;
+    ChangeGroup& operator=(const ChangeGroup&) = delete;
+
+private:
+    ModelEvents& events_;
 };
 
 } // namespace vemra

@@ -1,11 +1,17 @@
 #include "project_tree.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace vemra {
 
+namespace {
+// Trees are built in several threads at once by the command line's batch.
+std::atomic<uint64_t> lastSerial{0};
+} // namespace
+
 TreeItem::TreeItem(std::unique_ptr<TNLMember> node, TreeItem* parent)
-    : text_(node ? node->Caption : std::string()), node_(std::move(node)), parent_(parent)
+    : text_(node ? node->Caption : std::string()), serial_(++lastSerial), node_(std::move(node)), parent_(parent)
 {
 }
 
@@ -103,6 +109,66 @@ void ProjectTree::Delete(TreeItem* item)
     auto it = std::find_if(siblings.begin(), siblings.end(), [item](const auto& p) { return p.get() == item; });
     if (it != siblings.end())
         siblings.erase(it);
+}
+
+TreeItem* ProjectTree::Adopt(TreeItem* parent, ProjectTree& source, TreeItem* item)
+{
+    if (!item || &source == this)
+        return nullptr;
+    source.forgetSelectionWithin(item);
+    auto& from = source.siblingsOf(item->Parent());
+    auto it = std::find_if(from.begin(), from.end(), [item](const auto& p) { return p.get() == item; });
+    if (it == from.end())
+        return nullptr;
+    std::unique_ptr<TreeItem> owned = std::move(*it);
+    from.erase(it);
+    owned->parent_ = parent;
+    siblingsOf(parent).push_back(std::move(owned));
+    std::function<void(TreeItem*)> claim = [&](TreeItem* i) {
+        i->tree_ = this;
+        for (auto& child : i->children_)
+            claim(child.get());
+    };
+    claim(item);
+    announceSubtree(item);
+    return item;
+}
+
+void ProjectTree::announceSubtree(TreeItem* item)
+{
+    if (!observer_)
+        return;
+    observer_->itemAdded(item);
+    for (int i = 0; i < item->ChildCount(); ++i)
+        announceSubtree(item->Child(i));
+}
+
+void ProjectTree::SwapNode(TreeItem* item, ProjectTree& source, TreeItem* other)
+{
+    if (!item || !other)
+        return;
+    std::swap(item->node_, other->node_);
+    std::swap(item->text_, other->text_);
+    if (observer_)
+        observer_->itemTextChanged(item);
+    if (source.observer_ && &source != this)
+        source.observer_->itemTextChanged(other);
+}
+
+void ProjectTree::MoveTopLevel(TreeItem* item, int index)
+{
+    const int from = item ? item->Index() : -1;
+    if (from < 0 || item->Parent() || index == from)
+        return;
+    index = std::clamp(index, 0, TopLevelCount() - 1);
+    // Sorting by the wanted positions moves the row where a view can follow.
+    std::vector<const TreeItem*> order;
+    for (const auto& root : roots_)
+        if (root.get() != item)
+            order.push_back(root.get());
+    order.insert(order.begin() + index, item);
+    const auto rank = [&](const TreeItem* i) { return std::find(order.begin(), order.end(), i) - order.begin(); };
+    SortChildren(nullptr, [&](const TreeItem* a, const TreeItem* b) { return rank(a) < rank(b); });
 }
 
 void ProjectTree::Clear()

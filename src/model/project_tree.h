@@ -5,6 +5,7 @@
 
 #include "nodes.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +22,10 @@ public:
     TreeItem& operator=(const TreeItem&) = delete;
 
     const std::string& Text() const { return text_; }
+    // A number no other item of this run of the program has: who keeps an
+    // item's place across a restore of its project (the diagram windows)
+    // recognises it by this, even after renumbering.
+    uint64_t Serial() const { return serial_; }
     TNLMember* Node() const { return node_.get(); }
     template <class T> T* NodeAs() const { return dynamic_cast<T*>(node_.get()); }
 
@@ -36,6 +41,7 @@ public:
 private:
     friend class ProjectTree;
     std::string text_;
+    uint64_t serial_;
     std::unique_ptr<TNLMember> node_;
     TreeItem* parent_;
     std::vector<std::unique_ptr<TreeItem>> children_;
@@ -68,6 +74,17 @@ public:
     void SetText(TreeItem* item, const std::string& text);
     // Removes item with its subtree and destroys their nodes.
     void Delete(TreeItem* item);
+    // Moves item with its subtree out of source (another tree, which nobody
+    // observes) to the end of parent's children here (parent == nullptr:
+    // the top level). The items stay the same objects, so what refers to
+    // them (an optimisation object's members) still does.
+    TreeItem* Adopt(TreeItem* parent, ProjectTree& source, TreeItem* item);
+    // Gives item the node (and text) of other, an item of source, and other
+    // the node of item: an item keeps its place while its content is
+    // replaced.
+    void SwapNode(TreeItem* item, ProjectTree& source, TreeItem* other);
+    // Moves a top-level item to position index among the projects.
+    void MoveTopLevel(TreeItem* item, int index);
     void Clear();
 
     int TopLevelCount() const { return static_cast<int>(roots_.size()); }
@@ -89,6 +106,7 @@ public:
 private:
     std::vector<std::unique_ptr<TreeItem>>& siblingsOf(TreeItem* parent);
     void forgetSelectionWithin(TreeItem* item);
+    void announceSubtree(TreeItem* item);
 
     std::vector<std::unique_ptr<TreeItem>> roots_;
     TreeItem* selected_ = nullptr;

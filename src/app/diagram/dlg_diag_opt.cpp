@@ -3,6 +3,7 @@
 #include "display_controls.h"
 #include "grafik_window.h"
 
+#include "model/tree_ops.h"
 #include "model/workspace.h"
 
 #include <QButtonGroup>
@@ -122,6 +123,14 @@ void TDlgDiagOpt::buildDataPage()
         if (!motion)
             return;
         motion->setDisplayRecord(r);
+        // How an absolute motion is drawn is part of its project's file.
+        if (TreeItem* project = ProjectOf(edited_)) {
+            if (edited_->NodeAs<TRXHeader>()) {
+                project->NodeAs<TProject>()->Unsaved = true;
+                ws_.events().projectStateChanged(project);
+            }
+            ws_.events().changeCommitted({project, "Darstellung von " + edited_->Text(), ProjectChange::Kind::Edited});
+        }
         if (motionRestyled)
             motionRestyled(motion);
         else

@@ -122,6 +122,17 @@ void TDlgRestr::UpdateControls()
     setUndoEnabled(true);
 }
 
+void TDlgRestr::resultsChanged(TreeItem* project)
+{
+    if (!Node() || ProjectOf(TreeNode()) != project)
+        return;
+    // As after a new selection, but the fields keep what is being typed.
+    session_.resultsArrived();
+    setUndoEnabled(false);
+    if (dynamic_cast<TRXHeader*>(Node()))
+        FillCoefficientGrid();
+}
+
 void TDlgRestr::showPage(EditorPage page)
 {
     page_ = page;
@@ -267,6 +278,7 @@ void TDlgRestr::storeDescription(const std::string& text, EditorPage page)
         main_.workspace().events().projectStateChanged(projectItem);
     }
     regenerateReportsOf(TreeNode());
+    main_.workspace().events().changeCommitted({projectItem, editActionName(TreeNode()), ProjectChange::Kind::Edited});
 }
 
 void TDlgRestr::commitFocusedField()

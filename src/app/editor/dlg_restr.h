@@ -55,6 +55,7 @@ public:
     void showEditor() override;
     void hideEditor() override { hide(); }
     void bringToFront() override;
+    void resultsChanged(TreeItem* project) override;
     void commitInput() override;
 
     // EditorHost
