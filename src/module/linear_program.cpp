@@ -335,4 +335,19 @@ std::vector<double> LinearProgram::rowDuals() const
     return result;
 }
 
+std::vector<double> LinearProgram::infeasibilityRay() const
+{
+    const ClpSimplex& clp = solver_->clp;
+    if (clp.status() != 1 || !clp.rayExists())
+        return {};
+    const std::unique_ptr<double[]> ray(clp.infeasibilityRay());
+    if (!ray)
+        return {};
+    // Mapped back like a dual value: a multiplier of the scaled row times the row's factor.
+    std::vector<double> result(static_cast<std::size_t>(committedRows_), 0.0);
+    for (int i = 0; i < committedRows_; ++i)
+        result[static_cast<std::size_t>(i)] = ray[i] * rowScales_[static_cast<std::size_t>(i)];
+    return result;
+}
+
 } // namespace vemra::module

@@ -48,6 +48,11 @@ public:
     // The dual value of every row at the last optimum, in original units: how fast the
     // objective changes per unit of the row's bound.
     std::vector<double> rowDuals() const;
+    // After a solve that ended infeasible: the solver's proof, one multiplier per row in
+    // original units (negative where the row's lower bound takes part, positive where its upper
+    // one does). The rows combined with them cancel in every free column, and their bounds
+    // combined with them contradict each other. Empty when the solver gave no proof.
+    std::vector<double> infeasibilityRay() const;
 
     // The basis of the last solve: one status per column, then one per row. Handing it to a
     // programme of the same shape lets the simplex start from there.
