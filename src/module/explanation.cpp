@@ -45,7 +45,7 @@ Explanation explainSolution(const ProblemModel& model, const SearchOutcome& outc
     case LambdaMode::None:
         break; // nothing varies, so nothing holds fulfilment down
     case LambdaMode::LinearBounds:
-        e.limits = limitsOfLambdaProgramme(model, best.lambda, outcome.shifts, best.start.get(), stats, settings);
+        e.limits = limitsOfLambdaProgramme(model, best, outcome.shifts, stats, settings);
         break;
     case LambdaMode::Bisection:
         e.limits = limitsAboveSearchedEdge(model, best, outcome.shifts, stats, settings);

@@ -9,11 +9,12 @@
 
 namespace vemra::module {
 
-// The programme maximising λ with the angles and eta as they are at lambda and every bound
-// moving with λ as entered: its dual values. With only bounds variable this is the very
-// programme λ* came from. A warm start of the same shape saves most of the work.
-std::vector<LimitingRestriction> limitsOfLambdaProgramme(const ProblemModel& model, double lambda, const Shifts& shifts,
-                                                         const WarmStart* start, SolveStats& stats,
+// The programme maximising λ with the angles and eta as they are at λ* and every bound moving
+// with λ as entered: its dual values. With only bounds variable this is the very programme λ*
+// came from. It starts from the search's final rows and basis, or from the rows where the
+// final solution binds, which saves most of the work.
+std::vector<LimitingRestriction> limitsOfLambdaProgramme(const ProblemModel& model, const Evaluation& best,
+                                                         const Shifts& shifts, SolveStats& stats,
                                                          const ExchangeSettings& settings);
 
 // Where λ* came from a search over λ (variable angles or eta change the programme itself),

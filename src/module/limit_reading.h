@@ -12,8 +12,10 @@
 namespace vemra::module {
 
 // Rows whose value, measured against the size of the row's bounds, is below this part of the
-// largest are the simplex's round-off, not a limit.
-inline constexpr double kNegligibleRowWeight = 1e-9;
+// largest do not count. The simplex leaves round-off of 1e-8 of the largest on rows far from
+// their bounds, and a restriction that moves λ* a millionth as fast as the main one, below
+// what λ* is known to, is not worth naming.
+inline constexpr double kNegligibleRowWeight = 1e-6;
 
 // readings refer to set, whose bounds are taken at lambda. The sensitivity of a restriction is
 // the sum of its rows' |value| times sensitivityPerUnit. Largest share first.
