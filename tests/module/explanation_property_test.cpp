@@ -7,6 +7,7 @@
 #include "module/input_reader.h"
 #include "module/synthesis.h"
 #include "protocol/result_codes.h"
+#include "contradiction.h"
 #include "grid_programme.h"
 #include "project_edits.h"
 #include "random_project.h"
@@ -26,6 +27,7 @@ namespace vemra::module {
 namespace {
 
 using testing::boundSize;
+using testing::Contradiction;
 using testing::fixedAt;
 using testing::GridProgramme;
 using testing::GridVerdict;
@@ -217,45 +219,6 @@ TEST(ExplanationProperties, LoosenedBoundsMoveTheResultExactlyWhereListed)
     EXPECT_GE(unlistedChecked, 40);
 }
 
-// A contradiction planted into a random project around what its motion law does: a point
-// wanting more than an interval band around it allows, or a rise too steep for a velocity or,
-// from rest to rest, for an acceleration bound (by half to nine tenths of what it needs).
-enum class Contradiction { PointBeyondBand, RiseTooSteepForVelocity, RiseTooSteepForAcceleration };
-
-void plant(testing::RandomProject& project, Contradiction kind, std::uint32_t seed)
-{
-    std::mt19937 rng(seed);
-    auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
-    const int motion = std::uniform_int_distribution<int>(1, static_cast<int>(project.truth.size()))(rng);
-    auto q = [&](double phi) { return testing::curve(project.truth, motion - 1, -1, 0, phi); };
-    const double from = uniform(0.0, 270.0);
-    const double span = uniform(30.0, 90.0);
-    const double to = from + span;
-    if (kind == Contradiction::PointBeyondBand) {
-        double lo = q(from), hi = lo;
-        for (double phi = from; phi <= to; phi += 0.5) {
-            lo = std::min(lo, q(phi));
-            hi = std::max(hi, q(phi));
-        }
-        const double gap = uniform(0.05, 0.5);
-        project.builder.add(testing::intervalRestriction(motion, 0, from, to, lo - gap, hi + gap));
-        project.builder.add(testing::lowerPoint(motion, 0, uniform(from, to), hi + gap + uniform(0.1, 1.0)));
-        return;
-    }
-    const double start = q(from), rise = uniform(0.5, 2.0), radians = span * std::numbers::pi / 180.0;
-    project.builder.add(testing::pointRestriction(motion, 0, from, start, start));
-    project.builder.add(testing::pointRestriction(motion, 0, to, start + rise, start + rise));
-    if (kind == Contradiction::RiseTooSteepForVelocity) {
-        const double bound = uniform(0.5, 0.9) * rise / radians;
-        project.builder.add(testing::intervalRestriction(motion, 1, from, to, -bound, bound));
-        return;
-    }
-    const double bound = uniform(0.5, 0.9) * 4.0 * rise / (radians * radians);
-    project.builder.add(testing::pointRestriction(motion, 1, from, 0.0, 0.0));
-    project.builder.add(testing::pointRestriction(motion, 1, to, 0.0, 0.0));
-    project.builder.add(testing::intervalRestriction(motion, 2, from, to, -bound, bound));
-}
-
 std::vector<int> without(std::vector<int> set, int member)
 {
     set.erase(std::find(set.begin(), set.end(), member));
@@ -272,7 +235,7 @@ TEST(ExplanationProperties, ConflictSetsCannotBeMetAndAreIrreducible)
         const Contradiction kind = kinds[plantSeed++ % std::size(kinds)];
         SCOPED_TRACE(label + ", contradiction " + std::to_string(static_cast<int>(kind)));
         auto project = makeRandomProject(config);
-        plant(project, kind, 1000 + plantSeed);
+        testing::plantContradiction(project, kind, 1000 + plantSeed);
         const auto input = readRecords(project.text());
         ASSERT_FALSE(input.error);
         const SynthesisResult result = synthesise(input);
