@@ -672,4 +672,31 @@ bool ExchangeSolver::climb(ExchangeResult& result, double threshold)
     }
 }
 
+std::vector<RowReading> ExchangeSolver::readRows(RowValues values) const
+{
+    std::vector<double> perRow;
+    if (values == RowValues::FulfilmentDuals && largest_) {
+        // That programme minimises -kLambdaWeight λ.
+        perRow = largest_->rowDuals();
+        for (double& v : perRow)
+            v /= -kLambdaWeight;
+    } else if (values == RowValues::SmoothnessDuals && smooth_) {
+        perRow = smooth_->rowDuals();
+    } else if (values == RowValues::InfeasibilityRay && smooth_) {
+        perRow = smooth_->infeasibilityRay();
+    }
+    std::vector<RowReading> readings;
+    for (const RowGroup& group : groups_) {
+        const bool spectrum = group.cut < 0;
+        const Cut* cut = spectrum ? nullptr : &cuts_[static_cast<std::size_t>(group.cut)];
+        for (int r = 0; r < group.rowCount; ++r) {
+            const auto row = static_cast<std::size_t>(group.firstRow + r);
+            if (row < perRow.size())
+                readings.push_back({spectrum ? -1 - group.cut : cut->requirement,
+                                    spectrum ? std::numeric_limits<double>::quiet_NaN() : cut->angle, perRow[row]});
+        }
+    }
+    return readings;
+}
+
 } // namespace vemra::module

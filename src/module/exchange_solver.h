@@ -59,6 +59,20 @@ struct ExchangeResult {
 // found a violation.
 using ExtraAngle = std::pair<int, double>;
 
+// What the simplex says about one row of the last solve: the requirement the row holds, the
+// angle of its cut (NaN for a spectrum row) and a value in the units of the row's bound.
+struct RowReading {
+    int requirement = 0;
+    double angle = 0.0;
+    double value = 0.0;
+};
+
+enum class RowValues {
+    FulfilmentDuals,  // of the programme maximising λ: how λ changes per unit of the row's bound
+    SmoothnessDuals,  // of the smoothness programme: how the smoothness sum changes per unit
+    InfeasibilityRay, // of the smoothness programme, after it ended without a solution
+};
+
 class ExchangeSolver {
 public:
     ExchangeSolver(const RequirementSet& set, SolveStats& stats, ExchangeSettings settings = {});
@@ -78,6 +92,10 @@ public:
     // below the threshold (the angles held are a part of the requirements, so the largest λ
     // they allow bounds λ* from above), or when no λ is possible.
     std::optional<ExchangeResult> largestLambdaAbove(double threshold);
+
+    // Every row of the last solve's programmes, in the order made, with the values asked for
+    // (none for rows added after the last simplex run).
+    std::vector<RowReading> readRows(RowValues values) const;
 
 private:
     struct Cut {

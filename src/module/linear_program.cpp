@@ -335,4 +335,66 @@ std::vector<double> LinearProgram::rowDuals() const
     return result;
 }
 
+namespace {
+
+// The dual values of the programme in which every row may miss its bounds at a cost of one per
+// unit (of the scaled row), negated to read like the solver's ray: where the rows cannot all be
+// met, they prove it just as well. The solver leaves no ray when it proved infeasibility in
+// its primal, as its dual does after an infeasibility found with artificial column bounds.
+std::vector<double> leastViolationMultipliers(const ClpSimplex& original)
+{
+    ClpSimplex elastic(original);
+    const ClpEventHandler plain;
+    elastic.passInEventHandler(&plain);
+    const int rows = elastic.numberRows();
+    for (int j = 0; j < elastic.numberColumns(); ++j)
+        elastic.setObjectiveCoefficient(j, 0.0);
+    std::vector<CoinBigIndex> starts;
+    std::vector<int> indices;
+    std::vector<double> values;
+    for (int i = 0; i < rows; ++i) {
+        for (double direction : {1.0, -1.0}) {
+            starts.push_back(static_cast<CoinBigIndex>(indices.size()));
+            indices.push_back(i);
+            values.push_back(direction);
+        }
+    }
+    starts.push_back(static_cast<CoinBigIndex>(indices.size()));
+    const std::vector<double> lower(2 * static_cast<std::size_t>(rows), 0.0);
+    const std::vector<double> upper(lower.size(), COIN_DBL_MAX);
+    const std::vector<double> cost(lower.size(), 1.0);
+    elastic.addColumns(2 * rows, lower.data(), upper.data(), cost.data(), starts.data(), indices.data(),
+                       values.data());
+    elastic.allSlackBasis(true);
+    elastic.setMaximumIterations(std::max(kMinimumIterationBudget, 4 * (rows + elastic.numberColumns())));
+    elastic.primal();
+    if (elastic.status() != 0 || !(elastic.objectiveValue() > 0.0))
+        return {};
+    std::vector<double> multipliers(elastic.dualRowSolution(), elastic.dualRowSolution() + rows);
+    for (double& m : multipliers)
+        m = -m;
+    return multipliers;
+}
+
+} // namespace
+
+std::vector<double> LinearProgram::infeasibilityRay() const
+{
+    const ClpSimplex& clp = solver_->clp;
+    if (clp.status() != 1)
+        return {};
+    std::vector<double> ray;
+    if (clp.rayExists()) {
+        const std::unique_ptr<double[]> own(clp.infeasibilityRay());
+        if (own)
+            ray.assign(own.get(), own.get() + committedRows_);
+    }
+    if (ray.empty())
+        ray = leastViolationMultipliers(clp);
+    // Mapped back like a dual value: a multiplier of the scaled row times the row's factor.
+    for (std::size_t i = 0; i < ray.size(); ++i)
+        ray[i] *= rowScales_[i];
+    return ray;
+}
+
 } // namespace vemra::module

@@ -48,6 +48,13 @@ public:
     // The dual value of every row at the last optimum, in original units: how fast the
     // objective changes per unit of the row's bound.
     std::vector<double> rowDuals() const;
+    // After a solve that ended infeasible: a proof of it (a Farkas certificate), one multiplier
+    // per row in original units, negative where the row's lower bound takes part, positive
+    // where its upper one does. The rows combined with them cancel in every free column, and
+    // their bounds combined with them contradict each other. The solver's own ray where it left
+    // one, otherwise the dual values of the least total violation of the rows. Empty when
+    // neither can be had.
+    std::vector<double> infeasibilityRay() const;
 
     // The basis of the last solve: one status per column, then one per row. Handing it to a
     // programme of the same shape lets the simplex start from there.

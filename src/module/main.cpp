@@ -67,6 +67,7 @@ int main(int argc, char** argv)
     std::signal(SIGPIPE, SIG_IGN);
 #endif
     const OutputWriter writer(std::filesystem::path("."));
+    writer.removeExplanation(); // an explanation of an earlier run must not pass for this one's
 
     SynthesisResult result;
     try {
@@ -89,6 +90,13 @@ int main(int argc, char** argv)
             result.code = vemra::ResultCodes::Aborted;
             result.message = error;
         }
+    }
+    // Before rx4.err, whose appearance tells that the run is over. Not being able to write it
+    // costs the explanation, not the result.
+    if (result.explanation && result.explanation->code == result.code) {
+        std::string error;
+        if (!writer.writeExplanation(*result.explanation, error))
+            std::cerr << error << std::endl;
     }
     if (!writer.writeResultCode(result.code, result.message)) {
         std::cerr << vemra::protocol::ResultCodeFileName << " lässt sich nicht schreiben" << std::endl;

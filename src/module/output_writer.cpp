@@ -1,5 +1,6 @@
 #include "module/output_writer.h"
 
+#include "module/explanation_writer.h"
 #include "protocol/exchange_files.h"
 
 #include <charconv>
@@ -88,6 +89,17 @@ bool OutputWriter::writeResultCode(int code, const std::string& message) const
         out << message << kLineEnd;
     std::string error;
     return writeAtomically(protocol::ResultCodeFileName, out.str(), error);
+}
+
+bool OutputWriter::writeExplanation(const Explanation& explanation, std::string& error) const
+{
+    return writeAtomically(protocol::ExplanationFileName, explanationText(explanation), error);
+}
+
+void OutputWriter::removeExplanation() const
+{
+    std::error_code ec;
+    std::filesystem::remove(directory_ / protocol::ExplanationFileName, ec);
 }
 
 } // namespace vemra::module

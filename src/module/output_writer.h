@@ -2,6 +2,7 @@
 // codes 0 and 1 the coefficient files remote$.fk<n> and the restriction file remote$.rx5.
 #pragma once
 
+#include "module/explanation.h"
 #include "module/synthesis.h"
 
 #include <filesystem>
@@ -23,6 +24,10 @@ public:
 
     // rx4.err: the code on the first line, a short explanation on the second.
     bool writeResultCode(int code, const std::string& message) const;
+
+    // remote$.why, and its removal: a run that explains nothing leaves none behind.
+    bool writeExplanation(const Explanation& explanation, std::string& error) const;
+    void removeExplanation() const;
 
 private:
     bool writeAtomically(const std::string& name, const std::string& content, std::string& error) const;

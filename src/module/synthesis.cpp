@@ -67,6 +67,8 @@ SynthesisResult synthesise(const ReadResult& input, const SynthesisOptions& opti
         if (!outcome.best.feasible) {
             result.code = ResultCodes::MinimumNotMet;
             result.message = "Minimalforderungen sind nicht erfüllbar.";
+            if (options.explain)
+                result.explanation = explainConflict(model, outcome.shifts, result.stats, options.exchange);
             return result;
         }
 
@@ -93,6 +95,8 @@ SynthesisResult synthesise(const ReadResult& input, const SynthesisOptions& opti
         result.code = (model.hasVariableItem() && outcome.best.lambda >= 1.0) ? ResultCodes::MaximumMet
                                                                               : ResultCodes::Solved;
         fillResults(model, outcome, result);
+        if (options.explain)
+            result.explanation = explainSolution(model, outcome, result.code, result.stats, options.exchange);
     } catch (const StopRequested&) {
         const SolveStats stats = result.stats;
         result = SynthesisResult::failed(ResultCodes::Aborted, "Berechnung wurde abgebrochen.");

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "module/exchange_solver.h"
+#include "module/explanation.h"
 #include "module/input_reader.h"
 #include "module/shift_search.h"
 #include "module/solve_stats.h"
@@ -35,6 +36,7 @@ struct SynthesisResult {
     std::vector<double> shifts;
     std::vector<MotionResult> motions;         // codes 0 and 1 only
     std::vector<RestrictionEcho> restrictions; // codes 0 and 1 only, input order
+    std::optional<Explanation> explanation;    // codes 0, 1 and -2
     SolveStats stats;
 
     static SynthesisResult failed(int code, std::string message)
@@ -50,6 +52,7 @@ struct SynthesisOptions {
     ProgressSink progress;
     ExchangeSettings exchange;
     int threads = 0; // samples of the shift search evaluated at once; 0 for one per core
+    bool explain = true; // work out why the result is what it is
 };
 
 SynthesisResult synthesise(const ReadResult& input, const SynthesisOptions& options = {});

@@ -67,5 +67,48 @@ TEST(OutputWriter, WritesCoefficientRestrictionAndResultCodeFiles)
     fs::remove_all(dir);
 }
 
+// The lines the application reads: CR LF, "." decimals, "-" where a value has no meaning, as
+// many digits as the other result files.
+TEST(OutputWriter, ExplanationFileHoldsOneFactPerLine)
+{
+    const fs::path dir = fs::temp_directory_path() / ("vemra_writer_why_" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    Explanation fulfilment;
+    fulfilment.lambda = 0.5;
+    fulfilment.smoothness = 2.25;
+    fulfilment.shifts = {{1, -12.5}, {3, 0.0}};
+    fulfilment.limits = {{7, 0.75, 30.0, 0.125}, {9, 0.25, std::nullopt, 2.0}};
+    Explanation smoothness;
+    smoothness.stage = ExplanationStage::Smoothness;
+    smoothness.code = 1;
+    smoothness.lambda = 1.0;
+    smoothness.smoothness = 1.0 / 3.0;
+    Explanation conflict;
+    conflict.stage = ExplanationStage::Conflict;
+    conflict.code = -2;
+    conflict.conflict = {4, 11};
+    const std::pair<Explanation, std::string> cases[] = {
+        {fulfilment, "Stufe erfuellung 0 5.0000000000000000E-01 2.2500000000000000E+00\r\n"
+                     "Verschiebung 1 -1.2500000000000000E+01\r\n"
+                     "Verschiebung 3 0.0000000000000000E+00\r\n"
+                     "Grenze 7 7.5000000000000000E-01 3.0000000000000000E+01 1.2500000000000000E-01\r\n"
+                     "Grenze 9 2.5000000000000000E-01 - 2.0000000000000000E+00\r\n"},
+        {smoothness, "Stufe glattheit 1 1.0000000000000000E+00 3.3333333333333331E-01\r\n"},
+        {conflict, "Stufe konflikt -2 - -\r\nKonflikt 4\r\nKonflikt 11\r\n"},
+    };
+    const OutputWriter writer(dir);
+    for (const auto& [explanation, text] : cases) {
+        std::string error;
+        ASSERT_TRUE(writer.writeExplanation(explanation, error)) << error;
+        std::ostringstream written;
+        written << std::ifstream(dir / "remote$.why", std::ios::binary).rdbuf();
+        EXPECT_EQ(written.str(), text);
+    }
+    writer.removeExplanation();
+    EXPECT_FALSE(fs::exists(dir / "remote$.why"));
+    fs::remove_all(dir);
+}
+
 } // namespace
 } // namespace vemra::module

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
@@ -194,6 +195,44 @@ TEST_F(ProgramTest, SolvesWritesResultFilesAndReportsEachStep)
     ASSERT_EQ(rx5.size(), 2u * 21u);
     EXPECT_EQ(rx5[8], 3.0); // Ident of the first restriction, echoed
     EXPECT_EQ(rx5[21 + 8], 4.0);
+}
+
+// remote$.why comes with codes 0, 1 and -2, and no run leaves an older one behind.
+TEST_F(ProgramTest, ExplanationFileBelongsToThisRun)
+{
+    InputBuilder wish;
+    wish.objects(1).advanced(3, 4, 0.5);
+    wish.addMotion({.harmonics = 3});
+    wish.add(shiftableWish(60.0, 1, 120.0));
+    wish.add(spectrumSum(1, 0, 2.0));
+    InputBuilder contradiction;
+    contradiction.addMotion({.harmonics = 2});
+    contradiction.add(pointRestriction(1, 0, 30.0, 1.0, 2.0));
+    contradiction.add(pointRestriction(1, 0, 30.0, -1.0, 0.5));
+    InputBuilder resonance;
+    resonance.addMotion({.harmonics = 2, .eta = 0.5});
+    resonance.add(pointRestriction(1, 0, 30.0, 1.0, 2.0));
+    const std::pair<std::string, std::string> cases[] = {
+        {wish.text(), "Stufe glattheit 1 1.0000000000000000E+00 "},
+        {contradiction.text(), "Stufe konflikt -2 - -\r\nKonflikt 3\r\nKonflikt 4\r\n"},
+        {resonance.text(), ""},
+        {"garbage", ""},
+    };
+    for (const auto& [input, beginning] : cases) {
+        SCOPED_TRACE(beginning);
+        std::ofstream(dir_ / "remote$.why", std::ios::binary) << "Stufe konflikt -2 - -\r\nKonflikt 99\r\n";
+        writeInput(input);
+        ASSERT_EQ(run().status, 0);
+        if (beginning.empty()) {
+            EXPECT_FALSE(fs::exists(dir_ / "remote$.why"));
+            continue;
+        }
+        const std::string why = slurp(dir_ / "remote$.why");
+        EXPECT_EQ(why.rfind(beginning, 0), 0u) << why;
+        EXPECT_TRUE(std::all_of(why.begin(), why.end(), [](char c) { return c > 0 && c < 0x7f; })) << why;
+        EXPECT_EQ(std::count(why.begin(), why.end(), '\n'), std::count(why.begin(), why.end(), '\r'));
+        EXPECT_EQ(why.substr(why.size() - 2), "\r\n");
+    }
 }
 
 } // namespace

@@ -5,7 +5,9 @@
 #include "protocol/result_codes.h"
 #include "module/synthesis.h"
 #include "grid_programme.h"
+#include "project_edits.h"
 #include "random_project.h"
+#include "touching_angles.h"
 
 #include <gtest/gtest.h>
 
@@ -24,6 +26,8 @@ using testing::GridVerdict;
 using testing::makeRandomProject;
 using testing::RandomProjectConfig;
 using testing::curve;
+using testing::solvedMotions;
+using testing::touchingAngles;
 using testing::TrueMotion;
 
 constexpr double kTolerance = 1e-7;
@@ -34,16 +38,6 @@ constexpr double kEqualLambda = 1e-6;
 double boundAt(int mode, double fixed, double limit, double lambda)
 {
     return mode == 1 ? fixed + lambda * (limit - fixed) : fixed;
-}
-
-// The result as motions of the test's own evaluation (theta as entered).
-std::vector<TrueMotion> solvedMotions(const SynthesisResult& result, std::vector<TrueMotion> truth)
-{
-    for (std::size_t m = 0; m < result.motions.size(); ++m) {
-        const MotionResult& r = result.motions[m];
-        truth[m] = {r.eta, truth[m].theta, r.coefficients.b0, r.coefficients.a, r.coefficients.b};
-    }
-    return truth;
 }
 
 void expectSameSolution(const SynthesisResult& a, const SynthesisResult& b, const std::string& label)
@@ -108,77 +102,16 @@ void expectRequirementsMet(const std::vector<RawRecord>& input, const SynthesisR
     }
 }
 
-std::string recordsText(const std::vector<RawRecord>& records)
+// The project at the shifts the result found, every variable item fixed at λ, as text.
+std::optional<std::string> fixedText(const std::vector<RawRecord>& records, const SynthesisResult& result, double lambda)
 {
-    std::string text;
-    char buffer[64];
-    for (const RawRecord& r : records) {
-        for (int v : r.ints) {
-            std::snprintf(buffer, sizeof buffer, " %d", v);
-            text += buffer;
-        }
-        text += "\n";
-        for (double v : r.reals) {
-            std::snprintf(buffer, sizeof buffer, " %.17g", v);
-            text += buffer;
-        }
-        text += "\n";
-    }
-    return text;
+    const auto fixed = testing::fixedAt(testing::withShifts(records, result.shifts), lambda);
+    return fixed ? std::optional(testing::recordsText(*fixed)) : std::nullopt;
 }
 
-std::string withoutObjects(std::vector<RawRecord> records)
+std::string withoutObjects(const std::vector<RawRecord>& records)
 {
-    records[0].ints[7] = 0;
-    for (RawRecord& r : records)
-        if (r.intPar(1) != 0)
-            r.ints[7] = 0;
-    return recordsText(records);
-}
-
-// The same project with every variable item fixed at its value at λ and every object at the
-// shift the result found: a plain feasibility problem. Nothing when a band closes at λ, which
-// is infeasible anyway and not even valid input.
-std::optional<std::string> fixedAt(std::vector<RawRecord> records, const SynthesisResult& result, double lambda)
-{
-    records[0].ints[7] = 0;
-    std::size_t echo = 0;
-    auto R = [](RawRecord& r, int i) -> double& { return r.reals[static_cast<std::size_t>(i - 1)]; };
-    auto I = [](RawRecord& r, int i) -> int& { return r.ints[static_cast<std::size_t>(i - 1)]; };
-    for (std::size_t i = 1; i < records.size(); ++i) {
-        RawRecord& r = records[i];
-        if (I(r, 1) == 0) {
-            if (I(r, 4) != 0)
-                R(r, 2) += lambda * (R(r, 1) - R(r, 2));
-            I(r, 4) = 0;
-            continue;
-        }
-        const double delta = result.restrictions.at(echo++).reals[0] - R(r, 1);
-        if (I(r, 1) < 0)
-            continue;
-        const int kind = I(r, 3);
-        R(r, 6) = boundAt(I(r, 6), R(r, 6), R(r, 5), lambda);
-        if (kind >= 20 && kind <= 24) {
-            I(r, 6) = 0;
-            continue;
-        }
-        if (kind % 20 >= 10) {
-            if (I(r, 4) == 1)
-                R(r, 2) -= lambda * (R(r, 2) - R(r, 1));
-            if (I(r, 5) == 1)
-                R(r, 4) += lambda * (R(r, 3) - R(r, 4));
-            I(r, 4) = I(r, 5) = 0;
-        }
-        R(r, 2) += delta;
-        R(r, 4) += delta;
-        I(r, 8) = 0;
-        R(r, 8) = boundAt(I(r, 7), R(r, 8), R(r, 7), lambda);
-        I(r, 6) = std::min(I(r, 6), 0);
-        I(r, 7) = std::min(I(r, 7), 0);
-        if (I(r, 6) == 0 && I(r, 7) == 0 && !(R(r, 8) > R(r, 6)))
-            return std::nullopt;
-    }
-    return recordsText(records);
+    return testing::recordsText(testing::withShifts(records, {}));
 }
 
 // Families of random projects: a name, the seeds, and what each family asks for.
@@ -269,12 +202,12 @@ TEST(RandomProjects, SolutionsMeetEveryRequirementAndRunsRepeat)
         // feasibility monotonically, so it is left out.)
         if (!config.variableEta) {
             if (first.lambda < 1.0 - 1e-5) {
-                if (auto above = fixedAt(input.records, first, first.lambda + 1e-5)) {
+                if (auto above = fixedText(input.records, first, first.lambda + 1e-5)) {
                     EXPECT_EQ(synthesiseText(*above).code, ResultCodes::MinimumNotMet)
                         << label << ": λ* = " << first.lambda;
                 }
             }
-            if (auto below = fixedAt(input.records, first, std::max(0.0, first.lambdaUsed - 1e-6))) {
+            if (auto below = fixedText(input.records, first, std::max(0.0, first.lambdaUsed - 1e-6))) {
                 const SynthesisResult solved = synthesiseText(*below);
                 EXPECT_EQ(solved.code, ResultCodes::Solved) << label << ": " << solved.message;
             }
@@ -286,46 +219,6 @@ TEST(RandomProjects, SolutionsMeetEveryRequirementAndRunsRepeat)
             EXPECT_GE(first.lambda, unshifted.lambda - kEqualLambda) << label;
         }
     }
-}
-
-// Where the solution's curves touch a bound of an interval restriction: the angles that hold
-// λ* down. Sampled at 0.01° and refined by golden sections.
-std::vector<std::pair<std::size_t, double>> touchingAngles(const std::vector<RawRecord>& input,
-                                                           const SynthesisResult& result,
-                                                           const std::vector<TrueMotion>& truth)
-{
-    const std::vector<TrueMotion> solved = solvedMotions(result, truth);
-    std::vector<std::pair<std::size_t, double>> angles;
-    std::size_t echo = 0;
-    for (std::size_t i = 1; i < input.size(); ++i) {
-        const RawRecord& r = input[i];
-        if (r.intPar(1) == 0)
-            continue;
-        const RestrictionEcho& e = result.restrictions.at(echo++);
-        const int kind = r.intPar(3);
-        if (r.intPar(1) < 0 || kind % 20 < 10 || kind == 20 || (kind >= 20 && kind < 40))
-            continue;
-        const int a = r.intPar(1) - 1, b = kind >= 40 ? r.intPar(2) - 1 : -1;
-        const auto value = [&](double phi) { return curve(solved, a, b, kind % 10, phi); };
-        const double from = e.reals[1], to = e.reals[3];
-        const int n = std::max(2, static_cast<int>(std::ceil((to - from) / 0.01)));
-        auto at = [&](int j) { return from + (to - from) * j / n; };
-        for (int j = 1; j < n; ++j) {
-            for (double sign : {1.0, -1.0}) {
-                const double here = sign * value(at(j));
-                if (here < sign * value(at(j - 1)) || here < sign * value(at(j + 1)))
-                    continue;
-                double lo = at(j - 1), hi = at(j + 1);
-                for (int step = 0; step < 60; ++step) {
-                    const double m1 = lo + (hi - lo) * 0.382, m2 = lo + (hi - lo) * 0.618;
-                    const bool rising = sign * value(m1) < sign * value(m2);
-                    (rising ? lo : hi) = rising ? m1 : m2;
-                }
-                angles.emplace_back(i, 0.5 * (lo + hi));
-            }
-        }
-    }
-    return angles;
 }
 
 // λ* checked by a programme of the test's own: on a fine grid plus the angles where the
