@@ -1,12 +1,17 @@
 #include "terminal_buffer.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace vemra {
 
 namespace {
 
+// A host (or anyone on the way of a plain Telnet connection) may send any
+// number. Beyond the screen's size a parameter only means "as far as it
+// goes", so each is capped here, far from where a cursor sum could overflow.
+constexpr int MaxParameter = 9999;
+
+// The leading digits of each ";"-separated parameter; 0 when there are none.
 std::vector<int> numbers(const std::string& parameters)
 {
     std::vector<int> out;
@@ -16,7 +21,8 @@ std::vector<int> numbers(const std::string& parameters)
         if (end == std::string::npos)
             end = parameters.size();
         int v = 0;
-        std::from_chars(parameters.data() + pos, parameters.data() + end, v);
+        for (std::size_t i = pos; i < end && parameters[i] >= '0' && parameters[i] <= '9'; ++i)
+            v = std::min(MaxParameter, v * 10 + (parameters[i] - '0'));
         out.push_back(v);
         pos = end + 1;
     }
