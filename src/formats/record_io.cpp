@@ -303,9 +303,14 @@ double RecordReader::readReal()
     if (text.empty())
         throw ReadError(line_, "Unerwartetes Dateiende: Zahl erwartet.");
     const double value = parseReal(text);
-    // The file keeps 15 significant digits. A value written with more (by
-    // hand or by another program) is taken as a save will keep it: the
-    // project read must be the project that is saved and read again.
+    // A value is taken as a save will keep it, so that the project read is
+    // the project that is saved and read again: the file keeps no sign of a
+    // zero, no sign or payload of a NaN, and 15 significant digits (a value
+    // written with more, by hand or by another program, is rounded).
+    if (value == 0)
+        return 0.0;
+    if (std::isnan(value))
+        return std::numeric_limits<double>::quiet_NaN();
     if (!moreDigitsThanKept(text) || !std::isfinite(value))
         return value;
     const std::string kept = formatReal23(value);

@@ -139,13 +139,14 @@ TEST_F(ProgramTest, BadOrMissingInputGivesMinusThreeAndAReasonInGerman)
     EXPECT_EQ(resultCode(), -3);
 }
 
-// A damaged count must not make the module reserve memory for that many motions: the
-// one-line files below are input errors, answered in a few megabytes.
+// A damaged count must not make the module reserve memory for that many motions: these
+// one-line files are input errors, answered in a few megabytes.
 TEST_F(ProgramTest, AnnouncedMotionCountReservesNoMemory)
 {
-    for (const char* count : {"20000000", "111055555", "2147483647"}) {
+    const std::string twentyMillion = slurp(fs::path(VEMRA_RX4_DATA_DIR) / "twenty-million-motions-announced.rx4");
+    for (const std::string count : {"20000000", "111055555", "2147483647"}) {
         SCOPED_TRACE(count);
-        writeInput(std::string("0 0 ") + count + " 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\n");
+        writeInput(std::string(twentyMillion).replace(twentyMillion.find("20000000"), 8, count));
         const Run r = run({"remote$.rx4", "0"}, false, rlim_t(256) << 20);
         ASSERT_EQ(r.status, 0);
         EXPECT_EQ(resultCode(), -3);
