@@ -49,7 +49,7 @@ TerminalBuffer::TerminalBuffer()
 
 void TerminalBuffer::clear()
 {
-    cells_.assign(Rows, std::vector<std::string>(Columns, " "));
+    cells_.assign(Rows, Row{});
     row_ = column_ = 0;
     wrapPending_ = false;
     escape_ = 0;
@@ -65,7 +65,7 @@ void TerminalBuffer::newLine()
         return;
     }
     cells_.erase(cells_.begin());
-    cells_.emplace_back(Columns, " ");
+    cells_.emplace_back();
 }
 
 void TerminalBuffer::put(const std::string& character)
@@ -74,7 +74,9 @@ void TerminalBuffer::put(const std::string& character)
         column_ = 0;
         newLine();
     }
-    cells_[row_][column_] = character;
+    Cell& cell = cells_[static_cast<std::size_t>(row_)][static_cast<std::size_t>(column_)];
+    cell.size = static_cast<uint8_t>(std::min(character.size(), cell.bytes.size()));
+    std::copy_n(character.begin(), cell.size, cell.bytes.begin());
     if (column_ + 1 < Columns)
         ++column_;
     else
@@ -100,20 +102,20 @@ void TerminalBuffer::control(char final, const std::string& parameters)
         break;
     case 'K':
         if (first == 0)
-            std::fill(line.begin() + column_, line.end(), " ");
+            std::fill(line.begin() + column_, line.end(), Cell{});
         else if (first == 1)
-            std::fill(line.begin(), line.begin() + column_ + 1, " ");
+            std::fill(line.begin(), line.begin() + column_ + 1, Cell{});
         else
-            std::fill(line.begin(), line.end(), " ");
+            line.fill(Cell{});
         break;
     case 'J':
         if (first == 2) {
-            for (auto& r : cells_)
-                std::fill(r.begin(), r.end(), " ");
+            for (Row& r : cells_)
+                r.fill(Cell{});
         } else if (first == 0) {
-            std::fill(line.begin() + column_, line.end(), " ");
-            for (int r = row_ + 1; r < Rows; ++r)
-                std::fill(cells_[r].begin(), cells_[r].end(), " ");
+            std::fill(line.begin() + column_, line.end(), Cell{});
+            for (std::size_t r = static_cast<std::size_t>(row_) + 1; r < cells_.size(); ++r)
+                cells_[r].fill(Cell{});
         }
         break;
     default: break; // colours, modes: nothing to show
@@ -177,11 +179,14 @@ void TerminalBuffer::write(const std::string& text)
 std::vector<std::string> TerminalBuffer::rows() const
 {
     std::vector<std::string> out;
-    for (const auto& r : cells_) {
+    const auto blank = [](const Cell& cell) { return cell.size == 1 && cell.bytes[0] == ' '; };
+    for (const Row& r : cells_) {
+        std::size_t used = r.size();
+        while (used > 0 && blank(r[used - 1]))
+            --used;
         std::string line;
-        for (const auto& cell : r)
-            line += cell;
-        line.erase(line.find_last_not_of(' ') + 1);
+        for (std::size_t i = 0; i < used; ++i)
+            line.append(r[i].bytes.data(), r[i].size);
         out.push_back(std::move(line));
     }
     return out;
