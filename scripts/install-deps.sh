@@ -11,6 +11,8 @@ packages=(
   # The remote-run tests start a compute host on 127.0.0.1: an FTP server
   # and a Telnet server (the plain busybox package has no telnetd).
   python3-pyftpdlib busybox-static
+  # scripts/fuzz.sh: clang with its sanitizer and libFuzzer runtimes.
+  clang-14 libclang-rt-14-dev
   xvfb xauth dbus locales fonts-dejavu-core
 )
 
