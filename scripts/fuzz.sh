@@ -103,7 +103,7 @@ run_target() {
   shift 2
   local corpus dict
   corpus=$(prepare_corpus "$t")
-  local options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=512
+  local options=(-max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 -malloc_limit_mb=512
     -max_len="$(max_len "$t")" -print_final_stats=1 -artifact_prefix="$build/artifacts/$t/")
   dict=$(dictionary "$t")
   [ -f "$dict" ] && options+=(-dict="$dict")
@@ -122,7 +122,7 @@ merge_target() {
   local merged="$build/merged/$t"
   rm -rf "$merged" && mkdir -p "$merged"
   # shellcheck disable=SC2086
-  "$build/bin/fuzz_$t" -merge=1 -timeout=10 -rss_limit_mb=2048 "$merged" $corpus
+  "$build/bin/fuzz_$t" -merge=1 -timeout=60 -rss_limit_mb=2048 "$merged" $corpus
   rm -rf "${fuzz:?}/corpus/$t" && mv "$merged" "$fuzz/corpus/$t"
   echo "tests/fuzz/corpus/$t: $(ls "$fuzz/corpus/$t" | wc -l) files, $(du -sk "$fuzz/corpus/$t" | cut -f1) KiB"
 }
