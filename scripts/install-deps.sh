@@ -14,6 +14,8 @@ packages=(
   # The SSH transport (libssh); its tests start an sshd and spread projects
   # with GNU parallel (which copies them with rsync).
   libssh-dev openssh-server parallel rsync
+  # scripts/fuzz.sh: clang with its sanitizer and libFuzzer runtimes.
+  clang-14 libclang-rt-14-dev
   xvfb xauth dbus locales fonts-dejavu-core
 )
 

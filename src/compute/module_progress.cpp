@@ -110,8 +110,12 @@ std::optional<double> valueAfter(const std::string& text, std::initializer_list<
 std::string fourDecimals(double value)
 {
     char text[64];
-    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 4).ptr;
-    return std::string(text, end);
+    auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 4);
+    // From about 1e59 on the fixed form does not fit; the scientific one
+    // always does.
+    if (written.ec != std::errc())
+        written = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 4);
+    return std::string(text, written.ptr);
 }
 
 } // namespace

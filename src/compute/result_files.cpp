@@ -29,7 +29,7 @@ void resetEffectiveParams(TreeItem* project)
     }
 }
 
-bool applyEffectiveParams(TreeItem* project, const std::string& text)
+bool applyRecords(TreeItem* project, std::string_view text)
 {
     NumberScanner in(text);
     while (!in.atEnd()) {
@@ -72,8 +72,12 @@ std::optional<int32_t> readResultCodeFile(const std::filesystem::path& file)
     const auto bytes = readWholeFile(file, MaxResultFileBytes);
     if (!bytes)
         return std::nullopt;
-    std::string_view line(*bytes);
-    line = line.substr(0, line.find('\n'));
+    return parseResultCode(*bytes);
+}
+
+std::optional<int32_t> parseResultCode(std::string_view text)
+{
+    const std::string_view line = text.substr(0, text.find('\n'));
     NumberScanner in(line);
     const auto code = in.readInt();
     if (!code || !in.atEnd())
@@ -86,7 +90,14 @@ bool ReadEffectiveParams(TreeItem* project, const std::filesystem::path& file)
     if (!project)
         return false;
     const auto bytes = readWholeFile(file, MaxResultFileBytes);
-    if (bytes && applyEffectiveParams(project, *bytes))
+    return ApplyEffectiveParams(project, bytes ? std::optional<std::string_view>(*bytes) : std::nullopt);
+}
+
+bool ApplyEffectiveParams(TreeItem* project, std::optional<std::string_view> text)
+{
+    if (!project)
+        return false;
+    if (text && applyRecords(project, *text))
         return true;
     resetEffectiveParams(project);
     return false;
@@ -94,15 +105,18 @@ bool ReadEffectiveParams(TreeItem* project, const std::filesystem::path& file)
 
 bool ReadCoefficientFile(TRXHeader& motion, const std::filesystem::path& directory)
 {
+    const auto bytes = readWholeFile(directory / protocol::coefficientFileName(motion.Number()), MaxResultFileBytes);
+    return bytes && ReadCoefficients(motion, *bytes);
+}
+
+bool ReadCoefficients(TRXHeader& motion, std::string_view text)
+{
     const int32_t k = motion.Harmonics();
     if (k < 0 || k > MaxReadableHarmonics)
         return false;
-    const auto bytes = readWholeFile(directory / protocol::coefficientFileName(motion.Number()), MaxResultFileBytes);
-    if (!bytes)
-        return false;
     const int32_t count = 2 * k + 2;
     std::vector<double> values(static_cast<std::size_t>(count));
-    NumberScanner in(*bytes);
+    NumberScanner in(text);
     for (int32_t h = 0; h <= k; ++h) {
         const auto cosine = in.readReal();
         const auto sine = cosine ? in.readReal() : std::nullopt;

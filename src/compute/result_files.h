@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 namespace vemra {
 
@@ -22,6 +23,8 @@ inline constexpr int32_t MaxReadableHarmonics = 100000;
 // allowed. Nothing when the file is missing or the line is not an integer
 // that fits 32 bits.
 std::optional<int32_t> readResultCodeFile(const std::filesystem::path& file);
+// The same for the file's content.
+std::optional<int32_t> parseResultCode(std::string_view text);
 
 // Reads "remote$.rx5" (file): records of 9 integers and 12 reals. A record
 // whose Motion, GroupNo and record number are all at least 1 gives its reals
@@ -30,10 +33,14 @@ std::optional<int32_t> readResultCodeFile(const std::filesystem::path& file);
 // every restriction below every motion definition of the project gets
 // EffPar := RealPar again and false is returned; the computation goes on.
 bool ReadEffectiveParams(TreeItem* project, const std::filesystem::path& file);
+// The same for the file's content; nothing stands for a missing file.
+bool ApplyEffectiveParams(TreeItem* project, std::optional<std::string_view> text);
 
 // Reads "remote$.fk" + n from directory into motion.sSC: 2K + 2 reals, a
 // (cosine, sine) pair for each harmonic 0..K, pair 0 being (b0, eta). On
 // success sets ResultValid; on failure returns false and leaves sSC as it was.
 bool ReadCoefficientFile(TRXHeader& motion, const std::filesystem::path& directory);
+// The same for the content of the motion's coefficient file.
+bool ReadCoefficients(TRXHeader& motion, std::string_view text);
 
 } // namespace vemra

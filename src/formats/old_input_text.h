@@ -3,6 +3,7 @@
 // the line the user finds; numbers are read with "." whatever the locale.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
@@ -53,7 +54,11 @@ bool isBlankLine(std::string_view text);
 // number.
 class LineScanner {
 public:
-    explicit LineScanner(const InputLine& line, std::size_t from = 0) : line_(line), pos_(from) {}
+    // from beyond the end of the line: the line has run out.
+    explicit LineScanner(const InputLine& line, std::size_t from = 0)
+        : line_(line), pos_(std::min(from, line.text.size()))
+    {
+    }
 
     // Tolerant reading: characters that cannot start a number are skipped,
     // then the longest number that the run of number characters begins with

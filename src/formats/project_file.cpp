@@ -22,10 +22,6 @@ constexpr int32_t MaxMotions = 10;
 // many restrictions; a larger object number is damage, and taking it would
 // leave the next new object's number to overflow.
 constexpr int32_t MaxGroups = 500;
-// Every optimisation object has at least one member: a restriction record
-// with its effective parameters, 33 numbers of a character and a blank each
-// at least.
-constexpr size_t MinGlobalRestrictionBytes = 65;
 
 void collectModified(TreeItem* item, std::vector<std::pair<TNLMember*, bool>>& flags)
 {
@@ -46,6 +42,21 @@ TPaintObj* existingMotion(ProjectTree& tree, TreeItem* project, int64_t n)
     return item ? item->NodeAs<TPaintObj>() : nullptr;
 }
 
+// The difference motion of a relative restriction needs two different
+// motion definitions of the project. Motion 0, a motion the project lacks or
+// one motion against itself can only come from damage: the editor never
+// makes them, and no computation could use them.
+void requireTwoMotions(const TRestr& r, const TProject& project, int line)
+{
+    const int32_t first = magnitude(r.Motion());
+    const int32_t second = r.Motion2();
+    const int32_t count = project.MotionCount();
+    if (first < 1 || second < 1 || first > count || second > count || first == second)
+        throw ReadError(line, "Die relative Restriktion nennt die Bewegungsvorgaben " + std::to_string(r.Motion()) +
+                                  " und " + std::to_string(second) +
+                                  "; sie braucht zwei verschiedene Bewegungsvorgaben des Projekts.");
+}
+
 // Reads one restriction record and appends it below parent; a global one
 // also joins its optimisation object.
 TreeItem* readRestriction(ProjectTree& tree, RecordReader& in, TreeItem* project, TreeItem* parent,
@@ -55,6 +66,8 @@ TreeItem* readRestriction(ProjectTree& tree, RecordReader& in, TreeItem* project
     TRestr* r = node.get();
     const int line = in.line();
     readRestrictionRecord(in, *r);
+    if (!parent)
+        requireTwoMotions(*r, *project->NodeAs<TProject>(), line);
     if (r->GroupNo() > MaxGroups)
         throw ReadError(line, "Die Restriktion nennt das Optimierungsobjekt " + std::to_string(r->GroupNo()) +
                                   "; ein Projekt enthält höchstens " + std::to_string(MaxGroups) + ".");
@@ -166,19 +179,12 @@ TreeItem* ReadProject(ProjectTree& tree, RecordReader& in, const std::string& fi
         throw ReadError(1, "Die Datei kündigt " + std::to_string(groupCount) +
                                " Optimierungsobjekte an; ein Projekt enthält höchstens " +
                                std::to_string(MaxGroups) + ".");
-    // Optimisation objects are numbered by the restrictions that belong to
-    // them, and a restriction naming a number beyond the count creates it.
-    // So only as many are made in advance as the rest of the file can name;
-    // a damaged count must not allocate millions of them.
-    const int32_t groupsInAdvance = static_cast<int32_t>(
-        std::min<size_t>(size_t(groupCount), in.remainingBytes() / MinGlobalRestrictionBytes));
-
     std::vector<TreeItem*> motions;
     for (int32_t i = 0; i < motionCount; ++i) {
         int number = 0;
         motions.push_back(EnsureMotion(tree, number, projectItem));
     }
-    for (int32_t i = 0; i < groupsInAdvance; ++i) {
+    for (int32_t i = 0; i < groupCount; ++i) {
         int number = 0;
         EnsureGroup(tree, number, projectItem);
     }
@@ -207,6 +213,12 @@ TreeItem* ReadProject(ProjectTree& tree, RecordReader& in, const std::string& fi
 
     while (!in.atEnd())
         readRestriction(tree, in, projectItem, nullptr, nullptr);
+    // A restriction naming an object beyond the count raises the count to its
+    // number. The objects below it that no restriction named are made too:
+    // the file is written with the raised count, and reading it again makes
+    // them, so the project must have them from the first reading on.
+    for (int group = 1; group <= project->GroupCount(); ++group)
+        EnsureGroup(tree, group, projectItem);
 
     if (project->HasResults) {
         for (TreeItem* relItem : childrenWith<TRelHeader>(projectItem)) {

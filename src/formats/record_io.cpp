@@ -180,6 +180,28 @@ std::string formatReal23(double value)
     return out;
 }
 
+namespace {
+
+// Whether the mantissa of a number token has more significant digits than a
+// real field keeps.
+bool moreDigitsThanKept(std::string_view token)
+{
+    int digits = 0;
+    bool leading = true;
+    for (const char c : token) {
+        if (c == 'e' || c == 'E')
+            break;
+        if (c < '0' || c > '9')
+            continue;
+        leading = leading && c == '0';
+        if (!leading)
+            ++digits;
+    }
+    return digits > 15;
+}
+
+} // namespace
+
 // --- RecordWriter -------------------------------------------------------------
 
 void RecordWriter::intField(int64_t value, int width)
@@ -277,9 +299,26 @@ int32_t RecordReader::readInt()
 
 double RecordReader::readReal()
 {
-    std::string_view text = token();
+    const std::string_view text = token();
     if (text.empty())
         throw ReadError(line_, "Unerwartetes Dateiende: Zahl erwartet.");
+    const double value = parseReal(text);
+    // A value is taken as a save will keep it, so that the project read is
+    // the project that is saved and read again: the file keeps no sign of a
+    // zero, no sign or payload of a NaN, and 15 significant digits (a value
+    // written with more, by hand or by another program, is rounded).
+    if (value == 0)
+        return 0.0;
+    if (std::isnan(value))
+        return std::numeric_limits<double>::quiet_NaN();
+    if (!moreDigitsThanKept(text) || !std::isfinite(value))
+        return value;
+    const std::string kept = formatReal23(value);
+    return parseReal(std::string_view(kept).substr(kept.find_first_not_of(' ')));
+}
+
+double RecordReader::parseReal(std::string_view text) const
+{
     const std::string_view original = text;
     bool negative = false;
     if (text.size() > 1 && text[0] == '+' && text[1] != '-' && text[1] != '+')

@@ -60,6 +60,7 @@ public:
 private:
     void skipWhite();
     std::string_view token();
+    double parseReal(std::string_view text) const;
 
     std::string bytes_;
     size_t pos_ = 0;

@@ -28,7 +28,6 @@ int32_t columnCode(const InputLine& line, std::size_t column, const char* what)
 
 void readMotionLine1(const InputLine& line, TRXSet& set)
 {
-    requireLineEnd(line);
     LineScanner in(line);
     set.Harmonics = in.requireInt("der Harmonischenzahl K");
     set.EtaVariable = in.requireInt("der Kennzahl E");
@@ -40,7 +39,6 @@ void readMotionLine1(const InputLine& line, TRXSet& set)
 
 void readMotionLine2(const InputLine& line, TRXSet& set)
 {
-    requireLineEnd(line);
     LineScanner in(line);
     set.EtaMax = in.requireReal("eta max");
     if (set.EtaVariable == 1)
@@ -60,7 +58,6 @@ void readRestrictionLine(const InputLine& line, TRXSet& set)
     if (set.Restrictions.size() >= static_cast<std::size_t>(TRXSet::MaxRestrictions))
         throw ReadError(line.number, "Mehr als " + std::to_string(TRXSet::MaxRestrictions) +
                                          " Restriktionen in einer Bewegungsvorgabe.");
-    requireLineEnd(line);
     TRXRestriction r;
     r.Kind = columnCode(line, 0, "Restriktionsart");
     r.B = columnCode(line, 3, "Schrankenkennung");

@@ -62,7 +62,6 @@ private:
         if (motionRead_)
             throw ReadError(header.number, "Die Datei enthält den Abschnitt [MLAbs] mehr als einmal.");
         const InputLine& countLine = nextLineOfMotion();
-        requireLineEnd(countLine);
         LineScanner count(countLine);
         const int32_t n = count.requireInt("der Zahl der Restriktionen");
         if (n < 0)
@@ -98,7 +97,6 @@ private:
             const InputLine& line = lines_[i_++];
             if (isBlankLine(line.text))
                 continue;
-            requireLineEnd(line);
             LineScanner in(line);
             while (values.size() < wanted)
                 if (const auto v = in.nextReal())

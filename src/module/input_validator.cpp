@@ -3,6 +3,7 @@
 #include "protocol/result_codes.h"
 
 #include <cmath>
+#include <map>
 #include <optional>
 #include <sstream>
 
@@ -53,8 +54,9 @@ public:
     {
         if (auto d = readProject(problem.settings))
             return d;
-        problem.motions.assign(static_cast<std::size_t>(problem.settings.motionCount), Motion{});
-        std::vector<bool> seen(problem.motions.size(), false);
+        // The count is the file's word only: nothing is sized by it before the records bear it
+        // out, or a damaged count would reserve memory for millions of motions.
+        std::map<int, Motion> motions;
         int motionRecords = 0;
         const Motion* current = nullptr;
 
@@ -70,13 +72,11 @@ public:
                 Motion motion;
                 if (auto d = readMotion(rec, number, motion))
                     return d;
-                auto slot = static_cast<std::size_t>(motion.number - 1);
-                if (seen[slot])
+                const auto [slot, added] = motions.emplace(motion.number, motion);
+                if (!added)
                     return fail(number, intField(2, "Nummer der Bewegungsvorgabe"),
                                 "Bewegungsvorgabe " + str(motion.number) + " kommt zweimal vor");
-                seen[slot] = true;
-                problem.motions[slot] = motion;
-                current = &problem.motions[slot];
+                current = &slot->second;
                 continue;
             }
             Restriction restriction;
@@ -105,6 +105,9 @@ public:
             return fail(1, intField(3, "Anzahl der Bewegungsvorgaben"),
                         "das Projekt nennt " + str(problem.settings.motionCount) + " Bewegungsvorgaben, die Datei enthält "
                             + str(motionRecords));
+        // Every number in 1..count occurs exactly once now.
+        for (auto& numbered : motions)
+            problem.motions.push_back(std::move(numbered.second));
 
         for (std::size_t index : deferred) {
             Restriction& r = problem.restrictions[index];

@@ -1,12 +1,17 @@
 #include "terminal_buffer.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace vemra {
 
 namespace {
 
+// A host (or anyone on the way of a plain Telnet connection) may send any
+// number. Beyond the screen's size a parameter only means "as far as it
+// goes", so each is capped here, far from where a cursor sum could overflow.
+constexpr int MaxParameter = 9999;
+
+// The leading digits of each ";"-separated parameter; 0 when there are none.
 std::vector<int> numbers(const std::string& parameters)
 {
     std::vector<int> out;
@@ -16,7 +21,8 @@ std::vector<int> numbers(const std::string& parameters)
         if (end == std::string::npos)
             end = parameters.size();
         int v = 0;
-        std::from_chars(parameters.data() + pos, parameters.data() + end, v);
+        for (std::size_t i = pos; i < end && parameters[i] >= '0' && parameters[i] <= '9'; ++i)
+            v = std::min(MaxParameter, v * 10 + (parameters[i] - '0'));
         out.push_back(v);
         pos = end + 1;
     }
@@ -43,7 +49,7 @@ TerminalBuffer::TerminalBuffer()
 
 void TerminalBuffer::clear()
 {
-    cells_.assign(Rows, std::vector<std::string>(Columns, " "));
+    cells_.assign(Rows, Row{});
     row_ = column_ = 0;
     wrapPending_ = false;
     escape_ = 0;
@@ -59,7 +65,7 @@ void TerminalBuffer::newLine()
         return;
     }
     cells_.erase(cells_.begin());
-    cells_.emplace_back(Columns, " ");
+    cells_.emplace_back();
 }
 
 void TerminalBuffer::put(const std::string& character)
@@ -68,7 +74,9 @@ void TerminalBuffer::put(const std::string& character)
         column_ = 0;
         newLine();
     }
-    cells_[row_][column_] = character;
+    Cell& cell = cells_[static_cast<std::size_t>(row_)][static_cast<std::size_t>(column_)];
+    cell.size = static_cast<uint8_t>(std::min(character.size(), cell.bytes.size()));
+    std::copy_n(character.begin(), cell.size, cell.bytes.begin());
     if (column_ + 1 < Columns)
         ++column_;
     else
@@ -94,20 +102,20 @@ void TerminalBuffer::control(char final, const std::string& parameters)
         break;
     case 'K':
         if (first == 0)
-            std::fill(line.begin() + column_, line.end(), " ");
+            std::fill(line.begin() + column_, line.end(), Cell{});
         else if (first == 1)
-            std::fill(line.begin(), line.begin() + column_ + 1, " ");
+            std::fill(line.begin(), line.begin() + column_ + 1, Cell{});
         else
-            std::fill(line.begin(), line.end(), " ");
+            line.fill(Cell{});
         break;
     case 'J':
         if (first == 2) {
-            for (auto& r : cells_)
-                std::fill(r.begin(), r.end(), " ");
+            for (Row& r : cells_)
+                r.fill(Cell{});
         } else if (first == 0) {
-            std::fill(line.begin() + column_, line.end(), " ");
-            for (int r = row_ + 1; r < Rows; ++r)
-                std::fill(cells_[r].begin(), cells_[r].end(), " ");
+            std::fill(line.begin() + column_, line.end(), Cell{});
+            for (std::size_t r = static_cast<std::size_t>(row_) + 1; r < cells_.size(); ++r)
+                cells_[r].fill(Cell{});
         }
         break;
     default: break; // colours, modes: nothing to show
@@ -171,11 +179,14 @@ void TerminalBuffer::write(const std::string& text)
 std::vector<std::string> TerminalBuffer::rows() const
 {
     std::vector<std::string> out;
-    for (const auto& r : cells_) {
+    const auto blank = [](const Cell& cell) { return cell.size == 1 && cell.bytes[0] == ' '; };
+    for (const Row& r : cells_) {
+        std::size_t used = r.size();
+        while (used > 0 && blank(r[used - 1]))
+            --used;
         std::string line;
-        for (const auto& cell : r)
-            line += cell;
-        line.erase(line.find_last_not_of(' ') + 1);
+        for (std::size_t i = 0; i < used; ++i)
+            line.append(r[i].bytes.data(), r[i].size);
         out.push_back(std::move(line));
     }
     return out;

@@ -4,6 +4,8 @@
 // sequences are dropped.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,11 +29,18 @@ public:
     int cursorColumn() const { return column_; }
 
 private:
+    // One character, UTF-8 encoded (at most 4 bytes).
+    struct Cell {
+        std::array<char, 4> bytes{' '};
+        uint8_t size = 1;
+    };
+    using Row = std::array<Cell, Columns>;
+
     void put(const std::string& character);
     void newLine();
     void control(char final, const std::string& parameters);
 
-    std::vector<std::vector<std::string>> cells_;
+    std::vector<Row> cells_;
     int row_ = 0;
     int column_ = 0;
     // A character in the last column wraps only when the next one comes.

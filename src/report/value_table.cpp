@@ -8,6 +8,7 @@
 #include "model/project_tree.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace vemra {
 
@@ -40,6 +41,19 @@ const TreeItem* motionItemOf(const TreeItem* item)
     if (item && item->NodeAs<TRestr>())
         item = item->Parent();
     return item && item->NodeAs<TPaintObj>() ? item : nullptr;
+}
+
+// What the table needs of a motion, copied: the user can still act while a
+// long table is written (its progress lets events through), and a motion
+// recomputed or deleted meanwhile must neither mix two results in one table
+// nor leave the writer reading freed memory.
+std::unique_ptr<TPaintObj> coefficientsOf(const TPaintObj& motion)
+{
+    auto copy = std::make_unique<TRXHeader>();
+    motion.CopyTo(*copy);
+    copy->HasResult = motion.HasResult;
+    copy->ResultValid = motion.ResultValid;
+    return copy;
 }
 
 } // namespace
@@ -167,10 +181,11 @@ bool MakeTableCommand(UserDialogs& dialogs, const TreeItem* item, const ValueTab
         dialogs.information(*problem);
         return false;
     }
+    const std::unique_ptr<TPaintObj> motion = coefficientsOf(*motionItem->NodeAs<TPaintObj>());
     const auto fileName = dialogs.chooseFile(valueTableSaveRequest(motionItem));
     if (!fileName)
         return false;
-    const TableWriteResult result = WriteValueTable(*motionItem->NodeAs<TPaintObj>(), settings, *fileName, progress);
+    const TableWriteResult result = WriteValueTable(*motion, settings, *fileName, progress);
     if (result.status == TableWriteResult::Status::Failed)
         dialogs.error(result.message);
     return result.status == TableWriteResult::Status::Written;

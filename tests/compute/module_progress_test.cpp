@@ -51,5 +51,22 @@ TEST(ModuleProgress, ShowsTheLatestStepAndItsFulfilment)
     EXPECT_EQ(formatElapsed(3725), "1:02:05");
 }
 
+// A fulfilment too large for four fixed decimals in the text's room is
+// shown in scientific notation, never as whatever the buffer held.
+TEST(ModuleProgress, HugeFulfilmentIsNoGarbageInTheProgressLine)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"1e300", "1.0000e+300"},
+        {"-1e300", "-1.0000e+300"},
+        {"1e60", "1.0000e+60"},
+        {"123456.78", "123456.7800"},
+    };
+    for (const auto& [value, shown] : cases) {
+        ModuleProgress progress;
+        progress.take(std::string("Stufe 0 (ohne Verschiebung): Erfüllungsgrad ") + value);
+        EXPECT_EQ(progress.describe(), std::string("Stufe 0, Erfüllungsgrad ") + shown);
+    }
+}
+
 } // namespace
 } // namespace vemra

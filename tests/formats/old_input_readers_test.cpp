@@ -89,6 +89,35 @@ TEST(MotionSetReaders, ReportTheLineOfTheDamage)
     }
 }
 
+// Many editors save the last line without a line end. A file whose last
+// line is complete reads as it would with one; a cut that the format can
+// detect (a value missing from its line or table) stays an error.
+TEST(MotionSetReaders, LegalFileWithoutFinalLineEndReads)
+{
+    const TRXSet rxw = readRxw(readTestFile(testDataPath("rxw/result-at-end-without-line-end.rxw")));
+    EXPECT_EQ(rxw.Result, (std::vector<std::pair<double, double>>{{0.0, 0.5}, {1.0, -0.25}, {0.125, 0.0}}));
+    ASSERT_EQ(rxw.Restrictions.size(), 1u);
+
+    std::string rxe = readTestFile(testDataPath("rxe/variable-eta.rxe"));
+    ASSERT_EQ(rxe.substr(rxe.size() - 2), "\r\n");
+    const TRXSet withEnd = readRxe(rxe);
+    const TRXSet withoutEnd = readRxe(rxe.substr(0, rxe.size() - 2));
+    ASSERT_EQ(withoutEnd.Restrictions.size(), withEnd.Restrictions.size());
+    EXPECT_EQ(withoutEnd.Restrictions.back().r, withEnd.Restrictions.back().r);
+    EXPECT_EQ(readRxe(lines({" 5  0  0"}) + " 2.0 0.1").Theta, 0.1);
+
+    const std::string cut = readTestFile(testDataPath("rxw/result-at-end-without-line-end.rxw"));
+    EXPECT_EQ(errorLine([&] { readRxw(cut.substr(0, cut.size() - 5)); }), 10);
+    EXPECT_EQ(errorLine([&] { readRxe(rxe.substr(0, rxe.size() - 5)); }), 6);
+}
+
+// Found by fuzzing: a restriction line as short as its three codes made the
+// reader look for values beyond the line's end.
+TEST(MotionSetReaders, RestrictionLineWithOnlyItsCodesIsAnErrorOfItsLine)
+{
+    EXPECT_EQ(errorLine([] { readRxe(readTestFile(testDataPath("rxe/restriction-codes-without-values.rxe"))); }), 3);
+}
+
 // What the command-level tests do not see: the codes glued in their columns,
 // the eta line of a variable eta, the result table that is not imported.
 TEST(MotionSetReaders, Samples)

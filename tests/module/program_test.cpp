@@ -10,6 +10,7 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -63,8 +64,10 @@ protected:
     };
     // Runs the program in the directory, by default as the application does ("rx-10-L
     // remote$.rx4 0"); standard error goes to a file outside it. With stopAtFirstLine the
-    // program gets SIGTERM once its first line of output arrived.
-    Run run(std::vector<std::string> args = {"remote$.rx4", "0"}, bool stopAtFirstLine = false)
+    // program gets SIGTERM once its first line of output arrived; addressSpace (bytes) limits
+    // the program's memory.
+    Run run(std::vector<std::string> args = {"remote$.rx4", "0"}, bool stopAtFirstLine = false,
+            rlim_t addressSpace = RLIM_INFINITY)
     {
         const fs::path err = dir_.string() + ".err";
         int out[2];
@@ -72,7 +75,8 @@ protected:
             return {};
         const pid_t pid = ::fork();
         if (pid == 0) {
-            if (::chdir(dir_.c_str()) != 0)
+            const rlimit limit{addressSpace, addressSpace};
+            if (::chdir(dir_.c_str()) != 0 || ::setrlimit(RLIMIT_AS, &limit) != 0)
                 ::_exit(120);
             ::dup2(out[1], STDOUT_FILENO);
             ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
@@ -134,6 +138,22 @@ TEST_F(ProgramTest, BadOrMissingInputGivesMinusThreeAndAReasonInGerman)
     fs::remove(dir_ / "remote$.rx4"); // no input file at all
     ASSERT_EQ(run().status, 0);
     EXPECT_EQ(resultCode(), -3);
+}
+
+// A damaged count must not make the module reserve memory for that many motions: these
+// one-line files are input errors, answered in a few megabytes.
+TEST_F(ProgramTest, AnnouncedMotionCountReservesNoMemory)
+{
+    const std::string twentyMillion = slurp(fs::path(VEMRA_RX4_DATA_DIR) / "twenty-million-motions-announced.rx4");
+    for (const std::string count : {"20000000", "111055555", "2147483647"}) {
+        SCOPED_TRACE(count);
+        writeInput(std::string(twentyMillion).replace(twentyMillion.find("20000000"), 8, count));
+        const Run r = run({"remote$.rx4", "0"}, false, rlim_t(256) << 20);
+        ASSERT_EQ(r.status, 0);
+        EXPECT_EQ(resultCode(), -3);
+        EXPECT_NE(r.err.find(std::string("das Projekt nennt ") + count + " Bewegungsvorgaben"), std::string::npos)
+            << r.err;
+    }
 }
 
 TEST_F(ProgramTest, TerminationSignalEndsWithMinusOne)

@@ -70,5 +70,31 @@ TEST(TerminalScreen, ShowsWhatAShellWouldShow)
     }
 }
 
+// Telnet is plain text: anyone on the way can send any numbers in a control
+// sequence. Whatever they are, the cursor stays on the screen.
+TEST(TerminalScreen, HugeCursorMovementsStayOnTheScreen)
+{
+    struct Case {
+        const char* input;
+        int row, column;
+    };
+    const Case cases[] = {
+        {"\x1b[2147483647Cx", 0, 79},
+        {"\x1b[2147483647Bx", 24, 1},
+        {"\x1b[3B\x1b[2147483647Ax", 0, 1},
+        {"abc\x1b[2147483647Dx", 0, 1},
+        {"\x1b[99999999999999999999Cx", 0, 79},
+        {"\x1b[2147483647;2147483647Hx", 24, 79},
+        {"\x1b[5C\x1b[2147483647C\x1b[2147483647C\x1b[1Kx", 0, 79},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        TerminalBuffer t;
+        t.write(c.input);
+        EXPECT_EQ(t.cursorRow(), c.row);
+        EXPECT_EQ(t.cursorColumn(), c.column);
+    }
+}
+
 } // namespace
 } // namespace vemra

@@ -3,6 +3,7 @@
 #include "report/value_table.h"
 
 #include "model/nodes.h"
+#include "model/tree_ops.h"
 #include "model/test_vectors.h"
 
 #include "model/file_names.h"
@@ -10,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <initializer_list>
+#include <utility>
 #include <regex>
 
 namespace vemra::test {
@@ -182,6 +185,48 @@ TEST(ValueTable, CommandNeedsACurrentResult)
     EXPECT_FALSE(MakeTableCommand(outdated.dialogs, outdated.motion(1), ValueTableSettings{}));
     EXPECT_EQ(outdated.dialogs.last().text,
               "Das Berechnungsergebnis von Bewegungsvorgabe (abs) 1 ist nicht mehr aktuell.\rBitte das Projekt neu berechnen.");
+}
+
+// While a long table is written the user can still act: the progress
+// dialog lets events through. A motion recomputed or deleted meanwhile must
+// leave the table as it was when the writing began.
+TEST(ValueTable, TableWrittenWhileTheMotionChangesOrVanishes)
+{
+    class Meddler : public TableProgress {
+    public:
+        explicit Meddler(std::function<void()> act) : act_(std::move(act)) {}
+        bool progress(long long, long long) override
+        {
+            if (act_)
+                std::exchange(act_, nullptr)();
+            return true;
+        }
+
+    private:
+        std::function<void()> act_;
+    };
+    const ValueTableSettings settings = only({TableColumn::S0, TableColumn::M, TableColumn::Q2}, 8, 0.01);
+    for (const bool deleted : {false, true}) {
+        SCOPED_TRACE(deleted ? "deleted" : "recomputed");
+        SampleProject sample;
+        TreeItem* motion = sample.motion(1);
+        const std::string before = (sample.dir.path() / "before.tab").string();
+        ASSERT_EQ(WriteValueTable(*motion->NodeAs<TPaintObj>(), settings, before).status,
+                  TableWriteResult::Status::Written);
+        Meddler meddler([&] {
+            if (deleted) {
+                DeleteNode(sample.ws, motion);
+                return;
+            }
+            auto* node = motion->NodeAs<TPaintObj>();
+            for (TVector* v : {&node->sSC, &node->qSC, &node->mSC})
+                for (int32_t i = 0; i < v->Count(); ++i)
+                    (*v)[i] *= 2;
+        });
+        sample.dialogs.chooseFileResult((sample.dir.path() / "out.tab").string());
+        ASSERT_TRUE(MakeTableCommand(sample.dialogs, motion, settings, &meddler));
+        EXPECT_TRUE(sample.dir.read("out.tab") == sample.dir.read("before.tab"));
+    }
 }
 
 TEST(ValueTable, ColumnNames)

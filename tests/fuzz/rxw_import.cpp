@@ -1,0 +1,11 @@
+// ".rxw" files of older programs, read, converted and saved as a project.
+#include "motion_set_import.h"
+#include "fuzz_input.h"
+
+#include "formats/rxw_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    vemra::importMotionSet(vemra::readRxw, vemra::bytesOf(data, size));
+    return 0;
+}
