@@ -13,6 +13,7 @@
 
 #include "clock.h"
 #include "computation_observer.h"
+#include "computation_outcome.h"
 #include "computation_lock.h"
 #include "event_pump.h"
 #include "module_runner.h"
@@ -102,8 +103,9 @@ public:
 
     // Computes the project of item (any item of it). The outcome is in the
     // project's flags (HasResults, Computed, AllValid, each motion's
-    // HasResult), the message shown and, in batch mode, BatchResult; the
-    // return value repeats it for callers without a dialog.
+    // HasResult), its LastOutcome (after a module run), the message shown
+    // and, in batch mode, BatchResult; the return value repeats it for
+    // callers without a dialog.
     ComputationResult RunComputation(TreeItem* item);
 
     // "Berechnung &abbrechen": while a computation runs, asks
@@ -122,7 +124,7 @@ private:
     class Control;
 
     int32_t runModule(TreeItem* project, std::string& detail);
-    ModuleRunRequest runRequest(TreeItem* project) const;
+    ModuleRunRequest runRequest(TreeItem* project);
     void reportFailure(const std::string& text);
 
     Workspace& ws_;
@@ -131,6 +133,7 @@ private:
     ComputationObserver* observer_;
     ComputationMode mode_ = ComputationMode::NormalPriority;
     std::filesystem::path workDir_ = ".";
+    OutcomeRecorder recorder_;
 };
 
 } // namespace vemra

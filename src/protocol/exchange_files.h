@@ -16,6 +16,10 @@ inline constexpr const char* ResultCodeFileName = "rx4.err";
 inline constexpr const char* EffectiveParamsFileName = "remote$.rx5";
 // Followed by the motion number in decimal, without padding.
 inline constexpr const char* CoefficientFilePrefix = "remote$.fk";
+// Why the result is what it is: the restrictions that limit fulfilment or
+// smoothness, or a conflicting set. Optional: older modules and compute
+// hosts do not write it.
+inline constexpr const char* ExplanationFileName = "remote$.why";
 
 // A project holds at most this many absolute motion definitions, so no
 // coefficient file beyond this number is ever written.
