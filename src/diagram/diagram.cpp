@@ -1,5 +1,6 @@
 #include "diagram.h"
 
+#include "binding_marks.h"
 #include "motion_painter.h"
 #include "restriction_painter.h"
 
@@ -183,6 +184,11 @@ void TDiagram::Paint(Canvas& canvas, uint8_t labelFlags, uint8_t pixelStep, cons
         if (Order >= 0 || (Order == -1 && dynamic_cast<const TRXHeader*>(motion)))
             PaintMotion(canvas, *motion, XAxis, YAxis, Order, step);
     }
+    // Over the curves, so that they cannot hide where a restriction binds.
+    if (ShowRestrictions)
+        for (TreeItem* item : items)
+            if (item)
+                PaintBindingMarks(canvas, *item, XAxis, YAxis, Order);
 
     canvas.SetClipRect(previousClip);
 }
