@@ -18,6 +18,7 @@ class DiagramWindowList;
 class ReportWindowSet;
 class ImportController;
 class ComputationController;
+class ResultView;
 
 class AppSession {
 public:
@@ -28,6 +29,7 @@ public:
 
     TDlgMain& main() { return *main_; }
     ComputationController& computation() { return *computation_; }
+    ResultView& results() { return *results_; }
 
 private:
     // The date of the reports.
@@ -38,6 +40,7 @@ private:
     std::unique_ptr<ReportWindowSet> reports_;
     std::unique_ptr<ImportController> importer_;
     std::unique_ptr<ComputationController> computation_;
+    std::unique_ptr<ResultView> results_;
 };
 
 // The application object: reports an error that escapes an event handler

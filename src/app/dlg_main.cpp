@@ -17,6 +17,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -25,6 +26,7 @@
 #include <QPrinterInfo>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 
 #include <algorithm>
@@ -661,9 +663,15 @@ int TDlgMain::preferredWidth() const
 {
     const int frame = TVProjects->width() - TVProjects->viewport()->width();
     const int width = mainWindowWidth(TVProjects->itemExtents(), frame, TVProjects->indentation(), TVProjects->x());
+    // A panel docked beside the tree (only the right side is offered)
+    // keeps its own width.
+    int docked = 0;
+    for (QDockWidget* dock : findChildren<QDockWidget*>(Qt::FindDirectChildrenOnly))
+        if (dock->isVisible() && !dock->isFloating() && dockWidgetArea(dock) == Qt::RightDockWidgetArea)
+            docked += dock->width() + style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
     // A menu bar here does not wrap into a second line as it would on
     // Windows; the window stays wide enough to show every menu title.
-    return std::max(width, menuBar()->sizeHint().width());
+    return std::max(width + docked, menuBar()->sizeHint().width());
 }
 
 void TDlgMain::applyWidthRule()
