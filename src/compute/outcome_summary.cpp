@@ -44,8 +44,14 @@ OutcomeEntry entryFor(TreeItem* project, int32_t record)
     e.restriction = FindRestrictionByRecord(project, record);
     if (e.restriction) {
         e.caption = e.restriction->Text();
-        if (const TreeItem* motion = e.restriction->Parent())
+        if (const TreeItem* motion = e.restriction->Parent()) {
             e.motion = motion->Text();
+            if (const auto* absolute = motion->NodeAs<TRXHeader>())
+                e.motionNumber = std::to_string(absolute->Number());
+            else if (const auto* relative = motion->NodeAs<TRelHeader>())
+                e.motionNumber = std::to_string(magnitude(relative->FirstMotion())) + "-"
+                                 + std::to_string(relative->SecondMotion());
+        }
     } else {
         e.caption = "Restriktion " + std::to_string(record) + " (gelöscht)";
     }

@@ -21,8 +21,10 @@ class TreeItem;
 struct OutcomeEntry {
     // The restriction's item; nullptr when it was deleted since.
     TreeItem* restriction = nullptr;
-    // The motion definition it belongs to and its own caption.
+    // The motion definition it belongs to ("Bewegungsvorgabe (abs) 1"), its
+    // number ("1", "1-2" for a relative one) and the restriction's caption.
     std::string motion;
+    std::string motionNumber;
     std::string caption;
     // Limiting restrictions only ("62,3 %", "30,00°" or "-", and how much
     // λ* rises per unit of loosening); empty for a conflict.

@@ -67,6 +67,7 @@ TEST(OutcomeSummary, SaysWhatTheModuleExplained)
     ASSERT_EQ(s.entries.size(), 2u);
     EXPECT_EQ(s.entries[0].restriction, p.restriction);
     EXPECT_EQ(s.entries[0].motion, "Bewegungsvorgabe (abs) 1");
+    EXPECT_EQ(s.entries[0].motionNumber, "1");
     EXPECT_EQ(s.entries[0].caption, p.restriction->Text());
     EXPECT_EQ(s.entries[0].share, "75,0 %");
     EXPECT_EQ(s.entries[0].angle, "90,00°");

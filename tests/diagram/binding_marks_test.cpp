@@ -8,6 +8,7 @@
 #include "diagram/diagram.h"
 
 #include "model/project_tree.h"
+#include "model/test_vectors.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +20,7 @@ namespace {
 
 using test::RecordingCanvas;
 using Kind = RecordingCanvas::Kind;
-
-void fill(TVector& v, std::initializer_list<double> values)
-{
-    v.ReSize(static_cast<int32_t>(values.size()));
-    int32_t i = 0;
-    for (double x : values)
-        v[i++] = x;
-}
+using test::fill;
 
 // Motion 1 with q = cos x and a point restriction on its position at 60
 // degrees, record 5, named as limiting at the given angle.
