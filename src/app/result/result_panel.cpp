@@ -15,12 +15,18 @@ namespace vemra {
 
 namespace {
 
-QLabel* wrappingLabel(const char* name, QWidget* parent)
+enum class Emphasis { None, Bold, Italic };
+
+QLabel* wrappingLabel(const char* name, QWidget* parent, Emphasis emphasis = Emphasis::None)
 {
     auto* label = new QLabel(parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QFont font = label->font();
+    font.setBold(emphasis == Emphasis::Bold);
+    font.setItalic(emphasis == Emphasis::Italic);
+    label->setFont(font);
     return label;
 }
 
@@ -42,20 +48,13 @@ ResultPanel::ResultPanel(QWidget* parent) : QDockWidget(QStringLiteral("Ergebnis
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(6, 4, 6, 4);
 
-    ProjectLabel = wrappingLabel("ProjectLabel", body);
-    QFont bold = ProjectLabel->font();
-    bold.setBold(true);
-    ProjectLabel->setFont(bold);
+    ProjectLabel = wrappingLabel("ProjectLabel", body, Emphasis::Bold);
     Headline = wrappingLabel("Headline", body);
     Facts = new QFormLayout;
     Facts->setObjectName(QStringLiteral("Facts"));
     Facts->setContentsMargins(0, 0, 0, 0);
-    Note = wrappingLabel("Note", body);
-    QFont italic = Note->font();
-    italic.setItalic(true);
-    Note->setFont(italic);
-    ListTitle = wrappingLabel("ListTitle", body);
-    ListTitle->setFont(bold);
+    Note = wrappingLabel("Note", body, Emphasis::Italic);
+    ListTitle = wrappingLabel("ListTitle", body, Emphasis::Bold);
 
     Entries = new QTreeWidget(body);
     Entries->setObjectName(QStringLiteral("Entries"));
