@@ -11,6 +11,9 @@ packages=(
   # The remote-run tests start a compute host on 127.0.0.1: an FTP server
   # and a Telnet server (the plain busybox package has no telnetd).
   python3-pyftpdlib busybox-static
+  # The SSH transport (libssh); its tests start an sshd and spread projects
+  # with GNU parallel (which copies them with rsync).
+  libssh-dev openssh-server parallel rsync
   xvfb xauth dbus locales fonts-dejavu-core
 )
 

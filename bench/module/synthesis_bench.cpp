@@ -1,14 +1,19 @@
 // Whole synthesis runs, input text to verified result: generated projects of three sizes, the
-// shift search on a module input file from the field, and twelve random projects of the
-// largest size. The counters report the linear programmes solved per run (exchange re-solves
-// included) and λ*. Wall-clock time, since the shift search uses every core.
+// shift search on module input files from the field, twelve random projects of the largest
+// size, the double dwell at growing harmonic counts, and the program itself started on the
+// examples' module input, process start to rx4.err. The counters report the linear
+// programmes solved per run (exchange re-solves included), the simplex iterations, the
+// exchange rounds, the programmes that failed and λ*. Wall-clock time, since the shift
+// search uses every core.
 #include "module/input_reader.h"
 #include "protocol/result_codes.h"
 #include "module/synthesis.h"
+#include "double_dwell.h"
 #include "random_project.h"
 
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -19,6 +24,7 @@ using vemra::module::readRecordFile;
 using vemra::module::readRecords;
 using vemra::module::synthesise;
 using vemra::module::SynthesisResult;
+using vemra::module::testing::doubleDwellProject;
 using vemra::module::testing::makeRandomProject;
 using vemra::module::testing::RandomProjectConfig;
 
@@ -32,7 +38,9 @@ void runSynthesis(benchmark::State& state, const ReadResult& input)
     if (!vemra::ResultCodes::resultsExpected(last.code))
         state.SkipWithError(("unexpected result code " + std::to_string(last.code) + ": " + last.message).c_str());
     state.counters["LPs"] = static_cast<double>(last.stats.linearProgrammes);
+    state.counters["iterations"] = static_cast<double>(last.stats.simplexIterations);
     state.counters["rounds"] = static_cast<double>(last.stats.exchangeRounds);
+    state.counters["failed"] = static_cast<double>(last.stats.failedProgrammes);
     state.counters["lambda"] = last.lambda;
 }
 
@@ -100,6 +108,20 @@ void BM_ShiftSearchOneMotion(benchmark::State& state)
     runSynthesis(state, input);
 }
 
+// (e) three motions of K = 5, 8 and 10 whose λ* needs coefficients of 1e6 that cancel, one
+// optimisation object with a variable angle, default search settings.
+void BM_BadlyScaledShiftSearch(benchmark::State& state)
+{
+    runSynthesis(state, readRecordFile(std::filesystem::path(VEMRA_RX4_DATA_DIR)
+                                       / "badly-scaled-three-motions-one-object.rx4"));
+}
+
+// (f) the double dwell with K harmonics (the argument): how the cost grows with K.
+void BM_DoubleDwell(benchmark::State& state)
+{
+    runSynthesis(state, doubleDwellProject(static_cast<int>(state.range(0))));
+}
+
 } // namespace
 
 // Medians over repetitions; one run of the large cases takes seconds.
@@ -109,6 +131,10 @@ BENCHMARK(BM_TenMotionsTwoObjects)->Unit(benchmark::kMillisecond)->UseRealTime()
     ->ReportAggregatesOnly(true)->Arg(33);
 BENCHMARK(BM_ShiftSearchOneMotion)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3)
     ->ReportAggregatesOnly(true)->Arg(0)->Arg(1);
+BENCHMARK(BM_BadlyScaledShiftSearch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_DoubleDwell)->Unit(benchmark::kMillisecond)->UseRealTime()->Repetitions(3)->ReportAggregatesOnly(true)
+    ->Arg(10)->Arg(20)->Arg(30)->Arg(40);
 // The twelve random instances of case (c)'s size; the slowest one counts.
 BENCHMARK(BM_TenMotionsTwoObjects)->Name("BM_TenMotionsRandom")->Unit(benchmark::kMillisecond)->UseRealTime()
     ->Iterations(1)->DenseRange(1, 12);

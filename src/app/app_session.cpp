@@ -58,9 +58,9 @@ AppSession::AppSession(UserDialogs& dialogs)
         ReportWindowContext{m, &dialogs, [m]() -> QPrinter& { return m->printer(); }, &calendar_}); // TRTFReport
     w.reports = reports_.get();
     w.valueTable = new TDlgTab(dialogs, m);                                   // TDlgTab
-    auto* remoteConfig = new TDlgRConfig(m);
+    auto* remoteConfig = new TDlgRConfig(dialogs, m);
     w.remoteSettings = remoteConfig;
-    auto* remoteProgress = new TDlgRProgress(*remoteConfig, m);
+    auto* remoteProgress = new TDlgRProgress(*remoteConfig, dialogs, m);
     diagrams_ = std::make_unique<DiagramWindowList>(DiagramContext{m, diagramOptions, diagramDefaults, pictureExportOptions});
     w.diagrams = diagrams_.get();
     diagramDefaults->redrawAll = [this, diagramOptions] {

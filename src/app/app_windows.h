@@ -22,6 +22,10 @@ public:
     virtual void showEditor() = 0;
     virtual void hideEditor() = 0;
     virtual void bringToFront() = 0;
+    // Stores a value still being typed while the editor is the active
+    // window (a shortcut reaches the main window's menu without the editor
+    // losing the focus first).
+    virtual void commitInput() {}
 };
 
 // All diagram windows; they are created on demand, any number of them.
@@ -35,6 +39,9 @@ public:
     virtual void redrawDirty() = 0;
     // The motion is about to be destroyed.
     virtual void removeMotion(TPaintObj* motion) = 0;
+    // The project is about to be closed or deleted: the windows that show
+    // nothing but its motions go with it.
+    virtual void closeFor(TreeItem* /*project*/) {}
 };
 
 // The report windows; at most one per project is shown at a time.

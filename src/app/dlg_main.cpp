@@ -2,9 +2,10 @@
 
 #include "computation_controller.h"
 #include "computation_progress_indicator.h"
+#include "help/help_window.h"
+#include "main_window_size.h"
 #include "menu_state.h"
 #include "project_tree_view.h"
-#include "window_layout.h"
 
 #include "commands/file_commands.h"
 #include "commands/tree_commands.h"
@@ -17,7 +18,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QDockWidget>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenuBar>
@@ -26,7 +26,6 @@
 #include <QPrinterInfo>
 #include <QScreen>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTimer>
 
 #include <algorithm>
@@ -92,6 +91,7 @@ TDlgMain::TDlgMain(UserDialogs& dialogs, QWidget* parent)
     });
 
     createMenus();
+    sizer_ = new MainWindowSizer(*this, *TVProjects, *SB);
 
     move(254, 204);
     resize(301, 472);
@@ -117,8 +117,8 @@ void TDlgMain::createMenus()
     QMenuBar* bar = menuBar();
 
     FileMenu = bar->addMenu(QStringLiteral("&Datei"));
-    ffnen1 = addEntry(FileMenu, "ffnen1", QStringLiteral("Projekt ö&ffnen..."));
-    Save = addEntry(FileMenu, "Save", QStringLiteral("Projekt &sichern"));
+    ffnen1 = addEntry(FileMenu, "ffnen1", QStringLiteral("Projekt ö&ffnen..."), QKeySequence(Qt::CTRL | Qt::Key_O));
+    Save = addEntry(FileMenu, "Save", QStringLiteral("Projekt &sichern"), QKeySequence(Qt::CTRL | Qt::Key_S));
     SaveAs = addEntry(FileMenu, "SaveAs", QStringLiteral("Projekt sichern &unter..."));
     CloseProj = addEntry(FileMenu, "CloseProj", QStringLiteral("Projekt sch&ließen"));
     addSeparator(FileMenu, "N1");
@@ -132,7 +132,7 @@ void TDlgMain::createMenus()
     EditMenu = bar->addMenu(QStringLiteral("&Bearbeiten"));
     NewObj = EditMenu->addMenu(QStringLiteral("&Neu"));
     NewObj->setObjectName(QStringLiteral("NewObj"));
-    MKProjekt = addEntry(NewObj, "MKProjekt", QStringLiteral("&Projekt"));
+    MKProjekt = addEntry(NewObj, "MKProjekt", QStringLiteral("&Projekt"), QKeySequence(Qt::CTRL | Qt::Key_N));
     MKHSHeader = addEntry(NewObj, "MKHSHeader", QStringLiteral("&Bewegungsvorgabe (abs)"));
     MKRestabs = addEntry(NewObj, "MKRestabs", QStringLiteral("Restriktion (&absolut)"));
     MKRestSpek = addEntry(NewObj, "MKRestSpek", QStringLiteral("Restriktion (&Spektrum)"));
@@ -174,7 +174,7 @@ void TDlgMain::createMenus()
     NewRep = addEntry(WindowMenu, "NewRep", QStringLiteral("&Report"), QKeySequence(Qt::CTRL | Qt::Key_R));
 
     HelpMenu = bar->addMenu(QStringLiteral("&Hilfe"));
-    ShowHelp = addEntry(HelpMenu, "ShowHelp", QStringLiteral("&Hilfethemen"));
+    ShowHelp = addEntry(HelpMenu, "ShowHelp", QStringLiteral("&Hilfethemen"), QKeySequence(Qt::Key_F1));
     Info1 = addEntry(HelpMenu, "Info1", QStringLiteral("In&fo..."));
 
     for (QAction* a : {MKRestabs, MKRestSpek, MKRestrel, Editor, Delete, Calc, StopCalc, NewRep})
@@ -492,6 +492,8 @@ void TDlgMain::projectAboutToBeRemoved(TreeItem* project)
 {
     if (windows_.reports)
         windows_.reports->closeFor(project);
+    if (windows_.diagrams)
+        windows_.diagrams->closeFor(project);
 }
 
 void TDlgMain::projectContentChanged(TreeItem* project)
@@ -530,6 +532,8 @@ QString TDlgMain::statusText() const
 
 void TDlgMain::guarded(const std::function<void()>& command)
 {
+    if (windows_.editor)
+        windows_.editor->commitInput();
     try {
         command();
     } catch (const std::exception& e) {
@@ -598,8 +602,12 @@ void TDlgMain::ShowHelpClick()
                             + "\" wurde nicht gefunden.");
         return;
     }
-    if (!help_->open(file))
-        ws_.dialogs().error("HTML-Browser nicht gefunden!");
+    if (help_->open(file))
+        return;
+    // Without a browser the help is shown in a window of the program.
+    if (!helpWindow_)
+        helpWindow_ = new HelpWindow(this);
+    helpWindow_->showFile(file);
 }
 
 bool TDlgMain::HelpStarted() const
@@ -661,52 +669,7 @@ void TDlgMain::finishPendingClose()
 
 int TDlgMain::preferredWidth() const
 {
-    const int frame = TVProjects->width() - TVProjects->viewport()->width();
-    const int width = mainWindowWidth(TVProjects->itemExtents(), frame, TVProjects->indentation(), TVProjects->x());
-    // A panel docked beside the tree (only the right side is offered)
-    // keeps its own width.
-    int docked = 0;
-    for (QDockWidget* dock : findChildren<QDockWidget*>(Qt::FindDirectChildrenOnly))
-        if (dock->isVisible() && !dock->isFloating() && dockWidgetArea(dock) == Qt::RightDockWidgetArea)
-            docked += dock->width() + style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, this);
-    // A menu bar here does not wrap into a second line as it would on
-    // Windows; the window stays wide enough to show every menu title.
-    return std::max(width + docked, menuBar()->sizeHint().width());
-}
-
-void TDlgMain::applyWidthRule()
-{
-    if (applyingWidth_ || isMaximized() || isFullScreen())
-        return;
-    const int w = preferredWidth();
-    if (w == width())
-        return;
-    applyingWidth_ = true;
-    resize(w, height());
-    applyingWidth_ = false;
-}
-
-void TDlgMain::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    applyWidthRule();
-}
-
-void TDlgMain::changeEvent(QEvent* event)
-{
-    QMainWindow::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || !(windowState() & Qt::WindowMaximized))
-        return;
-    // Maximised means: the tree's width, nearly the screen's height.
-    QTimer::singleShot(0, this, [this] {
-        if (!(windowState() & Qt::WindowMaximized))
-            return;
-        const int screenHeight = screen() ? screen()->geometry().height() : 768;
-        setWindowState(windowState() & ~Qt::WindowMaximized);
-        const WindowRect r = maximisedGeometry(preferredWidth(), screenHeight);
-        move(r.left, r.top);
-        resize(r.width, r.height);
-    });
+    return sizer_->preferredWidth();
 }
 
 void TDlgMain::showEvent(QShowEvent* event)

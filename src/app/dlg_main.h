@@ -26,6 +26,8 @@ class QTimer;
 namespace vemra {
 
 class HelpBrowser;
+class HelpWindow;
+class MainWindowSizer;
 class ProjectTreeView;
 class ComputationController;
 class ComputationProgressIndicator;
@@ -67,6 +69,8 @@ public:
     bool HelpStarted() const;
     // The browser launcher of the help command (replaceable for tests).
     void setHelpBrowser(std::unique_ptr<HelpBrowser> browser);
+    // The help inside the program, once no browser could show it.
+    HelpWindow* helpWindow() const { return helpWindow_; }
 
     // Controls.
     ProjectTreeView* TVProjects = nullptr;
@@ -157,8 +161,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
@@ -167,7 +169,6 @@ private:
     void applySettings(const MainSettings& settings);
     MainSettings currentSettings() const;
     void writeSettings();
-    void applyWidthRule();
     // Runs a command; an exception it throws is reported to the user.
     void guarded(const std::function<void()>& command);
     // Finishes a close that was accepted while a computation was unwinding.
@@ -180,11 +181,12 @@ private:
     QList<QAction*> recentActions_;
     QAction* recentSeparator_ = nullptr;
     std::unique_ptr<HelpBrowser> help_;
+    HelpWindow* helpWindow_ = nullptr;
     std::unique_ptr<QPrinter> printer_;
     QAction* checkedPriority_ = nullptr;
     bool closeConfirmed_ = false;
     bool closePending_ = false;
-    bool applyingWidth_ = false;
+    MainWindowSizer* sizer_ = nullptr;
     bool shownOnce_ = false;
 
     friend class ComputationController;

@@ -4,6 +4,7 @@
 #include "dlg_main.h"
 
 #include "platform/qt/qt_user_dialogs.h"
+#include "platform/qt/settings_store.h"
 #include "platform/qt/working_directory.h"
 
 #include <QCommandLineParser>
@@ -34,6 +35,7 @@ int main(int argc, char** argv)
     const bool haveWorkDir = vemra::enterModuleWorkingDirectory(&error);
 
     vemra::QtUserDialogs dialogs;
+    vemra::readSavePlaces(vemra::SettingsStore(), dialogs.places());
     vemra::AppSession session(dialogs);
     vemra::TDlgMain& mainWindow = session.main();
     dialogs.setParent(&mainWindow);
@@ -44,5 +46,9 @@ int main(int argc, char** argv)
     if (!haveWorkDir)
         dialogs.error(error.toStdString());
     mainWindow.openFiles(projects);
-    return app.exec();
+    const int status = app.exec();
+    vemra::SettingsStore store;
+    vemra::writeSavePlaces(store, dialogs.places());
+    store.flush();
+    return status;
 }

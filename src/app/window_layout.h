@@ -1,8 +1,12 @@
-// The main window's size rules: its width follows the widest tree entry, and
-// "maximised" means full height at a fixed place rather than the full screen.
+// The size rules of the program's windows: the main window's width follows
+// the widest tree entry, "maximised" means full height at a fixed place
+// rather than the full screen, and no window is larger than the part of
+// the screen that the desktop leaves free for windows.
 #pragma once
 
 #include <vector>
+
+class QWidget;
 
 namespace vemra {
 
@@ -14,6 +18,23 @@ int mainWindowWidth(const std::vector<int>& extents, int frame, int indent, int 
 struct WindowRect {
     int left, top, width, height;
 };
-WindowRect maximisedGeometry(int width, int screenHeight);
+// area: the screen's available area.
+WindowRect maximisedGeometry(int width, const WindowRect& area);
+
+// What the window manager adds around a window's client area.
+struct FrameMargins {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// A window's client rectangle brought into the available area of its
+// screen: no larger than the area less the frame, and moved in where its
+// frame would stick out (at the right and bottom first, so that the title
+// bar stays reachable).
+WindowRect fitIntoArea(WindowRect client, const WindowRect& area, const FrameMargins& frame);
+
+// fitIntoArea for a top-level window on its screen. A window that was
+// never shown has no frame yet; a title bar and border of the usual size
+// are assumed for it.
+void fitToAvailableArea(QWidget& window);
 
 } // namespace vemra

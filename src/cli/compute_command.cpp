@@ -193,7 +193,7 @@ int runCompute(const Args& args)
     std::string error;
     const auto options = parseComputeOptions(args, error);
     if (!options) {
-        std::cerr << error << '\n' << ComputeUsage << RemoteComputeUsage;
+        std::cerr << error << '\n' << ComputeUsage << remoteComputeUsage();
         return ExitUsage;
     }
     return computeProjects(*options);

@@ -54,7 +54,7 @@ const char* const LocalExplainHelp
 const std::string& computeHelpText()
 {
     static const std::string text
-        = std::string(LocalComputeUsage) + LocalComputeHelp + "\n" + RemoteComputeUsage;
+        = std::string(LocalComputeUsage) + LocalComputeHelp + "\n" + remoteComputeUsage();
     return text;
 }
 

@@ -1,7 +1,10 @@
 #include "remote_compute.h"
 
+#include "console_dialogs.h"
+
 #include "compute/module_files.h"
 #include "compute/remote_module_runner.h"
+#include "compute/remote_protocol.h"
 #include "compute/remote_settings.h"
 #include "net/net_transports.h"
 #include "platform/system_clock.h"
@@ -16,12 +19,23 @@
 
 namespace vemra::cli {
 
-const char* const RemoteComputeUsage
-    = "Berechnung auf dem Rechenhost (Einstellungen wie in \"Remote-Config\" der Oberfläche):\n"
-      "  --remote [--host HOST] [--user NAME] [--prompt TEXT] [--command KOMMANDO] [--path PFAD]\n"
-      "           [--crlf | --cr] [--max-time SEKUNDEN] [--ftp-port N] [--telnet-port N] [--tls]\n"
-      "           [--settings DATEI] [--verbose]\n"
-      "  Das Passwort kommt aus der Umgebungsvariablen VEMRA_REMOTE_PASSWORD oder wird im Terminal erfragt.\n";
+const std::string& remoteComputeUsage()
+{
+    static const std::string text = std::string("Berechnung auf dem Rechenhost (Einstellungen wie in \"Remote-Config\" der Oberfläche):\n"
+                       "  --remote [--host HOST] [--user NAME] [--command KOMMANDO] [--path PFAD] [--max-time SEKUNDEN]\n"
+                       "           [--settings DATEI] [--verbose]\n"
+                       "           FTP/Telnet: [--prompt TEXT] [--crlf | --cr] [--ftp-port N] [--telnet-port N] [--tls]\n"
+                       "           SSH:        --ssh [--ssh-port N] [--accept-new-host-key]\n"
+                       "  --tls                 TLS (FTPS) für den Filetransfer. ")
+           + TlsCoverageNote
+           + " (--ssh)\n"
+             "  --ssh                 SFTP für die Dateien und das Kommando über SSH, verschlüsselt; Anmeldung\n"
+             "                        mit SSH-Agent oder Schlüsseldatei in ~/.ssh, sonst mit Passwort\n"
+             "  --accept-new-host-key einen noch unbekannten Hostschlüssel annehmen und in ~/.ssh/known_hosts\n"
+             "                        eintragen (ohne die Option wird er abgelehnt; ein geänderter immer)\n"
+             "  Das Passwort kommt aus der Umgebungsvariablen VEMRA_REMOTE_PASSWORD oder wird im Terminal erfragt.\n";
+    return text;
+}
 
 namespace {
 
@@ -41,7 +55,10 @@ std::optional<std::string> askPassword(const RemoteSettings& s)
     const int tty = ::open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (tty < 0)
         return std::nullopt;
-    const std::string question = "Passwort für " + s.user + "@" + s.host + ": ";
+    // User and host come from a settings file: nothing of them may drive
+    // the terminal.
+    const std::string question
+        = "Passwort für " + withoutControlSequences(s.user) + "@" + withoutControlSequences(s.host) + ": ";
     [[maybe_unused]] const auto written = ::write(tty, question.data(), question.size());
     termios before{};
     const bool terminal = ::tcgetattr(tty, &before) == 0;
@@ -70,14 +87,16 @@ std::optional<std::string> askPassword(const RemoteSettings& s)
 }
 
 // The protocol of a run: on standard error with --verbose, nowhere else.
+// A password asked during the run (over SSH) is masked here as the run
+// masks the one it was given.
 class ConsoleRunView : public RemoteRunView {
 public:
-    explicit ConsoleRunView(bool verbose) : verbose_(verbose) {}
+    ConsoleRunView(bool verbose, const std::string& askedPassword) : verbose_(verbose), asked_(askedPassword) {}
     int32_t begin(int32_t) override { return 0; }
     void addLine(const std::string& line) override
     {
         if (verbose_)
-            std::cerr << line << '\n';
+            std::cerr << maskPassword(line, asked_) << '\n';
     }
     // The lines of the host's text come through addLine already.
     void terminalText(const std::string&) override {}
@@ -88,6 +107,28 @@ public:
 
 private:
     bool verbose_;
+    const std::string& asked_;
+};
+
+// The question about an unknown host key (the only one the connection
+// asks), answered by the option: question and answer go to standard error.
+class HostKeyAnswers : public UserDialogs {
+public:
+    explicit HostKeyAnswers(bool accept) : accept_(accept) {}
+    DialogButton message(DialogKind kind, const std::string& text, unsigned) override
+    {
+        std::cerr << withoutControlSequences(consoleMessage(kind, text)) << '\n';
+        if (accept_) {
+            std::cerr << "Ja (--accept-new-host-key).\n";
+            return ButtonYes;
+        }
+        std::cerr << "Nein: ein unbekannter Hostschlüssel wird nur mit --accept-new-host-key angenommen.\n";
+        return ButtonNo;
+    }
+    std::optional<std::string> chooseFile(const FileDialogRequest&) override { return std::nullopt; }
+
+private:
+    bool accept_;
 };
 
 // The same settings before every project of a batch: nobody is there to
@@ -103,19 +144,64 @@ private:
 
 class RemoteComputeImpl : public RemoteCompute {
 public:
-    RemoteComputeImpl(const RemoteSettings& s, bool verbose)
-        : view_(verbose), settings_(s), runner_(transports_, settings_, view_, clock_)
+    // askLazily: over SSH, a password is asked on the terminal when the
+    // keys were not taken.
+    RemoteComputeImpl(const RemoteSettings& s, bool verbose, bool acceptNewHostKey, bool askLazily)
+        : hostKeys_(acceptNewHostKey), transports_(sshPrompts(askLazily)), view_(verbose, asked_), settings_(s),
+          runner_(transports_, settings_, view_, clock_)
     {
     }
     ModuleRunner& runner() override { return runner_; }
 
 private:
+    SshPrompts sshPrompts(bool askLazily)
+    {
+        SshPrompts prompts{&hostKeys_, {}};
+        if (askLazily)
+            prompts.password = [this](const RemoteSettings& s) -> std::optional<std::string> {
+                auto typed = askPassword(s);
+                if (typed && hasControlCharacter(*typed)) {
+                    std::cerr << controlCharacterMessage("Passwort") << '\n';
+                    return std::nullopt;
+                }
+                if (typed)
+                    asked_ = *typed;
+                return typed;
+            };
+        return prompts;
+    }
+
+    HostKeyAnswers hostKeys_;
+    std::string asked_;
     NetTransports transports_;
     SystemClock clock_;
     ConsoleRunView view_;
     GivenSettings settings_;
     RemoteModuleRunner runner_;
 };
+
+// The options that set a text of the settings.
+OptionTaken textOption(const std::string& a, std::size_t& i, const Args& args, RemoteComputeOptions& o,
+                       std::string& error)
+{
+    const std::pair<const char*, std::optional<std::string>*> texts[] = {
+        {"--host", &o.host}, {"--user", &o.user}, {"--prompt", &o.prompt}, {"--command", &o.command}, {"--path", &o.path}};
+    for (const auto& [name, target] : texts) {
+        if (a != name)
+            continue;
+        if (i + 1 >= args.size()) {
+            error = a + " braucht einen Wert.";
+            return OptionTaken::Error;
+        }
+        *target = args[++i];
+        if (hasControlCharacter(**target)) {
+            error = controlCharacterMessage(a);
+            return OptionTaken::Error;
+        }
+        return OptionTaken::Yes;
+    }
+    return OptionTaken::No;
+}
 
 OptionTaken takeRemoteOption(const Args& args, std::size_t& i, RemoteComputeOptions& o, std::string& error)
 {
@@ -152,18 +238,12 @@ OptionTaken takeRemoteOption(const Args& args, std::size_t& i, RemoteComputeOpti
     };
     if (a == "--remote")
         return flag(o.enabled);
+    // A value that would split into two commands on the host is refused
+    // here, before anything is read or sent.
+    if (const auto taken = textOption(a, i, args, o, error); taken != OptionTaken::No)
+        return taken;
     if (a == "--verbose")
         return flag(o.verbose);
-    if (a == "--host")
-        return text(o.host);
-    if (a == "--user")
-        return text(o.user);
-    if (a == "--prompt")
-        return text(o.prompt);
-    if (a == "--command")
-        return text(o.command);
-    if (a == "--path")
-        return text(o.path);
     if (a == "--settings")
         return text(o.settingsFile);
     if (a == "--crlf" || a == "--cr") {
@@ -174,6 +254,14 @@ OptionTaken takeRemoteOption(const Args& args, std::size_t& i, RemoteComputeOpti
         o.tls = true;
         return OptionTaken::Yes;
     }
+    if (a == "--ssh") {
+        o.ssh = true;
+        return OptionTaken::Yes;
+    }
+    if (a == "--accept-new-host-key")
+        return flag(o.acceptNewHostKey);
+    if (a == "--ssh-port")
+        return number(o.sshPort, 1, 65535);
     // Shorter than the dialog allows: a script may want a quick failure.
     if (a == "--max-time")
         return number(o.maxTime, 1, MaxMaxTime);
@@ -250,25 +338,50 @@ std::unique_ptr<RemoteCompute> RemoteCompute::create(const RemoteComputeOptions&
         s.ftpPort = *o.ftpPort;
     if (o.telnetPort)
         s.telnetPort = *o.telnetPort;
+    if (o.ssh)
+        s.connection = RemoteConnection::Ssh;
+    if (o.sshPort)
+        s.sshPort = *o.sshPort;
     s.details = o.verbose;
 
+    // The options were looked at when they were read: what is left came
+    // from the settings file.
+    if (const auto problem = controlCharacterProblem(s)) {
+        error = "In den Einstellungen (" + file + "): " + *problem;
+        return nullptr;
+    }
+    const bool ssh = s.connection == RemoteConnection::Ssh;
     for (const auto& [value, what] : {std::pair{&s.host, "--host"}, {&s.user, "--user"}, {&s.prompt, "--prompt"},
                                       {&s.command, "--command"}}) {
-        if (value->empty()) {
+        if (value->empty() && !(ssh && value == &s.prompt)) {
             error = std::string("Für die Berechnung auf dem Host fehlt ") + what
                     + " (oder der Wert in den Einstellungen \"Remote-Config\").";
             return nullptr;
         }
     }
+    // Read once and taken out of the environment: nothing this program
+    // starts inherits it.
     if (const char* p = std::getenv(PasswordVariable)) {
         s.password = p;
+        ::unsetenv(PasswordVariable);
+        if (hasControlCharacter(s.password)) {
+            error = controlCharacterMessage(std::string("Passwort aus ") + PasswordVariable);
+            return nullptr;
+        }
+    } else if (ssh) {
+        // Asked only when neither the agent nor a key file is taken.
+        return std::make_unique<RemoteComputeImpl>(s, o.verbose, o.acceptNewHostKey, true);
     } else if (auto typed = askPassword(s)) {
         s.password = std::move(*typed);
+        if (hasControlCharacter(s.password)) {
+            error = controlCharacterMessage("Passwort");
+            return nullptr;
+        }
     } else {
         error = std::string("Kein Passwort: ") + PasswordVariable + " setzen oder im Terminal aufrufen.";
         return nullptr;
     }
-    return std::make_unique<RemoteComputeImpl>(s, o.verbose);
+    return std::make_unique<RemoteComputeImpl>(s, o.verbose, o.acceptNewHostKey, false);
 }
 
 } // namespace vemra::cli

@@ -1,8 +1,10 @@
 // vemra-cli compute --remote: the module runs on the compute host that the
-// desktop's "Remote-Config" names. The settings come from the desktop's own
-// settings file, each overridable by an option; the password only from the
-// environment or typed on the terminal (an argument would show in the
-// process list).
+// desktop's "Remote-Config" names, over FTP and Telnet or over SSH. The
+// settings come from the desktop's own settings file, each overridable by an
+// option; the password only from the environment or typed on the terminal
+// (an argument would show in the process list). Over SSH the agent and the
+// key files come first, and the password is asked only when they are not
+// taken; an unknown host key is refused unless --accept-new-host-key.
 #pragma once
 
 #include "commands.h"
@@ -16,7 +18,8 @@
 
 namespace vemra::cli {
 
-extern const char* const RemoteComputeUsage;
+// The remote options of vemra-cli compute, for its help.
+const std::string& remoteComputeUsage();
 inline constexpr const char* PasswordVariable = "VEMRA_REMOTE_PASSWORD";
 
 struct RemoteComputeOptions {
@@ -26,8 +29,10 @@ struct RemoteComputeOptions {
     // The protocol (password masked) on standard error.
     bool verbose = false;
     std::optional<std::string> host, user, prompt, command, path, settingsFile;
-    std::optional<bool> crOnly, tls;
-    std::optional<int32_t> maxTime, ftpPort, telnetPort;
+    std::optional<bool> crOnly, tls, ssh;
+    std::optional<int32_t> maxTime, ftpPort, telnetPort, sshPort;
+    // An unknown host key is accepted (and added to known_hosts).
+    bool acceptNewHostKey = false;
 };
 
 enum class OptionTaken { No, Yes, Error };
@@ -44,9 +49,10 @@ class RemoteCompute {
 public:
     virtual ~RemoteCompute() = default;
     // Reads the settings, applies the options and gets the password (asking
-    // on the terminal when the environment has none). Nothing, with the
-    // reason in error, when something needed is missing or remote options
-    // came without --remote.
+    // on the terminal when the environment has none; over SSH only once the
+    // keys were not taken). Nothing, with the reason in error, when
+    // something needed is missing, a text holds a control character or
+    // remote options came without --remote.
     static std::unique_ptr<RemoteCompute> create(const RemoteComputeOptions& options, std::string& error);
     virtual ModuleRunner& runner() = 0;
 };

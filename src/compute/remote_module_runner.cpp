@@ -44,11 +44,13 @@ private:
     bool going() const { return code() == 0; }
     bool interrupted() const { return aborted_ || timedOut_; }
 
-    void line(const std::string& text) { o_.view_.addLine(maskPassword(text, s_.password)); }
-    void fail(const char* what, const std::string& reason)
+    // Every line may carry what the host or the settings said: nothing of
+    // it may drive a terminal that shows the protocol.
+    void line(const std::string& text) { o_.view_.addLine(maskPassword(withoutControlSequences(text), s_.password)); }
+    void fail(const std::string& what, const std::string& reason)
     {
         failed_ = true;
-        failure_ = maskPassword(what + reason, s_.password);
+        failure_ = maskPassword(withoutControlSequences(what + reason), s_.password);
         o_.view_.addLine(failure_);
     }
 
@@ -114,6 +116,7 @@ private:
     void upload();
     void deleteOnHost();
     void runScript();
+    void runCommand();
     void waitForResultCode();
     void download();
     void hostText(const std::string& text);
@@ -245,6 +248,36 @@ void RemoteModuleRunner::Run::runScript()
     line("");
 }
 
+// Over SSH the command runs on a channel of its own, in the remote folder;
+// like the script's, it is done when the command has ended.
+void RemoteModuleRunner::Run::runCommand()
+{
+    line("");
+    auto command = o_.transports_.command(
+        s_,
+        [this](const std::string& l) {
+            if (s_.details)
+                line(l);
+        },
+        [this](const std::string& text) { hostText(text); });
+    command->begin(s_.command);
+    RemoteCommand::Status st = RemoteCommand::Status::Running;
+    while ((st = command->poll(o_.slice)) == RemoteCommand::Status::Running) {
+        flushHostText(false);
+        idle();
+        if (interrupted()) {
+            command->cancel();
+            break;
+        }
+    }
+    flushHostText(true);
+    if (st == RemoteCommand::Status::Done)
+        line(RemoteText::ScriptDone);
+    else if (!interrupted())
+        fail(RemoteText::CommandFailed, command->reason());
+    line("");
+}
+
 void RemoteModuleRunner::Run::waitForResultCode()
 {
     auto ft = fileTransfer();
@@ -318,8 +351,12 @@ ModuleRunOutcome RemoteModuleRunner::Run::execute()
     if (going())
         deleteOnHost();
     afterStep();
-    if (going())
-        runScript();
+    if (going()) {
+        if (s_.connection == RemoteConnection::Ssh)
+            runCommand();
+        else
+            runScript();
+    }
     afterStep();
     if (going())
         waitForResultCode();
@@ -331,6 +368,7 @@ ModuleRunOutcome RemoteModuleRunner::Run::execute()
     const int32_t result = code();
     if (result != 0)
         removeStaleResultFiles(request_.workDir);
+    o_.transports_.endRun();
     o_.view_.end(interrupted(), elapsed(), s_.maxTime);
     if (result == 0)
         return {ModuleRunOutcome::Kind::Finished, 0, {}};
@@ -342,6 +380,14 @@ ModuleRunOutcome RemoteModuleRunner::run(const ModuleRunRequest& request, RunCon
     const std::optional<RemoteSettings> settings = settings_.askSettings();
     if (!settings)
         return {ModuleRunOutcome::Kind::Failed, ResultCodes::StoppedByUser, "remote settings cancelled"};
+    // A line end in a user name would be a second command to the host:
+    // such settings send nothing at all.
+    if (const auto problem = controlCharacterProblem(*settings)) {
+        const int32_t elapsed = view_.begin(settings->maxTime);
+        view_.addLine(*problem);
+        view_.end(false, elapsed, settings->maxTime);
+        return {ModuleRunOutcome::Kind::Failed, ResultCodes::HostConnectionFailed, *problem};
+    }
     Run run(*this, *settings, request, control);
     return run.execute();
 }

@@ -23,6 +23,7 @@ inline constexpr const char* DownloadDone = "... Filetransfer vom Host beendet";
 inline constexpr const char* UploadFailed = "Filetransfer zum Host fehlgeschlagen: ";
 inline constexpr const char* DeleteFailed = "Alte Ergebnisse auf dem Host nicht gelöscht: ";
 inline constexpr const char* ScriptFailed = "Anmeldung/Skript am Host fehlgeschlagen: ";
+inline constexpr const char* CommandFailed = "Kommando am Host fehlgeschlagen: ";
 inline constexpr const char* WaitFailed = "Warten auf das Ergebnis fehlgeschlagen: ";
 inline constexpr const char* DownloadFailed = "Filetransfer vom Host fehlgeschlagen: ";
 inline constexpr const char* TimedOut = "Die maximale Zeit ist abgelaufen.";
@@ -37,8 +38,9 @@ public:
 
     // Finished with code 0 when the result files are here (the caller reads
     // "rx4.err"); Failed with -100 (cancelled, stopped, settings refused),
-    // -201 (maximum time) or -202 (a failed connection, transfer, deletion
-    // or login script).
+    // -201 (maximum time) or -202 (a failed connection, transfer, deletion,
+    // login script or command, or settings with a control character, which
+    // send nothing).
     ModuleRunOutcome run(const ModuleRunRequest& request, RunControl& control) override;
 
     // How long a missing result-code file is left before the next look.

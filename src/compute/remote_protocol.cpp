@@ -74,36 +74,95 @@ std::string PasswordFilter::flush()
     return out;
 }
 
+std::string ControlSequenceFilter::feed(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    switch (state_) {
+    case State::Lead:
+        state_ = State::Text;
+        if (u >= 0x80 && u <= 0x9F) {
+            // A C1 control: CSI, or one that opens a string (DCS, SOS, OSC,
+            // PM, APC); any other one is simply dropped.
+            if (u == 0x9B)
+                state_ = State::Sequence;
+            else if (u == 0x90 || u == 0x98 || u == 0x9D || u == 0x9E || u == 0x9F)
+                state_ = State::String;
+            return {};
+        }
+        return "\xC2" + feed(c);
+    case State::Escape:
+        if (c == '[')
+            state_ = State::Sequence;
+        else if (c == ']' || c == 'P' || c == 'X' || c == '^' || c == '_')
+            state_ = State::String;
+        else if (u < 0x20 || u > 0x2F) // intermediates continue, anything else ends it
+            state_ = State::Text;
+        return {};
+    case State::Sequence:
+        if (u >= 0x40 && u <= 0x7E)
+            state_ = State::Text;
+        return {};
+    case State::String:
+        if (u == 0x07)
+            state_ = State::Text;
+        else if (u == 0x1B)
+            state_ = State::StringEscape;
+        return {};
+    case State::StringEscape:
+        state_ = c == '\\' ? State::Text : State::String;
+        return {};
+    case State::Text: break;
+    }
+    if (u == 0x1B) {
+        state_ = State::Escape;
+        return {};
+    }
+    if (u == 0xC2) {
+        state_ = State::Lead;
+        return {};
+    }
+    if (c == '\t')
+        return " ";
+    if (c == '\r' || c == '\n' || (u >= 0x20 && u != 0x7F))
+        return std::string(1, c);
+    return {};
+}
+
+std::string ControlSequenceFilter::flush()
+{
+    if (state_ != State::Lead)
+        return {};
+    state_ = State::Text;
+    return "\xC2";
+}
+
+std::string withoutControlSequences(const std::string& text)
+{
+    ControlSequenceFilter filter;
+    std::string out;
+    for (const char c : text)
+        for (const char shown : filter.feed(c))
+            if (shown != '\r' && shown != '\n')
+                out += shown;
+    return out + filter.flush();
+}
+
 std::vector<std::string> TerminalLines::feed(const std::string& piece)
 {
     std::vector<std::string> lines;
     for (const char c : piece) {
-        const auto u = static_cast<unsigned char>(c);
-        if (escape_ == 1) {
-            escape_ = c == '[' ? 2 : 0;
-            continue;
-        }
-        if (escape_ == 2) {
-            if (u >= 0x40 && u <= 0x7E)
-                escape_ = 0;
-            continue;
-        }
-        if (u == 0x1B) {
-            escape_ = 1;
-            continue;
-        }
-        if (c == '\n' && afterCr_) {
-            afterCr_ = false;
-            continue;
-        }
-        afterCr_ = c == '\r';
-        if (c == '\r' || c == '\n') {
-            lines.push_back(std::move(line_));
-            line_.clear();
-        } else if (u >= 0x20 && u != 0x7F) {
-            line_ += c;
-        } else if (c == '\t') {
-            line_ += ' ';
+        for (const char shown : filter_.feed(c)) {
+            if (shown == '\n' && afterCr_) {
+                afterCr_ = false;
+                continue;
+            }
+            afterCr_ = shown == '\r';
+            if (shown == '\r' || shown == '\n') {
+                lines.push_back(std::move(line_));
+                line_.clear();
+            } else {
+                line_ += shown;
+            }
         }
     }
     return lines;

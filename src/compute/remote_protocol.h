@@ -30,6 +30,27 @@ private:
     std::string held_;
 };
 
+// Takes from a stream of text what a terminal would act on rather than
+// show: escape and control sequences (CSI, OSC and the other strings, also
+// in their 8-bit form written in UTF-8), control characters and DEL. A tab
+// becomes a blank; CR and LF pass, for the caller to cut lines.
+class ControlSequenceFilter {
+public:
+    // What of c may be shown (possibly with a byte held back before it).
+    std::string feed(char c);
+    // A byte held back at the end of the text.
+    std::string flush();
+
+private:
+    enum class State { Text, Lead, Escape, Sequence, String, StringEscape };
+    State state_ = State::Text;
+};
+
+// text without control sequences and control characters (line ends
+// included): what the host or a settings file put into a line may be
+// printed on the user's terminal without driving it.
+std::string withoutControlSequences(const std::string& text);
+
 // Cuts the host's text into protocol lines: CR and LF end lines (CR LF
 // once), terminal control sequences and other control characters vanish,
 // and a line without its end is given out when the text pauses (a prompt
@@ -44,7 +65,7 @@ public:
 private:
     std::string line_;
     bool afterCr_ = false;
-    int escape_ = 0; // 0 none, 1 after ESC, 2 inside a control sequence
+    ControlSequenceFilter filter_;
 };
 
 } // namespace vemra

@@ -1,11 +1,50 @@
 #include "remote_settings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <map>
 #include <vector>
 
 namespace vemra {
+
+const RemoteTextField RemoteTextFields[8] = {
+    {&RemoteSettings::host, "HostName:", "--host"},
+    {&RemoteSettings::user, "UserName:", "--user"},
+    {&RemoteSettings::password, "Password:", nullptr},
+    {&RemoteSettings::prompt, "Prompt:", "--prompt"},
+    {&RemoteSettings::loginRequest, "login-Req:", nullptr},
+    {&RemoteSettings::passwordRequest, "PWD-Req:", nullptr},
+    {&RemoteSettings::command, "Kommando:", "--command"},
+    {&RemoteSettings::remotePath, "Pfad:", "--path"},
+};
+
+bool hasControlCharacter(const std::string& text)
+{
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto u = static_cast<unsigned char>(text[i]);
+        if (u < 0x20 || u == 0x7F)
+            return true;
+        // U+0080..U+009F: C2 80..C2 9F.
+        if (u == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F
+            && static_cast<unsigned char>(text[i + 1]) >= 0x80)
+            return true;
+    }
+    return false;
+}
+
+std::string controlCharacterMessage(const std::string& where)
+{
+    return "\"" + where + "\" enthält ein Steuerzeichen (CR, LF, NUL o. ä.) und wird nicht an den Host gesendet.";
+}
+
+std::optional<std::string> controlCharacterProblem(const RemoteSettings& settings)
+{
+    for (const auto& field : RemoteTextFields)
+        if (hasControlCharacter(settings.*field.member))
+            return controlCharacterMessage(field.label);
+    return std::nullopt;
+}
 
 std::string formatRemoteTime(int32_t seconds)
 {
@@ -229,6 +268,13 @@ RemoteSettings remoteSettingsFromIni(const std::string& iniText)
     number(RemoteValue::FtpPort, s.ftpPort);
     number(RemoteValue::TelnetPort, s.telnetPort);
     flag(RemoteValue::FtpTls, s.ftpTls);
+    bool ssh = false;
+    flag(RemoteValue::UseSsh, ssh);
+    s.connection = ssh ? RemoteConnection::Ssh : RemoteConnection::FtpTelnet;
+    number(RemoteValue::SshPort, s.sshPort);
+    // As the dialog's spin box holds it: a negative time would end every run
+    // at once, a huge one never.
+    s.maxTime = std::clamp(s.maxTime, MinMaxTime, MaxMaxTime);
     // As in the dialog: an empty request text would match anything.
     if (s.loginRequest.empty())
         s.loginRequest = DefaultLoginRequest;

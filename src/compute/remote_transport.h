@@ -1,6 +1,6 @@
 // What the remote run needs from the network and from whoever shows it: a
-// file-transfer client, a remote-login client with script events, the
-// settings question and the progress display. The network clients never
+// file-transfer client, a remote-login client with script events or a
+// command channel, the settings question and the progress display. The network clients never
 // block: each operation is started and then advanced by poll() with a short
 // wait, so the run can keep the user interface, its timer and its cancel
 // button alive in between.
@@ -76,6 +76,25 @@ public:
     virtual void close() = 0;
 };
 
+// A command run on the host in the remote folder, without a login script
+// (the exec channel of SSH). What it prints arrives as the host's text.
+class RemoteCommand {
+public:
+    enum class Status { Running, Done, Failed };
+
+    virtual ~RemoteCommand() = default;
+    // Starts command in the remote folder of the settings (when that is
+    // empty: where the login starts); it does not start when the folder
+    // cannot be entered.
+    virtual void begin(const std::string& command) = 0;
+    // Done once the command has ended, whatever its exit status: the
+    // result-code file tells the module's outcome.
+    virtual Status poll(std::chrono::milliseconds maxWait) = 0;
+    virtual std::string reason() const = 0;
+    // Ends the command on the host too.
+    virtual void cancel() = 0;
+};
+
 class RemoteTransports {
 public:
     using LineSink = std::function<void(const std::string&)>;
@@ -84,6 +103,12 @@ public:
     virtual std::unique_ptr<RemoteFileTransfer> fileTransfer(const RemoteSettings& settings, LineSink protocolLine) = 0;
     // received gets the host's text (options and escapes already handled).
     virtual std::unique_ptr<RemoteLoginSession> login(const RemoteSettings& settings, LineSink received) = 0;
+    // For settings whose connection starts the module without a login
+    // script (SSH).
+    virtual std::unique_ptr<RemoteCommand> command(const RemoteSettings& settings, LineSink protocolLine,
+                                                   LineSink received) = 0;
+    // The run is over: a connection kept for its steps may go.
+    virtual void endRun() {}
 };
 
 // Asks for the settings before each remote run ("Remote-Config"): nothing

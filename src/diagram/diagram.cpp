@@ -50,6 +50,24 @@ std::string DiagramTitle(int order)
     }
 }
 
+namespace {
+
+// The drive torque term belongs to absolute motions only.
+bool paintsIn(const TPaintObj& motion, int order)
+{
+    return order >= 0 || (order == -1 && dynamic_cast<const TRXHeader*>(&motion));
+}
+
+} // namespace
+
+bool ShowsOutdatedResult(const std::vector<TreeItem*>& items, int order)
+{
+    return std::any_of(items.begin(), items.end(), [order](const TreeItem* item) {
+        const auto* motion = item ? item->NodeAs<TPaintObj>() : nullptr;
+        return motion && motion->HasResult && !motion->ResultValid && paintsIn(*motion, order);
+    });
+}
+
 std::string TickLabel(double value, double zeroThreshold)
 {
     if (std::fabs(value) <= zeroThreshold)
@@ -122,7 +140,8 @@ void TDiagram::Paint(Canvas& canvas, uint8_t labelFlags, uint8_t pixelStep, cons
     canvas.LineTo(xr, yb);
     canvas.LineTo(xl, yb);
     canvas.LineTo(xl, yt);
-    canvas.TextOut(xl, yt - 9 * th / 7, DiagramTitle(Order));
+    canvas.TextOut(xl, yt - 9 * th / 7,
+                   DiagramTitle(Order) + (ShowsOutdatedResult(items, Order) ? OutdatedTitleMark : ""));
 
     const double zx = 1e-6 * std::max(std::fabs(XAxis.Min), std::fabs(XAxis.Max));
     const double zy = 1e-6 * std::max(std::fabs(YAxis.Min), std::fabs(YAxis.Max));
@@ -180,8 +199,7 @@ void TDiagram::Paint(Canvas& canvas, uint8_t labelFlags, uint8_t pixelStep, cons
         const auto* motion = item ? item->NodeAs<TPaintObj>() : nullptr;
         if (!motion)
             continue;
-        // The drive torque term belongs to absolute motions only.
-        if (Order >= 0 || (Order == -1 && dynamic_cast<const TRXHeader*>(motion)))
+        if (paintsIn(*motion, Order))
             PaintMotion(canvas, *motion, XAxis, YAxis, Order, step);
     }
     // Over the curves, so that they cannot hide where a restriction binds.

@@ -17,6 +17,15 @@ class TreeItem;
 // the drive torque term.
 std::string DiagramTitle(int order);
 
+// Appended to the title while a curve of the diagram belongs to a result
+// that no longer fits its motion: the grey, broken line alone is easy to
+// take for a style.
+inline constexpr const char* OutdatedTitleMark = " (veraltet)";
+
+// Whether the diagram of this order draws a curve of an outdated result for
+// one of the items (tree items of motion definitions).
+bool ShowsOutdatedResult(const std::vector<TreeItem*>& items, int order);
+
 // A tick value as printed at an axis: "0.0" within zeroThreshold of 0,
 // otherwise the shortest text of up to 15 significant digits, with the
 // decimal separator of the user's locale.

@@ -110,6 +110,17 @@ void paintSampled(Canvas& canvas, const TAxis& x, const TAxis& y, const SampleAn
     paintSamples(canvas, x, y, angles, values);
 }
 
+// The pen of one curve: its own colour and style while the result is
+// current; grey and never solid once it is outdated.
+void setCurvePen(Canvas& canvas, const TPaintObj& motion, Color colour, uint8_t style)
+{
+    const PenStyle own = penStyleFromByte(style);
+    if (motion.ResultValid)
+        canvas.SetPen(colour, own);
+    else
+        canvas.SetPen(ColorGray, own == PenStyle::Solid ? PenStyle::Dash : own);
+}
+
 } // namespace
 
 void PaintCurve(Canvas& canvas, const TAxis& x, const TAxis& y, double step, const std::function<double(double)>& f)
@@ -128,15 +139,15 @@ void PaintMotion(Canvas& canvas, const TPaintObj& motion, const TAxis& x, const 
     const SampleAngles angles(x, step);
     if (order >= 0 && order <= 3) {
         const auto n = static_cast<uint8_t>(order);
-        canvas.SetPen(motion.ResultValid ? motion.SColor : ColorGray, penStyleFromByte(motion.SStyle));
+        setCurvePen(canvas, motion, motion.SColor, motion.SStyle);
         paintSampled(canvas, x, y, angles, CurveSampler(motion, CurveSampler::Curve::S, n));
         // eta travels in element 0 of s; without it there is no output motion.
         if (motion.sSC.Count() > 0 && motion.sSC[0] > 0) {
-            canvas.SetPen(motion.ResultValid ? motion.QColor : ColorGray, penStyleFromByte(motion.QStyle));
+            setCurvePen(canvas, motion, motion.QColor, motion.QStyle);
             paintSampled(canvas, x, y, angles, CurveSampler(motion, CurveSampler::Curve::Q, n));
         }
     } else if (order == -1) {
-        canvas.SetPen(motion.SColor, penStyleFromByte(motion.SStyle));
+        setCurvePen(canvas, motion, motion.SColor, motion.SStyle);
         paintSampled(canvas, x, y, angles, CurveSampler(motion, CurveSampler::Curve::M, 0));
     }
     canvas.SetPenStyle(PenStyle::Solid);

@@ -22,8 +22,9 @@ inline constexpr int MaxPolylinePoints = 51;
 void PaintCurve(Canvas& canvas, const TAxis& x, const TAxis& y, double step, const std::function<double(double)>& f);
 
 // The curves of motion for order 0..3 (s, and q when eta > 0) or -1 (the
-// drive torque term). An outdated result is drawn grey, except the torque
-// term. Leaves the pen solid.
+// drive torque term). Every curve of an outdated result, the torque term
+// included, is drawn grey and broken: a solid style becomes dashed, a
+// broken one stays as chosen. Leaves the pen solid.
 void PaintMotion(Canvas& canvas, const TPaintObj& motion, const TAxis& x, const TAxis& y, int order, double step);
 
 } // namespace vemra

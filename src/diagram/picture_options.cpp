@@ -3,6 +3,7 @@
 #include "formats/record_io.h"
 #include "model/file_names.h"
 #include "model/little_endian.h"
+#include "model/save_dialog_memory.h"
 
 #include <algorithm>
 #include <cctype>
@@ -111,11 +112,18 @@ PictureFormat pictureFormatFor(const std::string& extension)
     return PictureFormat::Unknown;
 }
 
-std::string completePictureFileName(const std::string& fileName, int filterIndex)
+FileDialogRequest pictureSaveRequest(const std::vector<TreeItem*>& items)
 {
-    if (!extensionPart(fileName).empty() || filterIndex < 0 || filterIndex >= static_cast<int>(PictureFilters.size()))
-        return fileName;
-    return fileName + PictureFilters[static_cast<size_t>(filterIndex)].extension;
+    FileDialogRequest request;
+    request.save = true;
+    request.title = "Grafik sichern";
+    for (const PictureFilter& f : PictureFilters)
+        request.filters.emplace_back(f.caption, f.pattern);
+    request.defaultExtension = PictureFilters.front().extension + 1;
+    request.confirmOverwrite = true;
+    request.initialDirectory = items.empty() ? std::string() : projectFolderOf(items.front());
+    request.placeKey = PicturePlace;
+    return request;
 }
 
 std::string unknownFormatMessage(const std::string& extension)

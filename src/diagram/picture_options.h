@@ -3,12 +3,17 @@
 // picture can be saved in.
 #pragma once
 
+#include "model/user_dialogs.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vemra {
+
+class TreeItem;
 
 // The picture font. Kept as a 272-byte block: colour, height in pixels,
 // size in points, style bits (bold, italic, underline, strike-out) and the
@@ -86,9 +91,10 @@ inline constexpr std::array<PictureFilter, 5> PictureFilters = {{
     {"PDF-Dokument (*.pdf)", "*.pdf", ".pdf"},
 }};
 
-// A name without extension gets the extension of the chosen file type
-// (index into PictureFilters).
-std::string completePictureFileName(const std::string& fileName, int filterIndex);
+// The save dialog of a picture showing items (motion definitions): it
+// starts in the folder of the first one's project, keeps its place, and a
+// name typed without extension takes the one of the file type chosen.
+FileDialogRequest pictureSaveRequest(const std::vector<TreeItem*>& items);
 
 // The message for a file name whose extension names no picture format.
 std::string unknownFormatMessage(const std::string& extension);

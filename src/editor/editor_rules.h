@@ -55,7 +55,8 @@ bool normaliseAdvancedSettings(TProject& project);
 int32_t maxHarmonics(const TreeItem* project, const TRXHeader& motion);
 
 // K times the frequency ratio in use (the variable one when eta is
-// variable); above 0.95 the first harmonic comes close to resonance.
+// variable): the ratio of the highest harmonic, which comes close to
+// resonance above 0.95.
 double etaRes(const TRXHeader& motion);
 inline bool etaResWarns(double value) { return value > 0.95; }
 
@@ -67,14 +68,14 @@ struct UnitButtons {
 };
 UnitButtons unitButtonsFor(double extension);
 
-// The variable eta for "1/K": the first harmonic exactly at resonance.
+// The variable eta for "1/K": the highest harmonic K exactly at resonance.
 double etaOneOverK(int32_t harmonics);
-// The variable eta for "%V": the first harmonic amplified by v percent at
-// damping theta; without damping (or when the formula has no real answer)
-// v / (100 K).
+// The variable eta for "%V": the highest harmonic amplified by v percent of
+// its amplification at resonance, at damping theta; without damping (or
+// when the formula has no real answer) v / (100 K).
 double etaFromPercent(double v, double theta, int32_t harmonics);
 
-// The variable eta for "°j": the first harmonic lagging by v degrees at
+// The variable eta for "°j": the highest harmonic lagging by v degrees at
 // damping theta (1/K without damping). The search steps eta and narrows the
 // step whenever it passes the target; it gives up after a bounded number of
 // steps, when eta leaves the positive numbers, or when the target angle lies

@@ -31,4 +31,15 @@ std::string extensionPart(const std::string& path)
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
+std::string patternExtension(const std::string& pattern)
+{
+    const std::string first = pattern.substr(0, pattern.find_first_of("; "));
+    if (first.size() < 3 || first.compare(0, 2, "*.") != 0)
+        return {};
+    const std::string extension = first.substr(1);
+    if (extension.find_first_of("*?[]") != std::string::npos)
+        return {};
+    return extension;
+}
+
 } // namespace vemra

@@ -14,4 +14,9 @@ std::string folderPart(const std::string& path);
 // The extension of the file name from its last "." on, or empty.
 std::string extensionPart(const std::string& path);
 
+// The extension a save dialog's file type gives a name typed without one:
+// ".emf" for the pattern "*.emf", that of the first pattern of a list
+// ("*.rx4;*.RX4"), none for "*.*" or a pattern that is no plain extension.
+std::string patternExtension(const std::string& pattern);
+
 } // namespace vemra

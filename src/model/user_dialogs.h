@@ -31,6 +31,12 @@ struct FileDialogRequest {
     std::string proposedName;
     bool mustExist = false;
     bool confirmOverwrite = false;
+    // Index into filters of the file type shown first.
+    int filterIndex = 0;
+    // Save dialogs that keep their place name it here ("Picture", "Report",
+    // ...): the dialog remembers under it the folder and file type last
+    // chosen (SaveDialogMemory).
+    std::string placeKey;
 };
 
 class UserDialogs {

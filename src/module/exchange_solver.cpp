@@ -25,6 +25,10 @@ constexpr double kSmoothnessBackOff = 1e-7;
 constexpr double kLambdaWeight = 1e3;
 // What the final check of a solution accepts, relative to max(1, |bound|).
 constexpr double kFinalTolerance = 1e-7;
+// The least margin a row gets, relative to max(1, |bound|). A violation at an angle the
+// programme holds is round-off of the simplex or of the curve's evaluation; margins that start
+// at the size of the simplex's tolerance would take a dozen doublings, each one a round.
+constexpr double kFirstMargin = 2e-7;
 
 // Column of the positive part of a_k; a_k^- , b_k^+ and b_k^- follow it.
 int splitColumn(int motionOffset, int k) { return motionOffset + 1 + 4 * (k - 1); }
@@ -42,6 +46,34 @@ ExchangeSolver::ExchangeSolver(const RequirementSet& set, SolveStats& stats, Exc
     columnCount_ = offset;
     if (set_.lambdaVariable)
         lambdaColumn_ = columnCount_++;
+    columnUnits_ = columnUnits();
+}
+
+std::vector<double> ExchangeSolver::columnUnits() const
+{
+    // A harmonic k enters a row of derivative order d with the factor k^d. Measured in units of
+    // 1 / k^d for the highest order its motion is held to, every coefficient's entries are of
+    // order one in the rows that need the most of it, and the simplex compares like with like
+    // (unscaled, a row of the third derivative at K = 40 mixes entries from 1 to 64000).
+    std::vector<int> highestOrder(set_.motions.size(), 0);
+    for (const Requirement& q : set_.requirements) {
+        if (q.shape == RequirementShape::Spectrum)
+            continue;
+        for (int m : {q.motionA, q.motionB})
+            if (m >= 0)
+                highestOrder[static_cast<std::size_t>(m)] = std::max(highestOrder[static_cast<std::size_t>(m)], q.order);
+    }
+    std::vector<double> units(static_cast<std::size_t>(columnCount_), 1.0);
+    for (std::size_t m = 0; m < set_.motions.size(); ++m) {
+        const int harmonics = static_cast<int>(set_.motions[m].f.size());
+        for (int k = 1; k <= harmonics; ++k) {
+            int exponent = 0;
+            std::frexp(std::pow(static_cast<double>(k), highestOrder[m]), &exponent);
+            for (int part = 0; part < 4; ++part)
+                units[static_cast<std::size_t>(splitColumn(motionOffset_[m], k) + part)] = std::ldexp(1.0, 1 - exponent);
+        }
+    }
+    return units;
 }
 
 void ExchangeSolver::layOutColumns(LinearProgram& lp, bool smoothness, double lambda)
@@ -250,7 +282,7 @@ bool ExchangeSolver::tightenOrAdd(const Violation& v)
     // Aim past the tolerance so that the next solution lands inside it. A margin within the
     // simplex's own tolerance would leave the solution where it was; when the same violation
     // comes back all the same, the margin at least doubles.
-    const double step = std::max(v.excess + settings_.tolerance * v.scale, 2.0 * kLpFeasibilityTolerance);
+    const double step = std::max(v.excess + settings_.tolerance * v.scale, kFirstMargin * v.scale);
     auto grown = [step](double before) { return before + std::max(step, before); };
     if (q.shape == RequirementShape::Spectrum) {
         const auto r = static_cast<std::size_t>(v.requirement);
@@ -433,11 +465,11 @@ std::shared_ptr<const WarmStart> ExchangeSolver::captureWarmStart() const
 
 void ExchangeSolver::resetProgrammes(bool largestLambda, double lambda)
 {
-    smooth_ = std::make_unique<LinearProgram>(columnCount_, stats_);
+    smooth_ = std::make_unique<LinearProgram>(columnUnits_, stats_);
     layOutColumns(*smooth_, true, lambda);
     largest_.reset();
     if (largestLambda) {
-        largest_ = std::make_unique<LinearProgram>(columnCount_, stats_);
+        largest_ = std::make_unique<LinearProgram>(columnUnits_, stats_);
         layOutColumns(*largest_, false, lambda);
     }
     cuts_.clear();

@@ -90,6 +90,8 @@ private:
         bool onGrid = false;
     };
 
+    // The unit of every programme column (see LinearProgram).
+    std::vector<double> columnUnits() const;
     ExchangeResult run(bool largestLambda, double lambda, const std::vector<ExtraAngle>& extraAngles,
                        const WarmStart* warmStart);
     // Exchange rounds of the smoothness programme at a fixed λ; false when it has no solution.
@@ -131,6 +133,7 @@ private:
     std::vector<int> motionOffset_;
     int lambdaColumn_ = -1;
     int columnCount_ = 0;
+    std::vector<double> columnUnits_;
     // The smoothness programme, and the one maximising λ when there is one; both hold the
     // same rows.
     std::unique_ptr<LinearProgram> smooth_;

@@ -78,24 +78,46 @@ double toSolverBound(double value)
     return value;
 }
 
+bool isFiniteBound(double value) { return std::abs(value) < COIN_DBL_MAX && std::isfinite(value); }
+
+// 1 / max(1, |bounds|) rounded down to a power of two: the row's bounds come out of size
+// one half to one, and multiplying by it is exact.
+double rowScaleFor(double lower, double upper)
+{
+    double size = 1.0;
+    for (double bound : {lower, upper})
+        if (isFiniteBound(bound))
+            size = std::max(size, std::abs(bound));
+    int exponent = 0;
+    std::frexp(size, &exponent); // size = m * 2^exponent, m in [0.5, 1)
+    return std::ldexp(1.0, -exponent);
+}
+
+// A bound times a scale, infinite bounds staying the solver's infinity.
+double scaled(double bound, double scale) { return isFiniteBound(bound) ? bound * scale : toSolverBound(bound); }
+
 } // namespace
 
-LinearProgram::LinearProgram(int columnCount, SolveStats& stats)
-    : solver_(std::make_unique<Solver>()), stats_(stats), columnCount_(columnCount)
+LinearProgram::LinearProgram(std::vector<double> columnUnits, SolveStats& stats)
+    : solver_(std::make_unique<Solver>()), stats_(stats), columnCount_(static_cast<int>(columnUnits.size())),
+      columnUnits_(std::move(columnUnits)), columnValues_(columnUnits_.size(), 0.0)
 {
+    const int columnCount = columnCount_;
     ClpSimplex& clp = solver_->clp;
     clp.setLogLevel(0);
     clp.resize(0, columnCount);
     clp.setOptimizationDirection(1.0);
-    // The solver's own tolerances. Tighter ones look tempting, since the exchange method wants
-    // 1e-9 of a bound's scale, but the simplex cannot keep them once the coefficients are large
-    // and the rows nearly parallel: it then stops "optimal" with infeasibilities after
-    // unscaling, clean-ups stall, and even runs reported optimal miss the optimum. The
-    // exchange method closes the remaining gap itself with margins on the rows that need them.
+    // The primal tolerance is what the exchange method asks of a row, 1e-9 of its bound's
+    // scale: on the scaled rows the simplex can keep that. Unscaled, with entries from 1 to
+    // k^3 and bounds from 1e-2 to 1e3 in one programme, it could not: the tolerance had to be
+    // 1e-7 absolute, and every solution then missed its bounds by more than the exchange
+    // method accepts, which it answered with round after round of margins (and on projects
+    // whose coefficients cancel, with a λ* that lived on that slack).
     //
-    // The solver's own scaling stays off: its tolerance then applies to the rows as they are,
-    // while after unscaling a row of a third derivative could miss its bound by fifty times
-    // the tolerance, more than the exchange method's margins may take away.
+    // The solver's own scaling stays off: its tolerance then applies to the rows as this class
+    // scaled them, relative to the size of their bounds, while with the solver's scaling a row
+    // of a third derivative could miss its bound by fifty times the tolerance after unscaling,
+    // more than the exchange method's margins may take away.
     clp.scaling(0);
     clp.setPrimalTolerance(kLpFeasibilityTolerance);
     clp.setDualTolerance(kDualTolerance);
@@ -105,8 +127,11 @@ LinearProgram::~LinearProgram() = default;
 
 std::unique_ptr<LinearProgram> LinearProgram::copy() const
 {
-    auto result = std::make_unique<LinearProgram>(columnCount_, stats_);
+    auto result = std::make_unique<LinearProgram>(columnUnits_, stats_);
     result->solver_->clp = solver_->clp;
+    result->rowScales_ = rowScales_;
+    result->columnValues_ = columnValues_;
+    result->rowActivities_ = rowActivities_;
     result->committedRows_ = committedRows_;
     result->startBasis_ = startBasis_;
     result->pendingLower_ = pendingLower_;
@@ -120,29 +145,34 @@ std::unique_ptr<LinearProgram> LinearProgram::copy() const
 void LinearProgram::setColumn(int column, double lower, double upper, double cost)
 {
     ClpSimplex& clp = solver_->clp;
-    clp.setColumnBounds(column, toSolverBound(lower), toSolverBound(upper));
-    clp.setObjectiveCoefficient(column, cost);
+    const double unit = columnUnits_[static_cast<std::size_t>(column)];
+    clp.setColumnBounds(column, scaled(lower, 1.0 / unit), scaled(upper, 1.0 / unit));
+    clp.setObjectiveCoefficient(column, cost * unit);
 }
 
 int LinearProgram::addRow(std::span<const int> columns, std::span<const double> values, double lower, double upper)
 {
+    const double scale = rowScaleFor(lower, upper);
+    rowScales_.push_back(scale);
     pendingColumns_.insert(pendingColumns_.end(), columns.begin(), columns.end());
-    pendingValues_.insert(pendingValues_.end(), values.begin(), values.end());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        pendingValues_.push_back(values[i] * columnUnits_[static_cast<std::size_t>(columns[i])] * scale);
     pendingStarts_.push_back(static_cast<int>(pendingColumns_.size()));
-    pendingLower_.push_back(toSolverBound(lower));
-    pendingUpper_.push_back(toSolverBound(upper));
+    pendingLower_.push_back(scaled(lower, scale));
+    pendingUpper_.push_back(scaled(upper, scale));
     return rowCount() - 1;
 }
 
 void LinearProgram::setRowBounds(int row, double lower, double upper)
 {
+    const double scale = rowScales_[static_cast<std::size_t>(row)];
     if (row >= committedRows_) {
         const auto pending = static_cast<std::size_t>(row - committedRows_);
-        pendingLower_[pending] = toSolverBound(lower);
-        pendingUpper_[pending] = toSolverBound(upper);
+        pendingLower_[pending] = scaled(lower, scale);
+        pendingUpper_[pending] = scaled(upper, scale);
         return;
     }
-    solver_->clp.setRowBounds(row, toSolverBound(lower), toSolverBound(upper));
+    solver_->clp.setRowBounds(row, scaled(lower, scale), scaled(upper, scale));
 }
 
 void LinearProgram::commitPendingRows()
@@ -236,8 +266,10 @@ LpStatus LinearProgram::solve(SimplexMethod method)
         if (run(SimplexMethod::Dual, budget))
             outcome = settled();
     }
-    if (outcome)
+    if (outcome) {
+        readSolution();
         return *outcome;
+    }
     // Neither a solution nor a proof of infeasibility; the caller has to treat it as
     // infeasible, and the count lets tests see that it happened.
     ++stats_.failedProgrammes;
@@ -260,27 +292,47 @@ double LinearProgram::largestViolation() const
 {
     const ClpSimplex& clp = solver_->clp;
     double worst = 0.0;
-    auto check = [&](const double* value, const double* lower, const double* upper, int count) {
+    // Each value and its bounds are divided by the scale to come back to original units.
+    auto check = [&](const double* value, const double* lower, const double* upper, int count, auto scaleOf) {
         for (int i = 0; i < count; ++i) {
-            if (value[i] < lower[i])
-                worst = std::max(worst, (lower[i] - value[i]) / std::max(1.0, std::abs(lower[i])));
-            else if (value[i] > upper[i])
-                worst = std::max(worst, (value[i] - upper[i]) / std::max(1.0, std::abs(upper[i])));
+            const double scale = scaleOf(i);
+            const double v = value[i] / scale, lo = lower[i] / scale, hi = upper[i] / scale;
+            if (v < lo)
+                worst = std::max(worst, (lo - v) / std::max(1.0, std::abs(lo)));
+            else if (v > hi)
+                worst = std::max(worst, (v - hi) / std::max(1.0, std::abs(hi)));
         }
     };
-    check(clp.getRowActivity(), clp.getRowLower(), clp.getRowUpper(), clp.numberRows());
-    check(clp.getColSolution(), clp.getColLower(), clp.getColUpper(), clp.numberColumns());
+    check(clp.getRowActivity(), clp.getRowLower(), clp.getRowUpper(), clp.numberRows(),
+          [&](int row) { return rowScales_[static_cast<std::size_t>(row)]; });
+    check(clp.getColSolution(), clp.getColLower(), clp.getColUpper(), clp.numberColumns(),
+          [&](int column) { return 1.0 / columnUnits_[static_cast<std::size_t>(column)]; });
     return worst;
 }
 
-std::span<const double> LinearProgram::rowActivities() const
+void LinearProgram::readSolution()
 {
-    return {solver_->clp.primalRowSolution(), static_cast<std::size_t>(committedRows_)};
+    const ClpSimplex& clp = solver_->clp;
+    const double* columns = clp.primalColumnSolution();
+    for (int j = 0; j < columnCount_; ++j)
+        columnValues_[static_cast<std::size_t>(j)] = columns[j] * columnUnits_[static_cast<std::size_t>(j)];
+    const double* rows = clp.primalRowSolution();
+    rowActivities_.resize(static_cast<std::size_t>(committedRows_));
+    for (int i = 0; i < committedRows_; ++i)
+        rowActivities_[static_cast<std::size_t>(i)] = rows[i] / rowScales_[static_cast<std::size_t>(i)];
 }
 
-std::span<const double> LinearProgram::columnValues() const
+std::vector<double> LinearProgram::rowDuals() const
 {
-    return {solver_->clp.primalColumnSolution(), static_cast<std::size_t>(columnCount_)};
+    // With rows multiplied by r, the scaled programme's dual value of a row is the original
+    // one divided by r.
+    const double* duals = solver_->clp.dualRowSolution();
+    std::vector<double> result(static_cast<std::size_t>(committedRows_), 0.0);
+    if (duals == nullptr)
+        return result;
+    for (int i = 0; i < committedRows_; ++i)
+        result[static_cast<std::size_t>(i)] = duals[i] * rowScales_[static_cast<std::size_t>(i)];
+    return result;
 }
 
 } // namespace vemra::module

@@ -1,5 +1,11 @@
 // A small linear programme over the simplex solver: columns with bounds and costs, rows added
 // over time, re-solved from the previous basis. The solver's headers stay behind this class.
+//
+// Callers speak in the problem's own units. The simplex works on a scaled copy: every column
+// is measured in a unit the caller chooses (its typical size, so that its entries in the rows
+// are of order one), and every row is divided by the size of its bounds, max(1, |bound|),
+// rounded to a power of two so that scaling itself rounds nothing. Values, activities and
+// dual values are handed back in the original units.
 #pragma once
 
 #include "module/solve_stats.h"
@@ -13,14 +19,16 @@ namespace vemra::module {
 
 enum class LpStatus { Optimal, Infeasible, Failed };
 
-// How far a solution of the simplex may miss a row's bound (absolute; the rows are not
-// scaled): a margin on a row's bound must be larger for the simplex to take note of it.
-inline constexpr double kLpFeasibilityTolerance = 1e-7;
+// How far a solution of the simplex may miss a row's bound, relative to max(1, |bound|) (up to
+// twice that, as the row scales are powers of two): a margin on a row's bound must be larger
+// for the simplex to take note of it.
+inline constexpr double kLpFeasibilityTolerance = 1e-9;
 enum class SimplexMethod { Dual, Primal };
 
 class LinearProgram {
 public:
-    LinearProgram(int columnCount, SolveStats& stats);
+    // One column per entry: the column's unit, a power of two (1 for unscaled columns).
+    LinearProgram(std::vector<double> columnUnits, SolveStats& stats);
     ~LinearProgram();
     LinearProgram(const LinearProgram&) = delete;
     LinearProgram& operator=(const LinearProgram&) = delete;
@@ -34,8 +42,12 @@ public:
     // Warm-started from the last basis (or the one given to startFrom) when there is one.
     LpStatus solve(SimplexMethod method = SimplexMethod::Dual);
 
-    std::span<const double> columnValues() const;
-    std::span<const double> rowActivities() const;
+    // The last solution, in original units.
+    std::span<const double> columnValues() const { return columnValues_; }
+    std::span<const double> rowActivities() const { return rowActivities_; }
+    // The dual value of every row at the last optimum, in original units: how fast the
+    // objective changes per unit of the row's bound.
+    std::vector<double> rowDuals() const;
 
     // The basis of the last solve: one status per column, then one per row. Handing it to a
     // programme of the same shape lets the simplex start from there.
@@ -56,13 +68,19 @@ private:
     // The outcome of the last simplex run, if it settled the programme one way or the other.
     std::optional<LpStatus> settled() const;
     // The largest amount by which the solution misses a row or column bound, relative to
-    // max(1, |bound|), measured on the unscaled problem.
+    // max(1, |bound|), in original units.
     double largestViolation() const;
+    void readSolution();
+    double scaledRowBound(int row, double bound) const;
 
     struct Solver;
     std::unique_ptr<Solver> solver_;
     SolveStats& stats_;
     int columnCount_;
+    std::vector<double> columnUnits_;
+    std::vector<double> rowScales_; // committed and pending rows
+    std::vector<double> columnValues_;
+    std::vector<double> rowActivities_;
     int committedRows_ = 0;
     std::vector<unsigned char> startBasis_;
     bool preferPrimal_ = false;

@@ -4,6 +4,7 @@
 
 #include "formats/file_io.h"
 #include "model/file_names.h"
+#include "model/save_dialog_memory.h"
 #include "model/tree_ops.h"
 
 #include <algorithm>
@@ -30,6 +31,7 @@ FileDialogRequest reportSaveRequest(const TreeItem* item)
     request.defaultExtension = "rtf";
     // The folder must exist (the save dialog checks it); the file not.
     request.confirmOverwrite = true;
+    request.placeKey = ReportPlace;
     const TreeItem* projectItem = ProjectOf(const_cast<TreeItem*>(item));
     const TProject* project = projectItem ? projectItem->NodeAs<TProject>() : nullptr;
     if (project && !project->FileName.empty()) {

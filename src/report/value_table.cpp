@@ -4,6 +4,7 @@
 #include "formats/streamed_file.h"
 
 #include "model/numeric.h"
+#include "model/save_dialog_memory.h"
 #include "model/project_tree.h"
 
 #include <algorithm>
@@ -142,7 +143,7 @@ TableWriteResult WriteValueTable(const TPaintObj& motion, const ValueTableSettin
     return {Status::Written, {}};
 }
 
-FileDialogRequest valueTableSaveRequest()
+FileDialogRequest valueTableSaveRequest(const TreeItem* item)
 {
     FileDialogRequest request;
     request.save = true;
@@ -151,6 +152,8 @@ FileDialogRequest valueTableSaveRequest()
     request.defaultExtension = "tab";
     // The folder must exist (the save dialog checks it); the file not.
     request.confirmOverwrite = true;
+    request.initialDirectory = projectFolderOf(item);
+    request.placeKey = TablePlace;
     return request;
 }
 
@@ -164,7 +167,7 @@ bool MakeTableCommand(UserDialogs& dialogs, const TreeItem* item, const ValueTab
         dialogs.information(*problem);
         return false;
     }
-    const auto fileName = dialogs.chooseFile(valueTableSaveRequest());
+    const auto fileName = dialogs.chooseFile(valueTableSaveRequest(motionItem));
     if (!fileName)
         return false;
     const TableWriteResult result = WriteValueTable(*motionItem->NodeAs<TPaintObj>(), settings, *fileName, progress);

@@ -73,7 +73,9 @@ struct TableWriteResult {
 TableWriteResult WriteValueTable(const TPaintObj& motion, const ValueTableSettings& settings,
                                  const std::string& fileName, TableProgress* progress = nullptr);
 
-FileDialogRequest valueTableSaveRequest();
+// The save dialog for a table of item's motion, starting in its project's
+// folder.
+FileDialogRequest valueTableSaveRequest(const TreeItem* item);
 
 // The table of motion item (a restriction stands for its motion): tells the
 // user when there is no result, lets them choose the file, writes it and

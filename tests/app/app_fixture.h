@@ -63,8 +63,10 @@ public:
         dirty.clear();
     }
     void removeMotion(TPaintObj* motion) override { removed.push_back(motion); }
+    void closeFor(TreeItem* project) override { closed.push_back(project); }
 
     std::vector<TreeItem*> opened;
+    std::vector<TreeItem*> closed;
     std::vector<const TPaintObj*> dirty;
     std::vector<const TPaintObj*> removed;
     int redraws = 0;

@@ -54,6 +54,7 @@ TEST_F(CloseProjectTest, AbortLeavesTheProjectOpenAndUnchanged)
     EXPECT_TRUE(project->NodeAs<TProject>()->Unsaved);
     EXPECT_TRUE(dialogs.fileRequests.empty());
     EXPECT_TRUE(reports.closed.empty());
+    EXPECT_TRUE(diagrams.closed.empty());
 }
 
 TEST_F(CloseProjectTest, NoClosesWithoutWriting)
@@ -66,6 +67,7 @@ TEST_F(CloseProjectTest, NoClosesWithoutWriting)
     EXPECT_TRUE(dialogs.fileRequests.empty());
     ASSERT_EQ(reports.closed.size(), 1u);
     EXPECT_EQ(reports.closed[0], project);
+    EXPECT_EQ(diagrams.closed, std::vector<TreeItem*>{project}) << "its diagrams go with it";
     // The selection moves to the project before, and the editor follows it.
     EXPECT_EQ(ws().tree.Selected(), first);
     EXPECT_EQ(editor.object, first);

@@ -3,6 +3,8 @@
 // computations, zoom, drops from the project tree, export, copy and print.
 #include "diagram_app_fixture.h"
 
+#include "model/file_names.h"
+
 #include "project_tree_view.h"
 
 #include "commands/tree_commands.h"
@@ -126,6 +128,31 @@ TEST_F(DiagramWindowTest, DeletionsAndComputationsReachTheWindows)
     EXPECT_EQ(list->windows(), std::vector<TGrafik*>{all});
 }
 
+TEST_F(DiagramWindowTest, WindowsOfAClosedProjectCloseWithIt)
+{
+    // Two projects: a window of each, and one showing motions of both.
+    TreeItem* hub = openExample("hubkurve.r4p");
+    TreeItem* greifer = openExample("greifer.r4p");
+    TGrafik* ofHub = openWindow(hub);
+    TGrafik* ofGreifer = openWindow(greifer);
+    TGrafik* mixed = openWindow(child<TRXHeader>(greifer));
+    ASSERT_TRUE(ofHub && ofGreifer && mixed);
+    ASSERT_TRUE(mixed->AddItem(child<TRXHeader>(hub)));
+    ofHub->show();
+
+    select(hub);
+    ASSERT_TRUE(CloseProjectCommand(ws()));
+    QApplication::processEvents();
+    EXPECT_EQ(list->windows(), (std::vector<TGrafik*>{ofGreifer, mixed}));
+    EXPECT_EQ(mixed->Page.Items, std::vector<TreeItem*>{child<TRXHeader>(greifer)}) << "keeps what stays open";
+
+    // Opened again, the project gets new windows from the menu; none is
+    // left empty.
+    ASSERT_NE(openExample("hubkurve.r4p"), nullptr);
+    for (TGrafik* w : list->windows())
+        EXPECT_FALSE(w->Page.Items.empty());
+}
+
 TEST_F(DiagramWindowTest, ZoomAndAutomaticScaling)
 {
     TGrafik* w = openWindow(openExample("hubkurve.r4p"));
@@ -193,42 +220,40 @@ TEST_F(DiagramWindowTest, SavedPicturesAndTheirFileTypes)
 {
     TGrafik* w = openWindow(openExample("hubkurve.r4p"));
     ASSERT_NE(w, nullptr);
-    std::optional<PictureFileChoice> answer;
-    pictureFileChooser() = [&answer](QWidget*) { return answer; };
 
     struct Case {
-        const char* typed;
-        int filter;
-        const char* written;
+        const char* chosen;
         QByteArray magic;
     };
     const QByteArray metafile("\x01\x00\x00\x00", 4);
     const Case cases[] = {
-        {"a", 0, "a.bmp", "BM"},
-        {"b", 1, "b.wmf", metafile},
-        {"c", 2, "c.emf", metafile},
-        {"d.svg", 0, "d.svg", "<?xml"},
-        {"e", 4, "e.pdf", "%PDF"},
+        {"a.bmp", "BM"}, {"b.wmf", metafile}, {"c.EMF", metafile}, {"d.svg", "<?xml"}, {"e.pdf", "%PDF"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.typed);
-        answer = PictureFileChoice{tempFile(c.typed), c.filter};
+        SCOPED_TRACE(c.chosen);
+        dialogs.chooseFileResult(tempFile(c.chosen));
         w->GrafikSichern->trigger();
-        QFile f(QString::fromStdString(tempFile(c.written)));
+        QFile f(QString::fromStdString(tempFile(c.chosen)));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
         EXPECT_TRUE(f.read(8).startsWith(c.magic));
     }
     QImage bmp(QString::fromStdString(tempFile("a.bmp")));
     EXPECT_EQ(bmp.size(), QSize(378, 567));
+    // The dialog starts in the project's folder and keeps its place.
+    ASSERT_FALSE(dialogs.fileRequests.empty());
+    const FileDialogRequest& request = dialogs.fileRequests.back();
+    EXPECT_EQ(request.title, "Grafik sichern");
+    EXPECT_EQ(request.initialDirectory, folderPart(examplePath("hubkurve.r4p").string()));
+    EXPECT_EQ(request.placeKey, "Picture");
 
-    answer = PictureFileChoice{tempFile("f.gif"), 0};
+    dialogs.chooseFileResult(tempFile("f.gif"));
     w->GrafikSichern->trigger();
     EXPECT_EQ(dialogs.last().text, "Unbekanntes Format: .gif\rDie Grafik wurde nicht gesichert.");
     EXPECT_EQ(dialogs.last().kind, DialogKind::Error);
     EXPECT_FALSE(QFile::exists(QString::fromStdString(tempFile("f.gif"))));
 
     // Cancelling does nothing.
-    answer.reset();
+    dialogs.chooseFileResult(std::nullopt);
     const auto shown = dialogs.messages.size();
     w->GrafikSichern->trigger();
     EXPECT_EQ(dialogs.messages.size(), shown);

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QRadioButton>
 #include <QTableWidget>
 
@@ -277,6 +278,24 @@ TEST_F(EditorTest, LeavingTheWindowKeepsAHalfTypedValue)
     QApplication::processEvents();
     ASSERT_FALSE(dlg->isActiveWindow());
     EXPECT_EQ(restr()->Upper(), 7);
+}
+
+TEST_F(EditorTest, AKeyOfTheMainWindowKeepsAHalfTypedValue)
+{
+    // The editor is a tool window of the main window: the main window's keys
+    // work while it is active, and a value being typed is stored first.
+    TreeItem* r = newRestriction(newMotion(newProject()));
+    show(r);
+    TRestr* typedInto = restr();
+    window->show();
+    dlg->show();
+    dlg->activateWindow();
+    QApplication::processEvents();
+    dlg->REdUpper->setFocus();
+    dlg->REdUpper->setText(QStringLiteral("7"));
+    QTest::keyClick(dlg->REdUpper, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(ws().tree.TopLevelCount(), 2) << "Ctrl+N made a new project";
+    EXPECT_EQ(typedInto->Upper(), 7);
 }
 
 TEST_F(EditorTest, AMemberOfAnOptimisationObjectIsEditedAsItsRestriction)

@@ -2,13 +2,21 @@
 // selected tree item makes available.
 #include "app_fixture.h"
 
+#include "help/help_window.h"
 #include "menu_state.h"
+
+#include "platform/qt/help_browser.h"
 
 #include "commands/tree_commands.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QTest>
 #include <QMenu>
 #include <QMenuBar>
+
+#include <map>
 
 namespace vemra::test {
 namespace {
@@ -191,6 +199,54 @@ TEST_F(MenuTest, CommandsReachTheModelAndTheWindows)
     w.Delete->trigger();
     EXPECT_EQ(project->ChildCount(), 0);
     EXPECT_EQ(dialogs.messages.size(), 1u) << "the confirmation follows the check mark";
+}
+
+TEST_F(MenuTest, KeysOfTheCommonCommands)
+{
+    TDlgMain& w = *window;
+    // No key may belong to two commands: Qt would then run neither.
+    std::map<QString, QString> owners;
+    for (QAction* a : w.findChildren<QAction*>())
+        if (!a->shortcut().isEmpty()) {
+            const QString key = a->shortcut().toString();
+            EXPECT_FALSE(owners.count(key)) << key.toStdString() << ": " << owners[key].toStdString() << " and "
+                                            << a->objectName().toStdString();
+            owners[key] = a->objectName();
+        }
+
+    w.show();
+    w.activateWindow();
+    QApplication::processEvents();
+    ASSERT_TRUE(w.isActiveWindow());
+
+    // Ctrl+N: a new project.
+    QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
+    ASSERT_EQ(ws().tree.TopLevelCount(), 1);
+
+    // Ctrl+S: the project is saved under its name.
+    const std::string file = tempFile("neu.r4p");
+    dialogs.chooseFileResult(file);
+    w.SaveAs->trigger();
+    auto* project = ws().tree.TopLevel(0)->NodeAs<TProject>();
+    ASSERT_FALSE(project->Unsaved);
+    QFile::remove(QString::fromStdString(file));
+    project->Unsaved = true;
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(project->Unsaved);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(file)));
+
+    // Ctrl+O: the open dialog.
+    dialogs.chooseFileResult(std::nullopt);
+    const auto asked = dialogs.fileRequests.size();
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    ASSERT_EQ(dialogs.fileRequests.size(), asked + 1);
+    EXPECT_TRUE(dialogs.fileRequests.back().mustExist);
+
+    // F1: the help, here in the program's own window (no browser).
+    window->setHelpBrowser(std::make_unique<HelpBrowser>(QStringList{QString::fromStdString(tempFile("fehlt"))}, false));
+    QTest::keyClick(&w, Qt::Key_F1);
+    ASSERT_NE(w.helpWindow(), nullptr);
+    EXPECT_TRUE(w.helpWindow()->isVisible());
 }
 
 } // namespace

@@ -4,23 +4,31 @@
 #include "app_fixture.h"
 
 #include "app_session.h"
+#include "help/help_window.h"
+
+#include "diagram/picture_options.h"
 
 #include "platform/qt/dbus_screen_saver.h"
 #include "platform/qt/help_browser.h"
 #include "platform/qt/qt_user_dialogs.h"
+#include "platform/qt/settings_store.h"
 #include "platform/qt/working_directory.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QScreen>
+#include <QTextBrowser>
 #include <QThread>
 #include <QTimer>
 
@@ -144,6 +152,58 @@ TEST(QtUserDialogsTest, FileDialogsFollowTheRequest)
     EXPECT_FALSE(dialogs.chooseFile(open)) << "cancel";
 }
 
+TEST(QtUserDialogsTest, SaveDialogTakesTheExtensionOfTheFileTypeAndKeepsItsPlace)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    ASSERT_TRUE(QDir(dir.path()).mkdir("bilder"));
+    FileDialogRequest request = pictureSaveRequest({});
+    request.initialDirectory = dir.path().toStdString() + "/";
+    QtUserDialogs dialogs;
+
+    // A name typed without extension, the metafile type chosen from the list
+    // (its caption holds a double blank, which the dialog shows as one).
+    QString directory;
+    onNextModal([&](QWidget* w) {
+        auto* fd = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(fd, nullptr);
+        directory = fd->directory().absolutePath();
+        auto* types = fd->findChild<QComboBox*>("fileTypeCombo");
+        ASSERT_NE(types, nullptr);
+        types->setCurrentIndex(2);
+        emit types->activated(2);
+        emit types->textActivated(types->currentText());
+        fd->findChild<QLineEdit*>("fileNameEdit")->setText(dir.filePath("bilder/kurve"));
+        QMetaObject::invokeMethod(fd, "accept");
+    });
+    const auto chosen = dialogs.chooseFile(request);
+    EXPECT_EQ(directory, QDir(dir.path()).absolutePath());
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(QString::fromStdString(*chosen), QDir(dir.path()).absoluteFilePath("bilder/kurve.emf"));
+
+    // The next picture of the same project starts there, as a metafile.
+    QString type;
+    onNextModal([&](QWidget* w) {
+        auto* fd = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(fd, nullptr);
+        directory = fd->directory().absolutePath();
+        type = fd->selectedNameFilter();
+        fd->reject();
+    });
+    EXPECT_FALSE(dialogs.chooseFile(request));
+    EXPECT_EQ(directory, QDir(dir.path()).absoluteFilePath("bilder"));
+    EXPECT_EQ(type, "Enhanced Metafile (*.emf)");
+
+    // Kept in the settings for the next run.
+    {
+        SettingsStore store;
+        writeSavePlaces(store, dialogs.places());
+    }
+    SaveDialogMemory read;
+    readSavePlaces(SettingsStore(), read);
+    EXPECT_EQ(read.places, dialogs.places().places);
+}
+
 // --- help ---------------------------------------------------------------------------
 
 class HelpTest : public MainWindowTest {
@@ -174,20 +234,33 @@ TEST_F(HelpTest, LaunchersAreTriedInTurn)
     EXPECT_FALSE(browser.started());
 }
 
-TEST_F(HelpTest, NoBrowserIsReported)
+TEST_F(HelpTest, WithoutABrowserTheHelpShowsInAWindowOfTheProgram)
 {
     ASSERT_TRUE(QFile::exists(TDlgMain::helpFile())) << "the help file is copied beside the programs";
     window->setHelpBrowser(std::make_unique<HelpBrowser>(QStringList{dir.filePath("fehlt")}, false));
     window->ShowHelp->trigger();
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.last().text, "HTML-Browser nicht gefunden!");
-    EXPECT_EQ(dialogs.last().kind, DialogKind::Error);
+    EXPECT_TRUE(dialogs.messages.empty()) << "no error: the help is there";
     EXPECT_FALSE(window->HelpStarted());
+    HelpWindow* help = window->helpWindow();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->browser()->source(), QUrl::fromLocalFile(TDlgMain::helpFile()));
+    EXPECT_TRUE(help->browser()->toPlainText().contains("Bewegungsvorgabe"));
+    // It is no larger than the screen's free area.
+    EXPECT_TRUE(help->screen()->availableGeometry().contains(help->geometry()));
 
+    // Asked again, the same window comes to the front.
+    help->close();
+    window->ShowHelp->trigger();
+    EXPECT_EQ(window->helpWindow(), help);
+    EXPECT_TRUE(help->isVisible());
+
+    // With a browser the program's window is not needed.
+    help->close();
     window->setHelpBrowser(std::make_unique<HelpBrowser>(QStringList{browserScript()}, false));
     window->ShowHelp->trigger();
-    EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(window->HelpStarted());
+    EXPECT_FALSE(help->isVisible());
 }
 
 TEST(HelpFileTest, IsAGermanHtmlPageAboutTheProgram)

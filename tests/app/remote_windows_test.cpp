@@ -28,13 +28,14 @@ class RemoteWindows : public ::testing::Test {
 protected:
     void SetUp() override { clearSettings(); }
     void TearDown() override { clearSettings(); }
+    ScriptedDialogs dialogs;
 };
 
 TEST_F(RemoteWindows, SettingsSurviveWithoutThePasswordAndReadAsTheCommandLineReadsThem)
 {
     RemoteSettings entered;
     {
-        TDlgRConfig dlg;
+        TDlgRConfig dlg(dialogs);
         const RemoteSettings defaults = dlg.settings();
         EXPECT_EQ(defaults.loginRequest, "login:");
         EXPECT_EQ(defaults.passwordRequest, "Password:");
@@ -57,6 +58,8 @@ TEST_F(RemoteWindows, SettingsSurviveWithoutThePasswordAndReadAsTheCommandLineRe
         dlg.CBConDet->setChecked(true);
         dlg.SEdFtpPort->setValue(2121);
         dlg.CBTls->setChecked(true);
+        dlg.RBSsh->setChecked(true);
+        dlg.SEdSshPort->setValue(2222);
         entered = dlg.settings();
     }
     const std::string file = SettingsStore().location().toStdString();
@@ -67,25 +70,77 @@ TEST_F(RemoteWindows, SettingsSurviveWithoutThePasswordAndReadAsTheCommandLineRe
     // vemra-cli reads the desktop's file with a reader of its own.
     const auto stored = [](const RemoteSettings& s) {
         return std::tuple(s.host, s.user, s.prompt, s.loginRequest, s.passwordRequest, s.command, s.remotePath,
-                          s.crOnly, s.maxTime, s.details, s.ftpPort, s.telnetPort, s.ftpTls);
+                          s.crOnly, s.maxTime, s.details, s.ftpPort, s.telnetPort, s.ftpTls, s.connection,
+                          s.sshPort);
     };
     EXPECT_EQ(stored(remoteSettingsFromIni(*text)), stored(entered));
     RemoteSettings expected = entered;
     expected.password.clear();
 
-    TDlgRConfig again;
+    TDlgRConfig again(dialogs);
     const RemoteSettings back = again.settings();
     EXPECT_EQ(back.command, expected.command);
     EXPECT_EQ(back.remotePath, expected.remotePath);
     EXPECT_FALSE(back.crOnly);
     EXPECT_EQ(again.LineEnd, "\r\n");
     EXPECT_TRUE(back.password.empty());
+    EXPECT_EQ(back.connection, RemoteConnection::Ssh);
+    EXPECT_EQ(back.sshPort, 2222);
+}
+
+TEST_F(RemoteWindows, ConnectionChoiceEnablesOnlyWhatItUses)
+{
+    TDlgRConfig dlg(dialogs);
+    EXPECT_TRUE(dlg.RBFtpTelnet->isChecked());
+    // Over SSH there is no login script, no line end and no FTP or Telnet port.
+    QWidget* const scriptOnly[] = {dlg.EdPrompt, dlg.EdLoginReq, dlg.EdPWDReq, dlg.RBCR,       dlg.RBCRLF,
+                                   dlg.SEdFtpPort, dlg.SEdTelnetPort, dlg.CBTls};
+    for (const bool ssh : {true, false}) {
+        (ssh ? dlg.RBSsh : dlg.RBFtpTelnet)->setChecked(true);
+        for (QWidget* w : scriptOnly)
+            EXPECT_EQ(w->isEnabled(), !ssh) << w->objectName().toStdString();
+        EXPECT_EQ(dlg.SEdSshPort->isEnabled(), ssh);
+    }
+    // Next to the TLS choice: what it does not protect.
+    auto* note = dlg.findChild<QLabel*>(QStringLiteral("LTlsNote"));
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->text().contains(QStringLiteral("Telnet-Anmeldung sendet das Passwort trotzdem unverschlüsselt")))
+        << note->text().toStdString();
+}
+
+TEST_F(RemoteWindows, ControlCharactersKeepTheDialogOpenWithAMessage)
+{
+    TDlgRConfig dlg(dialogs);
+    dlg.EdHost->setText("rechner");
+    dlg.EdCmd->setText("rx-10-L remote$.rx4 0");
+    const std::pair<QLineEdit*, const char*> fields[] = {
+        {dlg.EdHost, "HostName:"},    {dlg.EdUser, "UserName:"}, {dlg.EdPwd, "Password:"},
+        {dlg.EdPrompt, "Prompt:"},    {dlg.EdLoginReq, "login-Req:"}, {dlg.EdPWDReq, "PWD-Req:"},
+        {dlg.EdCmd, "Kommando:"},     {dlg.EdRPath, "Pfad:"},
+    };
+    for (const auto& [field, label] : fields) {
+        const QString before = field->text();
+        field->setText(before + QStringLiteral("\r\nDELE evil"));
+        dlg.show();
+        dlg.accept();
+        EXPECT_TRUE(dlg.isVisible()) << label;
+        ASSERT_FALSE(dialogs.messages.empty()) << label;
+        EXPECT_EQ(dialogs.last().text, std::string("\"") + label
+                                           + "\" enthält ein Steuerzeichen (CR, LF, NUL o. ä.) und wird nicht an den "
+                                             "Host gesendet.");
+        dialogs.clear();
+        field->setText(before);
+    }
+    dlg.accept();
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(RemoteWindows, FocusGoesToThePasswordOnceTheHostIsKnown)
 {
     for (const bool hostKnown : {false, true}) {
-        TDlgRConfig dlg;
+        TDlgRConfig dlg(dialogs);
         dlg.EdHost->setText(hostKnown ? "rechner" : "");
         dlg.show();
         QApplication::processEvents();
@@ -96,8 +151,8 @@ TEST_F(RemoteWindows, FocusGoesToThePasswordOnceTheHostIsKnown)
 
 TEST_F(RemoteWindows, ProgressWindowCountsAndClosesOnlyByCancelOrTimeOut)
 {
-    TDlgRConfig config;
-    TDlgRProgress w(config);
+    TDlgRConfig config(dialogs);
+    TDlgRProgress w(config, dialogs);
     EXPECT_EQ(w.begin(6), 0);
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.LTime->text(), "0h 0m 0s von 0h 0m 6s");

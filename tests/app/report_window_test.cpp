@@ -19,6 +19,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QPrinter>
+#include <QScreen>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextEdit>
@@ -196,6 +197,11 @@ TEST_F(ReportWindowTest, OneWindowPerProjectFollowsTheModel)
     EXPECT_EQ(report->windowTitle(), QStringLiteral("Report hubkurve.r4p"));
     EXPECT_EQ(set->windowCount(), 1);
     EXPECT_TRUE(report->view()->toPlainText().contains(QStringLiteral("Stand: 1.2.2027")));
+    // The page is taller than this screen: the window takes the free area.
+    const QRect area = report->screen()->availableGeometry();
+    ASSERT_LT(area.height(), 820);
+    EXPECT_TRUE(area.contains(report->geometry()));
+    EXPECT_GT(report->height(), area.height() - 60);
 
     set->showFor(hub);
     set->showFor(greifer);

@@ -266,31 +266,81 @@ TEST(WindowLayoutTest, WidthFollowsTheWidestEntry)
     EXPECT_EQ(mainWindowWidth({}, 4, 19, 3), 286);
     EXPECT_EQ(mainWindowWidth({100, 180, 120}, 4, 19, 0), 180 + 4 + 38 + 20);
     EXPECT_EQ(mainWindowWidth({100}, 2, 10, 5), 100 + 2 + 20 + 20 + 10);
-    const WindowRect r = maximisedGeometry(300, 1024);
+    const WindowRect r = maximisedGeometry(300, {0, 30, 1280, 994});
     EXPECT_EQ(r.left, 50);
-    EXPECT_EQ(r.top, 10);
+    EXPECT_EQ(r.top, 40);
     EXPECT_EQ(r.width, 300);
-    EXPECT_EQ(r.height, 984);
+    EXPECT_EQ(r.height, 954);
+}
+
+TEST(WindowLayoutTest, WindowsStayInTheAvailableArea)
+{
+    // Area 1024 x 738 below a panel of 30 pixels; frame 4, title 26.
+    const WindowRect area{0, 30, 1024, 738};
+    const FrameMargins frame{4, 26, 4, 4};
+    struct Case {
+        const char* name;
+        WindowRect client;
+        WindowRect fitted;
+    };
+    const Case cases[] = {
+        {"fits: unchanged", {254, 234, 301, 472}, {254, 234, 301, 472}},
+        {"too tall: as tall as the area less the frame, moved up", {100, 80, 720, 820}, {100, 56, 720, 708}},
+        {"sticks out at the right: moved left", {900, 100, 300, 300}, {720, 100, 300, 300}},
+        {"wider than the area: full width", {10, 100, 2000, 300}, {4, 100, 1016, 300}},
+        {"above the area: moved down", {10, 0, 300, 300}, {10, 56, 300, 300}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const WindowRect r = fitIntoArea(c.client, area, frame);
+        EXPECT_EQ(std::vector<int>({r.left, r.top, r.width, r.height}),
+                  std::vector<int>({c.fitted.left, c.fitted.top, c.fitted.width, c.fitted.height}));
+    }
 }
 
 TEST_F(TreeViewTest, TheWindowTakesTheWidthOfItsTree)
 {
-    // The width follows the tree whenever the window is resized.
-    window->resize(500, 300);
+    window->show();
     QApplication::processEvents();
+    const QRect area = window->screen()->availableGeometry();
     const int before = window->width();
     EXPECT_EQ(before, window->preferredWidth());
-    EXPECT_LT(before, 500);
-    ws().tree.SetText(motion1, std::string(120, 'W'));
+
+    // A longer caption widens the window at once, without a resize.
+    ws().tree.SetText(motion1, std::string(30, 'W'));
+    QApplication::processEvents();
     const int wider = window->preferredWidth();
     EXPECT_GT(wider, before);
-    EXPECT_GE(wider, view().fontMetrics().horizontalAdvance(QString(120, 'W')) + view().indentation());
+    EXPECT_GE(wider, view().fontMetrics().horizontalAdvance(QString(30, 'W')) + view().indentation());
+    EXPECT_EQ(window->width(), wider);
 
     // Any resize snaps the width back to the rule; the height stays free.
     window->resize(200, 400);
     QApplication::processEvents();
     EXPECT_EQ(window->width(), wider);
     EXPECT_EQ(window->height(), 400);
+
+    // A caption wider than the screen: the window takes the available
+    // width and stays on the screen.
+    ws().tree.SetText(motion1, std::string(400, 'W'));
+    QApplication::processEvents();
+    EXPECT_GT(window->preferredWidth(), area.width());
+    EXPECT_TRUE(area.contains(window->frameGeometry())) << window->frameGeometry().width();
+
+    // A long status text widens the window as well, and it stays so when
+    // the text goes.
+    ws().tree.SetText(motion1, "kurz");
+    QApplication::processEvents();
+    const int narrow = window->width();
+    const QString status = QStringLiteral("hubkurve.r4p: Optimierung erfolgreich beendet, Erfüllungsgrad 1");
+    window->setStatusText(status);
+    QApplication::processEvents();
+    EXPECT_GE(window->width(), window->SB->fontMetrics().horizontalAdvance(status));
+    EXPECT_GT(window->width(), narrow);
+    const int withStatus = window->width();
+    window->setStatusText(QString());
+    QApplication::processEvents();
+    EXPECT_EQ(window->width(), withStatus);
 }
 
 TEST_F(TreeViewTest, MaximisingKeepsTheTreeWidthAtFullHeight)
@@ -299,9 +349,10 @@ TEST_F(TreeViewTest, MaximisingKeepsTheTreeWidthAtFullHeight)
     QApplication::processEvents();
     QApplication::processEvents();
     EXPECT_FALSE(window->isMaximized());
-    EXPECT_EQ(window->pos(), QPoint(50, 10));
+    const QRect area = window->screen()->availableGeometry();
+    EXPECT_EQ(window->pos(), area.topLeft() + QPoint(50, 10));
     EXPECT_EQ(window->width(), window->preferredWidth());
-    EXPECT_EQ(window->height(), window->screen()->geometry().height() - 40);
+    EXPECT_EQ(window->height(), area.height() - 40);
 }
 
 } // namespace

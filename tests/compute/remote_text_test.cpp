@@ -61,13 +61,31 @@ TEST(RemoteText, HostTextBecomesProtocolLines)
 {
     TerminalLines lines;
     std::vector<std::string> out;
-    for (const std::string piece : {"Host\r", "\nlogin: ", "\x1b[1mvemra\x1b[0m\r\n\r\n$ ", "a\tb\x07\n"}) {
+    for (const std::string piece :
+         {"Host\r", "\nlogin: ", "\x1b[1mvemra\x1b[0m\r\n\r\n$ ", "a\tb\x07\n", "\x1b]0;Ti", "tel\x07x\n"}) {
         for (auto& l : lines.feed(piece))
             out.push_back(l);
         for (auto& l : lines.flush())
             out.push_back(l);
     }
-    EXPECT_EQ(out, (std::vector<std::string>{"Host", "login: ", "vemra", "", "$ ", "a b"}));
+    // A title sequence cut in two still shows nothing of itself.
+    EXPECT_EQ(out, (std::vector<std::string>{"Host", "login: ", "vemra", "", "$ ", "a b", "x"}));
+}
+
+TEST(RemoteText, ControlSequencesAreTakenOutOfWhatReachesATerminal)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"220 \x1b[31mrot\x1b[0m", "220 rot"},                      // CSI
+        {"a\x1b]0;Titel\x07" "b", "ab"},                             // OSC ended by BEL
+        {"a\x1b]8;;http://x\x1b\\link\x1b]8;;\x1b\\b", "alinkb"}, // OSC ended by ST
+        {"a\x1bPq#0;1\x1b\\b", "ab"},                               // DCS
+        {"a\x1b(Bb\x1b=c", "abc"},                                  // charset, keypad
+        {"a\xc2\x9b" "2Jb\xc2\x9d" "0;x\x07" "c\xc2\x85" "d", "abcd"}, // C1 in UTF-8: CSI, OSC, NEL
+        {std::string("a\r\nb\x07\x7f\0c\td", 10), "abc d"},       // control characters, tab
+        {"Größe \xc2\xa0= 5\xc2", "Größe \xc2\xa0= 5\xc2"},           // no C1: kept
+    };
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(withoutControlSequences(text), shown) << text;
 }
 
 TEST(RemoteText, SettingsFromTheDesktopSettingsFile)
@@ -105,6 +123,12 @@ TEST(RemoteText, SettingsFromTheDesktopSettingsFile)
     EXPECT_EQ(s.telnetPort, 2323);
     EXPECT_EQ(s.ftpPort, 21); // unreadable: the default
     EXPECT_TRUE(s.password.empty());
+
+    // The maximum time as the dialog's spin box allows it: a negative one
+    // would end every run at once, a huge one never.
+    for (const auto& [text, seconds] : {std::pair{"-5", 60}, {"59", 60}, {"2147483647", 36000}, {"36001", 36000}})
+        EXPECT_EQ(remoteSettingsFromIni(std::string("[V1208]\nRemote\\MaxTime=") + text + "\n").maxTime, seconds)
+            << text;
 
     const RemoteSettings none = remoteSettingsFromIni("garbage\n[V1208\n=\n\"");
     EXPECT_TRUE(none.host.empty());

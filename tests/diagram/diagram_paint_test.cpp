@@ -178,7 +178,7 @@ TEST(DiagramPaint, AJumpFromAboveToBelowDrawsNothing)
     EXPECT_TRUE(c.of(Kind::Polyline).empty());
 }
 
-TEST(DiagramPaint, WhichCurvesAMotionPaints)
+TEST(DiagramPaint, WhichCurvesAMotionPaintsAndHow)
 {
     struct Case {
         const char* name;
@@ -186,14 +186,23 @@ TEST(DiagramPaint, WhichCurvesAMotionPaints)
         double eta;
         bool valid;
         bool relative;
-        std::vector<Color> pens; // pen colours of the runs, in order
+        uint8_t style;                // SStyle and QStyle of the motion
+        std::vector<Color> pens;      // pen colours of the runs, in order
+        std::vector<PenStyle> styles; // and their styles
+        const char* title;
     };
+    const auto solid = PenStyle::Solid, dash = PenStyle::Dash, dot = PenStyle::Dot;
     const Case cases[] = {
-        {"s only without eta", 0, 0, true, false, {0x000001}},
-        {"s and q with eta", 1, 0.5, true, false, {0x000001, 0x000002}},
-        {"outdated is grey", 0, 0.5, false, false, {ColorGray, ColorGray}},
-        {"torque of an absolute motion, never grey", -1, 0, false, false, {0x000001}},
-        {"no torque of a relative motion", -1, 0, true, true, {}},
+        {"s only without eta", 0, 0, true, false, 0, {0x000001}, {solid}, "Weg s, q"},
+        {"s and q with eta", 1, 0.5, true, false, 2, {0x000001, 0x000002}, {dot, dot}, "Geschwindigkeit s´, q´"},
+        {"outdated: grey, solid turns dashed", 0, 0.5, false, false, 0, {ColorGray, ColorGray}, {dash, dash},
+         "Weg s, q (veraltet)"},
+        {"outdated: a broken style stays", 2, 0, false, false, 2, {ColorGray}, {dot},
+         "Beschleunigung s´´, q´´ (veraltet)"},
+        {"outdated torque term as well", -1, 0, false, false, 0, {ColorGray}, {dash}, "Antriebsmoment s´ · s´´ (veraltet)"},
+        {"current torque term", -1, 0, true, false, 0, {0x000001}, {solid}, "Antriebsmoment s´ · s´´"},
+        {"a relative motion draws no torque, so nothing outdated", -1, 0, false, true, 0, {}, {},
+         "Antriebsmoment s´ · s´´"},
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
@@ -210,35 +219,47 @@ TEST(DiagramPaint, WhichCurvesAMotionPaints)
             m = sineMotion(0.5, k.eta);
         }
         m->ResultValid = k.valid;
-        m->SStyle = 2;
+        m->SStyle = m->QStyle = k.style;
         TreeItem* item = t.add(std::move(m));
         TDiagram d = unitDiagram(k.order);
         RecordingCanvas c;
         d.Paint(c, 3, 1, {item});
         // One run per curve: the curves fit the plot.
         std::vector<Color> pens;
+        std::vector<PenStyle> styles;
         CanvasPoint last{-1, -1};
         for (const auto& op : c.of(Kind::Polyline)) {
-            if (pens.empty() || pens.back() != op.pen || !(op.points.front() == last))
+            if (pens.empty() || pens.back() != op.pen || !(op.points.front() == last)) {
                 pens.push_back(op.pen);
+                styles.push_back(op.style);
+            }
             last = op.points.back();
         }
         EXPECT_EQ(pens, k.pens);
-        if (!c.of(Kind::Polyline).empty()) {
-            EXPECT_EQ(c.of(Kind::Polyline).front().style, PenStyle::Dot);
-        }
+        EXPECT_EQ(styles, k.styles);
+        EXPECT_EQ(c.texts().front(), k.title);
         EXPECT_EQ(c.PenStyleValue(), PenStyle::Solid);
     }
 
-    // Without a result nothing is drawn at all.
+    // One outdated motion among current ones marks the whole diagram.
+    MotionTree mixed;
+    TreeItem* current = mixed.add(sineMotion(0.5));
+    auto stale = sineMotion(0.25);
+    stale->ResultValid = false;
+    TreeItem* outdated = mixed.add(std::move(stale));
+    EXPECT_TRUE(ShowsOutdatedResult({current, outdated}, 0));
+    EXPECT_FALSE(ShowsOutdatedResult({current}, 0));
+
+    // Without a result nothing is drawn at all, and nothing is outdated.
     MotionTree t;
     auto m = sineMotion(0.5);
-    m->HasResult = false;
+    m->HasResult = m->ResultValid = false;
     TreeItem* item = t.add(std::move(m));
     TDiagram d = unitDiagram();
     RecordingCanvas c;
     d.Paint(c, 3, 1, {item});
     EXPECT_TRUE(c.of(Kind::Polyline).empty());
+    EXPECT_EQ(c.texts().front(), "Weg s, q");
 }
 
 TEST(DiagramPaint, SamplerAgreesWithTheExactEvaluation)

@@ -2,6 +2,8 @@
 // the file formats of exported pictures.
 #include "diagram/picture_options.h"
 
+#include "model/file_names.h"
+
 #include <gtest/gtest.h>
 
 namespace vemra {
@@ -69,10 +71,17 @@ TEST(PictureOptions, FormatsAndFileNames)
     EXPECT_EQ(pictureFormatFor(".Bmp"), PictureFormat::Bmp);
     EXPECT_EQ(pictureFormatFor(".gif"), PictureFormat::Unknown);
 
-    EXPECT_EQ(completePictureFileName("/tmp/bild", 1), "/tmp/bild.wmf");
-    EXPECT_EQ(completePictureFileName("/tmp/bild", 2), "/tmp/bild.emf");
-    EXPECT_EQ(completePictureFileName("/tmp/bild.gif", 2), "/tmp/bild.gif");
-    EXPECT_EQ(completePictureFileName("/tmp/v1.0/bild", 0), "/tmp/v1.0/bild.bmp");
+    // A name typed without extension takes the one of the file type chosen
+    // in the dialog, and that names a format the picture can be saved in.
+    const FileDialogRequest request = pictureSaveRequest({});
+    EXPECT_EQ(request.title, "Grafik sichern");
+    EXPECT_EQ(request.placeKey, "Picture");
+    ASSERT_EQ(request.filters.size(), PictureFilters.size());
+    for (size_t i = 0; i < PictureFilters.size(); ++i) {
+        SCOPED_TRACE(PictureFilters[i].caption);
+        EXPECT_EQ(patternExtension(request.filters[i].second), PictureFilters[i].extension);
+        EXPECT_NE(pictureFormatFor(PictureFilters[i].extension), PictureFormat::Unknown);
+    }
     EXPECT_EQ(std::string(PictureFilters[2].caption), "Enhanced  Metafile (*.emf)");
 
     EXPECT_EQ(unknownFormatMessage(".gif"), "Unbekanntes Format: .gif\rDie Grafik wurde nicht gesichert.");

@@ -215,6 +215,15 @@ std::vector<std::pair<std::string, RandomProjectConfig>> cases()
              c.objects = seed % 2 == 0 ? 2 : 1;
              c.variableAngles = seed == 11;
          }},
+        // Motions of sizes from 1e-2 to 1e3, tight point bands, bounds up to the third derivative.
+        {"badly scaled", {50, 51, 52, 53},
+         [](auto& c, auto seed) {
+             c.harmonics = {5, 8, 10};
+             c.restrictions = 8;
+             c.highestOrder = 3;
+             c.variableAngles = seed % 2 == 1;
+             c.badlyScaled = true;
+         }},
         {"mixed", {30, 31, 32, 33, 34, 35},
          [](auto& c, auto seed) {
              c.harmonics = {5, 4, 3};

@@ -2,22 +2,7 @@
 // the example computed there with its results, and every way the run can
 // fail with its result code, its own protocol line and no stale results.
 #include "remote_hosts.h"
-
-#include "support/compute_doubles.h"
-#include "support/remote_doubles.h"
-#include "support/test_data.h"
-
-#include "commands/file_commands.h"
-#include "compute/batch_computation.h"
-#include "compute/computation.h"
-#include "compute/remote_module_runner.h"
-#include "net/net_transports.h"
-#include "platform/system_clock.h"
-#include "protocol/exchange_files.h"
-
-#include <gtest/gtest.h>
-
-#include <fstream>
+#include "remote_run_fixture.h"
 
 namespace vemra {
 namespace {
@@ -35,23 +20,22 @@ struct HostSetup {
     bool noPrompt = false;
 };
 
-class RemoteRun : public ::testing::Test {
+class RemoteRun : public RemoteRunFixture {
 protected:
     void SetUp() override
     {
         if (auto why = missingHostServices())
             GTEST_SKIP() << "No test host: " << *why;
-        fs::create_directories(home() / "run");
-        fs::create_directories(work());
+        makeFolders();
     }
 
-    fs::path home() const { return dir.path() / "host"; }
-    fs::path work() const { return dir.path() / "work"; }
     fs::path hostLog() const { return dir.path() / "host.log"; }
+    fs::path ftpLog() const { return dir.path() / "ftp.log"; }
 
     void startHost(const HostSetup& setup)
     {
-        ftp = std::make_unique<FtpHost>(home(), User, Password, setup.access);
+        ftp = std::make_unique<FtpHost>(home(), User, Password, setup.access,
+                                        std::map<std::string, std::string>{{"FTP_HOST_LOG", ftpLog().string()}});
         std::map<std::string, std::string> env{{"HOST_USER", User},
                                                {"HOST_PASSWORD", Password},
                                                {"HOST_HOME", home().string()},
@@ -74,30 +58,6 @@ protected:
         s.details = true;
     }
 
-    // The example computed through the remote runner; with batch, every
-    // open project as "&alle Berechnen" does.
-    ComputationResult compute(std::optional<BatchSummary>* batch = nullptr)
-    {
-        TreeItem* project = readProjectFile(ws, examplePath("hubkurve.r4p").string());
-        EXPECT_NE(project, nullptr);
-        NetTransports transports;
-        SystemClock clock;
-        RemoteModuleRunner runner(transports, source, view, clock);
-        runner.pollInterval = std::chrono::milliseconds(200);
-        ComputationServices services;
-        services.remoteRunner = &runner;
-        services.eventPump = &pump;
-        services.clock = &clock;
-        RecordingObserver observer;
-        Computation computation(ws, services, &observer);
-        computation.setMode(ComputationMode::Remote);
-        computation.setWorkDir(work());
-        if (!batch)
-            return computation.RunComputation(project);
-        *batch = RunBatch(computation);
-        return observer.results.empty() ? ComputationResult{} : observer.results.back();
-    }
-
     std::vector<std::string> hostLines() const
     {
         std::vector<std::string> lines;
@@ -106,27 +66,6 @@ protected:
             lines.push_back(l);
         return lines;
     }
-    // A finished earlier run on the host, which must never pass for this one.
-    void leaveStaleResults(const fs::path& folder) const
-    {
-        std::ofstream(folder / protocol::ResultCodeFileName) << "0\n";
-        std::ofstream(folder / protocol::coefficientFileName(1)) << "stale\n";
-        std::ofstream(folder / protocol::coefficientFileName(7)) << "stale\n";
-    }
-    bool localResultsLeft() const
-    {
-        for (const auto& e : fs::directory_iterator(work()))
-            if (e.path().filename() != protocol::ModuleInputFileName)
-                return true;
-        return false;
-    }
-
-    TempDir dir;
-    ScriptedDialogs dialogs;
-    Workspace ws{dialogs};
-    CallbackPump pump;
-    FixedSettings source;
-    RecordingRunView view;
     std::unique_ptr<FtpHost> ftp;
     std::unique_ptr<LoginHost> login;
 };
@@ -136,20 +75,7 @@ TEST_F(RemoteRun, ComputesOnTheHostAndFetchesTheResults)
     startHost({.echoPassword = true});
     leaveStaleResults(home() / "run");
 
-    const ComputationResult r = compute();
-
-    EXPECT_EQ(r.resultCode, 0) << view.all();
-    EXPECT_TRUE(r.hasResults);
-    EXPECT_TRUE(dialogs.messages.empty());
-    // Every step line, in order.
-    std::vector<std::string> steps;
-    for (const auto& l : view.lines)
-        if (l.find("...") != std::string::npos)
-            steps.push_back(l);
-    EXPECT_EQ(steps, (std::vector<std::string>{RemoteText::UploadStarted, RemoteText::UploadDone,
-                                               RemoteText::ScriptDone, RemoteText::ModuleDone,
-                                               RemoteText::DownloadStarted, RemoteText::DownloadDone}));
-    EXPECT_FALSE(fs::exists(home() / "run" / protocol::coefficientFileName(7)));
+    expectComputedRun(compute());
     EXPECT_TRUE(view.hasLine("> CWD run"));
     const auto host = hostLines();
     ASSERT_EQ(host.size(), 3u);
@@ -224,6 +150,36 @@ TEST_F(RemoteRun, StopCommandEndsTheWait)
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
+TEST_F(RemoteRun, ControlCharactersInTheSettingsSendNothing)
+{
+    startHost({});
+    const std::pair<std::string RemoteSettings::*, const char*> fields[] = {
+        {&RemoteSettings::host, "HostName"},         {&RemoteSettings::user, "UserName"},
+        {&RemoteSettings::password, "Password"},     {&RemoteSettings::prompt, "Prompt"},
+        {&RemoteSettings::loginRequest, "login-Req"}, {&RemoteSettings::passwordRequest, "PWD-Req"},
+        {&RemoteSettings::command, "Kommando"},      {&RemoteSettings::remotePath, "Pfad"},
+    };
+    const RemoteSettings clean = *source.settings;
+    for (const auto& [field, label] : fields) {
+        for (const std::string& bad : std::vector<std::string>{"\r\nDELE evil", std::string("a\0b", 3), "\x1b[2J", "\t",
+                                                               "\x7f", "\xc2\x85"}) {
+            SCOPED_TRACE(std::string(label) + " with byte " + std::to_string(static_cast<unsigned char>(bad[1])));
+            fs::remove(ftpLog());
+            *source.settings = clean;
+            (*source.settings).*field += bad;
+            view = RecordingRunView{};
+
+            const ComputationResult r = compute();
+
+            EXPECT_EQ(r.resultCode, ResultCodes::HostConnectionFailed);
+            EXPECT_TRUE(view.hasLine(std::string("\"") + label + ":\" enthält ein Steuerzeichen")) << view.all();
+            EXPECT_FALSE(fs::exists(ftpLog()));
+            EXPECT_FALSE(fs::exists(hostLog()));
+            dialogs.clear();
+        }
+    }
+}
+
 struct FailureCase {
     const char* name;
     HostSetup host;
@@ -248,16 +204,7 @@ TEST_P(RemoteRunFailure, EndsWithItsCodeAndLeavesNoResults)
     leaveStaleResults(home() / "run");
     c.change(*source.settings, view);
 
-    const ComputationResult r = compute();
-
-    EXPECT_EQ(r.resultCode, c.code) << view.all();
-    EXPECT_FALSE(r.hasResults);
-    EXPECT_FALSE(localResultsLeft());
-    EXPECT_TRUE(view.hasLine(c.line)) << view.all();
-    EXPECT_EQ(view.closed, c.windowCloses);
-    EXPECT_EQ(view.all().find(source.settings->password), std::string::npos);
-    // The stop and the cancel are the user's own: no message for them.
-    EXPECT_EQ(dialogs.messages.size(), c.code == ResultCodes::StoppedByUser ? 0u : 1u);
+    expectFailedRun(compute(), c.code, c.line, c.windowCloses);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -17,6 +17,9 @@ TEST(ReportFile, SaveRequestProposesTheProjectName)
     EXPECT_TRUE(request.save && request.confirmOverwrite);
     EXPECT_FALSE(request.mustExist) << "a new file is no error";
     EXPECT_EQ(request.proposedName, (sample.dir.path() / "Lösung").string());
+    // It starts in the project's folder and remembers where reports went.
+    EXPECT_EQ(request.initialDirectory, (sample.dir.path() / "").string());
+    EXPECT_EQ(request.placeKey, "Report");
 }
 
 TEST(ReportFile, ForeignExtensionsAreConfirmed)

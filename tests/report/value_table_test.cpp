@@ -5,6 +5,8 @@
 #include "model/nodes.h"
 #include "model/test_vectors.h"
 
+#include "model/file_names.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -163,10 +165,15 @@ TEST(ValueTable, CommandNeedsACurrentResult)
         if (!c.message)
             sample.dialogs.chooseFileResult(file);
         EXPECT_EQ(MakeTableCommand(sample.dialogs, item, ValueTableSettings{}), !c.message);
-        if (c.message)
+        if (c.message) {
             EXPECT_EQ(sample.dialogs.last().text, c.message);
-        else
+        } else {
             EXPECT_EQ(linesOf(sample.dir.read("out.tab")).size(), 361u);
+            // The dialog starts in the project's folder and keeps its place.
+            ASSERT_EQ(sample.dialogs.fileRequests.size(), 1u);
+            EXPECT_EQ(sample.dialogs.fileRequests[0].initialDirectory, folderPart(sample.fileName()));
+            EXPECT_EQ(sample.dialogs.fileRequests[0].placeKey, "Table");
+        }
         EXPECT_EQ(sample.dir.exists("out.tab"), !c.message);
     }
 

@@ -94,6 +94,20 @@ void DiagramWindowList::removeMotion(TPaintObj* motion)
     }
 }
 
+void DiagramWindowList::closeFor(TreeItem* project)
+{
+    // A window showing motions of other projects as well keeps those; the
+    // project's own leave it through removeMotion.
+    for (TGrafik* w : windows()) {
+        const auto& items = w->Page.Items;
+        const bool onlyThisProject = !items.empty() && std::all_of(items.begin(), items.end(), [project](TreeItem* item) {
+            return ProjectOf(item) == project;
+        });
+        if (onlyThisProject)
+            w->close();
+    }
+}
+
 void DiagramWindowList::redrawAll()
 {
     for (TGrafik* w : windows())

@@ -27,6 +27,7 @@ public:
     void markDirty(const std::vector<const TPaintObj*>& motions) override;
     void redrawDirty() override;
     void removeMotion(TPaintObj* motion) override;
+    void closeFor(TreeItem* project) override;
 
     // Every open window, oldest first.
     std::vector<TGrafik*> windows() const;

@@ -19,7 +19,6 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
-#include <QFileDialog>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
@@ -64,33 +63,6 @@ int pointsToPixels(double points, double pixelsPerInch)
 }
 
 } // namespace
-
-PictureFileChooser& pictureFileChooser()
-{
-    static PictureFileChooser chooser = [](QWidget* parent) -> std::optional<PictureFileChoice> {
-        QFileDialog dialog(parent, QStringLiteral("Grafik sichern"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        QStringList filters;
-        for (const PictureFilter& f : PictureFilters)
-            filters << QString::fromUtf8(f.caption);
-        dialog.setNameFilters(filters);
-        // A name without extension gets the one of the chosen file type,
-        // before the dialog asks about overwriting.
-        const auto suffixFor = [filters](const QString& filter) {
-            const auto i = filters.indexOf(filter);
-            return i < 0 ? QString() : QString::fromLatin1(PictureFilters[static_cast<size_t>(i)].extension + 1);
-        };
-        dialog.setDefaultSuffix(suffixFor(filters.front()));
-        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [&dialog, suffixFor](const QString& f) { dialog.setDefaultSuffix(suffixFor(f)); });
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-            return std::nullopt;
-        return PictureFileChoice{dialog.selectedFiles().front().toStdString(),
-                                 static_cast<int>(filters.indexOf(dialog.selectedNameFilter()))};
-    };
-    return chooser;
-}
 
 // --- paint box ----------------------------------------------------------------------
 
@@ -347,24 +319,21 @@ void TGrafik::copyToClipboard()
 
 void TGrafik::saveAs()
 {
-    const auto choice = pictureFileChooser()(this);
-    if (!choice)
+    if (!context_.main)
         return;
-    const std::string fileName = completePictureFileName(choice->fileName, choice->filterIndex);
-    Workspace* ws = context_.main ? &context_.main->workspace() : nullptr;
-    const auto report = [ws](const std::string& text) {
-        if (ws)
-            ws->dialogs().error(text);
-    };
-    if (pictureFormatFor(extensionPart(fileName)) == PictureFormat::Unknown) {
-        report(unknownFormatMessage(extensionPart(fileName)));
+    UserDialogs& dialogs = context_.main->workspace().dialogs();
+    const auto fileName = dialogs.chooseFile(pictureSaveRequest(Page.Items));
+    if (!fileName)
+        return;
+    if (pictureFormatFor(extensionPart(*fileName)) == PictureFormat::Unknown) {
+        dialogs.error(unknownFormatMessage(extensionPart(*fileName)));
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto error = writePictureFile(fileName, pictureJob());
+    const auto error = writePictureFile(*fileName, pictureJob());
     QApplication::restoreOverrideCursor();
     if (error)
-        report(*error);
+        dialogs.error(*error);
 }
 
 void TGrafik::print()

@@ -13,8 +13,6 @@
 #include <QWidget>
 
 #include <array>
-#include <functional>
-#include <optional>
 #include <string>
 
 class QAction;
@@ -37,16 +35,6 @@ struct DiagramContext {
     TDlgDiagDefault* defaults = nullptr;
     TDlgPictExOpt* exportOptions = nullptr;
 };
-
-// The file an export goes to, with the file type chosen in the dialog
-// (index into PictureFilters). The save dialog by default; tests put their
-// own answer here.
-struct PictureFileChoice {
-    std::string fileName;
-    int filterIndex = 0;
-};
-using PictureFileChooser = std::function<std::optional<PictureFileChoice>(QWidget* parent)>;
-PictureFileChooser& pictureFileChooser();
 
 // The part of the window that shows the bitmap and the zoom rectangle.
 class GrafikPaintBox : public QWidget {

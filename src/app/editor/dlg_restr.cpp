@@ -6,7 +6,9 @@
 
 #include "app/computation_controller.h"
 #include "app/dlg_main.h"
+#include "app/window_layout.h"
 
+#include "editor/field_help.h"
 #include "model/numeric.h"
 #include "model/tree_ops.h"
 
@@ -50,12 +52,20 @@ TDlgRestr::TDlgRestr(TDlgMain& main)
     LError->setWordWrap(true);
     errorLayout->addWidget(LError);
     Pages->addWidget(Error);
+    applyFieldHelp(nullptr);
 
     showPage(EditorPage::Error);
     resize(560, 600);
 }
 
-TDlgRestr::~TDlgRestr() = default;
+TDlgRestr::~TDlgRestr()
+{
+    // Closing the window as it goes moves the focus out of a field, whose
+    // store handler would then reach a node of a tree that may be gone
+    // already (the main window's members go before its child windows).
+    for (QObject* child : findChildren<QObject*>())
+        disconnect(child, nullptr, this, nullptr);
+}
 
 // --- selection and update cycle ----------------------------------------------------
 
@@ -127,6 +137,42 @@ void TDlgRestr::setUndoEnabled(bool on)
 {
     BtUndoBG->setEnabled(on);
     BtUndoHarm->setEnabled(on);
+}
+
+// --- what the fields hold ------------------------------------------------------------
+
+void TDlgRestr::applyFieldHelp(const TRestr* r, QWidget* page)
+{
+    const auto apply = [r](QWidget* w) {
+        const std::string help = fieldHelp(w->objectName().toStdString(), r);
+        if (!help.empty())
+            w->setToolTip(QString::fromStdString(help));
+    };
+    if (!r) {
+        for (QWidget* w : findChildren<QWidget*>())
+            apply(w);
+        return;
+    }
+    for (const std::string& name : restrictionDependentFields())
+        if (auto* w = (page ? page : this)->findChild<QWidget*>(QString::fromStdString(name)))
+            apply(w);
+}
+
+QLabel* TDlgRestr::addCaption(QWidget* parent, QWidget* field, const char* text)
+{
+    auto* caption = new QLabel(QString::fromUtf8(text), parent);
+    QFont small = caption->font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    caption->setFont(small);
+    caption->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    captions_.emplace_back(caption, field);
+    return caption;
+}
+
+void TDlgRestr::updateCaptions()
+{
+    for (const auto& [caption, field] : captions_)
+        caption->setEnabled(field->isEnabled());
 }
 
 // --- what the program hears ----------------------------------------------------------
@@ -239,9 +285,18 @@ void TDlgRestr::showEditor()
 {
     // Placed before it is mapped, so that the window manager takes the
     // position as the program's own.
-    if (!isVisible())
+    if (!isVisible()) {
         placeBesideMainWindow();
+        // Beside the main window, but never beyond the screen's free area.
+        fitToAvailableArea(*this);
+    }
     show();
+}
+
+void TDlgRestr::commitInput()
+{
+    if (isActiveWindow())
+        commitFocusedField();
 }
 
 void TDlgRestr::bringToFront()
@@ -295,7 +350,9 @@ void TDlgRestr::buildProjectPage()
     EdProjDescr->setObjectName(QStringLiteral("EdProjDescr"));
     top->addRow(QStringLiteral("Beschreibung:"), EdProjDescr);
     LMotionCount = new QLabel(ProjHeader);
+    LMotionCount->setObjectName(QStringLiteral("LMotionCount"));
     LGroupCount = new QLabel(ProjHeader);
+    LGroupCount->setObjectName(QStringLiteral("LGroupCount"));
     top->addRow(QStringLiteral("Anzahl der Bewegungsgesetze:"), LMotionCount);
     top->addRow(QStringLiteral("Objekte für globale Optimierung:"), LGroupCount);
     layout->addLayout(top);

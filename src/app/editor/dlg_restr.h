@@ -55,6 +55,7 @@ public:
     void showEditor() override;
     void hideEditor() override { hide(); }
     void bringToFront() override;
+    void commitInput() override;
 
     // EditorHost
     void redrawDiagramsOf(TreeItem* item) override;
@@ -125,6 +126,9 @@ public:
     QAction* SaveValues = nullptr;
 
     // "BG"
+    QGroupBox* GBAngles = nullptr;
+    QGroupBox* GBBounds = nullptr;
+    QLabel* LCapPhiMax = nullptr;
     QComboBox* CBOrd = nullptr;
     QRadioButton* RBPoint = nullptr;
     QRadioButton* RBRange = nullptr;
@@ -203,6 +207,12 @@ private:
     void fillHarmPage(TRestr& r);
     void setUndoEnabled(bool on);
     void updateUnitButtons();
+    // Tooltips: every named control's general text (r = nullptr), or the
+    // texts of page's controls that follow the restriction shown.
+    void applyFieldHelp(const TRestr* r, QWidget* page = nullptr);
+    // A small caption under field, greyed out with it.
+    QLabel* addCaption(QWidget* parent, QWidget* field, const char* text);
+    void updateCaptions();
     void placeBesideMainWindow();
 
     // Wiring: every store runs only on its own page and, for clicks and
@@ -221,6 +231,8 @@ private:
     int kWidth_ = 7;
     // What committing the focused field means, per field.
     QHash<QWidget*, std::function<void()>> exitHandlers_;
+    // Captions under fields that have no caption of their own, and their fields.
+    std::vector<std::pair<QLabel*, QWidget*>> captions_;
 };
 
 } // namespace vemra

@@ -10,6 +10,7 @@
 
 #include "formats/file_io.h"
 #include "model/numeric.h"
+#include "model/save_dialog_memory.h"
 #include "model/tree_ops.h"
 
 #include <QAction>
@@ -159,7 +160,9 @@ void TDlgRestr::buildMotionPage()
     SEdDeriv->setObjectName(QStringLiteral("SEdDeriv"));
     SEdDeriv->setRange(0, 3);
     RBAbsSum = new QRadioButton(QStringLiteral("|s_k| + |c_k|"), RXHeader);
+    RBAbsSum->setObjectName(QStringLiteral("RBAbsSum"));
     RBEuclid = new QRadioButton(QStringLiteral("(s_k²+c_k²)^½"), RXHeader);
+    RBEuclid->setObjectName(QStringLiteral("RBEuclid"));
     RBAbsSum->setChecked(true);
     selectors->addWidget(CBResult);
     selectors->addWidget(LDeriv);
@@ -353,6 +356,8 @@ void TDlgRestr::SaveValuesClick()
     request.filters = {{"Textdatei (*.tab)", "*.tab"}, {"alle Dateien (*.*)", "*.*"}};
     request.defaultExtension = "tab";
     request.confirmOverwrite = true;
+    request.initialDirectory = projectFolderOf(TreeNode());
+    request.placeKey = CoefficientsPlace;
     UserDialogs& dialogs = main_.workspace().dialogs();
     const std::optional<std::string> file = dialogs.chooseFile(request);
     if (!file)

@@ -8,6 +8,7 @@
 #include "real_edit.h"
 #include "symbol_text.h"
 
+#include "editor/field_help.h"
 #include "editor/restriction_pages.h"
 
 #include <QCheckBox>
@@ -87,7 +88,8 @@ void TDlgRestr::buildBGPage()
     kindRow->addStretch();
     layout->addLayout(kindRow);
 
-    auto* angles = new QGroupBox(BG);
+    auto* angles = new QGroupBox(QString::fromUtf8(AnglesTitle), BG);
+    GBAngles = angles;
     auto* a = new QGridLayout(angles);
     CBPhiMinVar = checkBox(angles, "CBPhiMinVar", QStringLiteral("untere Schranke variabel"));
     CBPhiMaxVar = checkBox(angles, "CBPhiMaxVar", QStringLiteral("obere Schranke variabel"));
@@ -109,9 +111,14 @@ void TDlgRestr::buildBGPage()
     a->addWidget(LPhiPoint, 1, 2);
     a->addWidget(REdPhiMax, 1, 3);
     a->addWidget(REdPhiMaxVar, 1, 4);
+    a->addWidget(addCaption(angles, REdPhiMinVar, MaximumCaption), 2, 0);
+    a->addWidget(addCaption(angles, REdPhiMin, MinimumCaption), 2, 1);
+    LCapPhiMax = addCaption(angles, REdPhiMax, MinimumCaption);
+    a->addWidget(LCapPhiMax, 2, 3);
+    a->addWidget(addCaption(angles, REdPhiMaxVar, MaximumCaption), 2, 4);
 
     CBShift = checkBox(angles, "CBShift", QStringLiteral("Verschiebung zulassen"));
-    a->addWidget(CBShift, 2, 0, 1, 2);
+    a->addWidget(CBShift, 3, 0, 1, 2);
     const auto shiftRow = [&](int row, QLabel*& name, QLabel*& index, const char* indexText, QLabel*& dots,
                               TRealEdit*& from, const char* fromName, TRealEdit*& to, const char* toName) {
         auto* label = new QHBoxLayout;
@@ -135,11 +142,12 @@ void TDlgRestr::buildBGPage()
         a->addWidget(dots, row, 2);
         a->addWidget(to, row, 3);
     };
-    shiftRow(3, LShift1, LShiftIdx1, "u", LShiftDots1, REdShift1, "REdShift1", REdShift2, "REdShift2");
-    shiftRow(4, LShift2, LShiftIdx2, "o", LShiftDots2, REdShift3, "REdShift3", REdShift4, "REdShift4");
+    shiftRow(4, LShift1, LShiftIdx1, "u", LShiftDots1, REdShift1, "REdShift1", REdShift2, "REdShift2");
+    shiftRow(5, LShift2, LShiftIdx2, "o", LShiftDots2, REdShift3, "REdShift3", REdShift4, "REdShift4");
     layout->addWidget(angles);
 
     auto* bounds = new QGroupBox(BG);
+    GBBounds = bounds;
     auto* b = new QGridLayout(bounds);
     CBLower = checkBox(bounds, "CBLower", QStringLiteral("mit unterer Schranke"));
     CBLowerVar = checkBox(bounds, "CBLowerVar", QStringLiteral("untere Schranke variabel"));
@@ -169,6 +177,10 @@ void TDlgRestr::buildBGPage()
     b->addWidget(LUpperSign, 2, 4);
     b->addWidget(REdUpperVar, 2, 5);
     b->addWidget(REdUpper, 2, 6);
+    b->addWidget(addCaption(bounds, REdLower, MinimumCaption), 3, 0);
+    b->addWidget(addCaption(bounds, REdLowerVar, MaximumCaption), 3, 1);
+    b->addWidget(addCaption(bounds, REdUpperVar, MaximumCaption), 3, 5);
+    b->addWidget(addCaption(bounds, REdUpper, MinimumCaption), 3, 6);
     layout->addWidget(bounds);
 
     BtUndoBG = new QPushButton(QStringLiteral("rückgängig"), BG);
@@ -264,6 +276,11 @@ void TDlgRestr::fillBGPage(TRestr& r)
     LLowerSign->setVisible(s.lowerSign);
     LUpperSign->setVisible(s.upperSign);
     LQuantity->setText(QString::fromStdString(s.quantity));
+
+    GBBounds->setTitle(QString::fromStdString(boundsTitle(r.Kind())));
+    LCapPhiMax->setText(QString::fromUtf8(s.point ? PointAngleCaption : MinimumCaption));
+    updateCaptions();
+    applyFieldHelp(&r, BG);
 }
 
 void TDlgRestr::CBShiftClick(bool checked)
@@ -310,10 +327,12 @@ void TDlgRestr::buildHarmPage()
     RBSingle = new QRadioButton(forms);
     RBSingle->setObjectName(QStringLiteral("RBSingle"));
     ImgSum = new ClickableLabel(forms);
+    ImgSum->setObjectName(QStringLiteral("ImgSum"));
     ImgSum->setTextFormat(Qt::RichText);
     ImgSum->setText(QStringLiteral("<span style='font-size:large'>&sum;<sub>n</sub> n<sup>p</sup> "
                                    "(|s<sub>n</sub>| + |c<sub>n</sub>|) &le; c</span>"));
     ImgSingle = new ClickableLabel(forms);
+    ImgSingle->setObjectName(QStringLiteral("ImgSingle"));
     ImgSingle->setTextFormat(Qt::RichText);
     ImgSingle->setText(QStringLiteral("<span style='font-size:large'>|s<sub>k</sub>| + |c<sub>k</sub>| &le; c</span>"));
     LPDeriv = new QLabel(QStringLiteral("Ableitung:"), forms);
@@ -339,7 +358,7 @@ void TDlgRestr::buildHarmPage()
     g->setColumnStretch(1, 1);
     layout->addWidget(forms);
 
-    auto* bound = new QHBoxLayout;
+    auto* bound = new QGridLayout;
     REdC = field(Harm, "REdC");
     REdCVar = field(Harm, "REdCVar");
     for (TRealEdit* e : {REdC, REdCVar}) {
@@ -349,13 +368,15 @@ void TDlgRestr::buildHarmPage()
     CBCVar = checkBox(Harm, "CBCVar", QStringLiteral("variabel"));
     auto* sign = new QLabel(Harm);
     setSymbolText(sign, "\xA3  ", QStringLiteral("≤  "));
-    bound->addWidget(new QLabel(QStringLiteral("c"), Harm));
-    bound->addWidget(sign);
-    bound->addWidget(REdCVar);
-    bound->addWidget(new QLabel(QStringLiteral("..."), Harm));
-    bound->addWidget(REdC);
-    bound->addWidget(CBCVar);
-    bound->addStretch();
+    bound->addWidget(new QLabel(QStringLiteral("c"), Harm), 0, 0);
+    bound->addWidget(sign, 0, 1);
+    bound->addWidget(REdCVar, 0, 2);
+    bound->addWidget(new QLabel(QStringLiteral("..."), Harm), 0, 3);
+    bound->addWidget(REdC, 0, 4);
+    bound->addWidget(CBCVar, 0, 5);
+    bound->addWidget(addCaption(Harm, REdCVar, MaximumCaption), 1, 2);
+    bound->addWidget(addCaption(Harm, REdC, MinimumCaption), 1, 4);
+    bound->setColumnStretch(6, 1);
     layout->addLayout(bound);
 
     BtUndoHarm = new QPushButton(QStringLiteral("rückgängig"), Harm);
@@ -403,6 +424,8 @@ void TDlgRestr::fillHarmPage(TRestr& r)
     showState(REdC, s.c);
     showState(CBCVar, s.cVar);
     showState(REdCVar, s.cVarValue);
+    updateCaptions();
+    applyFieldHelp(&r, Harm);
 }
 
 void TDlgRestr::BtUndoHarmClick()

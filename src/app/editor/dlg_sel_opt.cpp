@@ -1,5 +1,6 @@
 #include "dlg_sel_opt.h"
 
+#include "editor/field_help.h"
 #include "model/project_tree.h"
 
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@ TDlgSelOpt::TDlgSelOpt(ProjectTree& tree, QWidget* parent) : QDialog(parent), tr
     Label1 = new QLabel(QStringLiteral("einfügen in:"), this);
     ListBox1 = new QListWidget(this);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
+    ListBox1->setToolTip(QString::fromStdString(fieldHelp("ListBox1")));
     layout->addWidget(Label1);
     layout->addWidget(ListBox1);
     auto* buttons = new QHBoxLayout;

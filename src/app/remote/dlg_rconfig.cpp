@@ -1,7 +1,9 @@
 #include "dlg_rconfig.h"
 
+#include "model/user_dialogs.h"
 #include "platform/qt/settings_store.h"
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -43,7 +45,7 @@ std::string text(const QLineEdit* e)
 
 } // namespace
 
-TDlgRConfig::TDlgRConfig(QWidget* parent) : QDialog(parent)
+TDlgRConfig::TDlgRConfig(UserDialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs_(dialogs)
 {
     setObjectName(QStringLiteral("TDlgRConfig"));
     setWindowTitle(QStringLiteral("Remote-Config"));
@@ -63,7 +65,6 @@ TDlgRConfig::TDlgRConfig(QWidget* parent) : QDialog(parent)
     RBCR->setObjectName(QStringLiteral("RBCR"));
     RBCRLF = new QRadioButton(QStringLiteral("CR+LF"), this);
     RBCRLF->setObjectName(QStringLiteral("RBCRLF"));
-    RBCR->setChecked(true);
     EdMaxTime = spinBox("EdMaxTime", MinMaxTime, MaxMaxTime, DefaultMaxTime, this);
     EdMaxTime->setSingleStep(10);
     CBConDet = new QCheckBox(QStringLiteral("Verbindungsdetails"), this);
@@ -72,8 +73,29 @@ TDlgRConfig::TDlgRConfig(QWidget* parent) : QDialog(parent)
     SEdTelnetPort = spinBox("SEdTelnetPort", 1, 65535, 23, this);
     CBTls = new QCheckBox(QStringLiteral("TLS (FTPS)"), this);
     CBTls->setObjectName(QStringLiteral("CBTls"));
+    LTlsNote = new QLabel(QString::fromUtf8(TlsCoverageNote), this);
+    LTlsNote->setObjectName(QStringLiteral("LTlsNote"));
+    LTlsNote->setWordWrap(true);
+    RBFtpTelnet = new QRadioButton(QStringLiteral("FTP/Telnet"), this);
+    RBFtpTelnet->setObjectName(QStringLiteral("RBFtpTelnet"));
+    RBSsh = new QRadioButton(QStringLiteral("SSH"), this);
+    RBSsh->setObjectName(QStringLiteral("RBSsh"));
+    SEdSshPort = spinBox("SEdSshPort", 1, 65535, 22, this);
+    // Radio buttons of one parent would otherwise exclude each other across
+    // both choices.
+    for (const auto& [first, second] : {std::pair{RBCR, RBCRLF}, {RBFtpTelnet, RBSsh}}) {
+        auto* group = new QButtonGroup(this);
+        group->addButton(first);
+        group->addButton(second);
+        first->setChecked(true);
+    }
 
     auto* form = new QFormLayout;
+    auto* connection = new QHBoxLayout;
+    connection->addWidget(RBFtpTelnet);
+    connection->addWidget(RBSsh);
+    connection->addStretch();
+    form->addRow(QStringLiteral("Verbindung:"), connection);
     form->addRow(QStringLiteral("HostName:"), EdHost);
     form->addRow(QStringLiteral("UserName:"), EdUser);
     form->addRow(QStringLiteral("Password:"), EdPwd);
@@ -98,7 +120,14 @@ TDlgRConfig::TDlgRConfig(QWidget* parent) : QDialog(parent)
     ports->addWidget(SEdTelnetPort);
     ports->addStretch();
     form->addRow(QStringLiteral("FTP-Port:"), ports);
-    form->addRow(QString(), CBTls);
+    auto* tls = new QHBoxLayout;
+    tls->addWidget(CBTls);
+    tls->addWidget(LTlsNote, 1);
+    form->addRow(QString(), tls);
+    auto* sshPort = new QHBoxLayout;
+    sshPort->addWidget(SEdSshPort);
+    sshPort->addStretch();
+    form->addRow(QStringLiteral("SSH-Port:"), sshPort);
     form->addRow(QString(), CBConDet);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -115,8 +144,28 @@ TDlgRConfig::TDlgRConfig(QWidget* parent) : QDialog(parent)
         LineEnd = QString::fromLatin1(RBCR->isChecked() ? "\r" : "\r\n");
     };
     connect(RBCR, &QRadioButton::toggled, this, lineEndFollows);
+    connect(RBSsh, &QRadioButton::toggled, this, [this] { connectionChanged(); });
     readSettings(SettingsStore());
     lineEndFollows();
+    connectionChanged();
+}
+
+void TDlgRConfig::connectionChanged()
+{
+    const bool ssh = RBSsh->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{EdPrompt, EdLoginReq, EdPWDReq, RBCR, RBCRLF, SEdFtpPort,
+                                                      SEdTelnetPort, CBTls, LTlsNote})
+        w->setEnabled(!ssh);
+    SEdSshPort->setEnabled(ssh);
+}
+
+void TDlgRConfig::accept()
+{
+    if (const auto problem = controlCharacterProblem(settings())) {
+        dialogs_.error(*problem);
+        return;
+    }
+    QDialog::accept();
 }
 
 TDlgRConfig::~TDlgRConfig()
@@ -153,6 +202,10 @@ void TDlgRConfig::readSettings(const SettingsStore& store)
             SEdTelnetPort->setValue(*v);
         if (auto v = store.readBool(key, QString::fromLatin1(RemoteValue::FtpTls)))
             CBTls->setChecked(*v);
+        if (auto v = store.readBool(key, QString::fromLatin1(RemoteValue::UseSsh)); v && *v)
+            RBSsh->setChecked(true);
+        if (auto v = store.readInteger(key, QString::fromLatin1(RemoteValue::SshPort)))
+            SEdSshPort->setValue(*v);
     }
     // An empty request text would match whatever the host says.
     if (EdLoginReq->text().isEmpty())
@@ -179,6 +232,8 @@ void TDlgRConfig::writeSettings(SettingsStore& store) const
     store.writeInteger(key, QString::fromLatin1(RemoteValue::FtpPort), SEdFtpPort->value());
     store.writeInteger(key, QString::fromLatin1(RemoteValue::TelnetPort), SEdTelnetPort->value());
     store.writeBool(key, QString::fromLatin1(RemoteValue::FtpTls), CBTls->isChecked());
+    store.writeBool(key, QString::fromLatin1(RemoteValue::UseSsh), RBSsh->isChecked());
+    store.writeInteger(key, QString::fromLatin1(RemoteValue::SshPort), SEdSshPort->value());
 }
 
 RemoteSettings TDlgRConfig::settings() const
@@ -198,6 +253,8 @@ RemoteSettings TDlgRConfig::settings() const
     s.ftpPort = SEdFtpPort->value();
     s.telnetPort = SEdTelnetPort->value();
     s.ftpTls = CBTls->isChecked();
+    s.connection = RBSsh->isChecked() ? RemoteConnection::Ssh : RemoteConnection::FtpTelnet;
+    s.sshPort = SEdSshPort->value();
     return s;
 }
 

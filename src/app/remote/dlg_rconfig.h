@@ -1,7 +1,8 @@
-// "Remote-Config": the settings of a computation on a remote host. It is
-// shown from "&extern ..." and before every remote run; its values live in
-// the settings key "Remote", the password only in its field while the
-// program runs.
+// "Remote-Config": the settings of a computation on a remote host, reached
+// over FTP and Telnet or over SSH. It is shown from "&extern ..." and before
+// every remote run; its values live in the settings key "Remote", the
+// password only in its field while the program runs. A text with a control
+// character is refused with a message before anything is sent.
 #pragma once
 
 #include "app/app_windows.h"
@@ -11,6 +12,7 @@
 #include <QDialog>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QRadioButton;
 class QSpinBox;
@@ -18,12 +20,13 @@ class QSpinBox;
 namespace vemra {
 
 class SettingsStore;
+class UserDialogs;
 
 class TDlgRConfig : public QDialog, public OptionsDialog, public RemoteSettingsSource {
     Q_OBJECT
 public:
-    // Reads the stored values.
-    explicit TDlgRConfig(QWidget* parent = nullptr);
+    // Reads the stored values; dialogs shows why a value is refused.
+    explicit TDlgRConfig(UserDialogs& dialogs, QWidget* parent = nullptr);
     // Writes them back (all but the password).
     ~TDlgRConfig() override;
 
@@ -51,6 +54,13 @@ public:
     QSpinBox* SEdFtpPort = nullptr;
     QSpinBox* SEdTelnetPort = nullptr;
     QCheckBox* CBTls = nullptr;
+    QLabel* LTlsNote = nullptr;
+    QRadioButton* RBFtpTelnet = nullptr;
+    QRadioButton* RBSsh = nullptr;
+    QSpinBox* SEdSshPort = nullptr;
+
+    // OK: closes only when no text holds a control character.
+    void accept() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -58,6 +68,10 @@ protected:
 private:
     void readSettings(const SettingsStore& store);
     void writeSettings(SettingsStore& store) const;
+    // Only the fields of the chosen connection can be edited.
+    void connectionChanged();
+
+    UserDialogs& dialogs_;
 };
 
 } // namespace vemra

@@ -25,14 +25,10 @@ QString timeText(int32_t elapsed, int32_t maxTime)
 
 } // namespace
 
-TDlgRProgress::TDlgRProgress(TDlgRConfig& settings, QWidget* parent)
-    : TDlgRProgress(settings, ownTransports_, parent)
-{
-}
-
-TDlgRProgress::TDlgRProgress(TDlgRConfig& settings, RemoteTransports& transports, QWidget* parent)
+TDlgRProgress::TDlgRProgress(TDlgRConfig& settings, UserDialogs& dialogs, QWidget* parent,
+                             RemoteTransports* transports)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::CustomizeWindowHint),
-      runner_(transports, settings, *this, clock_)
+      ownTransports_(SshPrompts{&dialogs, {}}), runner_(transports ? *transports : ownTransports_, settings, *this, clock_)
 {
     build();
 }

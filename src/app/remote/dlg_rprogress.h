@@ -25,9 +25,11 @@ class TDlgRConfig;
 class TDlgRProgress : public QWidget, public RemoteRunView {
     Q_OBJECT
 public:
-    TDlgRProgress(TDlgRConfig& settings, QWidget* parent = nullptr);
-    // With network clients of the caller's choice (tests).
-    TDlgRProgress(TDlgRConfig& settings, RemoteTransports& transports, QWidget* parent = nullptr);
+    // dialogs asks whether to trust a host key that is not yet known (SSH).
+    // transports: network clients of the caller's choice (tests); the
+    // window's own otherwise.
+    TDlgRProgress(TDlgRConfig& settings, UserDialogs& dialogs, QWidget* parent = nullptr,
+                  RemoteTransports* transports = nullptr);
 
     ModuleRunner& runner() { return runner_; }
 

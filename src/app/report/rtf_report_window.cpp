@@ -1,5 +1,7 @@
 #include "rtf_report_window.h"
 
+#include "app/window_layout.h"
+
 #include "model/numeric.h"
 #include "model/tree_ops.h"
 #include "model/user_dialogs.h"
@@ -201,6 +203,10 @@ void ReportWindowSet::showFor(TreeItem* item)
         }
         window->SetProject(project);
     }
+    // The report's page is tall; on a small screen the window takes what
+    // the desktop leaves free rather than reaching below its edge.
+    if (!window->isVisible())
+        fitToAvailableArea(*window);
     window->show();
     window->raise();
     window->activateWindow();

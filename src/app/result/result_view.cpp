@@ -85,18 +85,13 @@ void ResultView::markTree(TreeItem* project)
             }
         }
     }
-    bool changed = false;
-    for (const auto& [shown, role] : restrictions) {
-        const QIcon icon = role == ExplanationRole::Limiting      ? limitIcon()
-                           : role == ExplanationRole::Conflicting ? conflictIcon()
-                           : marked                               ? blankIcon()
-                                                                  : QIcon();
-        changed = changed || icon.isNull() != shown->icon(0).isNull();
-        shown->setIcon(0, icon);
-    }
-    // Icons widen the entries, and the window follows its widest entry.
-    if (changed)
-        fitWidth();
+    // Icons widen the entries; the window follows its widest entry by
+    // itself.
+    for (const auto& [shown, role] : restrictions)
+        shown->setIcon(0, role == ExplanationRole::Limiting      ? limitIcon()
+                          : role == ExplanationRole::Conflicting ? conflictIcon()
+                          : marked                               ? blankIcon()
+                                                                 : QIcon());
 }
 
 void ResultView::fitWidth()

@@ -1,11 +1,15 @@
 #include "qt_user_dialogs.h"
 
+#include "model/file_names.h"
+#include "platform/qt/settings_store.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QPushButton>
 
+#include <algorithm>
 #include <memory>
 
 namespace vemra {
@@ -134,7 +138,9 @@ QStringList QtUserDialogs::nameFilters(const FileDialogRequest& request)
 {
     QStringList filters;
     for (const auto& [caption, pattern] : request.filters) {
-        const QString c = QString::fromStdString(caption);
+        // The dialog shows a caption with its blanks simplified, and only
+        // the same text finds the file type again.
+        const QString c = QString::fromStdString(caption).simplified();
         const QString p = QString::fromStdString(pattern);
         // Captions such as "Projektdatei (*.r4p)" already name their pattern.
         QString patterns = p;
@@ -148,18 +154,45 @@ QStringList QtUserDialogs::nameFilters(const FileDialogRequest& request)
     return filters;
 }
 
-std::optional<std::string> QtUserDialogs::chooseFile(const FileDialogRequest& request)
+namespace {
+
+// The extension the file type at index gives a name typed without one, or
+// the request's default where the type names none ("*.*").
+QString suffixFor(const FileDialogRequest& request, int index)
 {
+    std::string extension;
+    if (index >= 0 && index < static_cast<int>(request.filters.size()))
+        extension = patternExtension(request.filters[static_cast<size_t>(index)].second);
+    if (extension.empty())
+        return QString::fromStdString(request.defaultExtension);
+    return QString::fromStdString(extension.substr(1));
+}
+
+} // namespace
+
+std::optional<std::string> QtUserDialogs::chooseFile(const FileDialogRequest& asked)
+{
+    const FileDialogRequest request = memory_.prepared(asked);
     QFileDialog dialog(parentWidget(), QString::fromStdString(request.title));
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (!request.confirmOverwrite)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     const QStringList filters = nameFilters(request);
-    if (!filters.isEmpty())
+    if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);
-    if (!request.defaultExtension.empty())
-        dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
+        if (request.filterIndex > 0 && request.filterIndex < filters.size())
+            dialog.selectNameFilter(filters.at(request.filterIndex));
+    }
+    // A name typed without extension gets the one of the file type shown,
+    // before the dialog asks about overwriting.
+    const auto typeIndex = [&dialog, &filters] { return static_cast<int>(filters.indexOf(dialog.selectedNameFilter())); };
+    const auto followType = [&] {
+        const QString suffix = request.save ? suffixFor(request, typeIndex()) : QString::fromStdString(request.defaultExtension);
+        dialog.setDefaultSuffix(suffix);
+    };
+    followType();
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, followType);
     QString directory = QString::fromStdString(request.initialDirectory);
     if (directory.isEmpty() || !QFileInfo(directory).isDir())
         directory = QDir::homePath();
@@ -174,7 +207,10 @@ std::optional<std::string> QtUserDialogs::chooseFile(const FileDialogRequest& re
     for (;;) {
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return std::nullopt;
-        const QString chosen = dialog.selectedFiles().front();
+        QString chosen = dialog.selectedFiles().front();
+        // A dialog of the platform may give the name back as typed.
+        if (request.save && extensionPart(chosen.toStdString()).empty() && !dialog.defaultSuffix().isEmpty())
+            chosen += QLatin1Char('.') + dialog.defaultSuffix();
         const QFileInfo info(chosen);
         if (request.save && info.exists() && !info.isWritable()) {
             // Saving must not end in a write error on a protected file.
@@ -188,7 +224,46 @@ std::optional<std::string> QtUserDialogs::chooseFile(const FileDialogRequest& re
                     "Der Ordner \"" + info.absolutePath().toStdString() + "\" existiert nicht.", ButtonOk);
             continue;
         }
-        return QDir::toNativeSeparators(info.absoluteFilePath()).toStdString();
+        const std::string file = QDir::toNativeSeparators(info.absoluteFilePath()).toStdString();
+        memory_.remember(asked, file, filterIndexFor(request, file, typeIndex()));
+        return file;
+    }
+}
+
+namespace {
+
+QString placeValue(const char* key, const char* what)
+{
+    return QStringLiteral("Last") + QString::fromLatin1(key) + QString::fromLatin1(what);
+}
+
+const QString FilesSubKey = QStringLiteral("Files");
+
+} // namespace
+
+void readSavePlaces(const SettingsStore& store, SaveDialogMemory& memory)
+{
+    for (const char* key : SavePlaceKeys) {
+        const auto folder = store.readString(FilesSubKey, placeValue(key, "Path"));
+        if (!folder || folder->isEmpty())
+            continue;
+        SavePlace place;
+        place.chosenFolder = folder->toStdString();
+        place.requestedFolder = store.readString(FilesSubKey, placeValue(key, "Start")).value_or(QString()).toStdString();
+        place.filterIndex = std::max(0, store.readInteger(FilesSubKey, placeValue(key, "Type")).value_or(1) - 1);
+        memory.places[key] = place;
+    }
+}
+
+void writeSavePlaces(SettingsStore& store, const SaveDialogMemory& memory)
+{
+    for (const char* key : SavePlaceKeys) {
+        const auto it = memory.places.find(key);
+        if (it == memory.places.end())
+            continue;
+        store.writeString(FilesSubKey, placeValue(key, "Path"), QString::fromStdString(it->second.chosenFolder));
+        store.writeString(FilesSubKey, placeValue(key, "Start"), QString::fromStdString(it->second.requestedFolder));
+        store.writeInteger(FilesSubKey, placeValue(key, "Type"), it->second.filterIndex + 1);
     }
 }
 

@@ -1,6 +1,7 @@
 // The desktop's message boxes and file dialogs behind the core's UserDialogs.
 #pragma once
 
+#include "model/save_dialog_memory.h"
 #include "model/user_dialogs.h"
 
 #include <QMessageBox>
@@ -21,6 +22,8 @@ public:
     std::optional<std::string> chooseFile(const FileDialogRequest& request) override;
 
     void setParent(QWidget* parent) { parent_ = parent; }
+    // Folder and file type last chosen in the save dialogs that keep them.
+    SaveDialogMemory& places() { return memory_; }
 
     // The pieces a box is made of, exposed so that they can be checked
     // without showing anything.
@@ -36,6 +39,14 @@ public:
 private:
     QWidget* parentWidget() const;
     QWidget* parent_;
+    SaveDialogMemory memory_;
 };
+
+class SettingsStore;
+
+// The remembered places in the settings ("Files": "Last<Kind>Path",
+// "Last<Kind>Type" counted from 1, "Last<Kind>Start" the folder asked for).
+void readSavePlaces(const SettingsStore& store, SaveDialogMemory& memory);
+void writeSavePlaces(SettingsStore& store, const SaveDialogMemory& memory);
 
 } // namespace vemra

@@ -74,10 +74,12 @@ public:
             }
             record.eta = t.eta;
             record.theta = t.theta;
-            t.b0 = uniform(-1, 1);
+            // Badly scaled projects mix motions whose sizes span five orders of magnitude.
+            const double size = config_.badlyScaled ? std::pow(10.0, uniform(-2, 3)) : 1.0;
+            t.b0 = size * uniform(-1, 1);
             for (int k = 1; k <= record.harmonics; ++k) {
-                t.a.push_back(uniform(-1, 1) / (k * k));
-                t.b.push_back(uniform(-1, 1) / (k * k));
+                t.a.push_back(size * uniform(-1, 1) / (k * k));
+                t.b.push_back(size * uniform(-1, 1) / (k * k));
             }
             project.truth.push_back(t);
             project.builder.addMotion(record);
@@ -179,7 +181,8 @@ private:
             r.kind = (b < 0 ? 0 : 40) + order;
             r.r(2) = uniform(0, 360);
             const double v = curve(a, b, order, r.r(2));
-            setBounds(r, v, v, scale);
+            // Tight point bands: what the truth does there, to a thousandth of its size.
+            setBounds(r, v, v, config_.badlyScaled ? 1e-3 * scale : scale);
         } else {
             r.kind = (b < 0 ? 10 : 50) + order;
             r.r(2) = uniform(0, 300);

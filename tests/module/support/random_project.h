@@ -39,6 +39,8 @@ struct RandomProjectConfig {
     // maximum requirements end where only huge, nearly cancelling coefficients meet them.
     double ambition = 1.0;
     bool checkOnly = false;         // add one check-only restriction that the truth breaks
+    // Motions of sizes from 1e-2 to 1e3 and point bands a thousandth of the curve's size wide.
+    bool badlyScaled = false;
     int samples = 8, steps = 20;    // shift search settings (advanced settings on)
     double width = 0.25;
     std::uint32_t seed = 1;
