@@ -12,6 +12,7 @@
 #include "remote/dlg_rprogress.h"
 #include "report/dlg_tab.h"
 #include "report/rtf_report_window.h"
+#include "result/result_view.h"
 
 #include "diagram/diagram_windows.h"
 #include "diagram/dlg_diag_default.h"
@@ -76,6 +77,7 @@ AppSession::AppSession(UserDialogs& dialogs)
     w.importer = importer_.get();
     m->setWindows(w);
 
+    results_ = std::make_unique<ResultView>(*m); // the "Ergebnis" panel
     computation_ = std::make_unique<ComputationController>(*m);
     m->setComputation(computation_.get());
     computation_->computation().setRemoteRunner(&remoteProgress->runner());
@@ -91,6 +93,7 @@ AppSession::~AppSession()
     live_.reset();
     main_->setComputation(nullptr);
     computation_.reset();
+    results_.reset();
     main_->setWindows(AppWindows{});
     importer_.reset();
     diagrams_.reset();

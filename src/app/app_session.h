@@ -20,6 +20,7 @@ class ImportController;
 class ComputationController;
 class LiveLoop;
 class UndoMenu;
+class ResultView;
 
 class AppSession {
 public:
@@ -30,6 +31,7 @@ public:
 
     TDlgMain& main() { return *main_; }
     ComputationController& computation() { return *computation_; }
+    ResultView& results() { return *results_; }
 
 private:
     // The date of the reports.
@@ -42,6 +44,7 @@ private:
     std::unique_ptr<ComputationController> computation_;
     std::unique_ptr<LiveLoop> live_;
     std::unique_ptr<UndoMenu> undo_;
+    std::unique_ptr<ResultView> results_;
 };
 
 // The application object: reports an error that escapes an event handler

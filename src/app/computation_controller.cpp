@@ -5,6 +5,8 @@
 #include "project_tree_view.h"
 
 #include "compute/batch_computation.h"
+#include "compute/outcome_summary.h"
+#include "model/numeric.h"
 #include "platform/flock_computation_lock.h"
 #include "platform/local_module_runner.h"
 #include "platform/qt/dbus_screen_saver.h"
@@ -100,6 +102,21 @@ void ComputationController::StopCalcClick()
     computation_->requestStop();
 }
 
+// After a successful computation the status bar keeps what it gave; after
+// any other the message box said it, and an earlier outcome must not stand
+// there as if it were this one's. A test run only recomputes the output
+// motion and says nothing.
+void ComputationController::showOutcomeInStatusBar(TreeItem* project, const ComputationResult& result)
+{
+    const auto* p = project ? project->NodeAs<TProject>() : nullptr;
+    if (computation_->BatchMode || (p && p->TestRun))
+        return;
+    QString text;
+    if (p && result.hasResults && p->LastOutcome)
+        text = QString::fromStdString(outcomeStatusText(*p->LastOutcome, localeDecimalSeparator()));
+    main_.setStatusText(text);
+}
+
 void ComputationController::Timer1Timer()
 {
     ++computation_->CalcSeconds;
@@ -165,9 +182,10 @@ void ComputationController::moduleOutput(TreeItem*, const std::string& line)
     main_.CalcProgress->moduleLine(line);
 }
 
-void ComputationController::computationFinished(TreeItem*, const ComputationResult&)
+void ComputationController::computationFinished(TreeItem* project, const ComputationResult& result)
 {
     main_.CalcProgress->finish();
+    showOutcomeInStatusBar(project, result);
     // Results may have appeared or gone: the value table follows them.
     if (!computation_->BatchMode)
         main_.UpdateMenus(main_.workspace().tree.Selected());

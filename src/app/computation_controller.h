@@ -60,6 +60,7 @@ private:
     // Takes the mode from the radio items before every run.
     void syncMode();
     void afterRun();
+    void showOutcomeInStatusBar(TreeItem* project, const ComputationResult& result);
     void runNested(const std::function<void()>& run);
 
     TDlgMain& main_;

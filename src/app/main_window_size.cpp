@@ -3,12 +3,14 @@
 #include "project_tree_view.h"
 #include "window_layout.h"
 
+#include <QDockWidget>
 #include <QEvent>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 
 #include <algorithm>
@@ -41,9 +43,15 @@ int MainWindowSizer::preferredWidth() const
 {
     const int frame = tree_.width() - tree_.viewport()->width();
     const int width = mainWindowWidth(tree_.itemExtents(), frame, tree_.indentation(), tree_.x());
+    // A panel docked beside the tree (only the right side is offered)
+    // keeps its own width.
+    int docked = 0;
+    for (QDockWidget* dock : window_.findChildren<QDockWidget*>(Qt::FindDirectChildrenOnly))
+        if (dock->isVisible() && !dock->isFloating() && window_.dockWidgetArea(dock) == Qt::RightDockWidgetArea)
+            docked += dock->width() + window_.style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, &window_);
     // A menu bar here does not wrap into a second line as it would on
     // Windows; the window stays wide enough to show every menu title.
-    return std::max({width, window_.menuBar()->sizeHint().width(), statusWidth_});
+    return std::max({width + docked, window_.menuBar()->sizeHint().width(), statusWidth_});
 }
 
 void MainWindowSizer::apply()

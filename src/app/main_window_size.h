@@ -1,5 +1,6 @@
 // The main window's size. Its width follows the widest tree entry (collapsed
-// ones included), the menu bar and the longest status text shown so far,
+// ones included) with a panel docked beside the tree, the menu bar and the
+// longest status text shown so far,
 // and it is never wider or taller than the screen's available area;
 // "maximised" means that width at nearly the available height. The sizer
 // watches the window, the tree's entries and the status bar, and applies

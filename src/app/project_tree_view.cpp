@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QStyle>
 
 #include <functional>
 
@@ -122,8 +123,13 @@ std::vector<int> ProjectTreeView::itemExtents() const
     std::vector<int> extents;
     const QFontMetrics metrics(font());
     const int step = indentation();
+    // A marked item's icon stands before its text.
+    const int icon = (iconSize().isValid() ? iconSize().width() : style()->pixelMetric(QStyle::PM_SmallIconSize))
+                     + style()->pixelMetric(QStyle::PM_FocusFrameHMargin) * 2 + 2;
     std::function<void(const TreeItem*, int)> walk = [&](const TreeItem* item, int level) {
-        extents.push_back(metrics.horizontalAdvance(QString::fromStdString(item->Text())) + level * step);
+        const QTreeWidgetItem* shown = viewItem(item);
+        extents.push_back(metrics.horizontalAdvance(QString::fromStdString(item->Text())) + level * step
+                          + (shown && !shown->icon(0).isNull() ? icon : 0));
         for (int i = 0; i < item->ChildCount(); ++i)
             walk(item->Child(i), level + 1);
     };

@@ -37,7 +37,8 @@ public:
     // is being computed.
     void setItemExpanded(const TreeItem* item, bool expanded);
 
-    // Text width of every item plus its level times the indent.
+    // Text width of every item (with its icon, if it has one) plus its level
+    // times the indent.
     std::vector<int> itemExtents() const;
 
     // The drag data for item, and the item a drag of this tree carries

@@ -22,6 +22,10 @@ const std::vector<Command>& commands()
          "(--in-place | -o AUSGABE.r4p) [--remote ...] DATEI.r4p...",
          "berechnet Projekte mit dem Berechnungsmodul und sichert sie mit ihren Ergebnissen", runCompute,
          ComputeHelp},
+        {"explain", "explain [--priority ...] [--module PROGRAMM] [--workdir ORDNER] [-j ANZAHL] DATEI.r4p...",
+         "berechnet Projekte, sichert nichts und zeigt, welche Forderungen das Ergebnis begrenzen oder "
+         "einander widersprechen",
+         runExplain, ExplainHelp},
         {"report", "report DATEI.r4p AUSGABE.rtf [--date T.M.JJJJ] [--decimal ,|.]",
          "schreibt den RTF-Report des Projekts", runReport},
         {"table", "table DATEI.r4p BEWEGUNG AUSGABE.tab [--columns s,s1,s2,s3,M,q,q1,q2,q3] [--digits N] [--step H]",

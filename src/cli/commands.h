@@ -29,6 +29,7 @@ inline constexpr int ExitNotComputed = 3;
 int runCheck(const Args& args);
 int runModuleInput(const Args& args);
 int runCompute(const Args& args);
+int runExplain(const Args& args);
 int runResave(const Args& args);
 int runActual(const Args& args);
 int runEval(const Args& args);

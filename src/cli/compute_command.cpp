@@ -31,10 +31,6 @@ namespace vemra::cli {
 
 namespace {
 
-constexpr const char* ComputeUsage
-    = "Aufruf: vemra-cli compute [--priority low|normal|high] [--module PROGRAMM] [--workdir ORDNER]\n"
-      "                          [-j ANZAHL] [--verbose] (--in-place | -o AUSGABE.r4p) DATEI.r4p...\n";
-
 // A workspace whose computations keep their boxes for the result lines.
 struct CollectingWorkspace {
     CollectingDialogs dialogs;
@@ -72,7 +68,7 @@ std::optional<BatchSummary> computeInTurn(CollectingWorkspace& space, std::vecto
     RunObserver observer(display, all);
     observer.onFinished = [&](ProjectRun& run) {
         run.counted = true;
-        reportRun(display, run, options.verbose);
+        reportRun(display, run, options.verbose, options.explain);
     };
     Computation computation(space.ws, services, &observer);
     computation.setMode(remoteRunner ? ComputationMode::Remote : options.mode);
@@ -84,26 +80,20 @@ std::optional<BatchSummary> computeInTurn(CollectingWorkspace& space, std::vecto
     return RunBatch(computation);
 }
 
-} // namespace
-
-int runCompute(const Args& args)
+// Computes the projects of options; saves them unless it explains them only.
+int computeProjects(const ComputeOptions& options)
 {
     std::string error;
-    const auto options = parseComputeOptions(args, error);
-    if (!options) {
-        std::cerr << error << '\n' << ComputeUsage << remoteComputeUsage();
-        return ExitUsage;
-    }
     std::unique_ptr<RemoteCompute> remote;
-    if (options->remote.enabled || options->remote.given) {
-        remote = RemoteCompute::create(options->remote, error);
+    if (options.remote.enabled || options.remote.given) {
+        remote = RemoteCompute::create(options.remote, error);
         if (!remote) {
             std::cerr << error << '\n';
             return ExitUsage;
         }
     }
-    const std::size_t count = options->inputs.size();
-    const unsigned workers = remote ? 1u : std::min<std::size_t>(workerCount(*options), count);
+    const std::size_t count = options.inputs.size();
+    const unsigned workers = remote ? 1u : std::min<std::size_t>(workerCount(options), count);
     const bool parallel = workers > 1;
 
     // Side by side every project needs a workspace of its own (the core
@@ -117,21 +107,21 @@ int runCompute(const Args& args)
             spaces.push_back(std::make_unique<CollectingWorkspace>());
         CollectingWorkspace& space = *spaces.back();
         space.ws.setDialogs(console);
-        TreeItem* project = loadProject(space.ws, options->inputs[i]);
+        TreeItem* project = loadProject(space.ws, options.inputs[i]);
         // A project that did not read completely is never computed or saved.
         if (!project)
             return ExitBadInput;
         space.ws.setDialogs(space.dialogs);
         runs[i].index = i;
-        runs[i].file = options->inputs[i];
+        runs[i].file = options.inputs[i];
         runs[i].project = project;
         runs[i].ws = &space.ws;
         runs[i].dialogs = &space.dialogs;
     }
 
-    std::vector<std::filesystem::path> folders{options->workDir};
+    std::vector<std::filesystem::path> folders{options.workDir};
     for (unsigned number = 1; parallel && number <= workers; ++number)
-        folders.push_back(workerFolder(options->workDir, number));
+        folders.push_back(workerFolder(options.workDir, number));
     for (const auto& folder : folders)
         if (auto problem = prepareWorkDir(folder.string())) {
             std::cerr << consoleMessage(DialogKind::Error, *problem) << '\n';
@@ -139,24 +129,25 @@ int runCompute(const Args& args)
         }
 
     LocalModuleRunnerOptions runnerOptions;
-    runnerOptions.modulePath = options->modulePath;
+    runnerOptions.modulePath = options.modulePath;
     runnerOptions.output = ChildOutput::Capture;
     {
-        ProgressDisplay display({::isatty(STDERR_FILENO) == 1, options->verbose, count, STDERR_FILENO}, std::cout,
+        ProgressDisplay display({::isatty(STDERR_FILENO) == 1, options.verbose, count, STDERR_FILENO}, std::cout,
                                 std::cerr);
         InterruptHandler interrupt;
         std::optional<BatchSummary> summary;
         if (!parallel) {
-            summary = computeInTurn(*spaces.front(), runs, display, *options, runnerOptions,
+            summary = computeInTurn(*spaces.front(), runs, display, options, runnerOptions,
                                     remote ? &remote->runner() : nullptr);
         } else {
             const auto start = std::chrono::steady_clock::now();
             ParallelSetup setup;
             setup.workers = workers;
-            setup.workDir = options->workDir;
-            setup.mode = options->mode;
+            setup.workDir = options.workDir;
+            setup.mode = options.mode;
             setup.runner = runnerOptions;
-            setup.verbose = options->verbose;
+            setup.verbose = options.verbose;
+            setup.explain = options.explain;
             const BatchTally tally = runParallel(runs, display, setup);
             const auto seconds
                 = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start).count();
@@ -179,17 +170,44 @@ int runCompute(const Args& args)
     for (const ProjectRun& run : runs) {
         if (!run.solved()) {
             status = ExitNotComputed;
-            if (run.counted && run.result && run.result->outcome == ComputationResult::Outcome::Finished)
+            if (options.saves && run.counted && run.result
+                && run.result->outcome == ComputationResult::Outcome::Finished)
                 std::cerr << run.file << ": ohne Ergebnisse, nicht gesichert\n";
             continue;
         }
-        const std::string target = options->inPlace ? run.project->NodeAs<TProject>()->FileName : options->output;
+        if (!options.saves)
+            continue;
+        const std::string target = options.inPlace ? run.project->NodeAs<TProject>()->FileName : options.output;
         if (auto failure = writeProjectFile(run.project, target)) {
             std::cerr << consoleMessage(DialogKind::Error, *failure) << '\n';
             status = ExitNotComputed;
         }
     }
     return status;
+}
+
+} // namespace
+
+int runCompute(const Args& args)
+{
+    std::string error;
+    const auto options = parseComputeOptions(args, error);
+    if (!options) {
+        std::cerr << error << '\n' << ComputeUsage << remoteComputeUsage();
+        return ExitUsage;
+    }
+    return computeProjects(*options);
+}
+
+int runExplain(const Args& args)
+{
+    std::string error;
+    const auto options = parseExplainOptions(args, error);
+    if (!options) {
+        std::cerr << error << '\n' << ExplainUsage;
+        return ExitUsage;
+    }
+    return computeProjects(*options);
 }
 
 } // namespace vemra::cli

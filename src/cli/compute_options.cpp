@@ -8,10 +8,12 @@ namespace vemra::cli {
 
 namespace {
 
-const char* const LocalComputeHelp
+const char* const LocalComputeUsage
     = "Aufruf: vemra-cli compute [--priority low|normal|high] [--module PROGRAMM] [--workdir ORDNER]\n"
-      "                          [-j ANZAHL] [--verbose] (--in-place | -o AUSGABE.r4p) DATEI.r4p...\n"
-      "\n"
+      "                          [-j ANZAHL] [--verbose] [--explain] (--in-place | -o AUSGABE.r4p) DATEI.r4p...\n";
+
+const char* const LocalComputeHelp
+    = "\n"
       "Berechnet Projekte mit dem Berechnungsmodul und sichert sie mit ihren Ergebnissen;\n"
       "mehrere Dateien werden wie \"alle Berechnen\" mit einer Zusammenfassung berechnet.\n"
       "Je Projekt eine Ergebniszeile auf der Standardausgabe: Datei, Code, Meldung.\n"
@@ -25,6 +27,9 @@ const char* const LocalComputeHelp
       "                       des Arbeitsordners (Vorgabe 1; 0: eines je Prozessorkern)\n"
       "  --verbose            die Zeilen des Berechnungsmoduls (bei --remote das Protokoll) auf der\n"
       "                       Standardfehlerausgabe zeigen\n"
+      "  --explain            unter jeder Ergebniszeile die begrenzenden Forderungen (Anteil, Winkel,\n"
+      "                       Restriktion) oder die widersprüchlichen Forderungen, soweit der\n"
+      "                       Berechnungsmodul sie erklärt hat\n"
       "  --remote ...         auf dem Rechenhost berechnen (siehe unten); -j gilt dann nicht\n"
       "\n"
       "Auf einem Terminal zeigt eine mitlaufende Zeile je Projekt Stufe, Erfüllungsgrad und Zeit.\n"
@@ -32,18 +37,45 @@ const char* const LocalComputeHelp
       "oder 1), 1 bei falschem Aufruf, 2 bei unlesbarer Datei oder unbrauchbarem Arbeitsordner,\n"
       "3 sonst.\n";
 
+const char* const LocalExplainUsage
+    = "Aufruf: vemra-cli explain [--priority low|normal|high] [--module PROGRAMM] [--workdir ORDNER]\n"
+      "                          [-j ANZAHL] [--verbose] [--remote ...] DATEI.r4p...\n";
+
+const char* const LocalExplainHelp
+    = "\n"
+      "Berechnet Projekte wie compute und zeigt nur, was der Berechnungsmodul zum Ergebnis erklärt:\n"
+      "je Projekt die Ergebniszeile (Datei, Code, Meldung), darunter Erfüllungsgrad, Glattheit,\n"
+      "die Verschiebung jedes Optimierungsobjekts und die begrenzenden Forderungen (Anteil am\n"
+      "Gesamtgewicht, Winkel, Restriktion) oder bei Code -2 die widersprüchlichen Forderungen.\n"
+      "Es wird nichts gesichert. Ohne Erklärung des Moduls (ältere Module, Rechenhosts) steht das\n"
+      "in einer Zeile. Optionen und Exit-Status wie bei compute.\n";
+
 // The help of the command, the remote options included.
 const std::string& computeHelpText()
 {
-    static const std::string text = std::string(LocalComputeHelp) + "\n" + remoteComputeUsage();
+    static const std::string text
+        = std::string(LocalComputeUsage) + LocalComputeHelp + "\n" + remoteComputeUsage();
+    return text;
+}
+
+const std::string& explainHelpText()
+{
+    static const std::string text = std::string(LocalExplainUsage) + LocalExplainHelp;
     return text;
 }
 
 } // namespace
 
 const char* const ComputeHelp = computeHelpText().c_str();
+const char* const ComputeUsage = LocalComputeUsage;
+const char* const ExplainHelp = explainHelpText().c_str();
+const char* const ExplainUsage = LocalExplainUsage;
 
-std::optional<ComputeOptions> parseComputeOptions(const std::vector<std::string>& args, std::string& error)
+namespace {
+
+// saving: compute, which saves its projects and must be told where; else
+// explain, which has neither the options that save nor --explain.
+std::optional<ComputeOptions> parseOptions(const std::vector<std::string>& args, std::string& error, bool saving)
 {
     ComputeOptions o;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -55,6 +87,10 @@ std::optional<ComputeOptions> parseComputeOptions(const std::vector<std::string>
             }
             return args[++i];
         };
+        if (!saving && (a == "--in-place" || a == "-o" || a == "--explain")) {
+            error = "Unbekannte Option: " + a;
+            return std::nullopt;
+        }
         if (a == "--priority") {
             const auto v = value();
             if (!v)
@@ -105,6 +141,8 @@ std::optional<ComputeOptions> parseComputeOptions(const std::vector<std::string>
             o.remote.verbose = true;
         } else if (a == "--in-place") {
             o.inPlace = true;
+        } else if (a == "--explain") {
+            o.explain = ExplainDetail::Restrictions;
         } else if (const auto taken = parseRemoteOption(args, i, o.remote, error); taken != OptionTaken::No) {
             if (taken == OptionTaken::Error)
                 return std::nullopt;
@@ -117,12 +155,29 @@ std::optional<ComputeOptions> parseComputeOptions(const std::vector<std::string>
     }
     if (o.inputs.empty())
         error = "Keine Projektdatei angegeben.";
-    else if (o.inPlace == !o.output.empty())
+    else if (saving && o.inPlace == !o.output.empty())
         error = "Entweder --in-place oder -o AUSGABE.r4p angeben.";
     else if (!o.output.empty() && o.inputs.size() != 1)
         error = "-o ist nur mit einer Projektdatei möglich.";
     if (!error.empty())
         return std::nullopt;
+    return o;
+}
+
+} // namespace
+
+std::optional<ComputeOptions> parseComputeOptions(const std::vector<std::string>& args, std::string& error)
+{
+    return parseOptions(args, error, true);
+}
+
+std::optional<ComputeOptions> parseExplainOptions(const std::vector<std::string>& args, std::string& error)
+{
+    auto o = parseOptions(args, error, false);
+    if (o) {
+        o->saves = false;
+        o->explain = ExplainDetail::Full;
+    }
     return o;
 }
 

@@ -87,7 +87,8 @@ void RunObserver::computationFinished(TreeItem* project, const ComputationResult
         onFinished(*run);
 }
 
-void reportRun(ProgressDisplay& display, const ProjectRun& run, bool moduleLinesShown)
+void reportRun(ProgressDisplay& display, const ProjectRun& run, bool moduleLinesShown,
+               std::optional<ExplainDetail> explain)
 {
     if (!run.result)
         return;
@@ -95,6 +96,9 @@ void reportRun(ProgressDisplay& display, const ProjectRun& run, bool moduleLines
     const bool finished = r.outcome == ComputationResult::Outcome::Finished;
     display.print(run.file + ": " + (finished ? std::to_string(r.resultCode) : std::string("-")) + ' '
                   + oneLine(r.text));
+    if (explain && finished)
+        for (const std::string& line : explanationLines(run.project, *explain))
+            display.print(line);
     // The line carries the result's own text already.
     for (const auto& [kind, text] : run.messages)
         if (text != r.text)
@@ -119,8 +123,10 @@ namespace {
 // counting them in file order; ends the batch as a batch in turn would.
 class Scheduler {
 public:
-    Scheduler(std::vector<ProjectRun>& runs, ProgressDisplay& display, bool verbose)
-        : runs_(runs), display_(display), verbose_(verbose), done_(runs.size(), false), cancel_(runs.size())
+    Scheduler(std::vector<ProjectRun>& runs, ProgressDisplay& display, bool verbose,
+              std::optional<ExplainDetail> explain)
+        : runs_(runs), display_(display), verbose_(verbose), explain_(explain), done_(runs.size(), false),
+          cancel_(runs.size())
     {
     }
 
@@ -140,7 +146,7 @@ public:
             ProjectRun& run = runs_[nextToCount_++];
             tally_.add(*run.result, run.batchResult);
             run.counted = true;
-            reportRun(display_, run, verbose_);
+            reportRun(display_, run, verbose_, explain_);
         }
         // The later projects do not count any more: whatever of them still
         // runs is stopped.
@@ -160,6 +166,7 @@ private:
     std::vector<ProjectRun>& runs_;
     ProgressDisplay& display_;
     bool verbose_;
+    std::optional<ExplainDetail> explain_;
     mutable std::mutex mutex_;
     std::vector<bool> done_;
     std::vector<std::atomic<bool>> cancel_;
@@ -235,7 +242,7 @@ void work(Scheduler& scheduler, std::vector<ProjectRun>& runs, ProgressDisplay& 
 
 BatchTally runParallel(std::vector<ProjectRun>& runs, ProgressDisplay& display, const ParallelSetup& setup)
 {
-    Scheduler scheduler(runs, display, setup.verbose);
+    Scheduler scheduler(runs, display, setup.verbose, setup.explain);
     std::mutex core;
     const unsigned workers = std::max(1u, std::min<unsigned>(setup.workers, static_cast<unsigned>(runs.size())));
     std::vector<std::thread> threads;

@@ -4,6 +4,7 @@
 // workspace, or side by side, each in a workspace of its own.
 #pragma once
 
+#include "explain_output.h"
 #include "progress_display.h"
 
 #include "compute/batch_computation.h"
@@ -77,10 +78,12 @@ private:
 };
 
 // The result line of a project on standard output ("file: code message"),
-// then on standard error the boxes its computation showed besides, why the
-// module could not be started and, after a failed run, what the module said
-// (unless it was shown already).
-void reportRun(ProgressDisplay& display, const ProjectRun& run, bool moduleLinesShown);
+// below it what the module explained when asked for, then on standard error
+// the boxes its computation showed besides, why the module could not be
+// started and, after a failed run, what the module said (unless it was
+// shown already).
+void reportRun(ProgressDisplay& display, const ProjectRun& run, bool moduleLinesShown,
+               std::optional<ExplainDetail> explain = std::nullopt);
 
 struct ParallelSetup {
     unsigned workers = 2;
@@ -90,6 +93,7 @@ struct ParallelSetup {
     ComputationMode mode = ComputationMode::NormalPriority;
     LocalModuleRunnerOptions runner;
     bool verbose = false;
+    std::optional<ExplainDetail> explain;
 };
 
 // The folder below workDir in which worker number (from 1) computes.

@@ -160,7 +160,7 @@ void Computation::setGoingOn(bool on)
         ws_.Calculating = on;
 }
 
-ModuleRunRequest Computation::runRequest(TreeItem* project) const
+ModuleRunRequest Computation::runRequest(TreeItem* project)
 {
     ModuleRunRequest request;
     request.workDir = workDir_;
@@ -168,8 +168,9 @@ ModuleRunRequest Computation::runRequest(TreeItem* project) const
     for (int i = 0; i < project->ChildCount(); ++i)
         if (auto* m = project->Child(i)->NodeAs<TRXHeader>())
             request.motionNumbers.push_back(m->Number());
-    request.outputLine = [observer = observer_, project](const std::string& line) {
-        observer->moduleOutput(project, line);
+    request.outputLine = [this, project](const std::string& line) {
+        recorder_.moduleLine(line);
+        observer_->moduleOutput(project, line);
     };
     return request;
 }
@@ -181,6 +182,7 @@ int32_t Computation::runModule(TreeItem* project, std::string& detail)
     removeStaleResultFiles(workDir_);
     const ModuleRunRequest request = runRequest(project);
     Control control(*this);
+    recorder_.started(services_.clock);
 
     ModuleRunOutcome outcome;
     if (mode_ == ComputationMode::Remote) {
@@ -192,6 +194,7 @@ int32_t Computation::runModule(TreeItem* project, std::string& detail)
             outcome = services_.localRunner->run(request, control);
     }
 
+    recorder_.finished();
     detail = outcome.detail;
     int32_t code = ResultCodes::ModuleNotStarted;
     switch (outcome.kind) {
@@ -234,6 +237,8 @@ ComputationResult Computation::RunComputation(TreeItem* item)
         // computation that holds it.
         std::string input;
         WriteModuleInput(item, input);
+        // Nothing of an earlier run may be taken for this one's.
+        recorder_ = OutcomeRecorder();
         {
             LockHold lock(services_.lock);
             if (lock.busy()) {
@@ -321,6 +326,8 @@ ComputationResult Computation::RunComputation(TreeItem* item)
         if (auto* motion = projectItem->Child(i)->NodeAs<TPaintObj>())
             motion->HasResult = project->HasResults;
     result.hasResults = project->HasResults;
+    if (!project->TestRun)
+        project->LastOutcome = recorder_.outcome(result, workDir_, projectItem);
 
     ws_.events().resultsChanged(projectItem);
     if (!quiet_) {

@@ -13,6 +13,7 @@
 
 #include "clock.h"
 #include "computation_observer.h"
+#include "computation_outcome.h"
 #include "computation_lock.h"
 #include "event_pump.h"
 #include "module_runner.h"
@@ -114,8 +115,9 @@ public:
 
     // Computes the project of item (any item of it). The outcome is in the
     // project's flags (HasResults, Computed, AllValid, each motion's
-    // HasResult), the message shown and, in batch mode, BatchResult; the
-    // return value repeats it for callers without a dialog.
+    // HasResult), its LastOutcome (after a module run), the message shown
+    // and, in batch mode, BatchResult; the return value repeats it for
+    // callers without a dialog.
     ComputationResult RunComputation(TreeItem* item);
 
     // "Berechnung &abbrechen": while a computation runs, asks
@@ -134,7 +136,7 @@ private:
     class Control;
 
     int32_t runModule(TreeItem* project, std::string& detail);
-    ModuleRunRequest runRequest(TreeItem* project) const;
+    ModuleRunRequest runRequest(TreeItem* project);
     void reportFailure(const std::string& text);
     // Whether the run in progress should go on (the stop command or
     // cancel() ends it).
@@ -149,6 +151,7 @@ private:
     bool quiet_ = false;
     bool quietRunning_ = false;
     std::filesystem::path workDir_ = ".";
+    OutcomeRecorder recorder_;
 };
 
 } // namespace vemra

@@ -14,6 +14,7 @@ void removeStaleResultFiles(const std::filesystem::path& directory)
     std::error_code ignored;
     std::filesystem::remove(directory / protocol::EffectiveParamsFileName, ignored);
     std::filesystem::remove(directory / protocol::ResultCodeFileName, ignored);
+    std::filesystem::remove(directory / protocol::ExplanationFileName, ignored);
     for (int32_t n = 1; n <= protocol::MaxMotionNumber; ++n)
         std::filesystem::remove(directory / protocol::coefficientFileName(n), ignored);
 }

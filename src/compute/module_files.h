@@ -11,7 +11,7 @@
 namespace vemra {
 
 // Removes what an earlier run may have left: the effective parameters, every
-// coefficient file and the result-code file. A stale file would otherwise be
+// coefficient file, the result-code file and the explanation. A stale file would otherwise be
 // read as if the new run had written it. Missing files are no error.
 void removeStaleResultFiles(const std::filesystem::path& directory);
 

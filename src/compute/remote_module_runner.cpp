@@ -162,6 +162,7 @@ void RemoteModuleRunner::Run::deleteOnHost()
     std::vector<std::string> names{protocol::EffectiveParamsFileName};
     for (int32_t n = 1; n <= protocol::MaxMotionNumber; ++n)
         names.push_back(protocol::coefficientFileName(n));
+    names.push_back(protocol::ExplanationFileName);
     names.push_back(protocol::ResultCodeFileName);
     auto ft = fileTransfer();
     ft->beginDelete(names);
@@ -329,6 +330,8 @@ void RemoteModuleRunner::Run::download()
     get(protocol::EffectiveParamsFileName, resultsFollow);
     for (const int32_t n : request_.motionNumbers)
         get(protocol::coefficientFileName(n), resultsFollow);
+    // Only newer modules explain their result.
+    get(protocol::ExplanationFileName, false);
     ft->quit();
     if (going()) {
         line("");

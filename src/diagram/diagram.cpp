@@ -1,5 +1,6 @@
 #include "diagram.h"
 
+#include "binding_marks.h"
 #include "motion_painter.h"
 #include "restriction_painter.h"
 
@@ -201,6 +202,11 @@ void TDiagram::Paint(Canvas& canvas, uint8_t labelFlags, uint8_t pixelStep, cons
         if (paintsIn(*motion, Order))
             PaintMotion(canvas, *motion, XAxis, YAxis, Order, step);
     }
+    // Over the curves, so that they cannot hide where a restriction binds.
+    if (ShowRestrictions)
+        for (TreeItem* item : items)
+            if (item)
+                PaintBindingMarks(canvas, *item, XAxis, YAxis, Order);
 
     canvas.SetClipRect(previousClip);
 }

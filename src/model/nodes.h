@@ -5,10 +5,12 @@
 #pragma once
 
 #include "display_record.h"
+#include "result_outcome.h"
 #include "tvector.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vemra {
@@ -125,6 +127,8 @@ public:
     bool Unsaved = true;
     bool Computing = false;
     bool TestRun = false;
+    // What the last computation in this session said; never stored.
+    std::optional<ComputationOutcome> LastOutcome;
 
     // Highest number of an absolute motion definition; new ones get the next.
     int32_t& MotionCount() { return IntPar[3]; }

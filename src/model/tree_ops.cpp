@@ -361,6 +361,9 @@ void DeleteNode(Workspace& ws, TreeItem* item)
     const bool projectGoing = project && project->Deleting;
     // The parent that this deletion may leave empty.
     TreeItem* emptied = nullptr;
+    // The explanation of the last result may name what goes now.
+    if (project && !projectGoing)
+        outdateOutcome(*project);
 
     if (auto* member = dynamic_cast<TGroupMember*>(node)) {
         if (TRestr* r = member->restriction()) {
@@ -523,6 +526,8 @@ void UpdateResultState(Workspace& ws, TreeItem* item)
         }
     if (!project->AllValid)
         project->Unsaved = true;
+    // What the module said about the result is as current as the result.
+    followResultState(*project, project->AllValid);
 
     ws.events().projectStateChanged(projectItem);
 }

@@ -619,6 +619,47 @@ TEST_F(ResultStateTest, LockedWorkspaceChangesNothing)
     EXPECT_TRUE(hooks.menuUpdates.empty());
 }
 
+TEST_F(ResultStateTest, TheExplanationIsAsCurrentAsTheResults)
+{
+    // The restriction is record 7; motion 1 keeps its restriction count in
+    // the same field, which must not be taken for a record.
+    restr(relRestriction)->Ident() = 7;
+    motionItem(p, 1)->Node()->Ident() = 7;
+    ASSERT_EQ(FindByIdent(7, p), motionItem(p, 1));
+    EXPECT_EQ(FindRestrictionByRecord(p, 7), relRestriction);
+    EXPECT_EQ(FindRestrictionByRecord(p, 8), nullptr);
+
+    auto& outcome = project()->LastOutcome.emplace();
+    outcome.explanation = ResultExplanation{ExplanationStage::Conflict, -2, {}, {}, {}, {}, {7}};
+    const auto role = [&] { return explanationRole(*project(), *restr(relRestriction)); };
+    EXPECT_EQ(role(), ExplanationRole::Conflicting);
+
+    restr(relRestriction)->Modified = true;
+    UpdateResultState(ws, relRestriction);
+    EXPECT_FALSE(outcome.current());
+    EXPECT_EQ(role(), ExplanationRole::None);
+    // Taken back, as "rückgängig" does: current with the results again.
+    restr(relRestriction)->Modified = false;
+    UpdateResultState(ws, relRestriction);
+    EXPECT_TRUE(outcome.current());
+    EXPECT_EQ(role(), ExplanationRole::Conflicting);
+
+    // A copy has results but not their explanation (its records are not
+    // numbered).
+    TreeItem* copy = CopyProject(ws, p);
+    EXPECT_FALSE(copy->NodeAs<TProject>()->LastOutcome);
+
+    // A deletion outdates it for good: what it names may be gone.
+    TreeItem* extra = addRestriction(motionItem(p, 3));
+    extra->Node()->Modified = false;
+    ws.tree.SetSelected(extra);
+    ASSERT_TRUE(DeleteCommand(ws));
+    UpdateResultState(ws, p);
+    EXPECT_TRUE(project()->AllValid);
+    EXPECT_FALSE(outcome.current());
+    EXPECT_EQ(role(), ExplanationRole::None);
+}
+
 // --- highlight -------------------------------------------------------------------------------
 
 TEST_F(TreeOpsTest, HighlightFollowsWhatBelongsToTheNode)
