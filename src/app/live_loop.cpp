@@ -9,6 +9,8 @@
 #include "platform/qt/qt_event_pump.h"
 #include "platform/qt/settings_store.h"
 
+#include "compute/outcome_summary.h"
+#include "model/numeric.h"
 #include "model/tree_ops.h"
 
 #include <QAction>
@@ -26,9 +28,14 @@ constexpr int LiveFolders = 32;
 
 } // namespace
 
-QString liveOutcomeText(const QString& projectCaption, const ComputationResult& result)
+QString liveOutcomeText(const QString& projectCaption, const ComputationResult& result,
+                        const ComputationOutcome* outcome)
 {
-    QString text = QString::fromStdString(result.text);
+    // With results the fulfilment is what the engineer watches while
+    // editing; without, the message says what went wrong.
+    QString text = result.hasResults && outcome
+                       ? QString::fromStdString(outcomeStatusText(*outcome, localeDecimalSeparator()))
+                       : QString::fromStdString(result.text);
     text.replace(QLatin1Char('\r'), QLatin1Char(' '));
     return QStringLiteral("%1 (%2): %3").arg(QString::fromLatin1(AutoCalcCaption), projectCaption, text);
 }
@@ -180,7 +187,11 @@ void LiveLoop::publish(TreeItem* project, const ComputationResult& result)
 {
     if (!project || !main_.workspace().tree.Contains(project))
         return;
-    main_.setStatusText(liveOutcomeText(QString::fromStdString(project->Text()), result));
+    // The result panel and the tree marks follow the project's outcome
+    // through the model's resultsChanged, as after the computation command.
+    const auto* p = project->NodeAs<TProject>();
+    const ComputationOutcome* outcome = p && p->LastOutcome ? &*p->LastOutcome : nullptr;
+    main_.setStatusText(liveOutcomeText(QString::fromStdString(project->Text()), result, outcome));
     // Results may have come or gone: the value table and the editor's
     // coefficient grid follow them, as after the computation command.
     main_.UpdateMenus(main_.workspace().tree.Selected());

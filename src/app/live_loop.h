@@ -20,14 +20,17 @@ class QTimer;
 namespace vemra {
 
 class TDlgMain;
+struct ComputationOutcome;
 
 inline constexpr const char* AutoCalcCaption = "Automatisch berechnen";
 inline constexpr const char* AutoCalcSetting = "AutoCalc";
 inline constexpr const char* NoLocalModuleText
     = "Automatisch berechnen: Auf diesem Rechner ist kein Berechnungsmodul vorhanden.";
 
-// The status text for a quiet run's outcome.
-QString liveOutcomeText(const QString& projectCaption, const ComputationResult& result);
+// The status text for a quiet run's outcome: "Automatisch berechnen
+// (PROJECT): ok – Erfüllungsgrad 0,937" when it gave results, else its message.
+QString liveOutcomeText(const QString& projectCaption, const ComputationResult& result,
+                        const ComputationOutcome* outcome);
 
 class LiveLoop : public QObject {
     Q_OBJECT

@@ -9,6 +9,8 @@
 
 #include "computation_controller.h"
 #include "live_loop.h"
+#include "result/result_panel.h"
+#include "result/result_view.h"
 #include "undo_menu.h"
 
 #include "formats/project_file.h"
@@ -22,10 +24,12 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QSpinBox>
 #include <QThread>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <random>
 
@@ -57,6 +61,7 @@ protected:
         services.localRunner = runner.get();
         services.lock = kept.get();
         services.eventPump = &pump;
+        results = std::make_unique<ResultView>(*window);
         live = std::make_unique<LiveLoop>(*window, services, folder);
         undo = std::make_unique<UndoMenu>(*window, live.get());
         window->show();
@@ -65,6 +70,7 @@ protected:
     {
         undo.reset();
         live.reset();
+        results.reset();
         if (controller) {
             window->setComputation(nullptr);
             controller.reset();
@@ -126,6 +132,7 @@ protected:
     std::unique_ptr<LocalModuleRunner> runner;
     std::unique_ptr<FlockComputationLock> folderLock;
     std::unique_ptr<KeptLock> kept;
+    std::unique_ptr<ResultView> results;
     std::unique_ptr<LiveLoop> live;
     std::unique_ptr<UndoMenu> undo;
     std::unique_ptr<LocalModuleRunner> slowRunner;
@@ -166,8 +173,14 @@ TEST_F(LiveLoopTest, TheCurveFollowsTheEditorAndRueckgaengigBringsThePreviousOne
     EXPECT_NEAR(motion->Calc_s(0, 180), 40, 0.06);
     EXPECT_NE(grafik->Bitmap, original) << "the drawn curve changed";
     EXPECT_TRUE(dialogs.messages.empty()) << "no box opens";
-    EXPECT_TRUE(window->statusText().startsWith(QStringLiteral("Automatisch berechnen (hubkurve.r4p): ")))
+    EXPECT_TRUE(window->statusText().startsWith(QStringLiteral("Automatisch berechnen (hubkurve.r4p): ok – Erfüllungsgrad 0")))
         << window->statusText().toStdString();
+    // The result panel explains the quiet run's result as any other: the
+    // module names what holds the fulfilment down, and the panel lists it.
+    ResultPanel& panel = results->panel();
+    EXPECT_EQ(panel.Headline->text(), "Code 0: ok");
+    EXPECT_TRUE(panel.Note->isHidden()) << panel.Note->text().toStdString();
+    EXPECT_GT(panel.Entries->topLevelItemCount(), 0);
     EXPECT_EQ(dlg->Node(), dwell->Node()) << "the editor still shows what the user works on";
     // The same value confirmed again (or the editor left) is no change:
     // the fresh result stays current and no step is added.
