@@ -44,6 +44,9 @@ void runExplained(benchmark::State& state, const ReadResult& input)
     if (options.explain && !last.explanation)
         state.SkipWithError(("no explanation for code " + std::to_string(last.code)).c_str());
     state.counters["code"] = last.code;
+    state.counters["LPs"] = static_cast<double>(last.stats.linearProgrammes);
+    state.counters["iterations"] = static_cast<double>(last.stats.simplexIterations);
+    state.counters["rounds"] = static_cast<double>(last.stats.exchangeRounds);
     state.counters["listed"] = !last.explanation ? 0.0
                                : last.explanation->conflict.empty()
                                    ? static_cast<double>(last.explanation->limits.size())

@@ -554,6 +554,8 @@ ExchangeResult ExchangeSolver::run(bool largestLambda, double lambda, const std:
 
 ExchangeResult ExchangeSolver::finishLargest(ExchangeResult result)
 {
+    // What holds λ* is read at λ*, before the smoothness solve below adds rows of its own.
+    result.fulfilmentRows = std::make_shared<const std::vector<RowReading>>(readRows(RowValues::FulfilmentDuals));
     // Right at λ* the least smoothness sum can climb steeply within 1e-9 of λ, and the
     // programme's answer there depends on round-off: the smoothest coefficients are sought a
     // little below (unless every maximum requirement is met), over the same angles, and the
@@ -562,6 +564,7 @@ ExchangeResult ExchangeSolver::finishLargest(ExchangeResult result)
         ExchangeResult below;
         if (settle(std::max(0.0, result.lambda - kSmoothnessBackOff), below)) {
             below.lambda = result.lambda;
+            below.fulfilmentRows = std::move(result.fulfilmentRows);
             result = std::move(below);
         }
     }

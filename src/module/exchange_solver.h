@@ -46,19 +46,6 @@ struct WarmStart {
     std::vector<unsigned char> lambdaBasis; // the same for the programme maximising λ, if any
 };
 
-struct ExchangeResult {
-    bool feasible = false;
-    double lambda = 0.0;     // λ reached
-    double lambdaUsed = 0.0; // λ the coefficients meet the requirements at (at most 1e-7 below)
-    std::vector<MotionCoefficients> coefficients;
-    double smoothness = 0.0;
-    std::shared_ptr<const WarmStart> warmStart;
-};
-
-// An angle (degrees) of a requirement to include from the start, e.g. where a final check
-// found a violation.
-using ExtraAngle = std::pair<int, double>;
-
 // What the simplex says about one row of the last solve: the requirement the row holds, the
 // angle of its cut (NaN for a spectrum row) and a value in the units of the row's bound.
 struct RowReading {
@@ -66,6 +53,22 @@ struct RowReading {
     double angle = 0.0;
     double value = 0.0;
 };
+
+struct ExchangeResult {
+    bool feasible = false;
+    double lambda = 0.0;     // λ reached
+    double lambdaUsed = 0.0; // λ the coefficients meet the requirements at (at most 1e-7 below)
+    std::vector<MotionCoefficients> coefficients;
+    double smoothness = 0.0;
+    std::shared_ptr<const WarmStart> warmStart;
+    // For the largest λ: the λ programme's rows with their dual values at λ*, which explain
+    // what holds λ* there without solving it again.
+    std::shared_ptr<const std::vector<RowReading>> fulfilmentRows;
+};
+
+// An angle (degrees) of a requirement to include from the start, e.g. where a final check
+// found a violation.
+using ExtraAngle = std::pair<int, double>;
 
 enum class RowValues {
     FulfilmentDuals,  // of the programme maximising λ: how λ changes per unit of the row's bound

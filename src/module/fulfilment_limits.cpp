@@ -163,6 +163,9 @@ std::vector<LimitingRestriction> limitsOfLambdaProgramme(const ProblemModel& mod
                                                          const ExchangeSettings& settings)
 {
     const double lambda = best.lambda;
+    // The search's own λ programme at these shifts already knows the answer.
+    if (best.fulfilmentRows)
+        return limitsFromRows(model, model.requirementsLinearInLambda(shifts), lambda, *best.fulfilmentRows, 1.0);
     // The bounds as they move with λ, around their values at lambda; angles and eta stay.
     RequirementSet set = model.requirementsAt(lambda, shifts);
     const RequirementSet moving = model.requirementsLinearInLambda(shifts);

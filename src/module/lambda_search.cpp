@@ -28,6 +28,7 @@ Evaluation fromExchange(ExchangeResult r)
     e.coefficients = std::move(r.coefficients);
     e.smoothness = r.smoothness;
     e.start = std::move(r.warmStart);
+    e.fulfilmentRows = std::move(r.fulfilmentRows);
     return e;
 }
 

@@ -20,6 +20,8 @@ struct Evaluation {
     double smoothness = std::numeric_limits<double>::infinity();
     // Where neighbouring solves (other λ, other shifts) can start from.
     std::shared_ptr<const WarmStart> start;
+    // Where λ* is the optimum of the λ programme: its rows and dual values there.
+    std::shared_ptr<const std::vector<RowReading>> fulfilmentRows;
     // The largest λ* a search has accepted on its way here. Equal λ* is judged from there, so
     // that a chain of smoother solutions, each a hair lower, cannot walk λ* down.
     double bestLambdaSoFar = 0.0;

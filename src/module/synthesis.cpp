@@ -81,7 +81,10 @@ SynthesisResult synthesise(const ReadResult& input, const SynthesisOptions& opti
             Evaluation repaired = lambdaSearch.smoothAt(outcome.best.lambdaUsed, outcome.shifts, extraAngles);
             if (!repaired.feasible)
                 break;
+            // The repair meets the requirements between the angles at the same λ*; what holds
+            // λ* there is still what the search's λ programme said.
             repaired.lambda = outcome.best.lambda;
+            repaired.fulfilmentRows = outcome.best.fulfilmentRows;
             outcome.best = std::move(repaired);
             violations = verifier.check(outcome.best, outcome.shifts);
         }
