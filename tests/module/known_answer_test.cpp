@@ -344,8 +344,8 @@ TEST(KnownAnswers, BadlyScaledProjectStaysBetweenTheExactAndTheVerifiedFulfilmen
     // λ* down, where only coefficients of about 1e6 that cancel to values of ten meet its
     // velocity band, acceleration bound and point bound together. An exact solve of the
     // unshifted problem gives 0.7523872, and shifting the one object (on motion 1) cannot lift
-    // motion 3. Above that, λ* lives on the violations double precision cannot tell from zero
-    // (see docs/synthesis-module.md): coefficients that meet every requirement to 1e-7 of its
+    // motion 3. Above that, λ* lives on the violations double precision cannot tell from zero:
+    // coefficients that meet every requirement to 1e-7 of its
     // scale, checked at every 0.01°, exist at 0.7588248 and a little beyond.
     const auto input = dataFile("badly-scaled-three-motions-one-object.rx4");
     ASSERT_FALSE(input.error);
