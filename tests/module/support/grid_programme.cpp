@@ -86,6 +86,7 @@ public:
         if (r.intPar(5) == 1)
             to += lambda_ * (r.realPar(3) - r.realPar(4));
         to = std::min(to, from + 360.0);
+        intervals_.push_back({index, a, b, order, from, to, lower, upper});
         int highest = motion(a).harmonics;
         if (b >= 0)
             highest = std::max(highest, motion(b).harmonics);
@@ -99,26 +100,89 @@ public:
     }
 
     // Infeasible only when both simplex methods, each from scratch, say so; feasible when
-    // either finds a point that keeps every row to 1e-6 of its bound's scale.
-    GridVerdict solve()
+    // either finds a point that keeps every row to the accepted share of its bound's scale.
+    GridVerdict solve(double acceptedViolation)
     {
         bool infeasible = true;
         for (bool primal : {true, false}) {
             ClpSimplex run(clp_);
             // Either method can stall on these programmes; a stalled run decides nothing.
             run.setMaximumIterations(5000);
+            run.setPrimalTolerance(std::min(1e-7, acceptedViolation));
             if (primal)
                 run.primal();
             else
                 run.dual();
-            if (run.status() == 0 && largestViolation(run) <= 1e-6)
+            if (run.status() == 0 && largestViolation(run) <= acceptedViolation) {
+                solution_.assign(run.primalColumnSolution(), run.primalColumnSolution() + columns_);
                 return GridVerdict::Feasible;
+            }
             infeasible = infeasible && run.status() == 1;
         }
         return infeasible ? GridVerdict::Infeasible : GridVerdict::Undecided;
     }
 
+    // After a feasible solve: the angles, on a 0.01° walk along each interval requirement,
+    // where the solution misses it most in their neighbourhood by more than the accepted
+    // violation (every local worst, so that a wavy solution is caught everywhere at once).
+    std::vector<std::pair<std::size_t, double>> missedAngles(double acceptedViolation) const
+    {
+        std::vector<std::pair<std::size_t, double>> missed;
+        for (const Interval& span : intervals_) {
+            const int steps = static_cast<int>(std::ceil((span.to - span.from) / 0.01));
+            std::vector<double> misses(static_cast<std::size_t>(steps) + 1);
+            for (int i = 0; i <= steps; ++i) {
+                const double phi = std::min(span.to, span.from + 0.01 * i);
+                long double value = curveValue(span.a, span.order, phi);
+                if (span.b >= 0)
+                    value -= curveValue(span.b, span.order, phi);
+                misses[static_cast<std::size_t>(i)] =
+                    static_cast<double>(std::max((span.lower - value) / std::max(1.0, std::abs(span.lower)),
+                                                 (value - span.upper) / std::max(1.0, std::abs(span.upper))));
+            }
+            for (std::size_t i = 0; i < misses.size(); ++i) {
+                const bool peak = (i == 0 || misses[i] >= misses[i - 1]) &&
+                                  (i + 1 == misses.size() || misses[i] > misses[i + 1]);
+                if (peak && misses[i] > acceptedViolation)
+                    missed.emplace_back(span.record, std::min(span.to, span.from + 0.01 * static_cast<double>(i)));
+            }
+        }
+        return missed;
+    }
+
 private:
+    // A motion's curve (derivative of the given order) at an angle for the solution found, in
+    // long double: coefficients of 1e7 that cancel would drown the walk's verdict in round-off.
+    long double curveValue(int motionIndex, int order, double phiDeg) const
+    {
+        const MotionColumns& m = motion(motionIndex);
+        const long double x = static_cast<long double>(phiDeg) * std::numbers::pi_v<long double> / 180.0L;
+        long double value = order == 0 ? solution_[static_cast<std::size_t>(m.first)] : 0.0L;
+        for (int k = 1; k <= m.harmonics; ++k) {
+            long double f = 1.0L, g = 0.0L;
+            if (m.eta != 0.0) {
+                const long double r = k * static_cast<long double>(m.eta), a = r * r;
+                const long double b = static_cast<long double>(m.theta) * m.theta * r * r;
+                const long double d = 4.0L * b + (1.0L - a) * (1.0L - a);
+                f = (1.0L - a + 4.0L * b) / d;
+                g = 2.0L * r * r * r * m.theta / d;
+            }
+            const long double phase = k * x + order * std::numbers::pi_v<long double> / 2.0L;
+            const long double scale = std::pow(static_cast<long double>(k), order);
+            const long double sa = solution_[static_cast<std::size_t>(m.a(k))];
+            const long double sb = solution_[static_cast<std::size_t>(m.b(k))];
+            value += scale * (sa * (f * std::sin(phase) - g * std::cos(phase)) +
+                              sb * (g * std::sin(phase) + f * std::cos(phase)));
+        }
+        return value;
+    }
+
+    struct Interval {
+        std::size_t record;
+        int a, b, order;
+        double from, to, lower, upper;
+    };
+
     static double largestViolation(const ClpSimplex& run)
     {
         const double* activity = run.getRowActivity();
@@ -143,8 +207,22 @@ private:
 
     void addRow(const std::vector<int>& columns, const std::vector<double>& values, double lower, double upper)
     {
+        // Rows divided by the size of their bounds (a power of two, so nothing rounds): the
+        // solver's tolerance then means the same share of every bound.
+        double size = 1.0;
+        for (double bound : {lower, upper})
+            if (std::abs(bound) < COIN_DBL_MAX)
+                size = std::max(size, std::abs(bound));
+        int exponent = 0;
+        std::frexp(size, &exponent);
+        const double scale = std::ldexp(1.0, -exponent);
+        std::vector<double> scaled(values);
+        for (double& v : scaled)
+            v *= scale;
+        const double low = lower > -COIN_DBL_MAX ? lower * scale : lower;
+        const double high = upper < COIN_DBL_MAX ? upper * scale : upper;
         const CoinBigIndex starts[2] = {0, static_cast<CoinBigIndex>(columns.size())};
-        clp_.addRows(1, &lower, &upper, starts, columns.data(), values.data());
+        clp_.addRows(1, &low, &high, starts, columns.data(), scaled.data());
     }
 
     void addAbsoluteValueRows(const MotionColumns& m)
@@ -213,6 +291,8 @@ private:
     double lambda_;
     int columns_ = 0;
     std::vector<MotionColumns> motions_;
+    std::vector<Interval> intervals_;
+    std::vector<double> solution_;
     ClpSimplex clp_;
 };
 
@@ -220,10 +300,20 @@ private:
 
 GridVerdict solveOnGrid(const std::vector<RawRecord>& records, double lambda, const GridProgramme& settings)
 {
-    Builder builder(records, lambda);
-    for (std::size_t i = 1; i < records.size(); ++i)
-        builder.addRestriction(i, settings);
-    return builder.solve();
+    GridProgramme current = settings;
+    for (int round = 0; round < 100; ++round) {
+        Builder builder(records, lambda);
+        for (std::size_t i = 1; i < records.size(); ++i)
+            builder.addRestriction(i, current);
+        const GridVerdict verdict = builder.solve(settings.acceptedViolation);
+        if (verdict != GridVerdict::Feasible || !settings.refine)
+            return verdict;
+        const auto missed = builder.missedAngles(settings.acceptedViolation);
+        if (missed.empty())
+            return GridVerdict::Feasible;
+        current.extraAngles.insert(current.extraAngles.end(), missed.begin(), missed.end());
+    }
+    return GridVerdict::Undecided;
 }
 
 } // namespace vemra::module::testing

@@ -20,6 +20,13 @@ struct GridProgramme {
     // More angles to hold, as (index of the restriction record in the input, angle in degrees);
     // angles outside the record's interval at λ are left out.
     std::vector<std::pair<std::size_t, double>> extraAngles;
+    // A grid lets the curves stray between its angles. With this set, a solution of the grid
+    // counts only once it keeps every interval requirement on a 0.01° walk as well; where it
+    // does not, the angle it misses most is added and the programme solved again.
+    bool refine = false;
+    // How far a solution may miss a row, relative to max(1, |bound|). Near λ* a step of 1e-6
+    // in λ moves bounds by about that much, so a check that close needs to hold rows tighter.
+    double acceptedViolation = 1e-6;
 };
 
 // Fixed shifts and fixed eta only: optimisation objects are ignored, eta is taken as entered.
