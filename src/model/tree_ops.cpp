@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace vemra {
@@ -344,6 +345,26 @@ void SortProject(ProjectTree& tree)
     };
     for (int i = 0; i < tree.TopLevelCount(); ++i)
         sortBelow(tree.TopLevel(i));
+    // Restrictions of two relative motions can give members of one object equal keys. Those
+    // follow their restrictions' places in the sorted project: a file lists the restrictions
+    // in any order, the members come in that order, and only this makes the tree a file reads
+    // as the same after it is saved and read again.
+    const auto restrictionPlace = [](const TreeItem* member) {
+        const auto* m = member->NodeAs<TGroupMember>();
+        const TreeItem* r = m ? m->RefTNR : nullptr;
+        return r && r->Parent() ? std::pair(r->Parent()->Index(), r->Index()) : std::pair(-1, -1);
+    };
+    const auto byKeyThenPlace = [&](const TreeItem* a, const TreeItem* b) {
+        if (a->Node()->SortKey != b->Node()->SortKey)
+            return a->Node()->SortKey < b->Node()->SortKey;
+        return restrictionPlace(a) < restrictionPlace(b);
+    };
+    for (int i = 0; i < tree.TopLevelCount(); ++i) {
+        TreeItem* project = tree.TopLevel(i);
+        for (int j = 0; j < project->ChildCount(); ++j)
+            if (project->Child(j)->NodeAs<TGroupHeader>())
+                tree.SortChildren(project->Child(j), byKeyThenPlace);
+    }
 }
 
 // --- deletion ------------------------------------------------------------------
