@@ -44,45 +44,37 @@ TEST(NodeCaptions, RelativeMotionWithNegativeFirstNumberSortsLikeThePositive)
 
 TEST(NodeCaptions, RestrictionTexts)
 {
-    TRestr point;
-    point.Kind() = 1;
-    point.Motion() = 1;
-    point.RealPar[2] = 90;
-    point.RealPar[6] = -1;
-    point.RealPar[8] = 2;
-    point.MakeCaption();
-    EXPECT_EQ(point.Caption, "[s1]: 90.0 -> (-1.0 ... 2.0)");
-    EXPECT_EQ(point.SortKey, 100000 + 2500);
-
-    TRestr interval;
-    interval.Kind() = 12;
-    interval.Motion() = 1;
-    interval.RealPar[2] = 10;
-    interval.RealPar[4] = 20;
-    interval.LowerMode() = -1;
-    interval.RealPar[8] = 5;
-    interval.MakeCaption();
-    EXPECT_EQ(interval.Caption, "[s2]: (10.0 ... 20.0) -> ( ... 5.0)");
-
-    TRestr sum;
-    sum.Kind() = 22;
-    sum.RealPar[6] = 3;
-    sum.MakeCaption();
-    EXPECT_EQ(sum.Caption, "[S2]: Sum -> ... 3.0");
-    EXPECT_EQ(sum.SortKey, 22 * 100000 + 10000);
-
-    TRestr harmonic;
-    harmonic.Kind() = 24;
-    harmonic.Harmonic() = 7;
-    harmonic.RealPar[6] = 0.5;
-    harmonic.MakeCaption();
-    EXPECT_EQ(harmonic.Caption, "[h7]: nrm -> ... 0.5");
-
-    TRestr unknown;
-    unknown.Kind() = 35;
-    unknown.MakeCaption();
-    EXPECT_EQ(unknown.Caption, "");
-    EXPECT_TRUE(unknown.Valid);
+    // kind, motion, harmonic, lower mode, angles (R[2], R[4]), bounds (R[6], R[8]), caption,
+    // key (0: not checked)
+    const struct {
+        int kind, motion, harmonic, lowerMode;
+        double from, to, lower, upper;
+        const char* caption;
+        int32_t key;
+    } cases[] = {
+        {1, 1, 0, 0, 90, 0, -1, 2, "[s1]: 90.0 -> (-1.0 ... 2.0)", 100000 + 2500},
+        {12, 1, 0, -1, 10, 20, 0, 5, "[s2]: (10.0 ... 20.0) -> ( ... 5.0)", 0},
+        {22, 0, 0, 0, 0, 0, 3, 0, "[S2]: Sum -> ... 3.0", 22 * 100000 + 10000},
+        {24, 0, 7, 0, 0, 0, 0.5, 0, "[h7]: nrm -> ... 0.5", 0},
+        {35, 0, 0, 0, 0, 0, 0, 0, "", 0}, // unknown kind: no caption, never invalid
+    };
+    for (const auto& c : cases) {
+        TRestr r;
+        r.Kind() = c.kind;
+        r.Motion() = c.motion;
+        r.Harmonic() = c.harmonic;
+        r.LowerMode() = c.lowerMode;
+        r.RealPar[2] = c.from;
+        r.RealPar[4] = c.to;
+        r.RealPar[6] = c.lower;
+        r.RealPar[8] = c.upper;
+        r.MakeCaption();
+        EXPECT_EQ(r.Caption, c.caption);
+        if (c.key != 0)
+            EXPECT_EQ(r.SortKey, c.key) << c.caption;
+        if (c.kind == 35)
+            EXPECT_TRUE(r.Valid);
+    }
 }
 
 TEST(NodeCaptions, NegativeMotionIsMarkedKAndNeverInvalid)
