@@ -336,19 +336,11 @@ void SortProject(ProjectTree& tree)
 {
     const auto byKey = [](const TreeItem* a, const TreeItem* b) { return a->Node()->SortKey < b->Node()->SortKey; };
     tree.SortChildren(nullptr, byKey);
-    const std::function<void(TreeItem*)> sortBelow = [&](TreeItem* item) {
-        if (item->ChildCount() == 0)
-            return;
-        tree.SortChildren(item, byKey);
-        for (int i = 0; i < item->ChildCount(); ++i)
-            sortBelow(item->Child(i));
-    };
-    for (int i = 0; i < tree.TopLevelCount(); ++i)
-        sortBelow(tree.TopLevel(i));
     // Restrictions of two relative motions can give members of one object equal keys. Those
     // follow their restrictions' places in the sorted project: a file lists the restrictions
     // in any order, the members come in that order, and only this makes the tree a file reads
-    // as the same after it is saved and read again.
+    // as the same after it is saved and read again. So objects are sorted after everything
+    // else of their project.
     const auto restrictionPlace = [](const TreeItem* member) {
         const auto* m = member->NodeAs<TGroupMember>();
         const TreeItem* r = m ? m->RefTNR : nullptr;
@@ -359,12 +351,19 @@ void SortProject(ProjectTree& tree)
             return a->Node()->SortKey < b->Node()->SortKey;
         return restrictionPlace(a) < restrictionPlace(b);
     };
-    for (int i = 0; i < tree.TopLevelCount(); ++i) {
-        TreeItem* project = tree.TopLevel(i);
-        for (int j = 0; j < project->ChildCount(); ++j)
-            if (project->Child(j)->NodeAs<TGroupHeader>())
-                tree.SortChildren(project->Child(j), byKeyThenPlace);
-    }
+    const std::function<void(TreeItem*)> sortBelow = [&](TreeItem* item) {
+        if (item->ChildCount() == 0)
+            return;
+        tree.SortChildren(item, byKey);
+        for (int i = 0; i < item->ChildCount(); ++i)
+            if (!item->Child(i)->NodeAs<TGroupHeader>())
+                sortBelow(item->Child(i));
+        for (int i = 0; i < item->ChildCount(); ++i)
+            if (item->Child(i)->NodeAs<TGroupHeader>())
+                tree.SortChildren(item->Child(i), byKeyThenPlace);
+    };
+    for (int i = 0; i < tree.TopLevelCount(); ++i)
+        sortBelow(tree.TopLevel(i));
 }
 
 // --- deletion ------------------------------------------------------------------

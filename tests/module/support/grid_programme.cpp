@@ -20,6 +20,24 @@ struct MotionColumns {
     int b(int k) const { return first + harmonics + k; }
 };
 
+// The factors of a_k and b_k in the curve of the given derivative order at x radians: the
+// elastic transfer of harmonic k, turned by the derivative. In double for the rows, in long
+// double for the walk that checks a solution between them.
+template <class Real>
+std::pair<Real, Real> harmonicFactors(const MotionColumns& m, int k, int order, Real x)
+{
+    Real f = 1, g = 0;
+    if (m.eta != 0.0) {
+        const Real r = k * static_cast<Real>(m.eta), a = r * r, b = static_cast<Real>(m.theta) * m.theta * r * r;
+        const Real d = 4 * b + (1 - a) * (1 - a);
+        f = (1 - a + 4 * b) / d;
+        g = 2 * r * r * r * static_cast<Real>(m.theta) / d;
+    }
+    const Real phase = k * x + order * std::numbers::pi_v<Real> / 2;
+    const Real scale = std::pow(static_cast<Real>(k), order);
+    return {scale * (f * std::sin(phase) - g * std::cos(phase)), scale * (g * std::sin(phase) + f * std::cos(phase))};
+}
+
 class Builder {
 public:
     Builder(const std::vector<RawRecord>& records, double lambda) : records_(records), lambda_(lambda)
@@ -159,20 +177,8 @@ private:
         const long double x = static_cast<long double>(phiDeg) * std::numbers::pi_v<long double> / 180.0L;
         long double value = order == 0 ? solution_[static_cast<std::size_t>(m.first)] : 0.0L;
         for (int k = 1; k <= m.harmonics; ++k) {
-            long double f = 1.0L, g = 0.0L;
-            if (m.eta != 0.0) {
-                const long double r = k * static_cast<long double>(m.eta), a = r * r;
-                const long double b = static_cast<long double>(m.theta) * m.theta * r * r;
-                const long double d = 4.0L * b + (1.0L - a) * (1.0L - a);
-                f = (1.0L - a + 4.0L * b) / d;
-                g = 2.0L * r * r * r * m.theta / d;
-            }
-            const long double phase = k * x + order * std::numbers::pi_v<long double> / 2.0L;
-            const long double scale = std::pow(static_cast<long double>(k), order);
-            const long double sa = solution_[static_cast<std::size_t>(m.a(k))];
-            const long double sb = solution_[static_cast<std::size_t>(m.b(k))];
-            value += scale * (sa * (f * std::sin(phase) - g * std::cos(phase)) +
-                              sb * (g * std::sin(phase) + f * std::cos(phase)));
+            const auto [onA, onB] = harmonicFactors(m, k, order, x);
+            value += onA * solution_[static_cast<std::size_t>(m.a(k))] + onB * solution_[static_cast<std::size_t>(m.b(k))];
         }
         return value;
     }
@@ -262,18 +268,9 @@ private:
             values.push_back(sign);
         }
         for (int k = 1; k <= m.harmonics; ++k) {
-            double f = 1.0, g = 0.0;
-            if (m.eta != 0.0) {
-                const double r = k * m.eta, a = r * r, b = m.theta * m.theta * r * r;
-                const double d = 4.0 * b + (1.0 - a) * (1.0 - a);
-                f = (1.0 - a + 4.0 * b) / d;
-                g = 2.0 * r * r * r * m.theta / d;
-            }
-            const double phase = k * x + order * std::numbers::pi / 2.0;
-            const double scale = sign * std::pow(k, order);
+            const auto [onA, onB] = harmonicFactors(m, k, order, x);
             columns.insert(columns.end(), {m.a(k), m.b(k)});
-            values.insert(values.end(), {scale * (f * std::sin(phase) - g * std::cos(phase)),
-                                         scale * (g * std::sin(phase) + f * std::cos(phase))});
+            values.insert(values.end(), {sign * onA, sign * onB});
         }
     }
 

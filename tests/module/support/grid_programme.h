@@ -22,7 +22,7 @@ struct GridProgramme {
     std::vector<std::pair<std::size_t, double>> extraAngles;
     // A grid lets the curves stray between its angles. With this set, a solution of the grid
     // counts only once it keeps every interval requirement on a 0.01° walk as well; where it
-    // does not, the angle it misses most is added and the programme solved again.
+    // does not, every angle of a local worst miss is added and the programme solved again.
     bool refine = false;
     // How far a solution may miss a row, relative to max(1, |bound|). Near λ* a step of 1e-6
     // in λ moves bounds by about that much, so a check that close needs to hold rows tighter.
