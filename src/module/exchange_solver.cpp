@@ -560,7 +560,7 @@ ExchangeResult ExchangeSolver::finishLargest(ExchangeResult result)
     // programme's answer there depends on round-off: the smoothest coefficients are sought a
     // little below (unless every maximum requirement is met), over the same angles, and the
     // coefficients at λ* itself are kept only when that fails.
-    if (result.lambda < 1.0 && result.lambda > 0.0) {
+    if (result.lambda < 1.0 && result.lambda > 0.0 && result.lambdaUsed == result.lambda) {
         ExchangeResult below;
         if (settle(std::max(0.0, result.lambda - kSmoothnessBackOff), below)) {
             below.lambda = result.lambda;
@@ -661,13 +661,22 @@ bool ExchangeSolver::climb(ExchangeResult& result, double threshold)
         // maximises λ can wander over a whole face of equally good ones and break bounds
         // somewhere new every round. Only to push λ below a threshold, the cheaper λ
         // programme's own solution serves.
+        //
+        // That point is sought a little below the λ reached, where finishLargest would seek it
+        // anyway. The λ programme keeps its rows only to the simplex's tolerance, and right at
+        // the λ it reached the smoothness programme, which keeps them as strictly, often has
+        // no solution at all: then the round had to check the λ programme's own wandering
+        // solution, and took many more rounds (and failed simplex runs) to settle.
         bool smoothed = false;
         if (threshold == -kInfinity) {
-            fixLambda(reached);
+            const double below = reached < 1.0 ? std::max(0.0, reached - kSmoothnessBackOff) : reached;
+            fixLambda(below);
             smoothed = smooth_->solve(settings_.method) == LpStatus::Optimal;
+            if (smoothed)
+                result.lambdaUsed = below;
         }
         result.coefficients = readCoefficients(smoothed ? *smooth_ : *largest_);
-        const std::vector<Violation> violations = violationsAt(result.coefficients, reached);
+        const std::vector<Violation> violations = violationsAt(result.coefficients, result.lambdaUsed);
         if (violations.empty())
             return true;
         if (round >= settings_.maxRounds || !tightenOrAddAll(violations))
