@@ -41,6 +41,7 @@ void runSynthesis(benchmark::State& state, const ReadResult& input)
     state.counters["iterations"] = static_cast<double>(last.stats.simplexIterations);
     state.counters["rounds"] = static_cast<double>(last.stats.exchangeRounds);
     state.counters["failed"] = static_cast<double>(last.stats.failedProgrammes);
+    state.counters["retired"] = static_cast<double>(last.stats.retiredRows);
     state.counters["lambda"] = last.lambda;
 }
 

@@ -474,6 +474,7 @@ void ExchangeSolver::resetProgrammes(bool largestLambda, double lambda)
     }
     cuts_.clear();
     groups_.clear();
+    retiredBefore_ = false;
     cutsOfRequirement_.assign(set_.requirements.size(), {});
     spectrumRow_.assign(set_.requirements.size(), -1);
     spectrumMargin_.assign(set_.requirements.size(), 0.0);
@@ -592,6 +593,7 @@ std::optional<ExchangeResult> ExchangeSolver::largestLambdaAbove(double threshol
     // The λ programme starts as a copy of the smoothness programme, whose solution stays
     // feasible once λ may move.
     largest_ = smooth_->copy();
+    retiredBefore_ = false; // progress is measured in λ from here on
     layOutColumns(*largest_, false, 0.0);
     largest_->preferPrimalOnce();
     ExchangeResult result;
@@ -679,6 +681,8 @@ bool ExchangeSolver::climb(ExchangeResult& result, double threshold)
         const std::vector<Violation> violations = violationsAt(result.coefficients, result.lambdaUsed);
         if (violations.empty())
             return true;
+        if (smoothed)
+            retireIdleCuts(-reached);
         if (round >= settings_.maxRounds || !tightenOrAddAll(violations))
             return closeEnough(violations);
     }

@@ -109,6 +109,8 @@ private:
         double lowerMargin = 0.0;
         double upperMargin = 0.0;
         bool onGrid = false;
+        int idleRounds = 0; // rounds in a row in which no programme's solution touched it
+        bool retired = false;
     };
 
     // The unit of every programme column (see LinearProgram).
@@ -125,6 +127,7 @@ private:
     ExchangeResult finish(ExchangeResult result);
     std::vector<Violation> violationsAt(const std::vector<MotionCoefficients>& coefficients, double lambda) const;
     bool tightenOrAddAll(const std::vector<Violation>& violations);
+    void retireIdleCuts(double progress);
     static bool closeEnough(const std::vector<Violation>& violations);
     bool crossedAt(double lambda, bool onlyFixed) const;
     void resetProgrammes(bool largestLambda, double lambda);
@@ -171,6 +174,10 @@ private:
     std::vector<std::vector<int>> cutsOfRequirement_;
     std::vector<int> spectrumRow_;
     std::vector<double> spectrumMargin_;
+    // What the last retirement of idle cuts was made at (λ reached, or the smoothness sum at a
+    // fixed λ); cuts are only retired again once the programmes have moved on from there.
+    double retiredAt_ = 0.0;
+    bool retiredBefore_ = false;
     std::vector<int> rowColumns_; // scratch for one row
     std::vector<double> rowValues_;
 };

@@ -190,6 +190,29 @@ void LinearProgram::commitPendingRows()
     pendingValues_.clear();
 }
 
+void LinearProgram::deleteRows(std::span<const int> rows)
+{
+    if (rows.empty())
+        return;
+    commitPendingRows();
+    solver_->clp.deleteRows(static_cast<int>(rows.size()), rows.data());
+    std::size_t kept = 0;
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < rowScales_.size(); ++i) {
+        if (next < rows.size() && static_cast<std::size_t>(rows[next]) == i) {
+            ++next;
+            continue;
+        }
+        rowScales_[kept] = rowScales_[i];
+        if (i < rowActivities_.size())
+            rowActivities_[kept] = rowActivities_[i];
+        ++kept;
+    }
+    rowScales_.resize(kept);
+    rowActivities_.resize(std::min(rowActivities_.size(), kept));
+    committedRows_ = static_cast<int>(kept);
+}
+
 std::vector<unsigned char> LinearProgram::basis() const
 {
     const ClpSimplex& clp = solver_->clp;
@@ -320,6 +343,12 @@ void LinearProgram::readSolution()
     rowActivities_.resize(static_cast<std::size_t>(committedRows_));
     for (int i = 0; i < committedRows_; ++i)
         rowActivities_[static_cast<std::size_t>(i)] = rows[i] / rowScales_[static_cast<std::size_t>(i)];
+}
+
+double LinearProgram::objectiveValue() const
+{
+    // Costs are scaled by the column units and values by their inverses: the sum is unchanged.
+    return solver_->clp.objectiveValue();
 }
 
 std::vector<double> LinearProgram::rowDuals() const

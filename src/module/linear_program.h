@@ -45,6 +45,7 @@ public:
     // The last solution, in original units.
     std::span<const double> columnValues() const { return columnValues_; }
     std::span<const double> rowActivities() const { return rowActivities_; }
+    double objectiveValue() const;
     // The dual value of every row at the last optimum, in original units: how fast the
     // objective changes per unit of the row's bound.
     std::vector<double> rowDuals() const;
@@ -63,6 +64,9 @@ public:
     // Used by the next solve(); rows beyond the given statuses start with a basic slack.
     void startFrom(const std::vector<unsigned char>& basis);
     int rowCount() const { return committedRows_ + static_cast<int>(pendingLower_.size()); }
+    // Removes rows (ascending indices, none added since the last solve) whose slacks are basic,
+    // so that the basis stays a basis; the rows after them move up.
+    void deleteRows(std::span<const int> rows);
 
     // An independent programme with the same columns, rows, bounds and basis.
     std::unique_ptr<LinearProgram> copy() const;

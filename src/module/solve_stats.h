@@ -8,6 +8,7 @@ struct SolveStats {
     long simplexIterations = 0;
     long exchangeRounds = 0;    // exchange-method re-solves after adding angles or margins
     long failedProgrammes = 0;  // programmes that ended without a solution or an infeasibility proof
+    long retiredRows = 0;       // rows taken out of the programmes again after staying idle
 };
 
 } // namespace vemra::module

@@ -1,0 +1,53 @@
+// The programme wrapper around the simplex: rows taken out again keep the basis and leave the
+// remaining rows with their own scales.
+#include "module/linear_program.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <vector>
+
+namespace vemra::module {
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+TEST(LinearProgramRows, DeletedIdleRowsKeepTheBasisAndTheOtherRowsTheirScales)
+{
+    SolveStats stats;
+    LinearProgram lp({1.0, 1.0}, stats);
+    lp.setColumn(0, -kInf, kInf, 1.0);
+    lp.setColumn(1, -kInf, kInf, 1.0);
+    const std::vector<int> x{0}, y{1}, both{0, 1};
+    const std::vector<double> one{1.0}, sum{1.0, 1.0}, difference{1.0, -1.0};
+    // Bounds of very different sizes, so that every row has a scale of its own.
+    lp.addRow(x, one, 1.0, kInf);         // binds
+    lp.addRow(y, one, 1000.0, kInf);      // binds
+    lp.addRow(both, sum, -kInf, 5000.0);  // idle
+    lp.addRow(both, difference, -kInf, 10.0); // idle
+    lp.addRow(y, one, -kInf, 2000.0);     // idle, moves up to row 2
+    ASSERT_EQ(lp.solve(), LpStatus::Optimal);
+    ASSERT_TRUE(lp.isRowBasic(2));
+    ASSERT_TRUE(lp.isRowBasic(3));
+
+    const std::vector<int> idle{2, 3};
+    lp.deleteRows(idle);
+    ASSERT_EQ(lp.rowCount(), 3);
+    const long iterations = stats.simplexIterations;
+    ASSERT_EQ(lp.solve(), LpStatus::Optimal);
+    EXPECT_EQ(stats.simplexIterations, iterations) << "the optimal basis should have survived";
+    EXPECT_DOUBLE_EQ(lp.columnValues()[1], 1000.0);
+    ASSERT_EQ(lp.rowActivities().size(), 3u);
+    EXPECT_DOUBLE_EQ(lp.rowActivities()[2], 1000.0);
+
+    // The former last row, now row 2, takes its new bound in its own scale: with another
+    // row's scale the bound would land elsewhere.
+    lp.setRowBounds(2, 1500.0, 2000.0);
+    ASSERT_EQ(lp.solve(), LpStatus::Optimal);
+    EXPECT_DOUBLE_EQ(lp.columnValues()[1], 1500.0);
+    EXPECT_DOUBLE_EQ(lp.rowActivities()[2], 1500.0);
+    EXPECT_NEAR(lp.rowDuals()[2], 1.0, 1e-12);
+}
+
+} // namespace
+} // namespace vemra::module
