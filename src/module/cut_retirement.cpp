@@ -13,7 +13,7 @@ namespace {
 
 // Rounds in a row a cut has to stay untouched before it is retired: a cut that the last
 // round's solution merely happened not to touch is often touched again in the next.
-constexpr int kIdleRoundsToRetire = 3;
+constexpr int kIdleRoundsToRetire = 2;
 // Below this many rows per column a programme is cheap enough as it is, and retiring would
 // only risk rounds that bring rows back.
 constexpr int kRowsPerColumnWorthRetiring = 2;
