@@ -64,6 +64,10 @@ public:
 
     // Values at from + i * step, i = 0..count-1.
     void sample(double from, double step, int count, std::vector<double>& out) const;
+    // The same values for i = first..first+count-1 only, bit for bit, when first is a multiple
+    // of kSampleRun (each run of samples starts afresh from sin and cos there).
+    static constexpr int kSampleRun = 16;
+    void sample(double from, double step, int first, int count, double* out) const;
 
 private:
     double constant_ = 0.0;

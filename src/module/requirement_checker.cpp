@@ -30,6 +30,51 @@ void checkPoint(int index, const Requirement& q, const TrigSeries& curve, const 
         out.push_back({index, q.phiFrom, BoundSide::Upper, v - upper.value, boundScale(upper.value)});
 }
 
+// The samples of one interval check, made a run at a time and only where asked for.
+class LazySamples {
+public:
+    LazySamples(const TrigSeries& curve, double from, double to, int intervals)
+        : curve_(curve), from_(from), to_(to), h_((to - from) / intervals), intervals_(intervals),
+          values_(static_cast<std::size_t>(intervals) + 1),
+          sampled_(static_cast<std::size_t>(intervals / kRun + 1), false)
+    {
+    }
+
+    double at(int i)
+    {
+        const auto run = static_cast<std::size_t>(i / kRun);
+        if (!sampled_[run]) {
+            sampled_[run] = true;
+            const int first = static_cast<int>(run) * kRun;
+            const int count = std::min(kRun, intervals_ + 1 - first);
+            curve_.sample(from_, h_, first, count, values_.data() + first);
+            if (first + count == intervals_ + 1)
+                values_.back() = curve_.value(to_); // the interval end exactly, not from + n * h
+        }
+        return values_[static_cast<std::size_t>(i)];
+    }
+
+    // The value at the start of a run (or at the interval end) without sampling the run: the
+    // same number the run would give there, as each run starts afresh.
+    double runStart(int i) const
+    {
+        if (i == intervals_)
+            return curve_.value(to_);
+        double v = 0.0;
+        curve_.sample(from_, h_, i, 1, &v);
+        return v;
+    }
+
+    static constexpr int kRun = TrigSeries::kSampleRun;
+
+private:
+    const TrigSeries& curve_;
+    double from_, to_, h_;
+    int intervals_;
+    std::vector<double> values_;
+    std::vector<bool> sampled_;
+};
+
 void checkInterval(int index, const Requirement& q, const TrigSeries& curve, double stepDeg, const SideBound& lower,
                    const SideBound& upper, std::vector<Violation>& out)
 {
@@ -38,33 +83,54 @@ void checkInterval(int index, const Requirement& q, const TrigSeries& curve, dou
     const double spanDeg = q.phiTo - q.phiFrom;
     const int intervals = std::max(1, static_cast<int>(std::ceil(spanDeg / stepDeg - 1e-9)));
     const double h = (to - from) / intervals;
-    std::vector<double> v;
-    curve.sample(from, h, intervals + 1, v);
-    v.back() = curve.value(to); // the interval end exactly, not from + n * h
     auto angleAt = [&](int i) { return i == intervals ? to : from + i * h; };
+    LazySamples v(curve, from, to, intervals);
 
     // Between samples an extremum can exceed the sampled value by at most h^2/2 * max|q''|.
-    const double slack = 0.5 * h * h * curve.curvatureBound();
+    const double curvature = curve.curvatureBound();
+    const double slack = 0.5 * h * h * curvature;
+
+    // The samples come in runs, and a run whose curve stays clear of the bound need not be
+    // sampled at all: between two points H apart the curve rises above the higher of them by
+    // at most H^2/8 * max|q''| (and each computed value is off by at most the round-off). A
+    // fine check of a whole revolution then costs a sixteenth, and finds exactly what
+    // sampling every angle would.
+    constexpr int kRun = LazySamples::kRun;
+    const int segments = (intervals + kRun - 1) / kRun;
+    auto segmentEnd = [&](int r) { return std::min(r * kRun, intervals); };
+    std::vector<double> ends(static_cast<std::size_t>(segments) + 1);
+    for (int r = 0; r <= segments; ++r)
+        ends[static_cast<std::size_t>(r)] = v.runStart(segmentEnd(r));
+    const double roundOff = 2.0 * curve.roundOffBound();
 
     auto scan = [&](const SideBound& bound, bool maximum) {
         if (!bound.present)
             return;
         const double sign = maximum ? 1.0 : -1.0;
         const double limit = sign * bound.value + bound.tolerance; // sign * value must stay below
-        for (int i = 0; i <= intervals; ++i) {
-            const double here = sign * v[static_cast<std::size_t>(i)];
-            // A local extremum of the samples; strict on the left so a plateau counts once.
-            const bool leftOk = i == 0 || here > sign * v[static_cast<std::size_t>(i - 1)];
-            const bool rightOk = i == intervals || here >= sign * v[static_cast<std::size_t>(i + 1)];
-            if (!leftOk || !rightOk || here + slack <= limit)
+        int next = 0; // the first sample not yet looked at
+        for (int r = 0; r < segments; ++r) {
+            const int first = segmentEnd(r), last = segmentEnd(r + 1);
+            const double span = (last - first) * h;
+            const double highest = std::max(sign * ends[static_cast<std::size_t>(r)], sign * ends[static_cast<std::size_t>(r) + 1]);
+            if (highest + roundOff + 0.125 * span * span * curvature + slack <= limit)
                 continue;
-            const double lo = angleAt(std::max(i - 1, 0));
-            const double hi = angleAt(std::min(i + 1, intervals));
-            const Extremum e = refineExtremum(curve, lo, hi, angleAt(i), maximum);
-            if (sign * e.value > limit)
-                out.push_back({index, e.x / kRadPerDeg, maximum ? BoundSide::Upper : BoundSide::Lower,
-                               sign * e.value - sign * bound.value, boundScale(bound.value),
-                               std::abs(curve.jet(e.x).curvature)});
+            for (int i = std::max(first, next); i <= last; ++i) {
+                const double here = sign * v.at(i);
+                // A local extremum of the samples; strict on the left so a plateau counts once.
+                const bool leftOk = i == 0 || here > sign * v.at(i - 1);
+                const bool rightOk = i == intervals || here >= sign * v.at(i + 1);
+                if (!leftOk || !rightOk || here + slack <= limit)
+                    continue;
+                const double lo = angleAt(std::max(i - 1, 0));
+                const double hi = angleAt(std::min(i + 1, intervals));
+                const Extremum e = refineExtremum(curve, lo, hi, angleAt(i), maximum);
+                if (sign * e.value > limit)
+                    out.push_back({index, e.x / kRadPerDeg, maximum ? BoundSide::Upper : BoundSide::Lower,
+                                   sign * e.value - sign * bound.value, boundScale(bound.value),
+                                   std::abs(curve.jet(e.x).curvature)});
+            }
+            next = last + 1;
         }
     };
     scan(lower, false);
