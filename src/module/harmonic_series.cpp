@@ -1,7 +1,5 @@
 #include "module/harmonic_series.h"
 
-#include <array>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -138,22 +136,13 @@ void TrigSeries::sample(double from, double step, int first, int count, double* 
     // The angle of each sample comes from its predecessor by one rotation; afresh from sin
     // and cos at the start of every run of samples, before the rounding of the rotations adds
     // up.
-    //
-    // Samples are summed a block at a time: the harmonics of one sample form a chain of
-    // dependent rotations, and several chains side by side keep the processor busy where one
-    // would wait for each multiplication in turn. Each sample's own arithmetic is unchanged.
-    constexpr int kLanes = 8;
     const double stepSin = std::sin(step), stepCos = std::cos(step);
     double s1 = 0.0, c1 = 1.0;
     for (int start = 0; start < count; start += kLanes) {
-        std::array<double, kLanes> base1Sin{}, base1Cos{}, sk{}, ck{}, sum{};
+        Lanes sin1{}, cos1{};
         const int lanes = std::min(kLanes, count - start);
-        for (int l = 0; l < kLanes; ++l) {
+        for (int l = 0; l < lanes; ++l) {
             const int i = first + start + l;
-            if (l >= lanes) {
-                base1Cos[static_cast<std::size_t>(l)] = 1.0;
-                continue;
-            }
             if (i % kSampleRun == 0 || start + l == 0) {
                 const double x = from + i * step;
                 s1 = std::sin(x);
@@ -163,23 +152,44 @@ void TrigSeries::sample(double from, double step, int first, int count, double* 
                 c1 = c1 * stepCos - s1 * stepSin;
                 s1 = next;
             }
-            base1Sin[static_cast<std::size_t>(l)] = s1;
-            base1Cos[static_cast<std::size_t>(l)] = c1;
+            sin1[static_cast<std::size_t>(l)] = s1;
+            cos1[static_cast<std::size_t>(l)] = c1;
         }
-        sk = base1Sin;
-        ck = base1Cos;
-        sum.fill(constant_);
-        for (std::size_t k = 0; k < sine_.size(); ++k) {
-            const double a = sine_[k], b = cosine_[k];
-            for (std::size_t l = 0; l < kLanes; ++l) {
-                sum[l] += a * sk[l] + b * ck[l];
-                const double next = sk[l] * base1Cos[l] + ck[l] * base1Sin[l];
-                ck[l] = ck[l] * base1Cos[l] - sk[l] * base1Sin[l];
-                sk[l] = next;
-            }
-        }
-        std::copy_n(sum.begin(), lanes, out + start);
+        sumLanes(sin1, cos1, lanes, out + start);
     }
+}
+
+void TrigSeries::sampleRunStarts(double from, double step, int runs, double* out) const
+{
+    for (int start = 0; start < runs; start += kLanes) {
+        Lanes sin1{}, cos1{};
+        const int lanes = std::min(kLanes, runs - start);
+        for (int l = 0; l < lanes; ++l) {
+            const double x = from + (start + l) * kSampleRun * step;
+            sin1[static_cast<std::size_t>(l)] = std::sin(x);
+            cos1[static_cast<std::size_t>(l)] = std::cos(x);
+        }
+        sumLanes(sin1, cos1, lanes, out + start);
+    }
+}
+
+void TrigSeries::sumLanes(const Lanes& sin1, const Lanes& cos1, int lanes, double* out) const
+{
+    // The harmonics of one sample form a chain of dependent rotations; several samples side by
+    // side keep the processor busy where one would wait for each multiplication in turn. Each
+    // sample's own arithmetic is that of value().
+    Lanes sk = sin1, ck = cos1, sum{};
+    sum.fill(constant_);
+    for (std::size_t k = 0; k < sine_.size(); ++k) {
+        const double a = sine_[k], b = cosine_[k];
+        for (std::size_t l = 0; l < kLanes; ++l) {
+            sum[l] += a * sk[l] + b * ck[l];
+            const double next = sk[l] * cos1[l] + ck[l] * sin1[l];
+            ck[l] = ck[l] * cos1[l] - sk[l] * sin1[l];
+            sk[l] = next;
+        }
+    }
+    std::copy_n(sum.begin(), lanes, out);
 }
 
 Extremum refineExtremum(const TrigSeries& series, double lo, double hi, double guess, bool maximum)

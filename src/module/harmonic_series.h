@@ -2,6 +2,7 @@
 // derivatives, fast sampling and the local refinement of extrema.
 #pragma once
 
+#include <array>
 #include <numbers>
 #include <vector>
 
@@ -68,8 +69,15 @@ public:
     // of kSampleRun (each run of samples starts afresh from sin and cos there).
     static constexpr int kSampleRun = 16;
     void sample(double from, double step, int first, int count, double* out) const;
+    // The values at the start of the first `runs` runs: i = 0, kSampleRun, 2 kSampleRun, ...
+    void sampleRunStarts(double from, double step, int runs, double* out) const;
 
 private:
+    static constexpr int kLanes = 8;
+    using Lanes = std::array<double, kLanes>;
+    // The series at the angles whose sin and cos are given, lanes of them.
+    void sumLanes(const Lanes& sin1, const Lanes& cos1, int lanes, double* out) const;
+
     double constant_ = 0.0;
     std::vector<double> sine_;
     std::vector<double> cosine_;

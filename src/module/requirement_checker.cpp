@@ -54,15 +54,15 @@ public:
         return values_[static_cast<std::size_t>(i)];
     }
 
-    // The value at the start of a run (or at the interval end) without sampling the run: the
-    // same number the run would give there, as each run starts afresh.
-    double runStart(int i) const
+    // The values at the start of every run and at the interval end, without sampling the runs:
+    // the same numbers the runs would give there, as each run starts afresh.
+    std::vector<double> runEnds() const
     {
-        if (i == intervals_)
-            return curve_.value(to_);
-        double v = 0.0;
-        curve_.sample(from_, h_, i, 1, &v);
-        return v;
+        const int runs = (intervals_ + kRun - 1) / kRun;
+        std::vector<double> ends(static_cast<std::size_t>(runs) + 1);
+        curve_.sampleRunStarts(from_, h_, runs, ends.data());
+        ends.back() = curve_.value(to_);
+        return ends;
     }
 
     static constexpr int kRun = TrigSeries::kSampleRun;
@@ -98,9 +98,7 @@ void checkInterval(int index, const Requirement& q, const TrigSeries& curve, dou
     constexpr int kRun = LazySamples::kRun;
     const int segments = (intervals + kRun - 1) / kRun;
     auto segmentEnd = [&](int r) { return std::min(r * kRun, intervals); };
-    std::vector<double> ends(static_cast<std::size_t>(segments) + 1);
-    for (int r = 0; r <= segments; ++r)
-        ends[static_cast<std::size_t>(r)] = v.runStart(segmentEnd(r));
+    const std::vector<double> ends = v.runEnds();
     const double roundOff = 2.0 * curve.roundOffBound();
 
     auto scan = [&](const SideBound& bound, bool maximum) {

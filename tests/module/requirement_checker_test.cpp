@@ -27,7 +27,7 @@ MotionCoefficients randomMotion(int harmonics, std::mt19937& random)
     return c;
 }
 
-TEST(TrigSeriesSampling, ARunSampledAloneEqualsTheSameRunOfTheWhole)
+TEST(TrigSeriesSampling, RunsAndRunStartsSampledAloneEqualTheWhole)
 {
     std::mt19937 random(7);
     const MotionCoefficients c = randomMotion(23, random);
@@ -42,6 +42,10 @@ TEST(TrigSeriesSampling, ARunSampledAloneEqualsTheSameRunOfTheWhole)
         for (int i = 0; i < count; ++i)
             EXPECT_EQ(part[static_cast<std::size_t>(i)], whole[static_cast<std::size_t>(first + i)]) << first + i;
     }
+    std::vector<double> starts(7);
+    curve.sampleRunStarts(from, step, 7, starts.data());
+    for (std::size_t r = 0; r < starts.size(); ++r)
+        EXPECT_EQ(starts[r], whole[r * TrigSeries::kSampleRun]) << r;
 }
 
 // The extreme value of a curve over an interval, from a walk far finer than any check and
