@@ -528,6 +528,7 @@ ExchangeResult ExchangeSolver::run(bool largestLambda, double lambda, const std:
             && !hasCutNear(requirement, angle))
             addCut(requirement, angle);
     }
+    smoothHasBasis_ = warm;
     if (warm) {
         smooth_->startFrom(warmStart->smoothBasis);
         if (largest_ && !warmStart->lambdaBasis.empty())
@@ -626,6 +627,7 @@ bool ExchangeSolver::settle(double lambda, ExchangeResult& result)
 {
     fixLambda(lambda);
     for (int round = 0;; ++round) {
+        smoothHasBasis_ = true;
         if (smooth_->solve(settings_.method) != LpStatus::Optimal)
             return false; // infeasible, or hopeless numerically: no solution at this λ
         result.lambdaUsed = lambda;
@@ -672,6 +674,15 @@ bool ExchangeSolver::climb(ExchangeResult& result, double threshold)
         bool smoothed = false;
         if (threshold == -kInfinity) {
             const double below = reached < 1.0 ? std::max(0.0, reached - kSmoothnessBackOff) : reached;
+            // Without a basis of its own yet, the smoothness programme starts from the λ
+            // programme's optimum: lowering λ only loosens bounds, so that point is a solution
+            // already, and the primal simplex goes on from it to the smoothest one instead of
+            // starting from nothing.
+            if (!smoothHasBasis_) {
+                smooth_->startFrom(largest_->basis());
+                smooth_->preferPrimalOnce();
+                smoothHasBasis_ = true;
+            }
             fixLambda(below);
             smoothed = smooth_->solve(settings_.method) == LpStatus::Optimal;
             if (smoothed)

@@ -178,6 +178,8 @@ private:
     // fixed λ); cuts are only retired again once the programmes have moved on from there.
     double retiredAt_ = 0.0;
     bool retiredBefore_ = false;
+    // Whether the smoothness programme has a basis to start from (from a neighbour or a solve).
+    bool smoothHasBasis_ = false;
     std::vector<int> rowColumns_; // scratch for one row
     std::vector<double> rowValues_;
 };
