@@ -101,6 +101,12 @@ public:
     std::vector<RowReading> readRows(RowValues values) const;
 
 private:
+    // The weight of λ in the objective of the programme that maximises it. Where one unit of λ
+    // takes large coefficients to reach, the reduced costs of those coefficients are tiny, and
+    // with weight 1 the simplex's dual tolerance of 1e-7 would call a vertex well short of the
+    // largest λ optimal.
+    static constexpr double kLambdaWeight = 1e3;
+
     struct Cut {
         int requirement;
         double angle;
