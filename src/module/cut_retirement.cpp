@@ -35,9 +35,9 @@ void ExchangeSolver::retireIdleCuts(double progress)
         if (cut.idleRounds >= kIdleRoundsToRetire && cut.lowerMargin == 0.0 && cut.upperMargin == 0.0)
             retiring.push_back(group.cut);
     }
-    // Only where the programmes have moved on since the last retirement (λ down, or the
-    // smoothness sum up): rows taken out can never bring back a state seen before, so the
-    // rounds cannot go in circles.
+    // Only where the programmes have moved on since the last retirement (the λ reached has come
+    // down): rows taken out can never bring back a state seen before, so the rounds cannot go
+    // in circles.
     if (retiring.empty() || smooth_->rowCount() < kRowsPerColumnWorthRetiring * columnCount_
         || (retiredBefore_ && !(progress > retiredAt_)))
         return;

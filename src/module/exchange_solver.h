@@ -133,6 +133,8 @@ private:
     ExchangeResult finish(ExchangeResult result);
     std::vector<Violation> violationsAt(const std::vector<MotionCoefficients>& coefficients, double lambda) const;
     bool tightenOrAddAll(const std::vector<Violation>& violations);
+    // Deletes the rows of cuts no programme has touched for a while (see cut_retirement.cpp);
+    // progress must have grown since the last time.
     void retireIdleCuts(double progress);
     static bool closeEnough(const std::vector<Violation>& violations);
     bool crossedAt(double lambda, bool onlyFixed) const;
@@ -180,8 +182,8 @@ private:
     std::vector<std::vector<int>> cutsOfRequirement_;
     std::vector<int> spectrumRow_;
     std::vector<double> spectrumMargin_;
-    // What the last retirement of idle cuts was made at (λ reached, or the smoothness sum at a
-    // fixed λ); cuts are only retired again once the programmes have moved on from there.
+    // What the last retirement of idle cuts was made at (minus the λ reached; it has to grow);
+    // cuts are only retired again once the programmes have moved on from there.
     double retiredAt_ = 0.0;
     bool retiredBefore_ = false;
     // Whether the smoothness programme has a basis to start from (from a neighbour or a solve).

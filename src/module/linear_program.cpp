@@ -345,12 +345,6 @@ void LinearProgram::readSolution()
         rowActivities_[static_cast<std::size_t>(i)] = rows[i] / rowScales_[static_cast<std::size_t>(i)];
 }
 
-double LinearProgram::objectiveValue() const
-{
-    // Costs are scaled by the column units and values by their inverses: the sum is unchanged.
-    return solver_->clp.objectiveValue();
-}
-
 std::vector<double> LinearProgram::rowDuals() const
 {
     // With rows multiplied by r, the scaled programme's dual value of a row is the original

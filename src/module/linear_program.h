@@ -45,7 +45,6 @@ public:
     // The last solution, in original units.
     std::span<const double> columnValues() const { return columnValues_; }
     std::span<const double> rowActivities() const { return rowActivities_; }
-    double objectiveValue() const;
     // The dual value of every row at the last optimum, in original units: how fast the
     // objective changes per unit of the row's bound.
     std::vector<double> rowDuals() const;
