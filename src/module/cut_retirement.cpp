@@ -7,6 +7,7 @@
 #include "module/exchange_solver.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace vemra::module {
 namespace {
@@ -39,9 +40,8 @@ void ExchangeSolver::retireIdleCuts(double progress)
     // down): rows taken out can never bring back a state seen before, so the rounds cannot go
     // in circles.
     if (retiring.empty() || smooth_->rowCount() < kRowsPerColumnWorthRetiring * columnCount_
-        || (retiredBefore_ && !(progress > retiredAt_)))
+        || !(progress > retiredAt_))
         return;
-    retiredBefore_ = true;
     retiredAt_ = progress;
 
     for (int index : retiring)

@@ -452,7 +452,7 @@ void ExchangeSolver::resetProgrammes(bool largestLambda, double lambda)
     }
     cuts_.clear();
     groups_.clear();
-    retiredBefore_ = false;
+    retiredAt_ = -std::numeric_limits<double>::infinity();
     cutsOfRequirement_.assign(set_.requirements.size(), {});
     spectrumRow_.assign(set_.requirements.size(), -1);
     spectrumMargin_.assign(set_.requirements.size(), 0.0);

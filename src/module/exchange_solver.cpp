@@ -147,7 +147,7 @@ std::optional<ExchangeResult> ExchangeSolver::largestLambdaAbove(double threshol
     // The λ programme starts as a copy of the smoothness programme, whose solution stays
     // feasible once λ may move.
     largest_ = smooth_->copy();
-    retiredBefore_ = false; // progress is measured in λ from here on
+    retiredAt_ = -kInfinity; // progress is measured in λ from here on
     layOutColumns(*largest_, false, 0.0);
     largest_->preferPrimalOnce();
     ExchangeResult result;

@@ -8,6 +8,7 @@
 #include "module/requirement_set.h"
 #include "module/solve_stats.h"
 
+#include <limits>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -184,8 +185,7 @@ private:
     std::vector<double> spectrumMargin_;
     // What the last retirement of idle cuts was made at (minus the λ reached; it has to grow);
     // cuts are only retired again once the programmes have moved on from there.
-    double retiredAt_ = 0.0;
-    bool retiredBefore_ = false;
+    double retiredAt_ = -std::numeric_limits<double>::infinity();
     // Whether the smoothness programme has a basis to start from (from a neighbour or a solve).
     bool smoothHasBasis_ = false;
     std::vector<int> rowColumns_; // scratch for one row

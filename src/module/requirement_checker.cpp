@@ -34,7 +34,8 @@ void checkPoint(int index, const Requirement& q, const TrigSeries& curve, const 
 class LazySamples {
 public:
     LazySamples(const TrigSeries& curve, double from, double to, int intervals)
-        : curve_(curve), from_(from), to_(to), h_((to - from) / intervals), intervals_(intervals),
+        : curve_(curve), from_(from), h_((to - from) / intervals), intervals_(intervals),
+          endValue_(curve.value(to)), // the interval end exactly, not from + n * h
           values_(static_cast<std::size_t>(intervals) + 1),
           sampled_(static_cast<std::size_t>(intervals / kRun + 1), false)
     {
@@ -49,7 +50,7 @@ public:
             const int count = std::min(kRun, intervals_ + 1 - first);
             curve_.sample(from_, h_, first, count, values_.data() + first);
             if (first + count == intervals_ + 1)
-                values_.back() = curve_.value(to_); // the interval end exactly, not from + n * h
+                values_.back() = endValue_;
         }
         return values_[static_cast<std::size_t>(i)];
     }
@@ -61,7 +62,7 @@ public:
         const int runs = (intervals_ + kRun - 1) / kRun;
         std::vector<double> ends(static_cast<std::size_t>(runs) + 1);
         curve_.sampleRunStarts(from_, h_, runs, ends.data());
-        ends.back() = curve_.value(to_);
+        ends.back() = endValue_;
         return ends;
     }
 
@@ -69,8 +70,9 @@ public:
 
 private:
     const TrigSeries& curve_;
-    double from_, to_, h_;
+    double from_, h_;
     int intervals_;
+    double endValue_;
     std::vector<double> values_;
     std::vector<bool> sampled_;
 };
