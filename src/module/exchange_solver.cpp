@@ -49,20 +49,20 @@ bool ExchangeSolver::crossedAt(double lambda, bool onlyFixed) const
 }
 
 ExchangeResult ExchangeSolver::solveAt(double lambda, const std::vector<ExtraAngle>& extraAngles,
-                                       const WarmStart* warmStart)
+                                       const WarmStart* warmStart, double giveUpAt)
 {
-    return run(false, lambdaColumn_ >= 0 ? lambda : set_.lambda, extraAngles, warmStart);
+    return run(false, lambdaColumn_ >= 0 ? lambda : set_.lambda, extraAngles, warmStart, giveUpAt);
 }
 
 ExchangeResult ExchangeSolver::solveLargestLambda(const WarmStart* warmStart)
 {
     if (lambdaColumn_ < 0)
-        return run(false, set_.lambda, {}, warmStart);
-    return run(true, 0.0, {}, warmStart);
+        return run(false, set_.lambda, {}, warmStart, kInfinity);
+    return run(true, 0.0, {}, warmStart, kInfinity);
 }
 
 ExchangeResult ExchangeSolver::run(bool largestLambda, double lambda, const std::vector<ExtraAngle>& extraAngles,
-                                   const WarmStart* warmStart)
+                                   const WarmStart* warmStart, double giveUpAt)
 {
     if (crossedAt(lambda, largestLambda))
         return {};
@@ -97,8 +97,11 @@ ExchangeResult ExchangeSolver::run(bool largestLambda, double lambda, const std:
         return finish(std::move(result));
     }
     if (!largestLambda) {
-        if (!settle(lambda, result))
-            return {};
+        if (!settle(lambda, result, giveUpAt)) {
+            ExchangeResult none;
+            none.gaveUp = result.gaveUp;
+            return none;
+        }
         result.lambda = lambda;
         return finish(std::move(result));
     }
@@ -176,7 +179,7 @@ bool ExchangeSolver::tightenOrAddAll(const std::vector<Violation>& violations)
     return changed;
 }
 
-bool ExchangeSolver::settle(double lambda, ExchangeResult& result)
+bool ExchangeSolver::settle(double lambda, ExchangeResult& result, double giveUpAt)
 {
     fixLambda(lambda);
     for (int round = 0;; ++round) {
@@ -188,6 +191,10 @@ bool ExchangeSolver::settle(double lambda, ExchangeResult& result)
         const std::vector<Violation> violations = violationsAt(result.coefficients, lambda);
         if (violations.empty())
             return true;
+        if (smoothnessSum(result.coefficients) >= giveUpAt) {
+            result.gaveUp = true;
+            return false;
+        }
         if (round >= settings_.maxRounds || !tightenOrAddAll(violations))
             return closeEnough(violations);
     }

@@ -57,6 +57,9 @@ struct RowReading {
 
 struct ExchangeResult {
     bool feasible = false;
+    // A solve at a fixed λ stopped as soon as its smoothness sum reached the bound it was
+    // given; whether the requirements can be met there at all is then not known.
+    bool gaveUp = false;
     double lambda = 0.0;     // λ reached
     double lambdaUsed = 0.0; // λ the coefficients meet the requirements at (at most 1e-7 below)
     std::vector<MotionCoefficients> coefficients;
@@ -82,9 +85,12 @@ public:
     ExchangeSolver(const RequirementSet& set, SolveStats& stats, ExchangeSettings settings = {});
 
     // The smoothest coefficients at a fixed λ. A set without a λ column has its bounds fixed
-    // already and ignores the argument.
+    // already and ignores the argument. Gives up (gaveUp, nothing feasible) once a round's
+    // smoothness sum reaches giveUpAt: each round's programme holds only some of the angles
+    // and later rounds only add to them, so the final sum would be at least as large.
     ExchangeResult solveAt(double lambda, const std::vector<ExtraAngle>& extraAngles = {},
-                           const WarmStart* warmStart = nullptr);
+                           const WarmStart* warmStart = nullptr,
+                           double giveUpAt = std::numeric_limits<double>::infinity());
 
     // The largest λ of a set with a λ column, and the smoothest coefficients there (1e-7
     // below it unless it is 1). Each round solves two programmes over the same angles: one
@@ -123,9 +129,10 @@ private:
     // The unit of every programme column (see LinearProgram).
     std::vector<double> columnUnits() const;
     ExchangeResult run(bool largestLambda, double lambda, const std::vector<ExtraAngle>& extraAngles,
-                       const WarmStart* warmStart);
-    // Exchange rounds of the smoothness programme at a fixed λ; false when it has no solution.
-    bool settle(double lambda, ExchangeResult& result);
+                       const WarmStart* warmStart, double giveUpAt);
+    // Exchange rounds of the smoothness programme at a fixed λ; false when it has no solution
+    // or (result.gaveUp) when a round's smoothness sum reaches giveUpAt.
+    bool settle(double lambda, ExchangeResult& result, double giveUpAt = std::numeric_limits<double>::infinity());
     // Exchange rounds of both programmes until the smoothest coefficients at the largest λ
     // the angles allow meet every requirement, or that λ is at or below the threshold; false
     // when no λ is possible.

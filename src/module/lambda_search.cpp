@@ -8,11 +8,21 @@ namespace {
 
 constexpr double kLambdaTie = 1e-6;
 
+constexpr double kSmoothnessTie = 1e-7;
+
 bool smoother(double candidate, double incumbent)
 {
     // The programmes settle a smoothness sum to about their tolerance of 1e-7, relative;
     // closer sums are equally smooth, and round-off must not decide between them.
-    return candidate < incumbent - 1e-7 * std::max(1.0, incumbent);
+    return candidate < incumbent - kSmoothnessTie * std::max(1.0, incumbent);
+}
+
+// A smoothness sum from which on a candidate's rounds at a fixed λ may stop: it cannot end
+// smoother than the incumbent. A round's sum bounds the final one from below only to the
+// programmes' tolerance, so this lies a tenth of the tie above where smoother() says no.
+double noSmootherFrom(double incumbent)
+{
+    return incumbent - 0.9 * kSmoothnessTie * std::max(1.0, incumbent);
 }
 
 const WarmStart* startOf(const Evaluation* e) { return e ? e->start.get() : nullptr; }
@@ -20,6 +30,7 @@ const WarmStart* startOf(const Evaluation* e) { return e ? e->start.get() : null
 Evaluation fromExchange(ExchangeResult r)
 {
     Evaluation e;
+    e.gaveUp = r.gaveUp;
     if (!r.feasible)
         return e;
     e.feasible = true;
@@ -61,22 +72,22 @@ void LambdaSearch::addStats(const SolveStats& other) const
 }
 
 Evaluation LambdaSearch::smoothAt(double lambda, const Shifts& shifts, const std::vector<ExtraAngle>& extraAngles,
-                                  const WarmStart* start, SimplexMethod method) const
+                                  const WarmStart* start, SimplexMethod method, double giveUpAt) const
 {
     if (model_.resonantAt(lambda))
         return {};
     const RequirementSet set = model_.requirementsAt(lambda, shifts);
     ExchangeSettings settings = settings_;
     settings.method = method;
-    Evaluation e = fromExchange(ExchangeSolver(set, stats_, settings).solveAt(lambda, extraAngles, start));
+    Evaluation e = fromExchange(ExchangeSolver(set, stats_, settings).solveAt(lambda, extraAngles, start, giveUpAt));
     e.lambda = e.lambdaUsed = lambda;
     return e;
 }
 
 Evaluation LambdaSearch::smoothAtLevel(long level, const Shifts& shifts, const Evaluation* neighbour,
-                                       SimplexMethod method) const
+                                       SimplexMethod method, double giveUpAt) const
 {
-    return smoothAt(static_cast<double>(level) / kGrid, shifts, {}, startOf(neighbour), method);
+    return smoothAt(static_cast<double>(level) / kGrid, shifts, {}, startOf(neighbour), method, giveUpAt);
 }
 
 Evaluation LambdaSearch::largestLambda(const Shifts& shifts, const WarmStart* start) const
@@ -123,6 +134,14 @@ std::optional<Evaluation> LambdaSearch::improveOn(const Shifts& shifts, const Ev
         return improveOnLinearBounds(shifts, incumbent);
     if (incumbent.feasible && model_.lambdaMode() == LambdaMode::Bisection)
         return improveOnBisection(shifts, incumbent);
+    if (incumbent.feasible && model_.lambdaMode() == LambdaMode::None) {
+        // Nothing varies with λ: only a smoother solution wins.
+        Evaluation e = smoothAt(1.0, shifts, {}, incumbent.start.get(), SimplexMethod::Dual,
+                                noSmootherFrom(incumbent.smoothness));
+        if (isBetter(e, incumbent))
+            return e;
+        return std::nullopt;
+    }
     Evaluation e = evaluate(shifts, &incumbent);
     if (isBetter(e, incumbent))
         return e;
@@ -138,10 +157,11 @@ std::optional<Evaluation> LambdaSearch::improveOnLinearBounds(const Shifts& shif
     // same angles, settle most candidates.
     const RequirementSet set = model_.requirementsLinearInLambda(shifts);
     ExchangeSolver solver(set, stats_, settings_);
-    const ExchangeResult screen = solver.solveAt(incumbent.lambdaUsed, {}, incumbent.start.get());
-    if (!screen.feasible)
+    const ExchangeResult screen =
+        solver.solveAt(incumbent.lambdaUsed, {}, incumbent.start.get(), noSmootherFrom(incumbent.smoothness));
+    if (!screen.feasible && !screen.gaveUp)
         return std::nullopt;
-    const bool smootherThere = smoother(screen.smoothness, incumbent.smoothness);
+    const bool smootherThere = screen.feasible && smoother(screen.smoothness, incumbent.smoothness);
     if (!smootherThere && incumbent.lambda >= 1.0)
         return std::nullopt;
     // From the screening's angles on to the candidate's λ*; unless it is smoother where the
@@ -167,11 +187,14 @@ std::optional<Evaluation> LambdaSearch::improveOnBisection(const Shifts& shifts,
     // by whole levels. Feasibility shrinks as λ grows, so two solves settle most candidates.
     const long level = std::lround(incumbent.lambda * kGrid);
     const long compared = std::lround(incumbent.comparedLambda() * kGrid);
+    // Where λ* cannot grow any more, only a smoother solution wins, and the solve there may
+    // give up as soon as it cannot be one.
+    if (compared == kGrid)
+        return ifBetter(
+            smoothAtLevel(level, shifts, &incumbent, SimplexMethod::Dual, noSmootherFrom(incumbent.smoothness)));
     Evaluation atIncumbent = smoothAtLevel(level, shifts, &incumbent);
     if (!atIncumbent.feasible)
         return std::nullopt;
-    if (compared == kGrid)
-        return ifBetter(std::move(atIncumbent));
     // λ* counts as larger only from 1e-6 up; a level or two up, infeasibility would be as
     // small as the simplex's tolerance and costly to prove either way. Most candidates fail
     // there: a proof of infeasibility, not a solution, which the primal simplex finds faster.

@@ -18,6 +18,9 @@ struct Evaluation {
     double lambdaUsed = 0.0; // λ the coefficients were solved at (λ* or at most 1e-7 below)
     std::vector<MotionCoefficients> coefficients;
     double smoothness = std::numeric_limits<double>::infinity();
+    // Not feasible because the solve stopped once it could no longer be smoother than asked
+    // (see giveUpAt below); whether the requirements can be met is not known.
+    bool gaveUp = false;
     // Where neighbouring solves (other λ, other shifts) can start from.
     std::shared_ptr<const WarmStart> start;
     // Where λ* is the optimum of the λ programme: its rows and dual values there.
@@ -58,16 +61,19 @@ public:
     std::optional<Evaluation> improveOn(const Shifts& shifts, const Evaluation& incumbent) const;
 
     // Smoothest coefficients at a fixed λ; infeasible when λ puts a motion into resonance.
-    // Extra angles enter the programme from the start.
+    // Extra angles enter the programme from the start. Gives up once the smoothness sum is
+    // known to reach giveUpAt.
     Evaluation smoothAt(double lambda, const Shifts& shifts, const std::vector<ExtraAngle>& extraAngles = {},
-                        const WarmStart* start = nullptr, SimplexMethod method = SimplexMethod::Dual) const;
+                        const WarmStart* start = nullptr, SimplexMethod method = SimplexMethod::Dual,
+                        double giveUpAt = std::numeric_limits<double>::infinity()) const;
 
 private:
     Evaluation largestLambda(const Shifts& shifts, const WarmStart* start) const;
     std::optional<Evaluation> improveOnLinearBounds(const Shifts& shifts, const Evaluation& incumbent) const;
     std::optional<Evaluation> improveOnBisection(const Shifts& shifts, const Evaluation& incumbent) const;
     Evaluation smoothAtLevel(long level, const Shifts& shifts, const Evaluation* neighbour,
-                             SimplexMethod method = SimplexMethod::Dual) const;
+                             SimplexMethod method = SimplexMethod::Dual,
+                             double giveUpAt = std::numeric_limits<double>::infinity()) const;
     Evaluation bisect(long feasibleLevel, long infeasibleLevel, Evaluation atFeasible, const Shifts& shifts) const;
 
     const ProblemModel& model_;
