@@ -8,6 +8,18 @@ namespace vemra::cli {
 
 namespace {
 
+// The module runs in the work folder, so a program path typed relative to the current folder
+// has to become absolute to name the same program there. A bare program name is still looked
+// up on the search path.
+std::string programFromHere(const std::string& program)
+{
+    if (program.find('/') == std::string::npos)
+        return program;
+    std::error_code failed;
+    const std::filesystem::path absolute = std::filesystem::absolute(program, failed);
+    return failed ? program : absolute.string();
+}
+
 const char* const LocalComputeUsage
     = "Aufruf: vemra-cli compute [--priority low|normal|high] [--module PROGRAMM] [--workdir ORDNER]\n"
       "                          [-j ANZAHL] [--verbose] [--explain] (--in-place | -o AUSGABE.r4p) DATEI.r4p...\n";
@@ -109,7 +121,7 @@ std::optional<ComputeOptions> parseOptions(const std::vector<std::string>& args,
             const auto v = value();
             if (!v)
                 return std::nullopt;
-            o.modulePath = *v;
+            o.modulePath = programFromHere(*v);
         } else if (a == "--workdir") {
             const auto v = value();
             if (!v)

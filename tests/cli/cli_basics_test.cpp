@@ -73,5 +73,19 @@ TEST(CliBasics, AMissingWorkFolderIsCreated)
     }
 }
 
+// The module starts in the work folder; a module path typed relative to the current folder
+// must still find it there.
+TEST(CliBasics, ARelativeModulePathHoldsInAnotherWorkFolder)
+{
+    TempDir folder;
+    saveProject(folder, "a.r4p", 1);
+    std::filesystem::create_directories(folder.path() / "bin");
+    std::filesystem::copy_file(FAKE_RX_MODULE, folder.path() / "bin" / "rx");
+    const CliOutcome run =
+        runCli({"compute", "--module", "bin/rx", "--workdir", "arbeit", "--in-place", "a.r4p"}, folder);
+    // Started, it finds no script in the new folder and ends without a result code.
+    EXPECT_EQ(run.out.rfind("a.r4p: -30 ", 0), 0u) << run.out << run.err;
+}
+
 } // namespace
 } // namespace vemra::test
