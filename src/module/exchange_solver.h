@@ -17,7 +17,13 @@
 namespace vemra::module {
 
 struct ExchangeSettings {
-    double tolerance = 1e-9;  // accepted violation, relative to max(1, |bound|)
+    // Accepted violation, relative to max(1, |bound|): what the simplex itself keeps. It holds
+    // every row to 1e-9 of the row as scaled (see LinearProgram), which is up to twice that of
+    // the bound's scale, as row scales are powers of two; half as much again allows for the
+    // round-off between the simplex's row activity and the curve evaluated by the check. A
+    // check that asked for less sent round after round after violations the programme does
+    // not see, which only margins took away.
+    double tolerance = 3 * kLpFeasibilityTolerance;
     int checkRefinement = 10; // the check grid is this many times finer than the solve grid
     // Projects whose solutions need huge, nearly cancelling coefficients converge slowly.
     int maxRounds = 200;

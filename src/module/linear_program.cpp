@@ -61,6 +61,10 @@ namespace {
 
 constexpr int kPrimalIterationBudget = 400;
 constexpr int kMinimumIterationBudget = 5000;
+// A healthy run takes a few steps per row and column. One that goes on far beyond that cycles
+// between degenerate vertices, and the other method from its basis settles it in a few hundred
+// steps: small programmes of the shift search used to cycle for 5,000 steps first.
+constexpr int kMinimumRunBudget = 1000;
 constexpr int kRefactorisationBudget = 100;
 constexpr double kDualTolerance = 1e-7;
 // A run that stops "optimal" but reports violations beyond its tolerance (it checks them
@@ -258,7 +262,7 @@ LpStatus LinearProgram::solve(SimplexMethod method)
     // Degenerate vertices, which these programmes have plenty of, can make either simplex
     // stall. Each run gets an iteration budget (not a time limit, so that runs repeat
     // exactly); a stalled run hands its basis to the other method.
-    const int budget = std::max(kMinimumIterationBudget, 4 * (clp.numberRows() + clp.numberColumns()));
+    const int budget = std::max(kMinimumRunBudget, 4 * (clp.numberRows() + clp.numberColumns()));
     auto run = [&](SimplexMethod m, int iterations) {
         clp.setMaximumIterations(iterations);
         solver_->counts = {};
