@@ -187,19 +187,22 @@ std::optional<Evaluation> LambdaSearch::improveOnBisection(const Shifts& shifts,
     // by whole levels. Feasibility shrinks as λ grows, so two solves settle most candidates.
     const long level = std::lround(incumbent.lambda * kGrid);
     const long compared = std::lround(incumbent.comparedLambda() * kGrid);
-    // Where λ* cannot grow any more, only a smoother solution wins, and the solve there may
-    // give up as soon as it cannot be one.
-    if (compared == kGrid)
-        return ifBetter(
-            smoothAtLevel(level, shifts, &incumbent, SimplexMethod::Dual, noSmootherFrom(incumbent.smoothness)));
-    Evaluation atIncumbent = smoothAtLevel(level, shifts, &incumbent);
-    if (!atIncumbent.feasible)
+    // The solve at the incumbent's λ* gives up as soon as the candidate cannot be smoother
+    // there; then only a larger λ* makes it win.
+    Evaluation atIncumbent =
+        smoothAtLevel(level, shifts, &incumbent, SimplexMethod::Dual, noSmootherFrom(incumbent.smoothness));
+    if (!atIncumbent.feasible && !atIncumbent.gaveUp)
         return std::nullopt;
+    if (compared == kGrid)
+        return ifBetter(std::move(atIncumbent));
     // λ* counts as larger only from 1e-6 up; a level or two up, infeasibility would be as
     // small as the simplex's tolerance and costly to prove either way. Most candidates fail
     // there: a proof of infeasibility, not a solution, which the primal simplex finds faster.
+    // It starts from the rows of the solve at the incumbent's λ*, or, where that gave up
+    // half-way, from the incumbent's own.
     const long up = std::min(kGrid, compared + kComparableLevels);
-    Evaluation above = smoothAtLevel(up, shifts, &atIncumbent, SimplexMethod::Primal);
+    Evaluation above =
+        smoothAtLevel(up, shifts, atIncumbent.feasible ? &atIncumbent : &incumbent, SimplexMethod::Primal);
     if (!above.feasible)
         return ifBetter(std::move(atIncumbent));
     if (up == kGrid)
