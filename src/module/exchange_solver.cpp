@@ -97,7 +97,14 @@ ExchangeResult ExchangeSolver::run(bool largestLambda, double lambda, const std:
         return finish(std::move(result));
     }
     if (!largestLambda) {
+        simplexFailed_ = false;
         if (!settle(lambda, result, giveUpAt)) {
+            // A simplex that ended without a solution and without a proof of infeasibility
+            // proves nothing. Its runs from a neighbour's rows and basis can end in a basis the
+            // solver cannot factorise cleanly any more; from the initial angles the same λ takes
+            // another path.
+            if (simplexFailed_ && warm)
+                return run(largestLambda, lambda, extraAngles, nullptr, giveUpAt);
             ExchangeResult none;
             none.gaveUp = result.gaveUp;
             return none;
@@ -184,8 +191,11 @@ bool ExchangeSolver::settle(double lambda, ExchangeResult& result, double giveUp
     fixLambda(lambda);
     for (int round = 0;; ++round) {
         smoothHasBasis_ = true;
-        if (smooth_->solve(settings_.method) != LpStatus::Optimal)
+        const LpStatus status = smooth_->solve(settings_.method);
+        if (status != LpStatus::Optimal) {
+            simplexFailed_ = status == LpStatus::Failed;
             return false; // infeasible, or hopeless numerically: no solution at this λ
+        }
         result.lambdaUsed = lambda;
         result.coefficients = readCoefficients(*smooth_);
         const std::vector<Violation> violations = violationsAt(result.coefficients, lambda);

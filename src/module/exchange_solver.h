@@ -17,13 +17,7 @@
 namespace vemra::module {
 
 struct ExchangeSettings {
-    // Accepted violation, relative to max(1, |bound|): what the simplex itself keeps. It holds
-    // every row to 1e-9 of the row as scaled (see LinearProgram), which is up to twice that of
-    // the bound's scale, as row scales are powers of two; half as much again allows for the
-    // round-off between the simplex's row activity and the curve evaluated by the check. A
-    // check that asked for less sent round after round after violations the programme does
-    // not see, which only margins took away.
-    double tolerance = 3 * kLpFeasibilityTolerance;
+    double tolerance = 1e-9;  // accepted violation, relative to max(1, |bound|)
     int checkRefinement = 10; // the check grid is this many times finer than the solve grid
     // Projects whose solutions need huge, nearly cancelling coefficients converge slowly.
     int maxRounds = 200;
@@ -201,6 +195,8 @@ private:
     double retiredAt_ = -std::numeric_limits<double>::infinity();
     // Whether the smoothness programme has a basis to start from (from a neighbour or a solve).
     bool smoothHasBasis_ = false;
+    // Whether the last settle ended on a simplex failure rather than on infeasibility.
+    bool simplexFailed_ = false;
     std::vector<int> rowColumns_; // scratch for one row
     std::vector<double> rowValues_;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace vemra::module {
 namespace {
@@ -157,8 +158,13 @@ std::optional<Evaluation> LambdaSearch::improveOnLinearBounds(const Shifts& shif
     // same angles, settle most candidates.
     const RequirementSet set = model_.requirementsLinearInLambda(shifts);
     ExchangeSolver solver(set, stats_, settings_);
-    const ExchangeResult screen =
-        solver.solveAt(incumbent.lambdaUsed, {}, incumbent.start.get(), noSmootherFrom(incumbent.smoothness));
+    // Where the incumbent meets every maximum requirement, a candidate that cannot be smoother
+    // is out, and its solve may stop as soon as that shows. Below that, the λ programme goes on
+    // from the rows this solve found, and a solve cut short would start it elsewhere: on
+    // projects whose coefficients are huge that changed which shifts won.
+    const double giveUpAt = incumbent.lambda >= 1.0 ? noSmootherFrom(incumbent.smoothness)
+                                                    : std::numeric_limits<double>::infinity();
+    const ExchangeResult screen = solver.solveAt(incumbent.lambdaUsed, {}, incumbent.start.get(), giveUpAt);
     if (!screen.feasible && !screen.gaveUp)
         return std::nullopt;
     const bool smootherThere = screen.feasible && smoother(screen.smoothness, incumbent.smoothness);
@@ -187,22 +193,20 @@ std::optional<Evaluation> LambdaSearch::improveOnBisection(const Shifts& shifts,
     // by whole levels. Feasibility shrinks as λ grows, so two solves settle most candidates.
     const long level = std::lround(incumbent.lambda * kGrid);
     const long compared = std::lround(incumbent.comparedLambda() * kGrid);
-    // The solve at the incumbent's λ* gives up as soon as the candidate cannot be smoother
-    // there; then only a larger λ* makes it win.
-    Evaluation atIncumbent =
-        smoothAtLevel(level, shifts, &incumbent, SimplexMethod::Dual, noSmootherFrom(incumbent.smoothness));
-    if (!atIncumbent.feasible && !atIncumbent.gaveUp)
-        return std::nullopt;
+    // Where λ* cannot grow any more, only a smoother solution wins, and the solve there may
+    // give up as soon as it cannot be one. Below that, the solve 17 levels up starts from this
+    // one's rows, which have to be complete (see improveOnLinearBounds).
     if (compared == kGrid)
-        return ifBetter(std::move(atIncumbent));
+        return ifBetter(
+            smoothAtLevel(level, shifts, &incumbent, SimplexMethod::Dual, noSmootherFrom(incumbent.smoothness)));
+    Evaluation atIncumbent = smoothAtLevel(level, shifts, &incumbent);
+    if (!atIncumbent.feasible)
+        return std::nullopt;
     // λ* counts as larger only from 1e-6 up; a level or two up, infeasibility would be as
     // small as the simplex's tolerance and costly to prove either way. Most candidates fail
     // there: a proof of infeasibility, not a solution, which the primal simplex finds faster.
-    // It starts from the rows of the solve at the incumbent's λ*, or, where that gave up
-    // half-way, from the incumbent's own.
     const long up = std::min(kGrid, compared + kComparableLevels);
-    Evaluation above =
-        smoothAtLevel(up, shifts, atIncumbent.feasible ? &atIncumbent : &incumbent, SimplexMethod::Primal);
+    Evaluation above = smoothAtLevel(up, shifts, &atIncumbent, SimplexMethod::Primal);
     if (!above.feasible)
         return ifBetter(std::move(atIncumbent));
     if (up == kGrid)

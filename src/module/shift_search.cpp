@@ -1,5 +1,6 @@
 #include "module/shift_search.h"
 
+#include "module/solution_verifier.h"
 #include "module/stop_request.h"
 
 #include <algorithm>
@@ -129,16 +130,26 @@ std::optional<SearchOutcome> ShiftSearch::bestOf(const std::vector<Shifts>& cand
         if (error)
             std::rethrow_exception(error);
 
-    std::optional<SearchOutcome> best;
-    for (std::size_t i = 0; i < candidates.size(); ++i) {
-        if (!results[i])
-            continue;
-        results[i]->bestLambdaSoFar = std::max(incumbent.comparedLambda(), results[i]->lambda);
-        if (best && !isBetter(*results[i], best->best))
-            continue;
-        best = SearchOutcome{std::move(*results[i]), candidates[i]};
+    for (std::size_t i = 0; i < candidates.size(); ++i)
+        if (results[i])
+            results[i]->bestLambdaSoFar = std::max(incumbent.comparedLambda(), results[i]->lambda);
+    // The best candidate has to pass the final check as well. Where only huge, nearly
+    // cancelling coefficients meet the requirements, the rounds' check between the angles can
+    // miss what the final one finds; such a candidate must not replace an incumbent, or the
+    // run would end without results although a solution is known. Then the next best one is
+    // taken.
+    const SolutionVerifier verifier(model_);
+    for (;;) {
+        std::optional<std::size_t> best;
+        for (std::size_t i = 0; i < candidates.size(); ++i)
+            if (results[i] && (!best || isBetter(*results[i], *results[*best])))
+                best = i;
+        if (!best)
+            return std::nullopt;
+        if (verifier.check(*results[*best], candidates[*best]).empty())
+            return SearchOutcome{std::move(*results[*best]), candidates[*best]};
+        results[*best].reset();
     }
-    return best;
 }
 
 } // namespace vemra::module
