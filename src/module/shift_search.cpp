@@ -133,22 +133,26 @@ std::optional<SearchOutcome> ShiftSearch::bestOf(const std::vector<Shifts>& cand
     for (std::size_t i = 0; i < candidates.size(); ++i)
         if (results[i])
             results[i]->bestLambdaSoFar = std::max(incumbent.comparedLambda(), results[i]->lambda);
-    // The best candidate has to pass the final check as well. Where only huge, nearly
-    // cancelling coefficients meet the requirements, the rounds' check between the angles can
-    // miss what the final one finds; such a candidate must not replace an incumbent, or the
-    // run would end without results although a solution is known. Then the next best one is
-    // taken.
     const SolutionVerifier verifier(model_);
+    const auto best = bestPassing(results, [&](std::size_t i) {
+        return verifier.check(*results[i], candidates[i]).empty();
+    });
+    if (!best)
+        return std::nullopt;
+    return SearchOutcome{std::move(*results[*best]), candidates[*best]};
+}
+
+std::optional<std::size_t> bestPassing(std::vector<std::optional<Evaluation>>& results,
+                                       const std::function<bool(std::size_t)>& passes)
+{
     for (;;) {
         std::optional<std::size_t> best;
-        for (std::size_t i = 0; i < candidates.size(); ++i)
+        for (std::size_t i = 0; i < results.size(); ++i)
             if (results[i] && (!best || isBetter(*results[i], *results[*best])))
                 best = i;
-        if (!best)
-            return std::nullopt;
-        if (verifier.check(*results[*best], candidates[*best]).empty())
-            return SearchOutcome{std::move(*results[*best]), candidates[*best]};
-        results[*best].reset();
+        if (!best || passes(*best))
+            return best;
+        results[*best].reset(); // out; the next best is tried
     }
 }
 

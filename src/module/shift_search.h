@@ -6,7 +6,9 @@
 #include "module/problem_model.h"
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace vemra::module {
 
@@ -16,6 +18,14 @@ struct SearchOutcome {
     Evaluation best;
     Shifts shifts;
 };
+
+// Of the candidates' evaluations (empty where a candidate did not beat the incumbent), the
+// index of the best that passes, the earlier one of equals; nothing when none passes. A
+// candidate that fails the final check must not win: where only huge, nearly cancelling
+// coefficients meet the requirements, the rounds' check between the angles can miss what the
+// final one finds, and the run would end without results although a solution is known.
+std::optional<std::size_t> bestPassing(std::vector<std::optional<Evaluation>>& results,
+                                       const std::function<bool(std::size_t)>& passes);
 
 class ShiftSearch {
 public:
