@@ -31,7 +31,6 @@ const WarmStart* startOf(const Evaluation* e) { return e ? e->start.get() : null
 Evaluation fromExchange(ExchangeResult r)
 {
     Evaluation e;
-    e.gaveUp = r.gaveUp;
     if (!r.feasible)
         return e;
     e.feasible = true;

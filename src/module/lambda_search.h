@@ -18,9 +18,6 @@ struct Evaluation {
     double lambdaUsed = 0.0; // λ the coefficients were solved at (λ* or at most 1e-7 below)
     std::vector<MotionCoefficients> coefficients;
     double smoothness = std::numeric_limits<double>::infinity();
-    // Not feasible because the solve stopped once it could no longer be smoother than asked
-    // (see giveUpAt below); whether the requirements can be met is not known.
-    bool gaveUp = false;
     // Where neighbouring solves (other λ, other shifts) can start from.
     std::shared_ptr<const WarmStart> start;
     // Where λ* is the optimum of the λ programme: its rows and dual values there.
