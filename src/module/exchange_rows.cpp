@@ -444,10 +444,12 @@ std::shared_ptr<const WarmStart> ExchangeSolver::captureWarmStart() const
 void ExchangeSolver::resetProgrammes(bool largestLambda, double lambda)
 {
     smooth_ = std::make_unique<LinearProgram>(columnUnits_, stats_);
+    smooth_->confirmInfeasibility(settings_.confirmInfeasibility);
     layOutColumns(*smooth_, true, lambda);
     largest_.reset();
     if (largestLambda) {
         largest_ = std::make_unique<LinearProgram>(columnUnits_, stats_);
+        largest_->confirmInfeasibility(settings_.confirmInfeasibility);
         layOutColumns(*largest_, false, lambda);
     }
     cuts_.clear();

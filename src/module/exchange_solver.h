@@ -26,6 +26,10 @@ struct ExchangeSettings {
     // The primal simplex usually proves a nearly feasible programme infeasible in far fewer
     // iterations than the dual; the dual is faster when the answer is a solution.
     SimplexMethod method = SimplexMethod::Dual;
+    // Whether the dual simplex's word that a programme has no solution is checked by the
+    // primal. Where it decides λ* or whether a project can be met at all, it has to be; a
+    // shift candidate wrongly found infeasible is only a candidate less.
+    bool confirmInfeasibility = true;
 };
 
 // The rows and the final bases of a solve. A neighbouring problem (another λ, other shifts)

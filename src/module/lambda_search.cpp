@@ -63,6 +63,13 @@ LambdaSearch::LambdaSearch(const ProblemModel& model, SolveStats& stats, Exchang
 {
 }
 
+LambdaSearch LambdaSearch::screeningIn(SolveStats& stats) const
+{
+    ExchangeSettings settings = settings_;
+    settings.confirmInfeasibility = false;
+    return LambdaSearch(model_, stats, settings);
+}
+
 void LambdaSearch::addStats(const SolveStats& other) const
 {
     stats_.linearProgrammes += other.linearProgrammes;

@@ -44,8 +44,10 @@ public:
 
     LambdaSearch(const ProblemModel& model, SolveStats& stats, ExchangeSettings settings = {});
 
-    // The same search counting its work elsewhere, e.g. in a thread of its own.
-    LambdaSearch countingIn(SolveStats& stats) const { return LambdaSearch(model_, stats, settings_); }
+    // The same search for screening shift candidates, counting its work elsewhere: it takes
+    // the dual simplex's word for infeasibility, which a badly scaled project can make cost a
+    // candidate, but checking every such word doubled the search's time there.
+    LambdaSearch screeningIn(SolveStats& stats) const;
     // Adds work counted elsewhere to this search's counters.
     void addStats(const SolveStats& other) const;
 

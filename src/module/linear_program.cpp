@@ -138,6 +138,7 @@ std::unique_ptr<LinearProgram> LinearProgram::copy() const
     result->rowActivities_ = rowActivities_;
     result->committedRows_ = committedRows_;
     result->startBasis_ = startBasis_;
+    result->confirmInfeasibility_ = confirmInfeasibility_;
     result->pendingLower_ = pendingLower_;
     result->pendingUpper_ = pendingUpper_;
     result->pendingStarts_ = pendingStarts_;
@@ -280,7 +281,20 @@ LpStatus LinearProgram::solve(SimplexMethod method)
     // The primal stalls far more readily than the dual, so it gets a short first budget.
     const int first = method == SimplexMethod::Primal ? std::min(budget, kPrimalIterationBudget) : budget;
     std::optional<LpStatus> outcome;
-    if (run(method, first) || run(other, budget))
+    SimplexMethod finishedBy = method;
+    bool finished = run(method, first);
+    if (!finished) {
+        finishedBy = other;
+        finished = run(other, budget);
+    }
+    if (finished)
+        outcome = settled();
+    // Where only huge, nearly cancelling coefficients meet the rows, the dual simplex calls many
+    // programmes infeasible that have solutions (a quarter of its verdicts on one project):
+    // its proof rests on round-off. The primal from the same basis either finds a solution or
+    // confirms the verdict; when it runs out of steps, the verdict stands.
+    if (outcome == LpStatus::Infeasible && finishedBy == SimplexMethod::Dual && confirmInfeasibility_
+        && run(SimplexMethod::Primal, budget))
         outcome = settled();
     // Stopped "optimal" with violations after unscaling (typically a dual start that was not
     // dual feasible, as with a cost on λ), or in numerical trouble: the primal from the same

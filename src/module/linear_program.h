@@ -72,6 +72,9 @@ public:
     // The next solve() starts with the primal simplex whatever it is asked for: after a change
     // of objective the old solution is still feasible, and the primal goes on from it.
     void preferPrimalOnce() { preferPrimal_ = true; }
+    // Whether the dual simplex's word that the programme has no solution is checked by the
+    // primal from the same basis (see solve()).
+    void confirmInfeasibility(bool confirm) { confirmInfeasibility_ = confirm; }
 
 private:
     void commitPendingRows();
@@ -94,6 +97,7 @@ private:
     int committedRows_ = 0;
     std::vector<unsigned char> startBasis_;
     bool preferPrimal_ = false;
+    bool confirmInfeasibility_ = true;
     std::vector<double> pendingLower_, pendingUpper_;
     std::vector<int> pendingStarts_{0}, pendingColumns_;
     std::vector<double> pendingValues_;

@@ -307,6 +307,34 @@ TEST(RandomProjects, FulfilmentIsConfirmedByAnIndependentProgramme)
     EXPECT_GT(retiredRows, 0);
 }
 
+// A project whose λ* lies where coefficients of about 1e6 nearly cancel. There the dual simplex
+// called programmes infeasible that have solutions, and the bisection ended at 0.551358,
+// although coefficients meeting every requirement (checked here at every 0.01°) exist at
+// 0.5515 and beyond. Closer to λ* than 1e-3 the grid cannot tell either.
+TEST(RandomProjects, BisectionDoesNotTakeTheDualSimplexsWordForInfeasibility)
+{
+    RandomProjectConfig c;
+    c.samples = 0;
+    c.seed = 5314;
+    c.harmonics = {12, 20};
+    c.relative = true;
+    c.variableAngles = true;
+    c.highestOrder = 3;
+    c.restrictions = 7;
+    const auto project = makeRandomProject(c);
+    const auto input = readRecords(project.text());
+    ASSERT_FALSE(input.error);
+    const SynthesisResult r = synthesise(input);
+    ASSERT_EQ(r.code, ResultCodes::Solved) << r.message;
+    expectRequirementsMet(input.records, r, project.truth, "seed 5314");
+    EXPECT_GE(r.lambda, 0.5515);
+    GridProgramme above;
+    above.periodFraction = 1.0 / 100.0;
+    above.refine = true;
+    above.acceptedViolation = 1e-9;
+    EXPECT_NE(testing::solveOnGrid(input.records, r.lambda + 1e-3, above), GridVerdict::Feasible) << r.lambda;
+}
+
 // Shifting objects never ends below the unshifted solve, and the outcome is the same to the
 // last bit whether the candidates of a step run one after the other or side by side.
 TEST(RandomProjects, ShiftSearchKeepsTheUnshiftedFulfilmentWhateverTheThreadCount)
