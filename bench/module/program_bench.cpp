@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,10 +21,25 @@ std::string moduleProgram()
     return other != nullptr && *other != '\0' ? other : VEMRA_MODULE_PROGRAM;
 }
 
+// This run's folder of module inputs; it goes when the benchmark program ends.
+const fs::path& runFolder()
+{
+    struct Folder {
+        fs::path path = fs::temp_directory_path() / ("vemra-module-bench-" + std::to_string(::getpid()));
+        ~Folder()
+        {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+    };
+    static const Folder folder;
+    return folder.path;
+}
+
 // A folder holding the example's module input, made on first use.
 fs::path inputFolder(const std::string& example)
 {
-    const fs::path folder = fs::temp_directory_path() / ("vemra-module-bench-" + std::to_string(::getpid())) / example;
+    const fs::path folder = runFolder() / example;
     if (fs::exists(folder / "remote$.rx4"))
         return folder;
     fs::create_directories(folder);
