@@ -63,13 +63,6 @@ LambdaSearch::LambdaSearch(const ProblemModel& model, SolveStats& stats, Exchang
 {
 }
 
-LambdaSearch LambdaSearch::screeningIn(SolveStats& stats) const
-{
-    ExchangeSettings settings = settings_;
-    settings.confirmInfeasibility = false;
-    return LambdaSearch(model_, stats, settings);
-}
-
 void LambdaSearch::addStats(const SolveStats& other) const
 {
     stats_.linearProgrammes += other.linearProgrammes;
@@ -79,22 +72,23 @@ void LambdaSearch::addStats(const SolveStats& other) const
 }
 
 Evaluation LambdaSearch::smoothAt(double lambda, const Shifts& shifts, const std::vector<ExtraAngle>& extraAngles,
-                                  const WarmStart* start, SimplexMethod method, double giveUpAt) const
+                                  const WarmStart* start, FixedSolve how) const
 {
     if (model_.resonantAt(lambda))
         return {};
     const RequirementSet set = model_.requirementsAt(lambda, shifts);
     ExchangeSettings settings = settings_;
-    settings.method = method;
-    Evaluation e = fromExchange(ExchangeSolver(set, stats_, settings).solveAt(lambda, extraAngles, start, giveUpAt));
+    settings.method = how.method;
+    settings.confirmInfeasibility = !how.onlyRulesOut;
+    Evaluation e = fromExchange(ExchangeSolver(set, stats_, settings).solveAt(lambda, extraAngles, start, how.giveUpAt));
     e.lambda = e.lambdaUsed = lambda;
     return e;
 }
 
 Evaluation LambdaSearch::smoothAtLevel(long level, const Shifts& shifts, const Evaluation* neighbour,
-                                       SimplexMethod method, double giveUpAt) const
+                                       FixedSolve how) const
 {
-    return smoothAt(static_cast<double>(level) / kGrid, shifts, {}, startOf(neighbour), method, giveUpAt);
+    return smoothAt(static_cast<double>(level) / kGrid, shifts, {}, startOf(neighbour), how);
 }
 
 Evaluation LambdaSearch::largestLambda(const Shifts& shifts, const WarmStart* start) const
@@ -143,8 +137,8 @@ std::optional<Evaluation> LambdaSearch::improveOn(const Shifts& shifts, const Ev
         return improveOnBisection(shifts, incumbent);
     if (incumbent.feasible && model_.lambdaMode() == LambdaMode::None) {
         // Nothing varies with λ: only a smoother solution wins.
-        Evaluation e = smoothAt(1.0, shifts, {}, incumbent.start.get(), SimplexMethod::Dual,
-                                noSmootherFrom(incumbent.smoothness));
+        Evaluation e = smoothAt(1.0, shifts, {}, incumbent.start.get(),
+                                {.giveUpAt = noSmootherFrom(incumbent.smoothness), .onlyRulesOut = true});
         if (isBetter(e, incumbent))
             return e;
         return std::nullopt;
@@ -163,7 +157,11 @@ std::optional<Evaluation> LambdaSearch::improveOnLinearBounds(const Shifts& shif
     // solve from the incumbent's rows and basis, and a few rounds of the λ programme over the
     // same angles, settle most candidates.
     const RequirementSet set = model_.requirementsLinearInLambda(shifts);
-    ExchangeSolver solver(set, stats_, settings_);
+    // The λ programme finds λ* without a bisection, so here any "infeasible" only rules the
+    // candidate out (see FixedSolve).
+    ExchangeSettings settings = settings_;
+    settings.confirmInfeasibility = false;
+    ExchangeSolver solver(set, stats_, settings);
     // Where the incumbent meets every maximum requirement, a candidate that cannot be smoother
     // is out, and its solve may stop as soon as that shows. Below that, the λ programme goes on
     // from the rows this solve found, and a solve cut short would start it elsewhere: on
@@ -204,15 +202,16 @@ std::optional<Evaluation> LambdaSearch::improveOnBisection(const Shifts& shifts,
     // one's rows, which have to be complete (see improveOnLinearBounds).
     if (compared == kGrid)
         return ifBetter(
-            smoothAtLevel(level, shifts, &incumbent, SimplexMethod::Dual, noSmootherFrom(incumbent.smoothness)));
-    Evaluation atIncumbent = smoothAtLevel(level, shifts, &incumbent);
+            smoothAtLevel(level, shifts, &incumbent,
+                          {.giveUpAt = noSmootherFrom(incumbent.smoothness), .onlyRulesOut = true}));
+    Evaluation atIncumbent = smoothAtLevel(level, shifts, &incumbent, {.onlyRulesOut = true});
     if (!atIncumbent.feasible)
         return std::nullopt;
     // λ* counts as larger only from 1e-6 up; a level or two up, infeasibility would be as
     // small as the simplex's tolerance and costly to prove either way. Most candidates fail
     // there: a proof of infeasibility, not a solution, which the primal simplex finds faster.
     const long up = std::min(kGrid, compared + kComparableLevels);
-    Evaluation above = smoothAtLevel(up, shifts, &atIncumbent, SimplexMethod::Primal);
+    Evaluation above = smoothAtLevel(up, shifts, &atIncumbent, {.method = SimplexMethod::Primal});
     if (!above.feasible)
         return ifBetter(std::move(atIncumbent));
     if (up == kGrid)

@@ -33,6 +33,17 @@ struct Evaluation {
 // λ* counts as equal within 1e-6: the precision the search determines it to.
 bool isBetter(const Evaluation& candidate, const Evaluation& incumbent);
 
+// How a solve at a fixed λ goes about it.
+struct FixedSolve {
+    SimplexMethod method = SimplexMethod::Dual;
+    // Gives up once the smoothness sum is known to reach this.
+    double giveUpAt = std::numeric_limits<double>::infinity();
+    // Where "infeasible" only rules a shift candidate out, the dual simplex's word for it is
+    // taken unchecked: on a badly scaled project that can cost a candidate, but checking it
+    // there doubled the search's time.
+    bool onlyRulesOut = false;
+};
+
 class LambdaSearch {
 public:
     // Bisection resolves λ on a grid of 2^-24 (6e-8), well inside the promised 1e-6.
@@ -44,10 +55,8 @@ public:
 
     LambdaSearch(const ProblemModel& model, SolveStats& stats, ExchangeSettings settings = {});
 
-    // The same search for screening shift candidates, counting its work elsewhere: it takes
-    // the dual simplex's word for infeasibility, which a badly scaled project can make cost a
-    // candidate, but checking every such word doubled the search's time there.
-    LambdaSearch screeningIn(SolveStats& stats) const;
+    // The same search counting its work elsewhere, e.g. in a thread of its own.
+    LambdaSearch countingIn(SolveStats& stats) const { return LambdaSearch(model_, stats, settings_); }
     // Adds work counted elsewhere to this search's counters.
     void addStats(const SolveStats& other) const;
 
@@ -60,19 +69,15 @@ public:
     std::optional<Evaluation> improveOn(const Shifts& shifts, const Evaluation& incumbent) const;
 
     // Smoothest coefficients at a fixed λ; infeasible when λ puts a motion into resonance.
-    // Extra angles enter the programme from the start. Gives up once the smoothness sum is
-    // known to reach giveUpAt.
+    // Extra angles enter the programme from the start.
     Evaluation smoothAt(double lambda, const Shifts& shifts, const std::vector<ExtraAngle>& extraAngles = {},
-                        const WarmStart* start = nullptr, SimplexMethod method = SimplexMethod::Dual,
-                        double giveUpAt = std::numeric_limits<double>::infinity()) const;
+                        const WarmStart* start = nullptr, FixedSolve how = {}) const;
 
 private:
     Evaluation largestLambda(const Shifts& shifts, const WarmStart* start) const;
     std::optional<Evaluation> improveOnLinearBounds(const Shifts& shifts, const Evaluation& incumbent) const;
     std::optional<Evaluation> improveOnBisection(const Shifts& shifts, const Evaluation& incumbent) const;
-    Evaluation smoothAtLevel(long level, const Shifts& shifts, const Evaluation* neighbour,
-                             SimplexMethod method = SimplexMethod::Dual,
-                             double giveUpAt = std::numeric_limits<double>::infinity()) const;
+    Evaluation smoothAtLevel(long level, const Shifts& shifts, const Evaluation* neighbour, FixedSolve how = {}) const;
     Evaluation bisect(long feasibleLevel, long infeasibleLevel, Evaluation atFeasible, const Shifts& shifts) const;
 
     const ProblemModel& model_;

@@ -110,7 +110,7 @@ std::optional<SearchOutcome> ShiftSearch::bestOf(const std::vector<Shifts>& cand
         for (std::size_t i = next++; i < candidates.size(); i = next++) {
             try {
                 throwIfStopRequested();
-                results[i] = lambdaSearch_.screeningIn(stats[i]).improveOn(candidates[i], incumbent);
+                results[i] = lambdaSearch_.countingIn(stats[i]).improveOn(candidates[i], incumbent);
             } catch (...) {
                 errors[i] = std::current_exception();
                 next = candidates.size(); // the others stop too
