@@ -8,14 +8,17 @@
 #include "module/solution_verifier.h"
 #include "module/stop_request.h"
 
+#include <optional>
 #include <sstream>
 
 namespace vemra::module {
 namespace {
 
 // The exchange method normally leaves nothing for the final check to find; if it does, the
-// violated angles go back into the programme a few times before the run gives up.
+// violated angles go back into the programme a few times.
 constexpr int kRepairAttempts = 3;
+// Where that does not help either, λ goes down from λ*, by this much first.
+constexpr double kFirstLowering = 1e-6;
 
 std::string describeViolation(const ProblemModel& model, const RequirementSet& set, const Violation& v)
 {
@@ -40,6 +43,61 @@ void fillResults(const ProblemModel& model, const SearchOutcome& outcome, Synthe
     }
     for (const Restriction& r : model.problem().restrictions)
         result.restrictions.push_back({r.record.ints, model.effectiveReals(r, best.lambdaUsed, outcome.shifts)});
+}
+
+// Checks the search's best solution once more on the fine grid and mends what it can; returns
+// what is still violated. Violated angles go back into the programme at the same λ a few
+// times. Where no solution there passes the check, the rounds' check and the final one
+// disagree at λ* (as where only huge, nearly cancelling coefficients reach it); every
+// variable bound is looser below, so λ goes down by a step that doubles until a solution
+// passes, and back up by halving to within the first step of the λ that failed. That λ is
+// then the λ* reported: the largest one a checked solution is known for.
+std::vector<Violation> verifyOrLower(const ProblemModel& model, const LambdaSearch& lambdaSearch,
+                                     SearchOutcome& outcome)
+{
+    const SolutionVerifier verifier(model);
+    std::vector<ExtraAngle> extraAngles;
+    auto violations = verifier.check(outcome.best, outcome.shifts);
+    for (int attempt = 0; attempt < kRepairAttempts && !violations.empty(); ++attempt) {
+        for (const Violation& v : violations)
+            extraAngles.emplace_back(v.requirement, v.angle);
+        Evaluation repaired = lambdaSearch.smoothAt(outcome.best.lambdaUsed, outcome.shifts, extraAngles);
+        if (!repaired.feasible)
+            break;
+        // The repair meets the requirements between the angles at the same λ*; what holds
+        // λ* there is still what the search's λ programme said.
+        repaired.lambda = outcome.best.lambda;
+        repaired.fulfilmentRows = outcome.best.fulfilmentRows;
+        outcome.best = std::move(repaired);
+        violations = verifier.check(outcome.best, outcome.shifts);
+    }
+    if (violations.empty() || model.lambdaMode() == LambdaMode::None)
+        return violations;
+    auto passingAt = [&](double lambda) -> std::optional<Evaluation> {
+        Evaluation e = lambdaSearch.smoothAt(lambda, outcome.shifts, extraAngles);
+        if (e.feasible && verifier.check(e, outcome.shifts).empty())
+            return e;
+        return std::nullopt;
+    };
+    double failing = outcome.best.lambdaUsed;
+    std::optional<Evaluation> passing;
+    for (double step = kFirstLowering; !passing; step *= 2.0) {
+        const double lambda = std::max(0.0, failing - step);
+        passing = passingAt(lambda);
+        if (!passing && lambda == 0.0)
+            return violations;
+        if (!passing)
+            failing = lambda;
+    }
+    while (failing - passing->lambda > kFirstLowering) {
+        const double middle = 0.5 * (failing + passing->lambda);
+        if (std::optional<Evaluation> e = passingAt(middle))
+            passing = std::move(e);
+        else
+            failing = middle;
+    }
+    outcome.best = std::move(*passing);
+    return {};
 }
 
 } // namespace
@@ -72,22 +130,7 @@ SynthesisResult synthesise(const ReadResult& input, const SynthesisOptions& opti
             return result;
         }
 
-        const SolutionVerifier verifier(model);
-        std::vector<ExtraAngle> extraAngles;
-        auto violations = verifier.check(outcome.best, outcome.shifts);
-        for (int attempt = 0; attempt < kRepairAttempts && !violations.empty(); ++attempt) {
-            for (const Violation& v : violations)
-                extraAngles.emplace_back(v.requirement, v.angle);
-            Evaluation repaired = lambdaSearch.smoothAt(outcome.best.lambdaUsed, outcome.shifts, extraAngles);
-            if (!repaired.feasible)
-                break;
-            // The repair meets the requirements between the angles at the same λ*; what holds
-            // λ* there is still what the search's λ programme said.
-            repaired.lambda = outcome.best.lambda;
-            repaired.fulfilmentRows = outcome.best.fulfilmentRows;
-            outcome.best = std::move(repaired);
-            violations = verifier.check(outcome.best, outcome.shifts);
-        }
+        const std::vector<Violation> violations = verifyOrLower(model, lambdaSearch, outcome);
         if (!violations.empty()) {
             const RequirementSet set = model.requirementsAt(outcome.best.lambdaUsed, outcome.shifts);
             result.code = ResultCodes::MinimumNotMet;
