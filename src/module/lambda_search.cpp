@@ -79,7 +79,7 @@ Evaluation LambdaSearch::smoothAt(double lambda, const Shifts& shifts, const std
     const RequirementSet set = model_.requirementsAt(lambda, shifts);
     ExchangeSettings settings = settings_;
     settings.method = how.method;
-    settings.confirmInfeasibility = !how.onlyRulesOut;
+    settings.confirmInfeasibility = how.confirmInfeasibility;
     Evaluation e = fromExchange(ExchangeSolver(set, stats_, settings).solveAt(lambda, extraAngles, start, how.giveUpAt));
     e.lambda = e.lambdaUsed = lambda;
     return e;
@@ -138,7 +138,7 @@ std::optional<Evaluation> LambdaSearch::improveOn(const Shifts& shifts, const Ev
     if (incumbent.feasible && model_.lambdaMode() == LambdaMode::None) {
         // Nothing varies with λ: only a smoother solution wins.
         Evaluation e = smoothAt(1.0, shifts, {}, incumbent.start.get(),
-                                {.giveUpAt = noSmootherFrom(incumbent.smoothness), .onlyRulesOut = true});
+                                {.giveUpAt = noSmootherFrom(incumbent.smoothness), .confirmInfeasibility = false});
         if (isBetter(e, incumbent))
             return e;
         return std::nullopt;
@@ -203,8 +203,8 @@ std::optional<Evaluation> LambdaSearch::improveOnBisection(const Shifts& shifts,
     if (compared == kGrid)
         return ifBetter(
             smoothAtLevel(level, shifts, &incumbent,
-                          {.giveUpAt = noSmootherFrom(incumbent.smoothness), .onlyRulesOut = true}));
-    Evaluation atIncumbent = smoothAtLevel(level, shifts, &incumbent, {.onlyRulesOut = true});
+                          {.giveUpAt = noSmootherFrom(incumbent.smoothness), .confirmInfeasibility = false}));
+    Evaluation atIncumbent = smoothAtLevel(level, shifts, &incumbent, {.confirmInfeasibility = false});
     if (!atIncumbent.feasible)
         return std::nullopt;
     // λ* counts as larger only from 1e-6 up; a level or two up, infeasibility would be as

@@ -38,10 +38,10 @@ struct FixedSolve {
     SimplexMethod method = SimplexMethod::Dual;
     // Gives up once the smoothness sum is known to reach this.
     double giveUpAt = std::numeric_limits<double>::infinity();
-    // Where "infeasible" only rules a shift candidate out, the dual simplex's word for it is
-    // taken unchecked: on a badly scaled project that can cost a candidate, but checking it
-    // there doubled the search's time.
-    bool onlyRulesOut = false;
+    // As in ExchangeSettings. Where "infeasible" only rules a shift candidate out, the dual
+    // simplex's word for it is taken unchecked: on a badly scaled project that can cost a
+    // candidate, but checking it there doubled the search's time.
+    bool confirmInfeasibility = true;
 };
 
 class LambdaSearch {
