@@ -60,7 +60,7 @@ seed_files() {
   case "$1" in
     project_file | project_roundtrip)
       echo "$root"/examples/*.r4p "$root"/tests/data/r4p/*.r4p "$root"/tests/data/rtf/*.r4p ;;
-    rx4_import | module_input) echo "$root"/tests/data/rx4/*.rx4 ;;
+    rx4_import | module_input | synthesis) echo "$root"/tests/data/rx4/*.rx4 ;;
     rxe_import) echo "$root"/tests/data/rxe/*.rxe ;;
     rxw_import) echo "$root"/tests/data/rxw/*.rxw ;;
     rtf_reader) echo "$root"/tests/data/rtf/*.rtf ;;
@@ -81,7 +81,7 @@ max_len() {
 dictionary() {
   case "$1" in
     project_file | project_roundtrip) echo "$fuzz/dict/project_file.dict" ;;
-    rx4_import | module_input) echo "$fuzz/dict/module_input.dict" ;;
+    rx4_import | module_input | synthesis) echo "$fuzz/dict/module_input.dict" ;;
     *) echo "$fuzz/dict/$1.dict" ;;
   esac
 }
