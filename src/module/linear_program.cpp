@@ -264,19 +264,20 @@ LpStatus LinearProgram::solve(SimplexMethod method)
     // stall. Each run gets an iteration budget (not a time limit, so that runs repeat
     // exactly); a stalled run hands its basis to the other method.
     const int budget = std::max(kMinimumRunBudget, 4 * (clp.numberRows() + clp.numberColumns()));
-    auto run = [&](SimplexMethod m, int iterations) {
-        clp.setMaximumIterations(iterations);
+    auto runOn = [&](ClpSimplex& model, SimplexMethod m, int iterations) {
+        model.setMaximumIterations(iterations);
         solver_->counts = {};
         const StepBudget guard(&solver_->counts, iterations, kRefactorisationBudget);
-        clp.passInEventHandler(&guard);
+        model.passInEventHandler(&guard);
         if (m == SimplexMethod::Primal)
-            clp.primal();
+            model.primal();
         else
-            clp.dual();
-        stats_.simplexIterations += clp.numberIterations();
+            model.dual();
+        stats_.simplexIterations += model.numberIterations();
         throwIfStopRequested();
-        return clp.status() != 3 && clp.status() != 5;
+        return model.status() != 3 && model.status() != 5;
     };
+    auto run = [&](SimplexMethod m, int iterations) { return runOn(clp, m, iterations); };
     const SimplexMethod other = method == SimplexMethod::Primal ? SimplexMethod::Dual : SimplexMethod::Primal;
     // The primal stalls far more readily than the dual, so it gets a short first budget.
     const int first = method == SimplexMethod::Primal ? std::min(budget, kPrimalIterationBudget) : budget;
@@ -294,8 +295,23 @@ LpStatus LinearProgram::solve(SimplexMethod method)
     // its proof rests on round-off. The primal from the same basis either finds a solution or
     // confirms the verdict; when it runs out of steps, the verdict stands.
     if (outcome == LpStatus::Infeasible && finishedBy == SimplexMethod::Dual && confirmInfeasibility_
-        && run(SimplexMethod::Primal, budget))
+        && run(SimplexMethod::Primal, budget)) {
         outcome = settled();
+        // A primal that took no step has only looked at the dual's last basis again, which is
+        // no second opinion where that basis is what went wrong: with coefficients near 1e9,
+        // both called a programme infeasible that the primal solves from the slack basis, and a
+        // project whose minimum requirements can be met ended with -2. From there the primal
+        // takes a path of its own, on a copy: where it finds no solution either, the dual's
+        // proof of infeasibility stays for the explanation to read.
+        if (outcome == LpStatus::Infeasible && clp.numberIterations() == 0) {
+            ClpSimplex fromScratch(clp);
+            fromScratch.allSlackBasis(true);
+            if (runOn(fromScratch, SimplexMethod::Primal, budget) && fromScratch.status() == 0) {
+                clp = fromScratch;
+                outcome = settled();
+            }
+        }
+    }
     // Stopped "optimal" with violations after unscaling (typically a dual start that was not
     // dual feasible, as with a cost on λ), or in numerical trouble: the primal from the same
     // basis settles most of these.

@@ -355,6 +355,24 @@ TEST(KnownAnswers, BadlyScaledProjectStaysBetweenTheExactAndTheVerifiedFulfilmen
     EXPECT_LE(r.lambda, 0.7600);
 }
 
+TEST(KnownAnswers, MinimumRequirementsThatOnlyHugeCoefficientsMeetAreMet)
+{
+    // Three motions of K = 5, 8 and 10 with bands a thousandth of their curves wide and bounds
+    // up to the third derivative, every item fixed: only coefficients of some 1e9 that nearly
+    // cancel meet them all (smoothness sum 2.6e9). In the third exchange round the dual
+    // simplex, and the primal from its last basis without a step, called the programme
+    // infeasible; the primal from the slack basis solves it, and so does every later round.
+    const auto input = dataFile("minimum-requirements-met-only-by-huge-coefficients.rx4");
+    ASSERT_FALSE(input.error);
+    const SynthesisResult r = synthesise(input);
+    ASSERT_EQ(r.code, ResultCodes::Solved) << r.message;
+    std::vector<MotionCoefficients> motions;
+    for (const MotionResult& m : r.motions)
+        motions.push_back(m.coefficients);
+    EXPECT_GT(smoothnessSum(motions), 1e9);
+    EXPECT_EQ(r.stats.failedProgrammes, 0);
+}
+
 TEST(KnownAnswers, NothingToMeetLeavesTheMotionsAtRest)
 {
     // Motions without restrictions: no programme has a row, and none may be handed to the
