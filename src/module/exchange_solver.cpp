@@ -112,15 +112,13 @@ ExchangeResult ExchangeSolver::run(bool largestLambda, double lambda, const std:
         result.lambda = lambda;
         return finish(std::move(result));
     }
-    if (!climb(result, -kInfinity))
+    if (!climbToTheTop(result, -kInfinity))
         return {};
     return finishLargest(std::move(result));
 }
 
 ExchangeResult ExchangeSolver::finishLargest(ExchangeResult result)
 {
-    // What holds λ* is read at λ*, before the smoothness solve below adds rows of its own.
-    result.fulfilmentRows = std::make_shared<const std::vector<RowReading>>(readRows(RowValues::FulfilmentDuals));
     // Right at λ* the least smoothness sum can climb steeply within 1e-9 of λ, and the
     // programme's answer there depends on round-off: the smoothest coefficients are sought a
     // little below (unless every maximum requirement is met), over the same angles, and the
@@ -161,7 +159,7 @@ std::optional<ExchangeResult> ExchangeSolver::largestLambdaAbove(double threshol
     layOutColumns(*largest_, false, 0.0);
     largest_->preferPrimalOnce();
     ExchangeResult result;
-    if (!climb(result, threshold) || result.lambda <= threshold)
+    if (!climbToTheTop(result, threshold) || result.lambda <= threshold)
         return std::nullopt;
     return finishLargest(std::move(result));
 }
@@ -267,6 +265,51 @@ bool ExchangeSolver::climb(ExchangeResult& result, double threshold)
         if (round >= settings_.maxRounds || !tightenOrAddAll(violations))
             return closeEnough(violations);
     }
+}
+
+bool ExchangeSolver::climbToTheTop(ExchangeResult& result, double threshold)
+{
+    if (!climb(result, threshold))
+        return false;
+    result.fulfilmentRows = std::make_shared<const std::vector<RowReading>>(readRows(RowValues::FulfilmentDuals));
+    // On projects whose coefficients are huge and cancel, the λ programme can stop "optimal"
+    // well short of its optimum: one unit of λ takes so much of the coefficients that their
+    // reduced costs fall below the simplex's tolerance (solved from other bases, the same
+    // programme ended up to 1e-3 apart in λ). Whether the rows held allow λ a little higher
+    // is a question of feasibility, which that tolerance does not blur; where they do, the
+    // climb goes on from there. Its next stop can be short again, even below the λ* already
+    // found, so the best result is kept and the question asked again above it.
+    int idle = 0;
+    for (int push = 0; push < kTopChecks && idle < 2 && result.lambda > threshold && result.lambda < 1.0; ++push) {
+        if (!pushLambdaTo(std::min(1.0, result.lambda + kTopCheckStep)))
+            break;
+        ExchangeResult pushed;
+        if (!climb(pushed, threshold))
+            break;
+        ++idle;
+        if (pushed.lambda > result.lambda) {
+            idle = 0;
+            pushed.fulfilmentRows =
+                std::make_shared<const std::vector<RowReading>>(readRows(RowValues::FulfilmentDuals));
+            result = std::move(pushed);
+        }
+    }
+    return true;
+}
+
+bool ExchangeSolver::pushLambdaTo(double lambda)
+{
+    std::unique_ptr<LinearProgram> higher = largest_->copy();
+    higher->setColumn(lambdaColumn_, lambda, 1.0, -kLambdaWeight);
+    // The primal answers this faster than the dual does with its word checked, and a wrong
+    // "infeasible" would only keep the λ* found.
+    higher->confirmInfeasibility(false);
+    if (higher->solve(SimplexMethod::Primal) != LpStatus::Optimal)
+        return false;
+    higher->setColumn(lambdaColumn_, 0.0, 1.0, -kLambdaWeight);
+    higher->confirmInfeasibility(settings_.confirmInfeasibility);
+    largest_ = std::move(higher);
+    return true;
 }
 
 std::vector<RowReading> ExchangeSolver::readRows(RowValues values) const

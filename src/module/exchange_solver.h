@@ -117,6 +117,10 @@ private:
     // with weight 1 the simplex's dual tolerance of 1e-7 would call a vertex well short of the
     // largest λ optimal.
     static constexpr double kLambdaWeight = 1e3;
+    // How far above the λ reached its check looks (the precision λ* is promised to), and how
+    // many times it may find the λ programme short.
+    static constexpr double kTopCheckStep = 1e-6;
+    static constexpr int kTopChecks = 8;
 
     struct Cut {
         int requirement;
@@ -141,6 +145,12 @@ private:
     // the angles allow meet every requirement, or that λ is at or below the threshold; false
     // when no λ is possible.
     bool climb(ExchangeResult& result, double threshold);
+    // climb, then checks that the rows held allow no λ above the one reached and climbs on
+    // from there where they do.
+    bool climbToTheTop(ExchangeResult& result, double threshold);
+    // Whether the rows held allow λ at or above the given one; where they do, the λ programme
+    // goes on from such a point.
+    bool pushLambdaTo(double lambda);
     ExchangeResult finishLargest(ExchangeResult result);
     ExchangeResult finish(ExchangeResult result);
     std::vector<Violation> violationsAt(const std::vector<MotionCoefficients>& coefficients, double lambda) const;
