@@ -254,6 +254,25 @@ void ExchangeSolver::applyCutBounds(const Cut& cut)
         setRowBoundsOfAll(cut.upperRow, -kInfinity, upper);
 }
 
+bool ExchangeSolver::releaseMargins()
+{
+    const bool any = std::ranges::any_of(spectrumMargin_, [](double m) { return m > 0.0; })
+                     || std::ranges::any_of(cuts_, [](const Cut& c) { return c.lowerMargin > 0.0 || c.upperMargin > 0.0; });
+    if (marginsReleased_ || !any)
+        return false;
+    marginsReleased_ = true;
+    std::ranges::fill(spectrumMargin_, 0.0);
+    for (std::size_t r = 0; r < spectrumRow_.size(); ++r)
+        if (spectrumRow_[r] >= 0)
+            applySpectrumBound(static_cast<int>(r));
+    for (Cut& cut : cuts_) {
+        cut.lowerMargin = cut.upperMargin = 0.0;
+        if (!cut.retired)
+            applyCutBounds(cut);
+    }
+    return true;
+}
+
 bool ExchangeSolver::tightenOrAdd(const Violation& v)
 {
     const Requirement& q = set_.requirements[static_cast<std::size_t>(v.requirement)];
@@ -261,8 +280,13 @@ bool ExchangeSolver::tightenOrAdd(const Violation& v)
     // simplex's own tolerance would leave the solution where it was; when the same violation
     // comes back all the same, the margin at least doubles.
     const double step = std::max(v.excess + settings_.tolerance * v.scale, kFirstMargin * v.scale);
+    // Margins taken back (see releaseMargins) are not grown again: what is left is for
+    // closeEnough to judge.
+    const bool mayGrow = !marginsReleased_;
     auto grown = [step](double before) { return before + std::max(step, before); };
     if (q.shape == RequirementShape::Spectrum) {
+        if (!mayGrow)
+            return false;
         const auto r = static_cast<std::size_t>(v.requirement);
         spectrumMargin_[r] = grown(spectrumMargin_[r]);
         applySpectrumBound(v.requirement);
@@ -272,6 +296,8 @@ bool ExchangeSolver::tightenOrAdd(const Violation& v)
         Cut& cut = cuts_[static_cast<std::size_t>(index)];
         if (std::abs(cut.angle - v.angle) > kSameAngleDeg)
             continue;
+        if (!mayGrow)
+            return false;
         const double before = v.side == BoundSide::Lower ? cut.lowerMargin : cut.upperMargin;
         // A margin wider than the whole band would change the problem, not its numerics.
         const double cap = 1e-6 * v.scale;
@@ -455,6 +481,7 @@ void ExchangeSolver::resetProgrammes(bool largestLambda, double lambda)
     cuts_.clear();
     groups_.clear();
     retiredAt_ = -std::numeric_limits<double>::infinity();
+    marginsReleased_ = false;
     cutsOfRequirement_.assign(set_.requirements.size(), {});
     spectrumRow_.assign(set_.requirements.size(), -1);
     spectrumMargin_.assign(set_.requirements.size(), 0.0);

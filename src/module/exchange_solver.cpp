@@ -190,6 +190,8 @@ bool ExchangeSolver::settle(double lambda, ExchangeResult& result, double giveUp
     for (int round = 0;; ++round) {
         smoothHasBasis_ = true;
         const LpStatus status = smooth_->solve(settings_.method);
+        if (status == LpStatus::Infeasible && settings_.releaseMargins && releaseMargins())
+            continue;
         if (status != LpStatus::Optimal) {
             simplexFailed_ = status == LpStatus::Failed;
             return false; // infeasible, or hopeless numerically: no solution at this λ
@@ -222,7 +224,10 @@ bool ExchangeSolver::closeEnough(const std::vector<Violation>& violations)
 bool ExchangeSolver::climb(ExchangeResult& result, double threshold)
 {
     for (int round = 0;; ++round) {
-        if (largest_->solve(SimplexMethod::Dual) != LpStatus::Optimal)
+        const LpStatus status = largest_->solve(SimplexMethod::Dual);
+        if (status == LpStatus::Infeasible && settings_.releaseMargins && releaseMargins())
+            continue;
+        if (status != LpStatus::Optimal)
             return false; // even the angles held so far rule out every λ
         const double reached = lambdaOf(*largest_);
         result.lambda = reached;

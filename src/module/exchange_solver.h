@@ -30,6 +30,12 @@ struct ExchangeSettings {
     // primal. Where it decides λ* or whether a project can be met at all, it has to be; a
     // shift candidate wrongly found infeasible is only a candidate less.
     bool confirmInfeasibility = true;
+    // Whether the margins the rounds put on rows (see tightenOrAdd) are taken back once when
+    // they leave a programme without a solution. They only help the simplex's solution land
+    // inside its tolerance, and at the edge of feasibility they can close what is left; taking
+    // them back costs a solve wherever the programme has no solution anyway, so it is only
+    // worth it where the answer decides whether a project can be met at all.
+    bool releaseMargins = false;
 };
 
 // The rows and the final bases of a solve. A neighbouring problem (another λ, other shifts)
@@ -177,6 +183,8 @@ private:
     void appendCurveRow(const Requirement& q, double angleDeg);
     void dropRoundOffEntries();
     bool tightenOrAdd(const Violation& violation);
+    // Takes every margin back, once per solve; false when there was none or it happened before.
+    bool releaseMargins();
     std::vector<MotionCoefficients> readCoefficients(const LinearProgram& lp) const;
     std::vector<MotionCoefficients> readCoefficients(const std::vector<double>& columnValues) const;
     double lambdaOf(const LinearProgram& lp) const;
@@ -207,6 +215,7 @@ private:
     // What the last retirement of idle cuts was made at (minus the λ reached; it has to grow);
     // cuts are only retired again once the programmes have moved on from there.
     double retiredAt_ = -std::numeric_limits<double>::infinity();
+    bool marginsReleased_ = false;
     // Whether the smoothness programme has a basis to start from (from a neighbour or a solve).
     bool smoothHasBasis_ = false;
     // Whether the last settle ended on a simplex failure rather than on infeasibility.

@@ -123,6 +123,13 @@ SynthesisResult synthesise(const ReadResult& input, const SynthesisOptions& opti
         const ShiftSearch shiftSearch(model, lambdaSearch, options.progress, options.threads);
         SearchOutcome outcome = shiftSearch.run();
         if (!outcome.best.feasible) {
+            // Before the project is found unsolvable, the search at these shifts once more with
+            // margins that may not close what the rows leave (see ExchangeSettings).
+            ExchangeSettings releasing = options.exchange;
+            releasing.releaseMargins = true;
+            outcome.best = LambdaSearch(model, result.stats, releasing).evaluate(outcome.shifts);
+        }
+        if (!outcome.best.feasible) {
             result.code = ResultCodes::MinimumNotMet;
             result.message = "Minimalforderungen sind nicht erfüllbar.";
             if (options.explain)
