@@ -100,6 +100,24 @@ double rowScaleFor(double lower, double upper)
 // A bound times a scale, infinite bounds staying the solver's infinity.
 double scaled(double bound, double scale) { return isFiniteBound(bound) ? bound * scale : toSolverBound(bound); }
 
+// Loads the programme, its settings, solution and basis into another solver. Not the solver's
+// own copy: that shares working memory of its factorisation with the original, and whichever
+// of the two outlived the other read freed memory in its next solve.
+void copyProgramme(const ClpSimplex& from, ClpSimplex& to)
+{
+    to.loadProblem(*from.matrix(), from.getColLower(), from.getColUpper(), from.getObjCoefficients(),
+                   from.getRowLower(), from.getRowUpper());
+    to.setLogLevel(from.logLevel());
+    to.setOptimizationDirection(from.optimizationDirection());
+    to.scaling(from.scalingFlag());
+    to.setPrimalTolerance(from.primalTolerance());
+    to.setDualTolerance(from.dualTolerance());
+    std::copy_n(from.primalColumnSolution(), from.numberColumns(), to.primalColumnSolution());
+    std::copy_n(from.primalRowSolution(), from.numberRows(), to.primalRowSolution());
+    if (from.statusExists())
+        to.copyinStatus(from.statusArray());
+}
+
 } // namespace
 
 LinearProgram::LinearProgram(std::vector<double> columnUnits, SolveStats& stats)
@@ -132,7 +150,7 @@ LinearProgram::~LinearProgram() = default;
 std::unique_ptr<LinearProgram> LinearProgram::copy() const
 {
     auto result = std::make_unique<LinearProgram>(columnUnits_, stats_);
-    result->solver_->clp = solver_->clp;
+    copyProgramme(solver_->clp, result->solver_->clp);
     result->rowScales_ = rowScales_;
     result->columnValues_ = columnValues_;
     result->rowActivities_ = rowActivities_;
@@ -304,11 +322,15 @@ LpStatus LinearProgram::solve(SimplexMethod method)
         // takes a path of its own, on a copy: where it finds no solution either, the dual's
         // proof of infeasibility stays for the explanation to read.
         if (outcome == LpStatus::Infeasible && clp.numberIterations() == 0) {
-            ClpSimplex fromScratch(clp);
+            ClpSimplex fromScratch;
+            copyProgramme(clp, fromScratch);
             fromScratch.allSlackBasis(true);
             if (runOn(fromScratch, SimplexMethod::Primal, budget) && fromScratch.status() == 0) {
-                clp = fromScratch;
-                outcome = settled();
+                // The programme itself goes on from the solution found, so that what is read
+                // from it afterwards belongs to that solution.
+                clp.copyinStatus(fromScratch.statusArray());
+                if (run(SimplexMethod::Primal, budget))
+                    outcome = settled();
             }
         }
     }
