@@ -326,11 +326,12 @@ LpStatus LinearProgram::solve(SimplexMethod method)
             copyProgramme(clp, fromScratch);
             fromScratch.allSlackBasis(true);
             if (runOn(fromScratch, SimplexMethod::Primal, budget) && fromScratch.status() == 0) {
-                // The programme itself goes on from the solution found, so that what is read
-                // from it afterwards belongs to that solution.
-                clp.copyinStatus(fromScratch.statusArray());
-                if (run(SimplexMethod::Primal, budget))
-                    outcome = settled();
+                copyProgramme(fromScratch, clp);
+                std::copy_n(fromScratch.dualRowSolution(), fromScratch.numberRows(), clp.dualRowSolution());
+                std::copy_n(fromScratch.dualColumnSolution(), fromScratch.numberColumns(), clp.dualColumnSolution());
+                clp.setProblemStatus(fromScratch.status());
+                clp.setSecondaryStatus(fromScratch.secondaryStatus());
+                outcome = settled();
             }
         }
     }
