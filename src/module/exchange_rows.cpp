@@ -256,8 +256,9 @@ void ExchangeSolver::applyCutBounds(const Cut& cut)
 
 bool ExchangeSolver::releaseMargins()
 {
+    auto hasMargin = [](const Cut& c) { return c.lowerMargin > 0.0 || c.upperMargin > 0.0; };
     const bool any = std::ranges::any_of(spectrumMargin_, [](double m) { return m > 0.0; })
-                     || std::ranges::any_of(cuts_, [](const Cut& c) { return c.lowerMargin > 0.0 || c.upperMargin > 0.0; });
+                     || std::ranges::any_of(cuts_, hasMargin);
     if (marginsReleased_ || !any)
         return false;
     marginsReleased_ = true;
