@@ -124,9 +124,10 @@ private:
     // largest λ optimal.
     static constexpr double kLambdaWeight = 1e3;
     // How far above the λ reached its check looks (the precision λ* is promised to), and how
-    // many times it may find the λ programme short.
+    // many times it may find the λ programme short (each climb on gains only a little on the
+    // worst projects; two in a row that gain nothing end it earlier).
     static constexpr double kTopCheckStep = 1e-6;
-    static constexpr int kTopChecks = 8;
+    static constexpr int kTopChecks = 32;
 
     struct Cut {
         int requirement;
