@@ -276,6 +276,9 @@ bool ExchangeSolver::climbToTheTop(ExchangeResult& result, double threshold)
 {
     if (!climb(result, threshold))
         return false;
+    // At or below the threshold the caller drops the result: no duals to read, nothing to check.
+    if (result.lambda <= threshold)
+        return true;
     result.fulfilmentRows = std::make_shared<const std::vector<RowReading>>(readRows(RowValues::FulfilmentDuals));
     // On projects whose coefficients are huge and cancel, the λ programme can stop "optimal"
     // well short of its optimum: one unit of λ takes so much of the coefficients that their
@@ -285,7 +288,7 @@ bool ExchangeSolver::climbToTheTop(ExchangeResult& result, double threshold)
     // climb goes on from there. Its next stop can be short again, even below the λ* already
     // found, so the best result is kept and the question asked again above it.
     int idle = 0;
-    for (int push = 0; push < kTopChecks && idle < 2 && result.lambda > threshold && result.lambda < 1.0; ++push) {
+    for (int push = 0; push < kTopChecks && idle < 2 && result.lambda < 1.0; ++push) {
         if (!pushLambdaTo(std::min(1.0, result.lambda + kTopCheckStep)))
             break;
         ExchangeResult pushed;
