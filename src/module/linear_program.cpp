@@ -1,5 +1,6 @@
 #include "module/linear_program.h"
 
+#include "module/dense_simplex.h"
 #include "module/stop_request.h"
 
 #include <ClpEventHandler.hpp>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace vemra::module {
@@ -116,6 +118,31 @@ void copyProgramme(const ClpSimplex& from, ClpSimplex& to)
     std::copy_n(from.primalRowSolution(), from.numberRows(), to.primalRowSolution());
     if (from.statusExists())
         to.copyinStatus(from.statusArray());
+}
+
+// The programme as the dense simplex takes it: the solver's scaled rows, bounds and costs, and
+// its basis (empty before the first run).
+DenseProgramme denseCopyOf(const ClpSimplex& clp)
+{
+    DenseProgramme dense;
+    dense.rows = clp.numberRows();
+    dense.columns = clp.numberColumns();
+    dense.matrix.assign(static_cast<std::size_t>(dense.rows) * static_cast<std::size_t>(dense.columns), 0.0);
+    const CoinPackedMatrix& matrix = *clp.matrix();
+    const CoinBigIndex* starts = matrix.getVectorStarts();
+    const int* lengths = matrix.getVectorLengths();
+    const int* indices = matrix.getIndices();
+    const double* values = matrix.getElements();
+    for (int j = 0; j < dense.columns; ++j)
+        for (CoinBigIndex e = starts[j]; e < starts[j] + lengths[j]; ++e)
+            dense.matrix[static_cast<std::size_t>(indices[e]) * static_cast<std::size_t>(dense.columns)
+                         + static_cast<std::size_t>(j)] = values[e];
+    dense.rowLower.assign(clp.getRowLower(), clp.getRowLower() + dense.rows);
+    dense.rowUpper.assign(clp.getRowUpper(), clp.getRowUpper() + dense.rows);
+    dense.columnLower.assign(clp.getColLower(), clp.getColLower() + dense.columns);
+    dense.columnUpper.assign(clp.getColUpper(), clp.getColUpper() + dense.columns);
+    dense.cost.assign(clp.getObjCoefficients(), clp.getObjCoefficients() + dense.columns);
+    return dense;
 }
 
 } // namespace
@@ -283,6 +310,7 @@ LpStatus LinearProgram::solve(SimplexMethod method)
     // exactly); a stalled run hands its basis to the other method.
     const int budget = std::max(kMinimumRunBudget, 4 * (clp.numberRows() + clp.numberColumns()));
     auto runOn = [&](ClpSimplex& model, SimplexMethod m, int iterations) {
+        denseRay_.clear();
         model.setMaximumIterations(iterations);
         solver_->counts = {};
         const StepBudget guard(&solver_->counts, iterations, kRefactorisationBudget);
@@ -301,7 +329,9 @@ LpStatus LinearProgram::solve(SimplexMethod method)
     const int first = method == SimplexMethod::Primal ? std::min(budget, kPrimalIterationBudget) : budget;
     std::optional<LpStatus> outcome;
     SimplexMethod finishedBy = method;
-    bool finished = run(method, first);
+    bool finished = method == SimplexMethod::Dual && std::getenv("VEMRA_NO_DENSE") == nullptr && runDense(budget);
+    if (!finished)
+        finished = run(method, first);
     if (!finished) {
         finishedBy = other;
         finished = run(other, budget);
@@ -354,6 +384,39 @@ LpStatus LinearProgram::solve(SimplexMethod method)
     // infeasible, and the count lets tests see that it happened.
     ++stats_.failedProgrammes;
     return LpStatus::Failed;
+}
+
+bool LinearProgram::runDense(int iterations)
+{
+    ClpSimplex& clp = solver_->clp;
+    double* columns = clp.primalColumnSolution();
+    double* rows = clp.primalRowSolution();
+    double* rowDuals = clp.dualRowSolution();
+    double* reducedCosts = clp.dualColumnSolution();
+    if (columns == nullptr || rows == nullptr || rowDuals == nullptr || reducedCosts == nullptr)
+        return false;
+    std::vector<unsigned char> start;
+    if (const unsigned char* status = clp.statusArray()) {
+        start.assign(status, status + clp.numberColumns() + clp.numberRows());
+        for (unsigned char& entry : start)
+            entry &= 7;
+    }
+    const DenseOutcome outcome = solveDenseDual(denseCopyOf(clp), start,
+                                                {.primalTolerance = kLpFeasibilityTolerance,
+                                                 .dualTolerance = kDualTolerance,
+                                                 .iterationLimit = iterations});
+    stats_.simplexIterations += outcome.iterations;
+    if (outcome.status == DenseStatus::GaveUp)
+        return false;
+    clp.copyinStatus(outcome.basis.data());
+    std::copy(outcome.columnValues.begin(), outcome.columnValues.end(), columns);
+    std::copy(outcome.rowActivities.begin(), outcome.rowActivities.end(), rows);
+    std::copy(outcome.rowDuals.begin(), outcome.rowDuals.end(), rowDuals);
+    std::copy(outcome.reducedCosts.begin(), outcome.reducedCosts.end(), reducedCosts);
+    clp.setProblemStatus(outcome.status == DenseStatus::Optimal ? 0 : 1);
+    clp.setSecondaryStatus(0);
+    denseRay_ = outcome.ray;
+    return true;
 }
 
 std::optional<LpStatus> LinearProgram::settled() const
@@ -463,8 +526,8 @@ std::vector<double> LinearProgram::infeasibilityRay() const
     const ClpSimplex& clp = solver_->clp;
     if (clp.status() != 1)
         return {};
-    std::vector<double> ray;
-    if (clp.rayExists()) {
+    std::vector<double> ray = denseRay_;
+    if (ray.empty() && clp.rayExists()) {
         const std::unique_ptr<double[]> own(clp.infeasibilityRay());
         if (own)
             ray.assign(own.get(), own.get() + committedRows_);

@@ -78,6 +78,9 @@ public:
 
 private:
     void commitPendingRows();
+    // Runs the dense simplex from the solver's basis and hands its outcome to the solver;
+    // false where it gave up and the solver's own simplex has to run.
+    bool runDense(int iterations);
     // The outcome of the last simplex run, if it settled the programme one way or the other.
     std::optional<LpStatus> settled() const;
     // The largest amount by which the solution misses a row or column bound, relative to
@@ -96,6 +99,7 @@ private:
     std::vector<double> rowActivities_;
     int committedRows_ = 0;
     std::vector<unsigned char> startBasis_;
+    std::vector<double> denseRay_; // the dense simplex's proof of infeasibility, scaled rows
     bool preferPrimal_ = false;
     bool confirmInfeasibility_ = true;
     std::vector<double> pendingLower_, pendingUpper_;
