@@ -26,6 +26,10 @@ constexpr double kSingularPivot = 1e-11;
 constexpr double kSmallPivot = 1e-9;
 // Entries of a representation this much below its largest are rounding noise, not blockers.
 constexpr double kNoise = 1e-12;
+// An infeasibility proof may leave this much of its combined normal, relative to the size of
+// its multipliers, on columns without the bound it would need: near-parallel active rows
+// leave that much rounding in the representation even after refining it.
+constexpr double kProofNoise = 1e-9;
 // The inverse is trusted while Bᵀα reproduces the entering normal to this, relative to the
 // size of α.
 constexpr double kResidualTolerance = 1e-9;
@@ -128,7 +132,10 @@ private:
 
     int chooseEntering() const;
     void representEntering(int k);
-    bool representationAccurate(int k);
+    double representationError(int k);
+    void refineRepresentation(int k);
+    void setAside(int k);
+    void clearSetAside();
     Leaving chooseLeaving(double sigma) const;
     void pivot(int k, double sigma, const Leaving& leaving);
     void updateWeights(int k, int q, double alphaNormSquared);
@@ -158,6 +165,10 @@ private:
     std::vector<double> block_, blockRows_;
     std::vector<int> rowSlots_, freeColumns_, swaps_;
     std::vector<double> rowDuals_, reducedCosts_, ray_;
+    // Violated constraints whose pivots were all too small at this vertex; they wait until
+    // the next step moves it.
+    std::vector<unsigned char> setAside_;
+    int setAsideCount_ = 0;
     int updates_ = 0;
     int iterations_ = 0;
 };
@@ -175,6 +186,7 @@ DenseDualSolver::DenseDualSolver(const DenseProgramme& programme, const DenseSet
     x_.resize(n);
     r_.resize(m);
     weight_.assign(n + m, 1.0);
+    setAside_.assign(n + m, 0);
     for (auto* work : {&alpha_, &leavingDirection_, &alphaBack_, &residual_, &ratio_})
         work->resize(n);
     rowsAlongDirection_.resize(m);
@@ -350,7 +362,7 @@ int DenseDualSolver::chooseEntering() const
     int best = -1;
     double bestScore = 0.0;
     for (int k = 0; k < n_ + m_; ++k) {
-        if (slotOf_[k] >= 0)
+        if (slotOf_[k] >= 0 || setAside_[k])
             continue;
         const double value = activity(k);
         const double violation = std::max(lower(k) - value, value - upper(k));
@@ -379,7 +391,8 @@ void DenseDualSolver::representEntering(int k)
             addScaled(alpha_.data(), row[j], inverseRow(j), n_);
 }
 
-bool DenseDualSolver::representationAccurate(int k)
+// The largest entry of Bᵀα − v_k (left in residual_), relative to the size of α.
+double DenseDualSolver::representationError(int k)
 {
     std::fill(residual_.begin(), residual_.end(), 0.0);
     if (k < n_)
@@ -397,7 +410,30 @@ bool DenseDualSolver::representationAccurate(int k)
     double worst = 0.0;
     for (double value : residual_)
         worst = std::max(worst, std::abs(value));
-    return worst <= kResidualTolerance * size;
+    return worst / size;
+}
+
+// One step of iterative refinement: α ← α − B⁻ᵀ (Bᵀα − v_k).
+void DenseDualSolver::refineRepresentation(int k)
+{
+    representationError(k);
+    for (int j = 0; j < n_; ++j)
+        if (residual_[j] != 0.0)
+            addScaled(alpha_.data(), -residual_[j], inverseRow(j), n_);
+}
+
+void DenseDualSolver::setAside(int k)
+{
+    setAside_[k] = 1;
+    ++setAsideCount_;
+}
+
+void DenseDualSolver::clearSetAside()
+{
+    if (setAsideCount_ == 0)
+        return;
+    std::fill(setAside_.begin(), setAside_.end(), 0);
+    setAsideCount_ = 0;
 }
 
 // Harris's two passes: the first finds how far the entering multiplier may grow if every
@@ -561,6 +597,7 @@ Verdict DenseDualSolver::checkOptimum()
 // it proves infeasibility when recomputed from the matrix.
 bool DenseDualSolver::proveInfeasible(int k, double sigma)
 {
+    refineRepresentation(k);
     ray_.assign(static_cast<std::size_t>(m_), 0.0);
     if (k >= n_)
         ray_[k - n_] = -sigma;
@@ -585,7 +622,7 @@ bool DenseDualSolver::proveInfeasible(int k, double sigma)
         const double g = residual_[j];
         const double bound = g > 0.0 ? p_.columnLower[j] : p_.columnUpper[j];
         if (!isFinite(bound)) {
-            if (std::abs(g) > kNoise * size)
+            if (std::abs(g) > kProofNoise * size)
                 return false;
             continue;
         }
@@ -632,6 +669,8 @@ DenseOutcome DenseDualSolver::solve(std::span<const unsigned char> start)
     int freshChecks = 0;
     while (true) {
         const int k = chooseEntering();
+        if (k < 0 && setAsideCount_ > 0)
+            return gaveUp();
         if (k < 0) {
             const Verdict verdict = ++freshChecks > kFreshChecks ? Verdict::Fail : checkOptimum();
             if (verdict == Verdict::Optimal)
@@ -645,7 +684,7 @@ DenseOutcome DenseDualSolver::solve(std::span<const unsigned char> start)
         const double sigma = activity(k) < lower(k) ? 1.0 : -1.0;
         representEntering(k);
         weight_[k] = std::max(kWeightFloor, dot(alpha_.data(), alpha_.data(), n_));
-        if (updates_ > 0 && !representationAccurate(k)) {
+        if (updates_ > 0 && representationError(k) > kResidualTolerance) {
             if (!refresh())
                 return gaveUp();
             continue;
@@ -658,11 +697,16 @@ DenseOutcome DenseDualSolver::solve(std::span<const unsigned char> start)
                     return gaveUp();
                 continue;
             }
-            if (leaving.slot < 0 && proveInfeasible(k, sigma))
+            if (leaving.slot >= 0) {
+                setAside(k);
+                continue;
+            }
+            if (proveInfeasible(k, sigma))
                 return finish(DenseStatus::Infeasible);
             return gaveUp();
         }
         pivot(k, sigma, leaving);
+        clearSetAside();
         ++iterations_;
         if (updates_ >= kUpdatesPerRefactorisation && !refresh())
             return gaveUp();
