@@ -27,18 +27,14 @@ constexpr double kSingularPivot = 1e-11;
 constexpr double kSmallPivot = 1e-9;
 // Entries of a representation this much below its largest are rounding noise, not blockers.
 constexpr double kNoise = 1e-12;
-// An infeasibility proof may leave this much of its combined normal, relative to the size of
-// its multipliers, on columns without the bound it would need: near-parallel active rows
-// leave that much rounding in the representation even after refining it.
+// An infeasibility proof may leave this much of its combined normal (relative to its multipliers)
+// on unbounded columns: near-parallel active rows leave that much rounding even after refining.
 constexpr double kProofNoise = 1e-9;
-// The inverse is trusted while Bᵀα reproduces the entering normal to this, relative to the
-// size of α.
+// The inverse is trusted while Bᵀα reproduces the entering normal to this, relative to |α|.
 constexpr double kResidualTolerance = 1e-9;
-// Pricing weights never drop below this, so that one bad update cannot make a constraint win
-// every pricing.
+// Pricing weights stay above this, so that one bad update cannot make a constraint win every pricing.
 constexpr double kWeightFloor = 1e-6;
-// A run that reaches "optimal" checks it on a fresh inverse; this many failed checks (flipped
-// bounds, violations that reappear) and it gives up.
+// Checks of "optimal" on a fresh inverse that may fail (bounds flipped, violations back) before giving up.
 constexpr int kFreshChecks = 4;
 
 // How an active constraint holds: at its lower or upper bound, fixed (both equal, multiplier
@@ -61,9 +57,8 @@ void addScaled(double* target, double factor, const double* source, int size)
         target[j] += factor * source[j];
 }
 
-// Gauss–Jordan with partial pivoting on the k×k row-major matrix, in place. Rows are swapped
-// while eliminating, so the inverse of the permuted matrix comes out; swapping the columns back
-// in reverse order turns it into the inverse of the matrix itself.
+// Gauss–Jordan with partial pivoting on the k×k row-major matrix, in place. The row swaps give
+// the inverse of the permuted matrix; swapping columns back in reverse order undoes them.
 bool invertInPlace(double* matrix, int k, int* swaps)
 {
     double largest = 0.0;

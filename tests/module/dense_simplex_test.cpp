@@ -202,10 +202,8 @@ void expectProof(const DenseProgramme& p, const std::vector<double>& ray)
     EXPECT_GT(least - beta, 1e-6 * size);
 }
 
-void expectAgreement(const DenseProgramme& p, const DenseOutcome& out, const ClpAnswer& clp, bool mayGiveUp = false)
+void expectAgreement(const DenseProgramme& p, const DenseOutcome& out, const ClpAnswer& clp)
 {
-    if (mayGiveUp && out.status == DenseStatus::GaveUp)
-        return;
     ASSERT_EQ(out.status, clp.status);
     if (out.status == DenseStatus::Optimal)
         expectOptimum(p, out, clp.objective);
@@ -225,7 +223,7 @@ TEST_P(DenseAgainstClp, ColdStartsAgreeOnFeasibleAndContradictoryProgrammes)
         if (contradictory)
             addContradiction(p);
         const DenseOutcome out = solveDenseDual(p, {}, {});
-        expectAgreement(p, out, solveWithClp(p), shape.family == Family::Cancelling);
+        expectAgreement(p, out, solveWithClp(p));
     }
 }
 
@@ -238,8 +236,6 @@ TEST_P(DenseAgainstClp, WarmStartsAfterTighteningAndNewRowsAgree)
     std::vector<double> x0;
     const DenseProgramme p = randomProgramme(shape, x0);
     const DenseOutcome first = solveDenseDual(p, {}, {});
-    if (shape.family == Family::Cancelling && first.status == DenseStatus::GaveUp)
-        return;
     ASSERT_EQ(first.status, DenseStatus::Optimal);
     EXPECT_EQ(solveDenseDual(p, first.basis, {}).iterations, 0) << "its own optimum needs no step";
 
@@ -265,7 +261,7 @@ TEST_P(DenseAgainstClp, WarmStartsAfterTighteningAndNewRowsAgree)
     for (std::vector<unsigned char> start : {solveWithClp(p).basis, first.basis}) {
         start.insert(start.end(), added, kBasic);
         const DenseOutcome out = solveDenseDual(changed, start, {});
-        expectAgreement(changed, out, clp, shape.family == Family::Cancelling);
+        expectAgreement(changed, out, clp);
         EXPECT_LE(out.iterations, std::max(10, clp.iterations / 2)) << "a warm start should need few steps";
     }
 }
