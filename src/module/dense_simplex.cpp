@@ -1,0 +1,630 @@
+// The dense dual simplex over the active set. Every column bound and every row bound is a
+// constraint with a normal: e_j for column j, a_i for row i, numbered as the status array
+// (columns first, then rows). The n active constraints' normals are the rows of B, so the
+// vertex is x = B⁻¹ b (b: their bound values) and the multipliers π solve Bᵀ π = cost. The
+// solver keeps B⁻¹ explicitly; column s of it is the direction that moves only the constraint
+// in slot s off its bound, which is what a step needs.
+#include "module/dense_simplex.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <optional>
+#include <utility>
+
+namespace vemra::module {
+namespace {
+
+constexpr double kInfiniteBound = 1e30;
+// Product-form updates lose accuracy slowly; after this many the inverse is built afresh.
+constexpr int kUpdatesPerRefactorisation = 50;
+// A pivot this much below the largest entry of the block being inverted means the active
+// normals are dependent as far as double precision can tell.
+constexpr double kSingularPivot = 1e-11;
+// A leaving pivot this much below the largest entry of the entering normal's representation
+// would blow rounding errors up past the tolerances.
+constexpr double kSmallPivot = 1e-9;
+// Entries of a representation this much below its largest are rounding noise, not blockers.
+constexpr double kNoise = 1e-12;
+// An infeasibility proof may leave this much of its combined normal (relative to its multipliers)
+// on unbounded columns: near-parallel active rows leave that much rounding even after refining.
+constexpr double kProofNoise = 1e-9;
+// The inverse is trusted while Bᵀα reproduces the entering normal to this, relative to |α|.
+constexpr double kResidualTolerance = 1e-9;
+// Pricing weights stay above this, so that one bad update cannot make a constraint win every pricing.
+constexpr double kWeightFloor = 1e-6;
+// Checks of "optimal" on a fresh inverse that may fail (bounds flipped, violations back) before giving up.
+constexpr int kFreshChecks = 4;
+
+// How an active constraint holds: at its lower or upper bound, fixed (both equal, multiplier
+// of either sign), or a free column held at zero until it can leave (multiplier zero).
+enum class Side : unsigned char { Lower, Upper, Fixed, FreeAtZero };
+
+bool isFinite(double bound) { return std::abs(bound) < kInfiniteBound; }
+
+double dot(const double* a, const double* b, int size)
+{
+    double sum = 0.0;
+    for (int j = 0; j < size; ++j)
+        sum += a[j] * b[j];
+    return sum;
+}
+
+void addScaled(double* target, double factor, const double* source, int size)
+{
+    for (int j = 0; j < size; ++j)
+        target[j] += factor * source[j];
+}
+
+// Gauss–Jordan with partial pivoting on the k×k row-major matrix, in place. The row swaps give
+// the inverse of the permuted matrix; swapping columns back in reverse order undoes them.
+bool invertInPlace(double* matrix, int k, int* swaps)
+{
+    double largest = 0.0;
+    for (int e = 0; e < k * k; ++e)
+        largest = std::max(largest, std::abs(matrix[e]));
+    for (int c = 0; c < k; ++c) {
+        int pivot = c;
+        for (int i = c + 1; i < k; ++i)
+            if (std::abs(matrix[i * k + c]) > std::abs(matrix[pivot * k + c]))
+                pivot = i;
+        if (!(std::abs(matrix[pivot * k + c]) > kSingularPivot * largest))
+            return false;
+        swaps[c] = pivot;
+        if (pivot != c)
+            std::swap_ranges(matrix + pivot * k, matrix + pivot * k + k, matrix + c * k);
+        double* pivotRow = matrix + c * k;
+        const double inverse = 1.0 / pivotRow[c];
+        pivotRow[c] = 1.0;
+        for (int j = 0; j < k; ++j)
+            pivotRow[j] *= inverse;
+        for (int i = 0; i < k; ++i) {
+            double* row = matrix + i * k;
+            const double factor = row[c];
+            if (i == c || factor == 0.0)
+                continue;
+            row[c] = 0.0;
+            addScaled(row, -factor, pivotRow, k);
+        }
+    }
+    for (int c = k - 1; c >= 0; --c)
+        if (swaps[c] != c)
+            for (int i = 0; i < k; ++i)
+                std::swap(matrix[i * k + c], matrix[i * k + swaps[c]]);
+    return true;
+}
+
+struct Leaving {
+    int slot = -1;       // -1: nothing blocks
+    double step = 0.0;   // how far the entering constraint's multiplier grows
+    bool tiny = false;   // the only candidates have pivots too small to divide by
+};
+
+class DenseDualSolver {
+public:
+    DenseDualSolver(const DenseProgramme& programme, const DenseSettings& settings)
+        : p_(programme), settings_(settings), n_(programme.columns), m_(programme.rows), item_(n_), side_(n_),
+          bound_(n_), pi_(n_), slotOf_(n_ + m_, -1), binv_(n_ * n_), x_(n_), r_(m_), weight_(n_ + m_, 1.0),
+          alpha_(n_), leavingDirection_(n_), alphaBack_(n_), residual_(n_), ratio_(n_), rowsAlongDirection_(m_),
+          rowsAlongAlphaBack_(m_), block_(n_ * n_), movedColumns_(n_ * n_), columnPart_(n_), swaps_(n_),
+          setAside_(n_ + m_, 0)
+    {
+        for (auto* list : {&rowSlots_, &columnSlots_, &freeColumns_})
+            list->reserve(n_);
+    }
+
+    DenseOutcome solve(std::span<const unsigned char> start)
+    {
+        if (!takeStart(start) || !refresh() || flipWrongSigns() < 0)
+            return finish(DenseStatus::GaveUp);
+        setInitialWeights();
+        int freshChecks = 0;
+        std::optional<DenseStatus> end;
+        while (!end) {
+            const int k = chooseEntering();
+            if (k >= 0)
+                end = step(k);
+            else if (anySetAside_ || ++freshChecks > kFreshChecks)
+                end = DenseStatus::GaveUp;
+            else
+                end = checkOptimum();
+        }
+        return finish(*end);
+    }
+
+private:
+    double lower(int k) const { return k < n_ ? p_.columnLower[k] : p_.rowLower[k - n_]; }
+    double upper(int k) const { return k < n_ ? p_.columnUpper[k] : p_.rowUpper[k - n_]; }
+    double activity(int k) const { return k < n_ ? x_[k] : r_[k - n_]; }
+    const double* matrixRow(int i) const { return p_.matrix.data() + static_cast<std::ptrdiff_t>(i) * n_; }
+    double* inverseRow(int j) { return binv_.data() + static_cast<std::ptrdiff_t>(j) * n_; }
+    const double* inverseRow(int j) const { return binv_.data() + static_cast<std::ptrdiff_t>(j) * n_; }
+    double boundFor(int k, Side side) const
+    {
+        return side == Side::Upper ? upper(k) : (side == Side::FreeAtZero ? 0.0 : lower(k));
+    }
+
+    // An empty start puts every column at the bound its cost prefers (the lower one for a zero
+    // cost); sideFor then falls back to the other bound or to zero where that bound is infinite,
+    // and the dual check rejects the start if the cost disagrees.
+    bool takeStart(std::span<const unsigned char> start)
+    {
+        const int total = n_ + m_;
+        if (!start.empty() && static_cast<int>(start.size()) != total)
+            return false;
+        int slot = 0;
+        for (int k = 0; k < total; ++k) {
+            BasisStatus status = BasisStatus::Basic;
+            if (!start.empty())
+                status = static_cast<BasisStatus>(start[k]);
+            else if (k < n_)
+                status = p_.cost[k] < 0.0 ? BasisStatus::AtUpper : BasisStatus::AtLower;
+            if (status == BasisStatus::Basic)
+                continue;
+            if (status > BasisStatus::Fixed || slot == n_)
+                return false;
+            item_[slot] = k;
+            slotOf_[k] = slot;
+            side_[slot] = sideFor(k, status);
+            bound_[slot] = boundFor(k, side_[slot]);
+            ++slot;
+        }
+        return slot == n_;
+    }
+
+    Side sideFor(int k, BasisStatus status) const
+    {
+        const double lo = lower(k), up = upper(k);
+        if (lo == up && isFinite(lo))
+            return Side::Fixed;
+        if (status == BasisStatus::Free || status == BasisStatus::SuperBasic || (!isFinite(lo) && !isFinite(up)))
+            return Side::FreeAtZero;
+        const bool atUpper = status == BasisStatus::AtUpper ? isFinite(up) : !isFinite(lo);
+        return atUpper ? Side::Upper : Side::Lower;
+    }
+
+    // Active columns give B rows of the identity, so only the k active
+    // rows against the k inactive columns (a block M) need inverting. With the active columns'
+    // values moved to the right-hand side, x_F = M⁻¹ (b_R − A_{R,C} b_C): an inactive column's
+    // row of B⁻¹ holds its row of M⁻¹ on the row slots and −(M⁻¹ A_{R,C}) on the column slots; an
+    // active column's row is the unit vector of its slot. That is k³ + k²(n − k) work, at most n³.
+    bool refactorise()
+    {
+        rowSlots_.clear();
+        columnSlots_.clear();
+        freeColumns_.clear();
+        for (int s = 0; s < n_; ++s)
+            (item_[s] >= n_ ? rowSlots_ : columnSlots_).push_back(s);
+        for (int j = 0; j < n_; ++j)
+            if (slotOf_[j] < 0)
+                freeColumns_.push_back(j);
+        const int k = static_cast<int>(rowSlots_.size()), c = n_ - k;
+        for (int a = 0; a < k; ++a) {
+            const double* row = matrixRow(item_[rowSlots_[a]] - n_);
+            for (int b = 0; b < k; ++b)
+                block_[a * k + b] = row[freeColumns_[b]];
+            for (int e = 0; e < c; ++e)
+                movedColumns_[a * c + e] = -row[item_[columnSlots_[e]]];
+        }
+        if (!invertInPlace(block_.data(), k, swaps_.data()))
+            return false;
+        std::fill(binv_.begin(), binv_.end(), 0.0);
+        for (int slot : columnSlots_)
+            inverseRow(item_[slot])[slot] = 1.0;
+        for (int b = 0; b < k; ++b) {
+            double* target = inverseRow(freeColumns_[b]);
+            std::fill_n(columnPart_.begin(), c, 0.0);
+            for (int a = 0; a < k; ++a) {
+                target[rowSlots_[a]] = block_[b * k + a];
+                addScaled(columnPart_.data(), block_[b * k + a], movedColumns_.data() + a * c, c);
+            }
+            for (int e = 0; e < c; ++e)
+                target[columnSlots_[e]] = columnPart_[e];
+        }
+        updates_ = 0;
+        return true;
+    }
+
+    void recomputePrimal()
+    {
+        for (int j = 0; j < n_; ++j)
+            x_[j] = slotOf_[j] >= 0 ? bound_[slotOf_[j]] : dot(inverseRow(j), bound_.data(), n_);
+        for (int i = 0; i < m_; ++i)
+            r_[i] = dot(matrixRow(i), x_.data(), n_);
+    }
+
+    // A fresh inverse, and x, activities and multipliers recomputed from it (π = B⁻ᵀ cost).
+    bool refresh()
+    {
+        if (!refactorise())
+            return false;
+        recomputePrimal();
+        std::fill(pi_.begin(), pi_.end(), 0.0);
+        for (int j = 0; j < n_; ++j)
+            if (p_.cost[j] != 0.0)
+                addScaled(pi_.data(), p_.cost[j], inverseRow(j), n_);
+        return true;
+    }
+
+    // A multiplier with the wrong sign for its bound says the other bound suits the constraint
+    // better; where that bound is finite, moving there restores dual feasibility at no cost.
+    // Returns how many moved, or -1 where one cannot.
+    int flipWrongSigns()
+    {
+        int flipped = 0;
+        const double tolerance = settings_.dualTolerance;
+        for (int s = 0; s < n_; ++s) {
+            const int k = item_[s];
+            const bool wrong = (side_[s] == Side::Lower && pi_[s] < -tolerance)
+                || (side_[s] == Side::Upper && pi_[s] > tolerance)
+                || (side_[s] == Side::FreeAtZero && std::abs(pi_[s]) > tolerance);
+            if (!wrong)
+                continue;
+            const Side other = side_[s] == Side::Lower ? Side::Upper : Side::Lower;
+            if (side_[s] == Side::FreeAtZero || !isFinite(boundFor(k, other)))
+                return -1;
+            side_[s] = other;
+            bound_[s] = boundFor(k, other);
+            ++flipped;
+        }
+        if (flipped > 0)
+            recomputePrimal();
+        return flipped;
+    }
+
+    // ‖B⁻ᵀ v‖² exactly for the columns (a row of B⁻¹ each). For the rows it would take a product
+    // of A with B⁻¹, more than a short warm run costs altogether, so they start from ‖a_i‖², exact
+    // when no row is active, and get their exact value once they enter.
+    void setInitialWeights()
+    {
+        for (int j = 0; j < n_; ++j)
+            if (slotOf_[j] < 0)
+                weight_[j] = std::max(kWeightFloor, dot(inverseRow(j), inverseRow(j), n_));
+        for (int i = 0; i < m_; ++i)
+            if (slotOf_[n_ + i] < 0)
+                weight_[n_ + i] = std::max(kWeightFloor, dot(matrixRow(i), matrixRow(i), n_));
+    }
+
+    // Dual steepest edge: the inactive constraint violated most in proportion to the length of
+    // its representation in the active normals.
+    int chooseEntering() const
+    {
+        int best = -1;
+        double bestScore = 0.0;
+        for (int k = 0; k < n_ + m_; ++k) {
+            if (slotOf_[k] >= 0 || setAside_[k])
+                continue;
+            const double value = activity(k);
+            const double violation = std::max(lower(k) - value, value - upper(k));
+            if (violation <= settings_.primalTolerance)
+                continue;
+            const double score = violation * violation / weight_[k];
+            if (score > bestScore) {
+                bestScore = score;
+                best = k;
+            }
+        }
+        return best;
+    }
+
+    // α = B⁻ᵀ v_k: the entering normal in terms of the active ones.
+    void representEntering(int k)
+    {
+        if (k < n_) {
+            std::copy_n(inverseRow(k), n_, alpha_.begin());
+            return;
+        }
+        std::fill(alpha_.begin(), alpha_.end(), 0.0);
+        const double* row = matrixRow(k - n_);
+        for (int j = 0; j < n_; ++j)
+            if (row[j] != 0.0)
+                addScaled(alpha_.data(), row[j], inverseRow(j), n_);
+    }
+
+    // The largest entry of Bᵀα − v_k (left in residual_), relative to the size of α.
+    double representationError(int k)
+    {
+        std::fill(residual_.begin(), residual_.end(), 0.0);
+        if (k < n_)
+            residual_[k] = -1.0;
+        else
+            addScaled(residual_.data(), -1.0, matrixRow(k - n_), n_);
+        double size = 1.0;
+        for (int s = 0; s < n_; ++s) {
+            size += std::abs(alpha_[s]);
+            if (item_[s] < n_)
+                residual_[item_[s]] += alpha_[s];
+            else
+                addScaled(residual_.data(), alpha_[s], matrixRow(item_[s] - n_), n_);
+        }
+        double worst = 0.0;
+        for (double value : residual_)
+            worst = std::max(worst, std::abs(value));
+        return worst / size;
+    }
+
+    // One step of iterative refinement: α ← α − B⁻ᵀ (Bᵀα − v_k).
+    void refineRepresentation(int k)
+    {
+        representationError(k);
+        for (int j = 0; j < n_; ++j)
+            if (residual_[j] != 0.0)
+                addScaled(alpha_.data(), -residual_[j], inverseRow(j), n_);
+    }
+
+    std::optional<DenseStatus> refreshed() { return refresh() ? std::nullopt : std::optional(DenseStatus::GaveUp); }
+
+    // One exchange with k entering, or the reason for none: an inverse too worn to trust (it is
+    // rebuilt and the pricing runs again), pivots too small for k at this vertex (k waits), or
+    // nothing blocking k's multiplier, which decides the run on a fresh inverse.
+    std::optional<DenseStatus> step(int k)
+    {
+        if (iterations_ >= settings_.iterationLimit)
+            return DenseStatus::GaveUp;
+        const double sigma = activity(k) < lower(k) ? 1.0 : -1.0;
+        representEntering(k);
+        weight_[k] = std::max(kWeightFloor, dot(alpha_.data(), alpha_.data(), n_));
+        if (updates_ > 0 && representationError(k) > kResidualTolerance)
+            return refreshed();
+        const Leaving leaving = chooseLeaving(sigma);
+        if (leaving.slot >= 0 && !leaving.tiny) {
+            pivot(k, sigma, leaving);
+            return updates_ >= kUpdatesPerRefactorisation ? refreshed() : std::nullopt;
+        }
+        if (updates_ > 0)
+            return refreshed();
+        if (leaving.slot >= 0) {
+            setAside_[k] = 1;
+            anySetAside_ = true;
+            return std::nullopt;
+        }
+        return proveInfeasible(k, sigma) ? DenseStatus::Infeasible : DenseStatus::GaveUp;
+    }
+
+    // Harris's two passes: the first finds how far the entering multiplier may grow if every
+    // active multiplier may overshoot its sign limit by the dual tolerance; the second takes,
+    // among the constraints that reach their limit within that, the one with the largest pivot.
+    // π_s falls at rate g = σ α_s; a constraint at its lower bound blocks when g > 0, one at its
+    // upper bound when g < 0, a free one held at zero either way, a fixed one never.
+    Leaving chooseLeaving(double sigma) const
+    {
+        double largest = 0.0;
+        for (double value : alpha_)
+            largest = std::max(largest, std::abs(value));
+        const double noise = kNoise * largest, tolerance = settings_.dualTolerance;
+        const auto blocks = [&](int s, double g) {
+            return std::abs(g) > noise
+                && (side_[s] == Side::FreeAtZero || (side_[s] == Side::Lower && g > 0.0)
+                    || (side_[s] == Side::Upper && g < 0.0));
+        };
+        double limit = std::numeric_limits<double>::infinity();
+        for (int s = 0; s < n_; ++s) {
+            const double g = sigma * alpha_[s];
+            if (blocks(s, g))
+                limit = std::min(limit, (pi_[s] + (g > 0.0 ? tolerance : -tolerance)) / g);
+        }
+        Leaving leaving;
+        if (limit == std::numeric_limits<double>::infinity())
+            return leaving;
+        double bestSize = 0.0;
+        for (int s = 0; s < n_; ++s) {
+            const double g = sigma * alpha_[s];
+            if (blocks(s, g) && pi_[s] / g <= limit && std::abs(g) > bestSize) {
+                bestSize = std::abs(g);
+                leaving.slot = s;
+            }
+        }
+        leaving.step = std::max(0.0, pi_[leaving.slot] / (sigma * alpha_[leaving.slot]));
+        leaving.tiny = bestSize < kSmallPivot * largest;
+        return leaving;
+    }
+
+    // Constraint k enters at the bound it violates and the constraint in slot q leaves: x moves
+    // along column q of B⁻¹ until k reaches its bound, the multipliers along −σ α.
+    void pivot(int k, double sigma, const Leaving& leaving)
+    {
+        const int q = leaving.slot;
+        const double pivotValue = alpha_[q];
+        for (int j = 0; j < n_; ++j) {
+            leavingDirection_[j] = inverseRow(j)[q];
+            alphaBack_[j] = dot(inverseRow(j), alpha_.data(), n_);
+        }
+        for (int i = 0; i < m_; ++i) {
+            const double* row = matrixRow(i);
+            rowsAlongDirection_[i] = dot(row, leavingDirection_.data(), n_);
+            rowsAlongAlphaBack_[i] = dot(row, alphaBack_.data(), n_);
+        }
+        const double alphaNormSquared = dot(alpha_.data(), alpha_.data(), n_);
+        updateWeights(k, q, alphaNormSquared);
+
+        const double target = sigma > 0.0 ? lower(k) : upper(k);
+        const double primalStep = (target - activity(k)) / pivotValue;
+        addScaled(x_.data(), primalStep, leavingDirection_.data(), n_);
+        addScaled(r_.data(), primalStep, rowsAlongDirection_.data(), m_);
+        addScaled(pi_.data(), -leaving.step * sigma, alpha_.data(), n_);
+        updateInverse(q);
+
+        const int left = item_[q];
+        slotOf_[left] = -1;
+        const double pivotSquared = pivotValue * pivotValue;
+        weight_[left] = std::max(kWeightFloor, (1.0 + alphaNormSquared - pivotSquared) / pivotSquared);
+        item_[q] = k;
+        slotOf_[k] = q;
+        side_[q] = lower(k) == upper(k) ? Side::Fixed : (sigma > 0.0 ? Side::Lower : Side::Upper);
+        bound_[q] = target;
+        pi_[q] = sigma * leaving.step;
+        (k < n_ ? x_[k] : r_[k - n_]) = target;
+        ++iterations_;
+        if (std::exchange(anySetAside_, false))
+            std::fill(setAside_.begin(), setAside_.end(), 0);
+    }
+
+    // After the exchange an inactive constraint's representation is α_k − τ (α_p − e_q) with
+    // τ = α_k,q / α_p,q, so its squared length follows from three numbers per constraint: its old
+    // weight, α_k,q = v_k·d_q and α_k·α_p = v_k·(B⁻¹ α_p). Its q-th entry alone is τ, a lower
+    // bound that keeps rounding from driving the weight towards zero.
+    void updateWeights(int k, int q, double alphaNormSquared)
+    {
+        const double pivotValue = alpha_[q];
+        const double edge = alphaNormSquared - 2.0 * pivotValue + 1.0;
+        const auto update = [&](int item, double alongDirection, double alongAlphaBack) {
+            const double tau = alongDirection / pivotValue;
+            const double weight = weight_[item] - 2.0 * tau * (alongAlphaBack - alongDirection) + tau * tau * edge;
+            weight_[item] = std::max({weight, tau * tau, kWeightFloor});
+        };
+        for (int j = 0; j < n_; ++j)
+            if (slotOf_[j] < 0 && j != k)
+                update(j, leavingDirection_[j], alphaBack_[j]);
+        for (int i = 0; i < m_; ++i)
+            if (slotOf_[n_ + i] < 0 && n_ + i != k)
+                update(n_ + i, rowsAlongDirection_[i], rowsAlongAlphaBack_[i]);
+    }
+
+    // Replacing row q of B by v_p: B⁻¹ ← B⁻¹ − d_q (α − e_q)ᵀ / α_q, where d_q is column q of B⁻¹.
+    // Column q becomes d_q / α_q; the ratio for slot q is chosen so that one pass does both.
+    void updateInverse(int q)
+    {
+        const double pivotValue = alpha_[q];
+        for (int s = 0; s < n_; ++s)
+            ratio_[s] = alpha_[s] / pivotValue;
+        ratio_[q] = 1.0 - 1.0 / pivotValue;
+        for (int j = 0; j < n_; ++j)
+            if (leavingDirection_[j] != 0.0)
+                addScaled(inverseRow(j), -leavingDirection_[j], ratio_.data(), n_);
+        ++updates_;
+    }
+
+    // "No violated constraint" after updates may be an artefact of rounding, so it is checked on
+    // a fresh inverse: x, activities and multipliers recomputed, every bound and sign within its
+    // tolerance, and cost − Aᵀy zero on the inactive columns (which tests the inverse itself).
+    std::optional<DenseStatus> checkOptimum()
+    {
+        if (updates_ > 0 && !refresh())
+            return DenseStatus::GaveUp;
+        rowDuals_.assign(static_cast<std::size_t>(m_), 0.0);
+        reducedCosts_.assign(p_.cost.begin(), p_.cost.end());
+        for (int s = 0; s < n_; ++s)
+            if (item_[s] >= n_)
+                rowDuals_[item_[s] - n_] = pi_[s];
+        for (int i = 0; i < m_; ++i)
+            if (rowDuals_[i] != 0.0)
+                addScaled(reducedCosts_.data(), -rowDuals_[i], matrixRow(i), n_);
+        for (int j = 0; j < n_; ++j) {
+            if (slotOf_[j] >= 0)
+                pi_[slotOf_[j]] = reducedCosts_[j]; // the same number, with less rounding
+            else if (std::abs(reducedCosts_[j]) > settings_.dualTolerance)
+                return DenseStatus::GaveUp;
+        }
+        if (const int flipped = flipWrongSigns(); flipped != 0)
+            return flipped < 0 ? std::optional(DenseStatus::GaveUp) : std::nullopt;
+        for (int s = 0; s < n_; ++s)
+            if (item_[s] >= n_ && std::abs(r_[item_[s] - n_] - bound_[s]) > settings_.primalTolerance)
+                return DenseStatus::GaveUp;
+        return chooseEntering() < 0 ? std::optional(DenseStatus::Optimal) : std::nullopt;
+    }
+
+    // Nothing blocks: the entering constraint and the active ones combine with multipliers
+    // λ_k = σ, λ_s = −σ α_s of the right signs to the zero normal, while their bounds combine to
+    // the entering violation > 0. The rows' multipliers make the ray (ray = −λ); it is only reported once
+    // it proves infeasibility when recomputed from the matrix.
+    bool proveInfeasible(int k, double sigma)
+    {
+        refineRepresentation(k);
+        ray_.assign(static_cast<std::size_t>(m_), 0.0);
+        if (k >= n_)
+            ray_[k - n_] = -sigma;
+        for (int s = 0; s < n_; ++s)
+            if (item_[s] >= n_)
+                ray_[item_[s] - n_] = sigma * alpha_[s];
+        double beta = 0.0, size = 0.0, terms = 0.0;
+        std::fill(residual_.begin(), residual_.end(), 0.0);
+        for (int i = 0; i < m_; ++i) {
+            const double bound = ray_[i] < 0.0 ? p_.rowLower[i] : p_.rowUpper[i];
+            if (ray_[i] == 0.0 || !isFinite(bound)) {
+                ray_[i] = 0.0; // rounding noise on a side the row cannot offer
+                continue;
+            }
+            addScaled(residual_.data(), ray_[i], matrixRow(i), n_);
+            beta += ray_[i] * bound;
+            size += std::abs(ray_[i]);
+            terms += std::abs(ray_[i] * bound);
+        }
+        double least = 0.0; // min of g·x over the column box
+        for (int j = 0; j < n_; ++j) {
+            const double g = residual_[j];
+            const double bound = g > 0.0 ? p_.columnLower[j] : p_.columnUpper[j];
+            if (!isFinite(bound)) {
+                if (std::abs(g) > kProofNoise * size)
+                    return false;
+                continue;
+            }
+            least += g * bound;
+            terms += std::abs(g * bound);
+        }
+        return least - beta > std::max(0.5 * settings_.primalTolerance, 1e-12 * terms);
+    }
+
+    DenseOutcome finish(DenseStatus status)
+    {
+        DenseOutcome outcome;
+        outcome.status = status;
+        outcome.iterations = iterations_;
+        if (status == DenseStatus::GaveUp)
+            return outcome;
+        outcome.columnValues = x_;
+        outcome.rowActivities = r_;
+        outcome.basis.assign(static_cast<std::size_t>(n_ + m_), static_cast<unsigned char>(BasisStatus::Basic));
+        for (int s = 0; s < n_; ++s) {
+            const bool free = side_[s] == Side::FreeAtZero;
+            outcome.basis[item_[s]] = static_cast<unsigned char>(
+                side_[s] == Side::Upper ? BasisStatus::AtUpper : (free ? BasisStatus::Free : BasisStatus::AtLower));
+        }
+        if (status == DenseStatus::Infeasible) {
+            outcome.ray = std::move(ray_);
+        } else {
+            outcome.rowDuals = std::move(rowDuals_);
+            outcome.reducedCosts = std::move(reducedCosts_);
+        }
+        return outcome;
+    }
+
+    const DenseProgramme& p_;
+    const DenseSettings& settings_;
+    const int n_;
+    const int m_;
+    // Per slot: the active constraint, how it holds, its bound value and its multiplier.
+    std::vector<int> item_;
+    std::vector<Side> side_;
+    std::vector<double> bound_, pi_;
+    std::vector<int> slotOf_; // per constraint: its slot, -1 when inactive
+    std::vector<double> binv_; // n×n row-major; binv_[j][s]: column j of x, slot s
+    std::vector<double> x_, r_;
+    std::vector<double> weight_; // per constraint: ‖B⁻ᵀ v‖², meaningful while inactive
+    // Work space, allocated once per call.
+    std::vector<double> alpha_, leavingDirection_, alphaBack_, residual_, ratio_;
+    std::vector<double> rowsAlongDirection_, rowsAlongAlphaBack_, block_, movedColumns_, columnPart_;
+    std::vector<int> swaps_, rowSlots_, columnSlots_, freeColumns_;
+    std::vector<double> rowDuals_, reducedCosts_, ray_;
+    // Violated constraints whose pivots were all too small at this vertex; they wait until a
+    // step moves it.
+    std::vector<unsigned char> setAside_;
+    bool anySetAside_ = false;
+    int updates_ = 0;
+    int iterations_ = 0;
+};
+
+} // namespace
+
+DenseOutcome solveDenseDual(const DenseProgramme& programme, std::span<const unsigned char> start,
+                            const DenseSettings& settings)
+{
+    const auto n = static_cast<std::size_t>(programme.columns), m = static_cast<std::size_t>(programme.rows);
+    const DenseProgramme& p = programme;
+    if (p.columns < 0 || p.rows < 0 || p.matrix.size() != n * m || p.rowLower.size() != m || p.rowUpper.size() != m
+        || p.columnLower.size() != n || p.columnUpper.size() != n || p.cost.size() != n)
+        return {};
+    return DenseDualSolver(programme, settings).solve(start);
+}
+
+} // namespace vemra::module

@@ -1,0 +1,322 @@
+// The dense dual simplex against the sparse solver on seeded random programmes: the same
+// verdict and optimum, and every number it returns checked against the programme itself.
+#include "module/dense_simplex.h"
+
+#include <ClpSimplex.hpp>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+#include <random>
+#include <string>
+
+namespace vemra::module {
+namespace {
+
+constexpr double kInf = 1e30;
+constexpr auto kBasic = static_cast<unsigned char>(BasisStatus::Basic);
+
+enum class Family { Plain, Degenerate, Cancelling };
+
+struct Shape {
+    const char* name;
+    int rows;
+    int columns;
+    unsigned seed;
+    Family family = Family::Plain;
+};
+
+double rowTimes(const DenseProgramme& p, int i, const std::vector<double>& x)
+{
+    double sum = 0.0;
+    for (int j = 0; j < p.columns; ++j)
+        sum += p.matrix[i * p.columns + j] * x[j];
+    return sum;
+}
+
+void addRow(DenseProgramme& p, const std::vector<double>& row, double lower, double upper)
+{
+    p.matrix.insert(p.matrix.end(), row.begin(), row.end());
+    p.rowLower.push_back(lower);
+    p.rowUpper.push_back(upper);
+    ++p.rows;
+}
+
+// Rows around A x0 with slack (none for the degenerate family, so that many rows meet at x0);
+// every fifth column free, then non-negative, boxed, fixed and non-positive ones, with costs
+// only towards finite bounds so that the all-slack start is dual feasible. The cancelling
+// family makes every other row nearly a copy of the one before.
+DenseProgramme randomProgramme(const Shape& shape, std::vector<double>& x0)
+{
+    std::mt19937 random(shape.seed);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0), slack(0.05, 1.0);
+    DenseProgramme p;
+    p.columns = shape.columns;
+    x0.resize(shape.columns);
+    for (int j = 0; j < shape.columns; ++j) {
+        x0[j] = unit(random);
+        const double below = x0[j] - slack(random), above = x0[j] + slack(random);
+        const double bounds[5][2] = {{-kInf, kInf}, {below, kInf}, {below, above}, {x0[j], x0[j]}, {-kInf, above}};
+        const double costs[5] = {0.0, std::abs(unit(random)), unit(random), unit(random), -std::abs(unit(random))};
+        p.columnLower.push_back(bounds[j % 5][0]);
+        p.columnUpper.push_back(bounds[j % 5][1]);
+        p.cost.push_back(costs[j % 5]);
+    }
+    std::vector<double> row(shape.columns);
+    for (int i = 0; i < shape.rows; ++i) {
+        for (double& a : row)
+            a = shape.family == Family::Cancelling && i % 2 == 1 ? a + 1e-5 * unit(random) : unit(random);
+        const double value = std::inner_product(row.begin(), row.end(), x0.begin(), 0.0);
+        const double give = shape.family == Family::Degenerate && i % 3 != 0 ? 0.0 : 0.3 * slack(random);
+        const double bounds[4][2] = {{value - give, kInf}, {-kInf, value + give}, {value - give, value + 2 * give},
+                                     {value, value}};
+        const int kind = i % 17 == 16 ? 3 : i % 3;
+        addRow(p, row, bounds[kind][0], bounds[kind][1]);
+    }
+    return p;
+}
+
+// Rows 0 and 3 both have a finite lower bound; their sum cannot stay below the sum of those.
+void addContradiction(DenseProgramme& p)
+{
+    std::vector<double> sum(p.columns);
+    for (int j = 0; j < p.columns; ++j)
+        sum[j] = p.matrix[j] + p.matrix[3 * p.columns + j];
+    addRow(p, sum, -kInf, p.rowLower[0] + p.rowLower[3] - 0.1);
+}
+
+struct ClpAnswer {
+    DenseStatus status = DenseStatus::GaveUp;
+    double objective = 0.0;
+    std::vector<unsigned char> basis;
+    int iterations = 0;
+};
+
+ClpAnswer solveWithClp(const DenseProgramme& p, const std::vector<unsigned char>& start = {})
+{
+    std::vector<CoinBigIndex> starts{0};
+    std::vector<int> indices;
+    std::vector<double> values;
+    for (int j = 0; j < p.columns; ++j) {
+        for (int i = 0; i < p.rows; ++i)
+            if (const double a = p.matrix[i * p.columns + j]; a != 0.0) {
+                indices.push_back(i);
+                values.push_back(a);
+            }
+        starts.push_back(static_cast<CoinBigIndex>(indices.size()));
+    }
+    auto bounds = [](std::vector<double> b) {
+        for (double& v : b)
+            v = v >= kInf ? COIN_DBL_MAX : (v <= -kInf ? -COIN_DBL_MAX : v);
+        return b;
+    };
+    ClpSimplex clp;
+    clp.setLogLevel(0);
+    clp.loadProblem(p.columns, p.rows, starts.data(), indices.data(), values.data(), bounds(p.columnLower).data(),
+                    bounds(p.columnUpper).data(), p.cost.data(), bounds(p.rowLower).data(), bounds(p.rowUpper).data());
+    clp.scaling(0);
+    clp.setPrimalTolerance(1e-9);
+    clp.setDualTolerance(1e-7);
+    if (!start.empty())
+        clp.copyinStatus(start.data());
+    clp.dual();
+    ClpAnswer answer;
+    answer.status = clp.isProvenOptimal() ? DenseStatus::Optimal
+        : clp.isProvenPrimalInfeasible()  ? DenseStatus::Infeasible
+                                          : DenseStatus::GaveUp;
+    answer.objective = clp.objectiveValue();
+    for (int k = 0; k < p.columns + p.rows; ++k)
+        answer.basis.push_back(clp.statusArray()[k] & 7);
+    answer.iterations = clp.numberIterations();
+    return answer;
+}
+
+// Bounds met, cost − Aᵀy = d, and every multiplier's sign and every nonbasic value agreeing
+// with the status the solver returns for it.
+void expectOptimum(const DenseProgramme& p, const DenseOutcome& out, double objective)
+{
+    ASSERT_EQ(out.columnValues.size(), std::size_t(p.columns));
+    ASSERT_EQ(out.rowDuals.size(), std::size_t(p.rows));
+    ASSERT_EQ(out.basis.size(), std::size_t(p.columns + p.rows));
+    double value = 0.0;
+    for (int j = 0; j < p.columns; ++j)
+        value += p.cost[j] * out.columnValues[j];
+    EXPECT_NEAR(value, objective, 1e-7 * std::max(1.0, std::abs(objective)));
+    for (int k = 0; k < p.columns + p.rows; ++k) {
+        const bool isRow = k >= p.columns;
+        const int i = k - p.columns;
+        const double at = isRow ? rowTimes(p, i, out.columnValues) : out.columnValues[k];
+        const double lower = isRow ? p.rowLower[i] : p.columnLower[k], upper = isRow ? p.rowUpper[i] : p.columnUpper[k];
+        const double multiplier = isRow ? out.rowDuals[i] : out.reducedCosts[k];
+        if (!isRow) {
+            double fromDuals = p.cost[k];
+            for (int r = 0; r < p.rows; ++r)
+                fromDuals -= p.matrix[r * p.columns + k] * out.rowDuals[r];
+            EXPECT_NEAR(fromDuals, multiplier, 1e-8) << "column " << k;
+        }
+        EXPECT_GE(at, lower - 1e-8) << "item " << k;
+        EXPECT_LE(at, upper + 1e-8) << "item " << k;
+        switch (static_cast<BasisStatus>(out.basis[k])) {
+        case BasisStatus::Basic:
+        case BasisStatus::Free: EXPECT_NEAR(multiplier, 0.0, 1e-7) << "item " << k; break;
+        case BasisStatus::AtLower:
+            EXPECT_NEAR(at, lower, 1e-8) << "item " << k;
+            if (lower != upper) {
+                EXPECT_GE(multiplier, -1e-7) << "item " << k;
+            }
+            break;
+        case BasisStatus::AtUpper:
+            EXPECT_NEAR(at, upper, 1e-8) << "item " << k;
+            EXPECT_LE(multiplier, 1e-7) << "item " << k;
+            break;
+        default: ADD_FAILURE() << "status " << int(out.basis[k]) << " of item " << k;
+        }
+    }
+}
+
+// The rows combined with the ray give g·x ≤ β; over the column box g·x stays clearly above β.
+void expectProof(const DenseProgramme& p, const std::vector<double>& ray)
+{
+    ASSERT_EQ(ray.size(), std::size_t(p.rows));
+    std::vector<double> g(p.columns, 0.0);
+    double beta = 0.0, size = 0.0;
+    for (int i = 0; i < p.rows; ++i) {
+        if (ray[i] == 0.0)
+            continue;
+        const double bound = ray[i] < 0.0 ? p.rowLower[i] : p.rowUpper[i];
+        ASSERT_LT(std::abs(bound), kInf) << "row " << i << " has no bound on the side its multiplier " << ray[i] << " needs";
+        beta += ray[i] * bound;
+        size += std::abs(ray[i]);
+        for (int j = 0; j < p.columns; ++j)
+            g[j] += ray[i] * p.matrix[i * p.columns + j];
+    }
+    double least = 0.0;
+    for (int j = 0; j < p.columns; ++j) {
+        const double bound = g[j] > 0.0 ? p.columnLower[j] : p.columnUpper[j];
+        if (std::abs(bound) < kInf)
+            least += g[j] * bound;
+        else
+            EXPECT_LE(std::abs(g[j]), 1e-9 * size) << "column " << j << " is unbounded the way g pushes it";
+    }
+    EXPECT_GT(least - beta, 1e-6 * size);
+}
+
+void expectAgreement(const DenseProgramme& p, const DenseOutcome& out, const ClpAnswer& clp)
+{
+    ASSERT_EQ(out.status, clp.status);
+    if (out.status == DenseStatus::Optimal)
+        expectOptimum(p, out, clp.objective);
+    else if (out.status == DenseStatus::Infeasible)
+        expectProof(p, out.ray);
+}
+
+class DenseAgainstClp : public ::testing::TestWithParam<Shape> {};
+
+TEST_P(DenseAgainstClp, ColdStartsAgreeOnFeasibleAndContradictoryProgrammes)
+{
+    const Shape& shape = GetParam();
+    std::vector<double> x0;
+    DenseProgramme p = randomProgramme(shape, x0);
+    for (bool contradictory : {false, true}) {
+        SCOPED_TRACE(contradictory ? "contradictory" : "feasible");
+        if (contradictory)
+            addContradiction(p);
+        const DenseOutcome out = solveDenseDual(p, {}, {});
+        expectAgreement(p, out, solveWithClp(p));
+    }
+}
+
+// The optimum of a programme, then that programme with a few rows tightened towards x0 and a
+// few new rows that cut the optimum off, started from the earlier optimal basis (new rows
+// basic) as the sparse solver found it and as this solver found it.
+TEST_P(DenseAgainstClp, WarmStartsAfterTighteningAndNewRowsAgree)
+{
+    const Shape& shape = GetParam();
+    std::vector<double> x0;
+    const DenseProgramme p = randomProgramme(shape, x0);
+    const DenseOutcome first = solveDenseDual(p, {}, {});
+    ASSERT_EQ(first.status, DenseStatus::Optimal);
+    EXPECT_EQ(solveDenseDual(p, first.basis, {}).iterations, 0) << "its own optimum needs no step";
+
+    DenseProgramme changed = p;
+    std::mt19937 random(shape.seed + 1);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    for (int i = 0; i < changed.rows; i += 7) {
+        const double value = rowTimes(p, i, x0);
+        changed.rowLower[i] = changed.rowLower[i] > -kInf ? 0.5 * (changed.rowLower[i] + value) : -kInf;
+        changed.rowUpper[i] = changed.rowUpper[i] < kInf ? 0.5 * (changed.rowUpper[i] + value) : kInf;
+    }
+    const int added = 3;
+    std::vector<double> row(p.columns);
+    for (int r = 0; r < added; ++r) {
+        for (double& a : row)
+            a = unit(random);
+        const double atStart = std::inner_product(row.begin(), row.end(), x0.begin(), 0.0);
+        const double atOptimum = std::inner_product(row.begin(), row.end(), first.columnValues.begin(), 0.0);
+        const double cut = 0.5 * (atStart + atOptimum);
+        addRow(changed, row, atOptimum > atStart ? -kInf : cut, atOptimum > atStart ? cut : kInf);
+    }
+    const ClpAnswer clp = solveWithClp(changed);
+    for (std::vector<unsigned char> start : {solveWithClp(p).basis, first.basis}) {
+        start.insert(start.end(), added, kBasic);
+        const DenseOutcome out = solveDenseDual(changed, start, {});
+        expectAgreement(changed, out, clp);
+        EXPECT_LE(out.iterations, std::max(10, clp.iterations / 2)) << "a warm start should need few steps";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(DenseShapes, DenseAgainstClp,
+                         ::testing::Values(Shape{"tiny", 5, 3, 11}, Shape{"small", 60, 20, 12},
+                                           Shape{"medium", 300, 80, 13}, Shape{"large", 800, 160, 14},
+                                           Shape{"degenerateSmall", 60, 20, 21, Family::Degenerate},
+                                           Shape{"degenerateMedium", 300, 80, 22, Family::Degenerate},
+                                           Shape{"cancellingSmall", 60, 20, 31, Family::Cancelling},
+                                           Shape{"cancellingMedium", 300, 80, 32, Family::Cancelling}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// x0 ∈ [0, 10], x1 ≥ 0, both costing −1; rows x0 + x1 ≤ 4, x0 − x1 ∈ [−2, 2] and the first
+// row again, doubled: 2x0 + 2x1 ≤ 9. The optimum is −4.
+DenseProgramme smallProgramme()
+{
+    DenseProgramme p;
+    p.columns = 2;
+    p.columnLower = {0.0, 0.0};
+    p.columnUpper = {10.0, kInf};
+    p.cost = {-1.0, -1.0};
+    addRow(p, {1.0, 1.0}, -kInf, 4.0);
+    addRow(p, {1.0, -1.0}, -2.0, 2.0);
+    addRow(p, {2.0, 2.0}, -kInf, 9.0);
+    return p;
+}
+
+struct StartCase {
+    const char* what;
+    std::vector<unsigned char> start; // x0, x1, rows 0..2; empty: the solver's own start
+    DenseStatus expected;
+};
+
+TEST(DenseStarts, StartsItCannotUseAreRefusedAndWrongBoxedSignsFlipped)
+{
+    constexpr unsigned char B = 1, U = 2, L = 3;
+    const StartCase cases[] = {
+        {"empty start, x1's cost pulls it to +∞", {}, DenseStatus::GaveUp},
+        {"x1 at lower with a negative reduced cost and no upper bound", {L, L, B, B, B}, DenseStatus::GaveUp},
+        {"rows 0 and 2 active together: parallel normals", {B, B, U, B, U}, DenseStatus::GaveUp},
+        {"one active constraint for two columns", {L, B, B, B, B}, DenseStatus::GaveUp},
+        {"a status value that does not exist", {L, 9, B, B, B}, DenseStatus::GaveUp},
+        {"dual feasible, primal infeasible", {L, B, U, B, B}, DenseStatus::Optimal},
+        {"x0's wrong sign at lower, flipped to its upper bound", {L, B, B, L, B}, DenseStatus::Optimal},
+    };
+    const DenseProgramme p = smallProgramme();
+    for (const StartCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const DenseOutcome out = solveDenseDual(p, c.start, {});
+        ASSERT_EQ(out.status, c.expected);
+        if (c.expected == DenseStatus::Optimal)
+            expectOptimum(p, out, -4.0);
+    }
+}
+
+} // namespace
+} // namespace vemra::module
