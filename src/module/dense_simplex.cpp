@@ -184,11 +184,11 @@ private:
         return atUpper ? Side::Upper : Side::Lower;
     }
 
-    // Active columns give B rows of the identity, so only the k active
-    // rows against the k inactive columns (a block M) need inverting. With the active columns'
-    // values moved to the right-hand side, x_F = M⁻¹ (b_R − A_{R,C} b_C): an inactive column's
-    // row of B⁻¹ holds its row of M⁻¹ on the row slots and −(M⁻¹ A_{R,C}) on the column slots; an
-    // active column's row is the unit vector of its slot. That is k³ + k²(n − k) work, at most n³.
+    // Active columns give B rows of the identity, so only the k active rows against the k
+    // inactive columns (a block M) need inverting. With the active columns' values moved to the
+    // right-hand side, x_F = M⁻¹ (b_R − A_{R,C} b_C): an inactive column's row of B⁻¹ holds its
+    // row of M⁻¹ on the row slots and −(M⁻¹ A_{R,C}) on the column slots; an active column's row
+    // is the unit vector of its slot. That is k³ + k²(n − k) work, at most n³.
     bool refactorise()
     {
         rowSlots_.clear();
@@ -526,8 +526,8 @@ private:
 
     // Nothing blocks: the entering constraint and the active ones combine with multipliers
     // λ_k = σ, λ_s = −σ α_s of the right signs to the zero normal, while their bounds combine to
-    // the entering violation > 0. The rows' multipliers make the ray (ray = −λ); it is only reported once
-    // it proves infeasibility when recomputed from the matrix.
+    // the entering violation > 0. The rows' multipliers make the ray (ray = −λ); it is reported
+    // only once it proves infeasibility when recomputed from the matrix.
     bool proveInfeasible(int k, double sigma)
     {
         refineRepresentation(k);
