@@ -6,6 +6,8 @@
 // in slot s off its bound, which is what a step needs.
 #include "module/dense_simplex.h"
 
+#include "module/dense_inverse.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -16,12 +18,12 @@
 namespace vemra::module {
 namespace {
 
+using dense::addScaled;
+using dense::dot;
+
 constexpr double kInfiniteBound = 1e30;
 // Product-form updates lose accuracy slowly; after this many the inverse is built afresh.
 constexpr int kUpdatesPerRefactorisation = 50;
-// A pivot this much below the largest entry of the block being inverted means the active
-// normals are dependent as far as double precision can tell.
-constexpr double kSingularPivot = 1e-11;
 // A leaving pivot this much below the largest entry of the entering normal's representation
 // would blow rounding errors up past the tolerances.
 constexpr double kSmallPivot = 1e-9;
@@ -43,58 +45,6 @@ enum class Side : unsigned char { Lower, Upper, Fixed, FreeAtZero };
 
 bool isFinite(double bound) { return std::abs(bound) < kInfiniteBound; }
 
-double dot(const double* a, const double* b, int size)
-{
-    double sum = 0.0;
-    for (int j = 0; j < size; ++j)
-        sum += a[j] * b[j];
-    return sum;
-}
-
-void addScaled(double* target, double factor, const double* source, int size)
-{
-    for (int j = 0; j < size; ++j)
-        target[j] += factor * source[j];
-}
-
-// Gauss–Jordan with partial pivoting on the k×k row-major matrix, in place. The row swaps give
-// the inverse of the permuted matrix; swapping columns back in reverse order undoes them.
-bool invertInPlace(double* matrix, int k, int* swaps)
-{
-    double largest = 0.0;
-    for (int e = 0; e < k * k; ++e)
-        largest = std::max(largest, std::abs(matrix[e]));
-    for (int c = 0; c < k; ++c) {
-        int pivot = c;
-        for (int i = c + 1; i < k; ++i)
-            if (std::abs(matrix[i * k + c]) > std::abs(matrix[pivot * k + c]))
-                pivot = i;
-        if (!(std::abs(matrix[pivot * k + c]) > kSingularPivot * largest))
-            return false;
-        swaps[c] = pivot;
-        if (pivot != c)
-            std::swap_ranges(matrix + pivot * k, matrix + pivot * k + k, matrix + c * k);
-        double* pivotRow = matrix + c * k;
-        const double inverse = 1.0 / pivotRow[c];
-        pivotRow[c] = 1.0;
-        for (int j = 0; j < k; ++j)
-            pivotRow[j] *= inverse;
-        for (int i = 0; i < k; ++i) {
-            double* row = matrix + i * k;
-            const double factor = row[c];
-            if (i == c || factor == 0.0)
-                continue;
-            row[c] = 0.0;
-            addScaled(row, -factor, pivotRow, k);
-        }
-    }
-    for (int c = k - 1; c >= 0; --c)
-        if (swaps[c] != c)
-            for (int i = 0; i < k; ++i)
-                std::swap(matrix[i * k + c], matrix[i * k + swaps[c]]);
-    return true;
-}
-
 struct Leaving {
     int slot = -1;       // -1: nothing blocks
     double step = 0.0;   // how far the entering constraint's multiplier grows
@@ -105,13 +55,10 @@ class DenseDualSolver {
 public:
     DenseDualSolver(const DenseProgramme& programme, const DenseSettings& settings)
         : p_(programme), settings_(settings), n_(programme.columns), m_(programme.rows), item_(n_), side_(n_),
-          bound_(n_), pi_(n_), slotOf_(n_ + m_, -1), binv_(n_ * n_), x_(n_), r_(m_), weight_(n_ + m_, 1.0),
-          alpha_(n_), leavingDirection_(n_), alphaBack_(n_), residual_(n_), ratio_(n_), rowsAlongDirection_(m_),
-          rowsAlongAlphaBack_(m_), block_(n_ * n_), movedColumns_(n_ * n_), columnPart_(n_), swaps_(n_),
-          setAside_(n_ + m_, 0)
+          bound_(n_), pi_(n_), slotOf_(n_ + m_, -1), inverse_(programme), x_(n_), r_(m_), weight_(n_ + m_, 1.0),
+          alpha_(n_), leavingDirection_(n_), alphaBack_(n_), residual_(n_), rowsAlongDirection_(m_),
+          rowsAlongAlphaBack_(m_), setAside_(n_ + m_, 0)
     {
-        for (auto* list : {&rowSlots_, &columnSlots_, &freeColumns_})
-            list->reserve(n_);
     }
 
     DenseOutcome solve(std::span<const unsigned char> start)
@@ -138,8 +85,7 @@ private:
     double upper(int k) const { return k < n_ ? p_.columnUpper[k] : p_.rowUpper[k - n_]; }
     double activity(int k) const { return k < n_ ? x_[k] : r_[k - n_]; }
     const double* matrixRow(int i) const { return p_.matrix.data() + static_cast<std::ptrdiff_t>(i) * n_; }
-    double* inverseRow(int j) { return binv_.data() + static_cast<std::ptrdiff_t>(j) * n_; }
-    const double* inverseRow(int j) const { return binv_.data() + static_cast<std::ptrdiff_t>(j) * n_; }
+    const double* inverseRow(int j) const { return inverse_.row(j); }
     double boundFor(int k, Side side) const
     {
         return side == Side::Upper ? upper(k) : (side == Side::FreeAtZero ? 0.0 : lower(k));
@@ -184,48 +130,6 @@ private:
         return atUpper ? Side::Upper : Side::Lower;
     }
 
-    // Active columns give B rows of the identity, so only the k active rows against the k
-    // inactive columns (a block M) need inverting. With the active columns' values moved to the
-    // right-hand side, x_F = M⁻¹ (b_R − A_{R,C} b_C): an inactive column's row of B⁻¹ holds its
-    // row of M⁻¹ on the row slots and −(M⁻¹ A_{R,C}) on the column slots; an active column's row
-    // is the unit vector of its slot. That is k³ + k²(n − k) work, at most n³.
-    bool refactorise()
-    {
-        rowSlots_.clear();
-        columnSlots_.clear();
-        freeColumns_.clear();
-        for (int s = 0; s < n_; ++s)
-            (item_[s] >= n_ ? rowSlots_ : columnSlots_).push_back(s);
-        for (int j = 0; j < n_; ++j)
-            if (slotOf_[j] < 0)
-                freeColumns_.push_back(j);
-        const int k = static_cast<int>(rowSlots_.size()), c = n_ - k;
-        for (int a = 0; a < k; ++a) {
-            const double* row = matrixRow(item_[rowSlots_[a]] - n_);
-            for (int b = 0; b < k; ++b)
-                block_[a * k + b] = row[freeColumns_[b]];
-            for (int e = 0; e < c; ++e)
-                movedColumns_[a * c + e] = -row[item_[columnSlots_[e]]];
-        }
-        if (!invertInPlace(block_.data(), k, swaps_.data()))
-            return false;
-        std::fill(binv_.begin(), binv_.end(), 0.0);
-        for (int slot : columnSlots_)
-            inverseRow(item_[slot])[slot] = 1.0;
-        for (int b = 0; b < k; ++b) {
-            double* target = inverseRow(freeColumns_[b]);
-            std::fill_n(columnPart_.begin(), c, 0.0);
-            for (int a = 0; a < k; ++a) {
-                target[rowSlots_[a]] = block_[b * k + a];
-                addScaled(columnPart_.data(), block_[b * k + a], movedColumns_.data() + a * c, c);
-            }
-            for (int e = 0; e < c; ++e)
-                target[columnSlots_[e]] = columnPart_[e];
-        }
-        updates_ = 0;
-        return true;
-    }
-
     void recomputePrimal()
     {
         for (int j = 0; j < n_; ++j)
@@ -237,7 +141,7 @@ private:
     // A fresh inverse, and x, activities and multipliers recomputed from it (π = B⁻ᵀ cost).
     bool refresh()
     {
-        if (!refactorise())
+        if (!inverse_.rebuild(item_, slotOf_))
             return false;
         recomputePrimal();
         std::fill(pi_.begin(), pi_.end(), 0.0);
@@ -365,14 +269,14 @@ private:
         const double sigma = activity(k) < lower(k) ? 1.0 : -1.0;
         representEntering(k);
         weight_[k] = std::max(kWeightFloor, dot(alpha_.data(), alpha_.data(), n_));
-        if (updates_ > 0 && representationError(k) > kResidualTolerance)
+        if (inverse_.updates() > 0 && representationError(k) > kResidualTolerance)
             return refreshed();
         const Leaving leaving = chooseLeaving(sigma);
         if (leaving.slot >= 0 && !leaving.tiny) {
             pivot(k, sigma, leaving);
-            return updates_ >= kUpdatesPerRefactorisation ? refreshed() : std::nullopt;
+            return inverse_.updates() >= kUpdatesPerRefactorisation ? refreshed() : std::nullopt;
         }
-        if (updates_ > 0)
+        if (inverse_.updates() > 0)
             return refreshed();
         if (leaving.slot >= 0) {
             setAside_[k] = 1;
@@ -443,7 +347,7 @@ private:
         addScaled(x_.data(), primalStep, leavingDirection_.data(), n_);
         addScaled(r_.data(), primalStep, rowsAlongDirection_.data(), m_);
         addScaled(pi_.data(), -leaving.step * sigma, alpha_.data(), n_);
-        updateInverse(q);
+        inverse_.replace(q, alpha_.data(), leavingDirection_.data());
 
         const int left = item_[q];
         slotOf_[left] = -1;
@@ -481,26 +385,12 @@ private:
                 update(n_ + i, rowsAlongDirection_[i], rowsAlongAlphaBack_[i]);
     }
 
-    // Replacing row q of B by v_p: B⁻¹ ← B⁻¹ − d_q (α − e_q)ᵀ / α_q, where d_q is column q of B⁻¹.
-    // Column q becomes d_q / α_q; the ratio for slot q is chosen so that one pass does both.
-    void updateInverse(int q)
-    {
-        const double pivotValue = alpha_[q];
-        for (int s = 0; s < n_; ++s)
-            ratio_[s] = alpha_[s] / pivotValue;
-        ratio_[q] = 1.0 - 1.0 / pivotValue;
-        for (int j = 0; j < n_; ++j)
-            if (leavingDirection_[j] != 0.0)
-                addScaled(inverseRow(j), -leavingDirection_[j], ratio_.data(), n_);
-        ++updates_;
-    }
-
     // "No violated constraint" after updates may be an artefact of rounding, so it is checked on
     // a fresh inverse: x, activities and multipliers recomputed, every bound and sign within its
     // tolerance, and cost − Aᵀy zero on the inactive columns (which tests the inverse itself).
     std::optional<DenseStatus> checkOptimum()
     {
-        if (updates_ > 0 && !refresh())
+        if (inverse_.updates() > 0 && !refresh())
             return DenseStatus::GaveUp;
         rowDuals_.assign(static_cast<std::size_t>(m_), 0.0);
         reducedCosts_.assign(p_.cost.begin(), p_.cost.end());
@@ -598,19 +488,17 @@ private:
     std::vector<Side> side_;
     std::vector<double> bound_, pi_;
     std::vector<int> slotOf_; // per constraint: its slot, -1 when inactive
-    std::vector<double> binv_; // n×n row-major; binv_[j][s]: column j of x, slot s
+    dense::ActiveInverse inverse_;
     std::vector<double> x_, r_;
     std::vector<double> weight_; // per constraint: ‖B⁻ᵀ v‖², meaningful while inactive
     // Work space, allocated once per call.
-    std::vector<double> alpha_, leavingDirection_, alphaBack_, residual_, ratio_;
-    std::vector<double> rowsAlongDirection_, rowsAlongAlphaBack_, block_, movedColumns_, columnPart_;
-    std::vector<int> swaps_, rowSlots_, columnSlots_, freeColumns_;
+    std::vector<double> alpha_, leavingDirection_, alphaBack_, residual_;
+    std::vector<double> rowsAlongDirection_, rowsAlongAlphaBack_;
     std::vector<double> rowDuals_, reducedCosts_, ray_;
     // Violated constraints whose pivots were all too small at this vertex; they wait until a
     // step moves it.
     std::vector<unsigned char> setAside_;
     bool anySetAside_ = false;
-    int updates_ = 0;
     int iterations_ = 0;
 };
 
