@@ -4,6 +4,10 @@
 // vertex is x = B⁻¹ b (b: their bound values) and the multipliers π solve Bᵀ π = cost. The
 // solver keeps B⁻¹ explicitly; column s of it is the direction that moves only the constraint
 // in slot s off its bound, which is what a step needs.
+//
+// Where many multipliers sit at zero (zero costs, split coefficients) every ratio ties at zero
+// and the steps can wander without end; a small random perturbation of the costs, taken off
+// before the final check, gives every step some progress.
 #include "module/dense_simplex.h"
 
 #include "module/dense_inverse.h"
@@ -11,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -38,6 +43,22 @@ constexpr double kResidualTolerance = 1e-9;
 constexpr double kWeightFloor = 1e-6;
 // Checks of "optimal" on a fresh inverse that may fail (bounds flipped, violations back) before giving up.
 constexpr int kFreshChecks = 4;
+// This many steps in a row whose leaving multiplier was already zero mean the run is stalling
+// on a dual degenerate vertex, and the costs get perturbed.
+constexpr int kStallingSteps = 10;
+// Each active multiplier is pushed away from its sign limit by one to two times this many dual
+// tolerances (enough for the ratio test to tell ties apart) plus this share of its cost. Larger
+// pushes leave more multipliers of the wrong sign once they are taken off.
+constexpr double kPerturbationInTolerances = 10.0;
+constexpr double kPerturbationOfCost = 1e-7;
+
+// A number in [0, 1) fixed by k, the same on every platform, so that runs repeat.
+double spread(std::uint64_t k)
+{
+    k = (k + 0x9e3779b97f4a7c15ULL) * 0xbf58476d1ce4e5b9ULL;
+    k = (k ^ (k >> 27)) * 0x94d049bb133111ebULL;
+    return static_cast<double>((k ^ (k >> 31)) >> 11) * 0x1.0p-53;
+}
 
 // How an active constraint holds: at its lower or upper bound, fixed (both equal, multiplier
 // of either sign), or a free column held at zero until it can leave (multiplier zero).
@@ -57,7 +78,7 @@ public:
         : p_(programme), settings_(settings), n_(programme.columns), m_(programme.rows), item_(n_), side_(n_),
           bound_(n_), pi_(n_), slotOf_(n_ + m_, -1), inverse_(programme), x_(n_), r_(m_), weight_(n_ + m_, 1.0),
           alpha_(n_), leavingDirection_(n_), alphaBack_(n_), residual_(n_), rowsAlongDirection_(m_),
-          rowsAlongAlphaBack_(m_), setAside_(n_ + m_, 0)
+          rowsAlongAlphaBack_(m_), cost_(programme.cost), setAside_(n_ + m_, 0)
     {
     }
 
@@ -146,8 +167,8 @@ private:
         recomputePrimal();
         std::fill(pi_.begin(), pi_.end(), 0.0);
         for (int j = 0; j < n_; ++j)
-            if (p_.cost[j] != 0.0)
-                addScaled(pi_.data(), p_.cost[j], inverseRow(j), n_);
+            if (cost_[j] != 0.0)
+                addScaled(pi_.data(), cost_[j], inverseRow(j), n_);
         return true;
     }
 
@@ -273,6 +294,11 @@ private:
             return refreshed();
         const Leaving leaving = chooseLeaving(sigma);
         if (leaving.slot >= 0 && !leaving.tiny) {
+            stallingSteps_ = std::abs(pi_[leaving.slot]) <= settings_.dualTolerance ? stallingSteps_ + 1 : 0;
+            if (stallingSteps_ >= kStallingSteps && !everPerturbed_) {
+                perturbCosts();
+                return std::nullopt; // the ratio test again, on the new multipliers
+            }
             pivot(k, sigma, leaving);
             return inverse_.updates() >= kUpdatesPerRefactorisation ? refreshed() : std::nullopt;
         }
@@ -284,6 +310,27 @@ private:
             return std::nullopt;
         }
         return proveInfeasible(k, sigma) ? DenseStatus::Infeasible : DenseStatus::GaveUp;
+    }
+
+    // Changing the cost by δ v_s for the constraint in slot s changes its multiplier alone, by δ;
+    // a δ of the sign its bound allows keeps every sign right. Only this run's copy of the
+    // costs changes, once: removing it cannot start a stall that would perturb them again.
+    void perturbCosts()
+    {
+        for (int s = 0; s < n_; ++s) {
+            if (side_[s] != Side::Lower && side_[s] != Side::Upper)
+                continue;
+            const int k = item_[s];
+            const double size = kPerturbationInTolerances * settings_.dualTolerance
+                + kPerturbationOfCost * (k < n_ ? std::abs(p_.cost[k]) : 0.0);
+            const double delta = (side_[s] == Side::Lower ? 1.0 : -1.0) * (1.0 + spread(k)) * size;
+            pi_[s] += delta;
+            if (k < n_)
+                cost_[k] += delta;
+            else
+                addScaled(cost_.data(), delta, matrixRow(k - n_), n_);
+        }
+        perturbed_ = everPerturbed_ = true;
     }
 
     // Harris's two passes: the first finds how far the entering multiplier may grow if every
@@ -388,12 +435,20 @@ private:
     // "No violated constraint" after updates may be an artefact of rounding, so it is checked on
     // a fresh inverse: x, activities and multipliers recomputed, every bound and sign within its
     // tolerance, and cost − Aᵀy zero on the inactive columns (which tests the inverse itself).
+    // A perturbation comes off here: multipliers it leaves with the wrong sign are flipped where
+    // the other bound is finite and the run goes on from there, with the true costs.
     std::optional<DenseStatus> checkOptimum()
     {
-        if (inverse_.updates() > 0 && !refresh())
+        if (perturbed_) {
+            cost_ = p_.cost;
+            perturbed_ = false;
+            if (!refresh())
+                return DenseStatus::GaveUp;
+        } else if (inverse_.updates() > 0 && !refresh()) {
             return DenseStatus::GaveUp;
+        }
         rowDuals_.assign(static_cast<std::size_t>(m_), 0.0);
-        reducedCosts_.assign(p_.cost.begin(), p_.cost.end());
+        reducedCosts_.assign(cost_.begin(), cost_.end());
         for (int s = 0; s < n_; ++s)
             if (item_[s] >= n_)
                 rowDuals_[item_[s] - n_] = pi_[s];
@@ -494,11 +549,14 @@ private:
     // Work space, allocated once per call.
     std::vector<double> alpha_, leavingDirection_, alphaBack_, residual_;
     std::vector<double> rowsAlongDirection_, rowsAlongAlphaBack_;
+    std::vector<double> cost_; // the programme's, perturbed while perturbed_
     std::vector<double> rowDuals_, reducedCosts_, ray_;
     // Violated constraints whose pivots were all too small at this vertex; they wait until a
     // step moves it.
     std::vector<unsigned char> setAside_;
     bool anySetAside_ = false;
+    int stallingSteps_ = 0;
+    bool perturbed_ = false, everPerturbed_ = false;
     int iterations_ = 0;
 };
 
