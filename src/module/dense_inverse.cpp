@@ -51,6 +51,50 @@ bool invertInPlace(double* matrix, int k, int* swaps)
 
 } // namespace
 
+// Columns are compared through a weighted sum of their entries, sign-normalised by the first
+// nonzero one, so that equal sums pick the candidates; the entries themselves decide.
+ParallelColumns findParallelColumns(const DenseProgramme& p)
+{
+    const int n = p.columns, m = p.rows;
+    ParallelColumns parallel{std::vector<int>(n), std::vector<signed char>(n, 0)};
+    std::vector<double> key(n, 0.0);
+    for (int i = 0; i < m; ++i) {
+        const double* row = p.matrix.data() + static_cast<std::ptrdiff_t>(i) * n;
+        const double weight = 1.0 + 1.0 / (i + 1.0) + 1e-3 * (i % 7);
+        for (int j = 0; j < n; ++j) {
+            if (parallel.sign[j] == 0 && row[j] != 0.0)
+                parallel.sign[j] = row[j] > 0.0 ? 1 : -1;
+            key[j] += weight * (parallel.sign[j] * row[j]);
+        }
+    }
+    std::vector<int> order(n);
+    for (int j = 0; j < n; ++j)
+        order[j] = parallel.next[j] = j;
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return key[a] < key[b] || (key[a] == key[b] && a < b); });
+    const auto same = [&](int a, int b) {
+        for (int i = 0; i < m; ++i) {
+            const double* row = p.matrix.data() + static_cast<std::ptrdiff_t>(i) * n;
+            if (parallel.sign[a] * row[a] != parallel.sign[b] * row[b])
+                return false;
+        }
+        return true;
+    };
+    for (int first = 0; first < n;) {
+        int last = first + 1;
+        while (last < n && key[order[last]] == key[order[first]])
+            ++last;
+        // Within a run of equal keys, each column joins the ring of the first earlier one it matches.
+        for (int b = first + 1; b < last; ++b)
+            for (int a = first; a < b; ++a)
+                if (parallel.sign[order[a]] != 0 && same(order[a], order[b])) {
+                    std::swap(parallel.next[order[a]], parallel.next[order[b]]);
+                    break;
+                }
+        first = last;
+    }
+    return parallel;
+}
+
 ActiveInverse::ActiveInverse(const DenseProgramme& programme)
     : p_(programme), n_(programme.columns), inverse_(n_ * n_), block_(n_ * n_), movedColumns_(n_ * n_),
       columnPart_(n_), ratio_(n_), swaps_(n_)

@@ -26,6 +26,16 @@ inline void addScaled(double* target, double factor, const double* source, int s
         target[j] += factor * source[j];
 }
 
+// Columns of the matrix that are copies of one another or of one another's negatives, as a
+// coefficient split into its positive and negative parts gives. Two of them inactive at once
+// would make B singular. Each column's class is a ring: next[j] is the next member (j itself
+// when alone); column j is sign[j] times a vector its class shares.
+struct ParallelColumns {
+    std::vector<int> next;
+    std::vector<signed char> sign;
+};
+ParallelColumns findParallelColumns(const DenseProgramme& programme);
+
 class ActiveInverse {
 public:
     explicit ActiveInverse(const DenseProgramme& programme);

@@ -78,7 +78,8 @@ public:
         : p_(programme), settings_(settings), n_(programme.columns), m_(programme.rows), item_(n_), side_(n_),
           bound_(n_), pi_(n_), slotOf_(n_ + m_, -1), inverse_(programme), x_(n_), r_(m_), weight_(n_ + m_, 1.0),
           alpha_(n_), leavingDirection_(n_), alphaBack_(n_), residual_(n_), rowsAlongDirection_(m_),
-          rowsAlongAlphaBack_(m_), cost_(programme.cost), setAside_(n_ + m_, 0)
+          rowsAlongAlphaBack_(m_), parallel_(dense::findParallelColumns(programme)), cost_(programme.cost),
+          setAside_(n_ + m_, 0)
     {
     }
 
@@ -247,6 +248,26 @@ private:
                 addScaled(alpha_.data(), row[j], inverseRow(j), n_);
     }
 
+    // Where column j is at a bound and a column parallel to it (column j' = ρ column j) is not,
+    // the exact entry of α at j's slot is v_k[j] − ρ v_k[j']: zero for a row, since Bᵀα = v_k at
+    // j and j' gives it twice. Computed through B⁻¹ it is the difference of two large numbers,
+    // whose rounding the ratio test could take for a pivot; letting j leave would make B singular.
+    void settleParallelColumns(int k)
+    {
+        for (int s = 0; s < n_; ++s) {
+            const int j = item_[s];
+            if (j >= n_ || parallel_.next[j] == j)
+                continue;
+            int other = parallel_.next[j];
+            while (other != j && slotOf_[other] >= 0)
+                other = parallel_.next[other];
+            if (other == j)
+                continue;
+            const double rho = parallel_.sign[j] * parallel_.sign[other];
+            alpha_[s] = k == other ? -rho : 0.0; // k == j cannot be: j is active
+        }
+    }
+
     // The largest entry of Bᵀα − v_k (left in residual_), relative to the size of α.
     double representationError(int k)
     {
@@ -289,6 +310,7 @@ private:
             return DenseStatus::GaveUp;
         const double sigma = activity(k) < lower(k) ? 1.0 : -1.0;
         representEntering(k);
+        settleParallelColumns(k);
         weight_[k] = std::max(kWeightFloor, dot(alpha_.data(), alpha_.data(), n_));
         if (inverse_.updates() > 0 && representationError(k) > kResidualTolerance)
             return refreshed();
@@ -549,6 +571,7 @@ private:
     // Work space, allocated once per call.
     std::vector<double> alpha_, leavingDirection_, alphaBack_, residual_;
     std::vector<double> rowsAlongDirection_, rowsAlongAlphaBack_;
+    dense::ParallelColumns parallel_;
     std::vector<double> cost_; // the programme's, perturbed while perturbed_
     std::vector<double> rowDuals_, reducedCosts_, ray_;
     // Violated constraints whose pivots were all too small at this vertex; they wait until a
