@@ -37,7 +37,8 @@ constexpr double kNoise = 1e-12;
 // An infeasibility proof may leave this much of its combined normal (relative to its multipliers)
 // on unbounded columns: near-parallel active rows leave that much rounding even after refining.
 constexpr double kProofNoise = 1e-9;
-// The inverse is trusted while Bᵀα reproduces the entering normal to this, relative to |α|.
+// The inverse is trusted while B times the vectors an exchange takes from it gives them back
+// to this, relative to their size.
 constexpr double kResidualTolerance = 1e-9;
 // Pricing weights stay above this, so that one bad update cannot make a constraint win every pricing.
 constexpr double kWeightFloor = 1e-6;
@@ -76,10 +77,9 @@ class DenseDualSolver {
 public:
     DenseDualSolver(const DenseProgramme& programme, const DenseSettings& settings)
         : p_(programme), settings_(settings), n_(programme.columns), m_(programme.rows), item_(n_), side_(n_),
-          bound_(n_), pi_(n_), slotOf_(n_ + m_, -1), inverse_(programme), x_(n_), r_(m_), weight_(n_ + m_, 1.0),
+          bound_(n_), pi_(n_), slotOf_(n_ + m_, -1), inverse_(programme, item_, slotOf_), x_(n_), r_(m_), weight_(n_ + m_, 1.0),
           alpha_(n_), leavingDirection_(n_), alphaBack_(n_), residual_(n_), rowsAlongDirection_(m_),
-          rowsAlongAlphaBack_(m_), parallel_(dense::findParallelColumns(programme)), cost_(programme.cost),
-          setAside_(n_ + m_, 0)
+          rowsAlongAlphaBack_(m_), cost_(programme.cost), setAside_(n_ + m_, 0)
     {
     }
 
@@ -163,7 +163,7 @@ private:
     // A fresh inverse, and x, activities and multipliers recomputed from it (π = B⁻ᵀ cost).
     bool refresh()
     {
-        if (!inverse_.rebuild(item_, slotOf_))
+        if (!inverse_.rebuild())
             return false;
         recomputePrimal();
         std::fill(pi_.begin(), pi_.end(), 0.0);
@@ -234,71 +234,6 @@ private:
         return best;
     }
 
-    // α = B⁻ᵀ v_k: the entering normal in terms of the active ones.
-    void representEntering(int k)
-    {
-        if (k < n_) {
-            std::copy_n(inverseRow(k), n_, alpha_.begin());
-            return;
-        }
-        std::fill(alpha_.begin(), alpha_.end(), 0.0);
-        const double* row = matrixRow(k - n_);
-        for (int j = 0; j < n_; ++j)
-            if (row[j] != 0.0)
-                addScaled(alpha_.data(), row[j], inverseRow(j), n_);
-    }
-
-    // Where column j is at a bound and a column parallel to it (column j' = ρ column j) is not,
-    // the exact entry of α at j's slot is v_k[j] − ρ v_k[j']: zero for a row, since Bᵀα = v_k at
-    // j and j' gives it twice. Computed through B⁻¹ it is the difference of two large numbers,
-    // whose rounding the ratio test could take for a pivot; letting j leave would make B singular.
-    void settleParallelColumns(int k)
-    {
-        for (int s = 0; s < n_; ++s) {
-            const int j = item_[s];
-            if (j >= n_ || parallel_.next[j] == j)
-                continue;
-            int other = parallel_.next[j];
-            while (other != j && slotOf_[other] >= 0)
-                other = parallel_.next[other];
-            if (other == j)
-                continue;
-            const double rho = parallel_.sign[j] * parallel_.sign[other];
-            alpha_[s] = k == other ? -rho : 0.0; // k == j cannot be: j is active
-        }
-    }
-
-    // The largest entry of Bᵀα − v_k (left in residual_), relative to the size of α.
-    double representationError(int k)
-    {
-        std::fill(residual_.begin(), residual_.end(), 0.0);
-        if (k < n_)
-            residual_[k] = -1.0;
-        else
-            addScaled(residual_.data(), -1.0, matrixRow(k - n_), n_);
-        double size = 1.0;
-        for (int s = 0; s < n_; ++s) {
-            size += std::abs(alpha_[s]);
-            if (item_[s] < n_)
-                residual_[item_[s]] += alpha_[s];
-            else
-                addScaled(residual_.data(), alpha_[s], matrixRow(item_[s] - n_), n_);
-        }
-        double worst = 0.0;
-        for (double value : residual_)
-            worst = std::max(worst, std::abs(value));
-        return worst / size;
-    }
-
-    // One step of iterative refinement: α ← α − B⁻ᵀ (Bᵀα − v_k).
-    void refineRepresentation(int k)
-    {
-        representationError(k);
-        for (int j = 0; j < n_; ++j)
-            if (residual_[j] != 0.0)
-                addScaled(alpha_.data(), -residual_[j], inverseRow(j), n_);
-    }
-
     std::optional<DenseStatus> refreshed() { return refresh() ? std::nullopt : std::optional(DenseStatus::GaveUp); }
 
     // One exchange with k entering, or the reason for none: an inverse too worn to trust (it is
@@ -309,11 +244,9 @@ private:
         if (iterations_ >= settings_.iterationLimit)
             return DenseStatus::GaveUp;
         const double sigma = activity(k) < lower(k) ? 1.0 : -1.0;
-        representEntering(k);
-        settleParallelColumns(k);
-        weight_[k] = std::max(kWeightFloor, dot(alpha_.data(), alpha_.data(), n_));
-        if (inverse_.updates() > 0 && representationError(k) > kResidualTolerance)
-            return refreshed();
+        inverse_.represent(k, alpha_.data());
+        const double alphaNormSquared = dot(alpha_.data(), alpha_.data(), n_);
+        weight_[k] = std::max(kWeightFloor, alphaNormSquared);
         const Leaving leaving = chooseLeaving(sigma);
         if (leaving.slot >= 0 && !leaving.tiny) {
             stallingSteps_ = std::abs(pi_[leaving.slot]) <= settings_.dualTolerance ? stallingSteps_ + 1 : 0;
@@ -321,7 +254,10 @@ private:
                 perturbCosts();
                 return std::nullopt; // the ratio test again, on the new multipliers
             }
-            pivot(k, sigma, leaving);
+            computeDirections(leaving.slot);
+            if (inverse_.updates() > 0 && exchangeError(leaving.slot) > kResidualTolerance)
+                return refreshed();
+            pivot(k, sigma, leaving, alphaNormSquared);
             return inverse_.updates() >= kUpdatesPerRefactorisation ? refreshed() : std::nullopt;
         }
         if (inverse_.updates() > 0)
@@ -395,20 +331,10 @@ private:
 
     // Constraint k enters at the bound it violates and the constraint in slot q leaves: x moves
     // along column q of B⁻¹ until k reaches its bound, the multipliers along −σ α.
-    void pivot(int k, double sigma, const Leaving& leaving)
+    void pivot(int k, double sigma, const Leaving& leaving, double alphaNormSquared)
     {
         const int q = leaving.slot;
         const double pivotValue = alpha_[q];
-        for (int j = 0; j < n_; ++j) {
-            leavingDirection_[j] = inverseRow(j)[q];
-            alphaBack_[j] = dot(inverseRow(j), alpha_.data(), n_);
-        }
-        for (int i = 0; i < m_; ++i) {
-            const double* row = matrixRow(i);
-            rowsAlongDirection_[i] = dot(row, leavingDirection_.data(), n_);
-            rowsAlongAlphaBack_[i] = dot(row, alphaBack_.data(), n_);
-        }
-        const double alphaNormSquared = dot(alpha_.data(), alpha_.data(), n_);
         updateWeights(k, q, alphaNormSquared);
 
         const double target = sigma > 0.0 ? lower(k) : upper(k);
@@ -416,7 +342,6 @@ private:
         addScaled(x_.data(), primalStep, leavingDirection_.data(), n_);
         addScaled(r_.data(), primalStep, rowsAlongDirection_.data(), m_);
         addScaled(pi_.data(), -leaving.step * sigma, alpha_.data(), n_);
-        inverse_.replace(q, alpha_.data(), leavingDirection_.data());
 
         const int left = item_[q];
         slotOf_[left] = -1;
@@ -424,6 +349,7 @@ private:
         weight_[left] = std::max(kWeightFloor, (1.0 + alphaNormSquared - pivotSquared) / pivotSquared);
         item_[q] = k;
         slotOf_[k] = q;
+        inverse_.replace(q, alpha_.data(), leavingDirection_.data());
         side_[q] = lower(k) == upper(k) ? Side::Fixed : (sigma > 0.0 ? Side::Lower : Side::Upper);
         bound_[q] = target;
         pi_[q] = sigma * leaving.step;
@@ -431,6 +357,36 @@ private:
         ++iterations_;
         if (std::exchange(anySetAside_, false))
             std::fill(setAside_.begin(), setAside_.end(), 0);
+    }
+
+    // What an exchange at slot q needs: d_q (column q of B⁻¹), B⁻¹α and both times every row.
+    void computeDirections(int q)
+    {
+        inverse_.directions(q, alpha_.data(), leavingDirection_.data(), alphaBack_.data());
+        for (int i = 0; i < m_; ++i)
+            dense::dotTwice(matrixRow(i), leavingDirection_.data(), alphaBack_.data(), n_, rowsAlongDirection_[i],
+                            rowsAlongAlphaBack_[i]);
+    }
+
+    // B d_q = e_q and B (B⁻¹α) = α hold as far as the inverse is accurate; the active rows'
+    // entries of the products above say how far they miss, relative to the vectors' sizes, at
+    // the cost of a pass over the slots. (Active columns' rows are exact.)
+    double exchangeError(int q) const
+    {
+        double directionSize = 1.0, backSize = 1.0;
+        for (int j = 0; j < n_; ++j) {
+            directionSize += std::abs(leavingDirection_[j]);
+            backSize += std::abs(alphaBack_[j]);
+        }
+        double worst = 0.0;
+        for (int s = 0; s < n_; ++s) {
+            if (item_[s] < n_)
+                continue;
+            const int i = item_[s] - n_;
+            worst = std::max({worst, std::abs(rowsAlongDirection_[i] - (s == q ? 1.0 : 0.0)) / directionSize,
+                              std::abs(rowsAlongAlphaBack_[i] - alpha_[s]) / backSize});
+        }
+        return worst;
     }
 
     // After the exchange an inactive constraint's representation is α_k − τ (α_p − e_q) with
@@ -497,7 +453,7 @@ private:
     // only once it proves infeasibility when recomputed from the matrix.
     bool proveInfeasible(int k, double sigma)
     {
-        refineRepresentation(k);
+        inverse_.refine(k, alpha_.data(), residual_.data());
         ray_.assign(static_cast<std::size_t>(m_), 0.0);
         if (k >= n_)
             ray_[k - n_] = -sigma;
@@ -571,7 +527,6 @@ private:
     // Work space, allocated once per call.
     std::vector<double> alpha_, leavingDirection_, alphaBack_, residual_;
     std::vector<double> rowsAlongDirection_, rowsAlongAlphaBack_;
-    dense::ParallelColumns parallel_;
     std::vector<double> cost_; // the programme's, perturbed while perturbed_
     std::vector<double> rowDuals_, reducedCosts_, ray_;
     // Violated constraints whose pivots were all too small at this vertex; they wait until a
