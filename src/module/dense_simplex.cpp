@@ -77,9 +77,9 @@ class DenseDualSolver {
 public:
     DenseDualSolver(const DenseProgramme& programme, const DenseSettings& settings)
         : p_(programme), settings_(settings), n_(programme.columns), m_(programme.rows), item_(n_), side_(n_),
-          bound_(n_), pi_(n_), slotOf_(n_ + m_, -1), inverse_(programme, item_, slotOf_), x_(n_), r_(m_), weight_(n_ + m_, 1.0),
-          alpha_(n_), leavingDirection_(n_), alphaBack_(n_), residual_(n_), rowsAlongDirection_(m_),
-          rowsAlongAlphaBack_(m_), cost_(programme.cost), setAside_(n_ + m_, 0)
+          bound_(n_), pi_(n_), slotOf_(n_ + m_, -1), inverse_(programme, item_, slotOf_), x_(n_), r_(m_),
+          weight_(n_ + m_, 1.0), alpha_(n_), leavingDirection_(n_), alphaBack_(n_), residual_(n_),
+          rowsAlongDirection_(m_), rowsAlongAlphaBack_(m_), cost_(programme.cost), setAside_(n_ + m_, 0)
     {
     }
 
@@ -249,8 +249,8 @@ private:
         weight_[k] = std::max(kWeightFloor, alphaNormSquared);
         const Leaving leaving = chooseLeaving(sigma);
         if (leaving.slot >= 0 && !leaving.tiny) {
-            stallingSteps_ = std::abs(pi_[leaving.slot]) <= settings_.dualTolerance ? stallingSteps_ + 1 : 0;
-            if (stallingSteps_ >= kStallingSteps && !everPerturbed_) {
+            const bool stalling = std::abs(pi_[leaving.slot]) <= settings_.dualTolerance;
+            if (stalling && stallingSteps_ + 1 >= kStallingSteps && !everPerturbed_) {
                 perturbCosts();
                 return std::nullopt; // the ratio test again, on the new multipliers
             }
@@ -258,6 +258,7 @@ private:
             if (inverse_.updates() > 0 && exchangeError(leaving.slot) > kResidualTolerance)
                 return refreshed();
             pivot(k, sigma, leaving, alphaNormSquared);
+            stallingSteps_ = stalling ? stallingSteps_ + 1 : 0;
             return inverse_.updates() >= kUpdatesPerRefactorisation ? refreshed() : std::nullopt;
         }
         if (inverse_.updates() > 0)

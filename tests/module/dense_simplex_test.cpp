@@ -295,7 +295,8 @@ DenseProgramme minimaxProgramme(int harmonics, unsigned seed)
     p.columnUpper.back() = 1.0;
     p.cost.back() = -1000.0;
     const double riseStart = 0.05 + 0.1 * unit(random), riseEnd = riseStart + 0.1 + 0.15 * unit(random);
-    const double lowStart = riseEnd + 0.1 + 0.1 * unit(random), lowEnd = std::min(0.98, lowStart + 0.3 + 0.15 * unit(random));
+    const double lowStart = riseEnd + 0.1 + 0.1 * unit(random);
+    const double lowEnd = std::min(0.98, lowStart + 0.3 + 0.15 * unit(random));
     const double top = 0.5 + 0.5 * unit(random), limit = 10.0 + 40.0 * unit(random);
     const int low = static_cast<int>(harmonics * (1.2 + 0.8 * unit(random)));
     const int high = static_cast<int>(harmonics * (0.6 + 0.4 * unit(random)));
