@@ -87,7 +87,7 @@ public:
     int updates() const { return updates_; }
 
     // Columns of the matrix that are copies of one another or of one another's negatives, as a
-    // coefficient split into its positive and negative parts gives. Two of them inactive at
+    // coefficient split into its positive and negative halves gives. Two of them inactive at
     // once would make B singular. Each column's class is a ring: next[j] is the next member (j
     // itself when alone); column j is sign[j] times a vector its class shares.
     struct ParallelColumns {

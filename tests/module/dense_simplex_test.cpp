@@ -276,7 +276,7 @@ INSTANTIATE_TEST_SUITE_P(DenseShapes, DenseAgainstClp,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A motion law as the module's minimax programmes have it: an offset (free), the cosine and
-// sine coefficients of each harmonic split into positive and negative parts (≥ 0, no cost), and
+// sine coefficients of each harmonic split into positive and negative halves (≥ 0, no cost), and
 // the share λ ∈ [0, 1] of the acceleration limit left unused, maximised at the module's weight.
 // Rows hold the position near 0 over a low dwell and near a top over a high one (ranges 5e-3
 // and 1e-4 wide), and |acceleration| ≤ limit·(1 − λ) at 5·harmonics points, one row per side.
