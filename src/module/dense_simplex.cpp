@@ -4,11 +4,18 @@
 // vertex is x = B⁻¹ b (b: their bound values) and the multipliers π solve Bᵀ π = cost. The
 // solver keeps B⁻¹ explicitly; column s of it is the direction that moves only the constraint
 // in slot s off its bound, which is what a step needs.
+//
+// Where many multipliers sit at zero (zero costs, split coefficients) every ratio ties at zero
+// and the steps can wander without end; a small random perturbation of the costs, taken off
+// before the final check, gives every step some progress.
 #include "module/dense_simplex.h"
+
+#include "module/dense_inverse.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -16,12 +23,12 @@
 namespace vemra::module {
 namespace {
 
+using dense::addScaled;
+using dense::dot;
+
 constexpr double kInfiniteBound = 1e30;
 // Product-form updates lose accuracy slowly; after this many the inverse is built afresh.
 constexpr int kUpdatesPerRefactorisation = 50;
-// A pivot this much below the largest entry of the block being inverted means the active
-// normals are dependent as far as double precision can tell.
-constexpr double kSingularPivot = 1e-11;
 // A leaving pivot this much below the largest entry of the entering normal's representation
 // would blow rounding errors up past the tolerances.
 constexpr double kSmallPivot = 1e-9;
@@ -30,70 +37,35 @@ constexpr double kNoise = 1e-12;
 // An infeasibility proof may leave this much of its combined normal (relative to its multipliers)
 // on unbounded columns: near-parallel active rows leave that much rounding even after refining.
 constexpr double kProofNoise = 1e-9;
-// The inverse is trusted while Bᵀα reproduces the entering normal to this, relative to |α|.
+// The inverse is trusted while B times the vectors an exchange takes from it gives them back
+// to this, relative to their size.
 constexpr double kResidualTolerance = 1e-9;
 // Pricing weights stay above this, so that one bad update cannot make a constraint win every pricing.
 constexpr double kWeightFloor = 1e-6;
 // Checks of "optimal" on a fresh inverse that may fail (bounds flipped, violations back) before giving up.
 constexpr int kFreshChecks = 4;
+// This many steps in a row whose leaving multiplier was already zero mean the run is stalling
+// on a dual degenerate vertex, and the costs get perturbed.
+constexpr int kStallingSteps = 10;
+// Each active multiplier is pushed away from its sign limit by one to two times this many dual
+// tolerances (enough for the ratio test to tell ties apart) plus this share of its cost. Larger
+// pushes leave more multipliers of the wrong sign once they are taken off.
+constexpr double kPerturbationInTolerances = 10.0;
+constexpr double kPerturbationOfCost = 1e-7;
+
+// A number in [0, 1) fixed by k, the same on every platform, so that runs repeat.
+double spread(std::uint64_t k)
+{
+    k = (k + 0x9e3779b97f4a7c15ULL) * 0xbf58476d1ce4e5b9ULL;
+    k = (k ^ (k >> 27)) * 0x94d049bb133111ebULL;
+    return static_cast<double>((k ^ (k >> 31)) >> 11) * 0x1.0p-53;
+}
 
 // How an active constraint holds: at its lower or upper bound, fixed (both equal, multiplier
 // of either sign), or a free column held at zero until it can leave (multiplier zero).
 enum class Side : unsigned char { Lower, Upper, Fixed, FreeAtZero };
 
 bool isFinite(double bound) { return std::abs(bound) < kInfiniteBound; }
-
-double dot(const double* a, const double* b, int size)
-{
-    double sum = 0.0;
-    for (int j = 0; j < size; ++j)
-        sum += a[j] * b[j];
-    return sum;
-}
-
-void addScaled(double* target, double factor, const double* source, int size)
-{
-    for (int j = 0; j < size; ++j)
-        target[j] += factor * source[j];
-}
-
-// Gauss–Jordan with partial pivoting on the k×k row-major matrix, in place. The row swaps give
-// the inverse of the permuted matrix; swapping columns back in reverse order undoes them.
-bool invertInPlace(double* matrix, int k, int* swaps)
-{
-    double largest = 0.0;
-    for (int e = 0; e < k * k; ++e)
-        largest = std::max(largest, std::abs(matrix[e]));
-    for (int c = 0; c < k; ++c) {
-        int pivot = c;
-        for (int i = c + 1; i < k; ++i)
-            if (std::abs(matrix[i * k + c]) > std::abs(matrix[pivot * k + c]))
-                pivot = i;
-        if (!(std::abs(matrix[pivot * k + c]) > kSingularPivot * largest))
-            return false;
-        swaps[c] = pivot;
-        if (pivot != c)
-            std::swap_ranges(matrix + pivot * k, matrix + pivot * k + k, matrix + c * k);
-        double* pivotRow = matrix + c * k;
-        const double inverse = 1.0 / pivotRow[c];
-        pivotRow[c] = 1.0;
-        for (int j = 0; j < k; ++j)
-            pivotRow[j] *= inverse;
-        for (int i = 0; i < k; ++i) {
-            double* row = matrix + i * k;
-            const double factor = row[c];
-            if (i == c || factor == 0.0)
-                continue;
-            row[c] = 0.0;
-            addScaled(row, -factor, pivotRow, k);
-        }
-    }
-    for (int c = k - 1; c >= 0; --c)
-        if (swaps[c] != c)
-            for (int i = 0; i < k; ++i)
-                std::swap(matrix[i * k + c], matrix[i * k + swaps[c]]);
-    return true;
-}
 
 struct Leaving {
     int slot = -1;       // -1: nothing blocks
@@ -105,13 +77,10 @@ class DenseDualSolver {
 public:
     DenseDualSolver(const DenseProgramme& programme, const DenseSettings& settings)
         : p_(programme), settings_(settings), n_(programme.columns), m_(programme.rows), item_(n_), side_(n_),
-          bound_(n_), pi_(n_), slotOf_(n_ + m_, -1), binv_(n_ * n_), x_(n_), r_(m_), weight_(n_ + m_, 1.0),
-          alpha_(n_), leavingDirection_(n_), alphaBack_(n_), residual_(n_), ratio_(n_), rowsAlongDirection_(m_),
-          rowsAlongAlphaBack_(m_), block_(n_ * n_), movedColumns_(n_ * n_), columnPart_(n_), swaps_(n_),
-          setAside_(n_ + m_, 0)
+          bound_(n_), pi_(n_), slotOf_(n_ + m_, -1), inverse_(programme, item_, slotOf_), x_(n_), r_(m_),
+          weight_(n_ + m_, 1.0), alpha_(n_), leavingDirection_(n_), alphaBack_(n_), residual_(n_),
+          rowsAlongDirection_(m_), rowsAlongAlphaBack_(m_), cost_(programme.cost), setAside_(n_ + m_, 0)
     {
-        for (auto* list : {&rowSlots_, &columnSlots_, &freeColumns_})
-            list->reserve(n_);
     }
 
     DenseOutcome solve(std::span<const unsigned char> start)
@@ -138,8 +107,7 @@ private:
     double upper(int k) const { return k < n_ ? p_.columnUpper[k] : p_.rowUpper[k - n_]; }
     double activity(int k) const { return k < n_ ? x_[k] : r_[k - n_]; }
     const double* matrixRow(int i) const { return p_.matrix.data() + static_cast<std::ptrdiff_t>(i) * n_; }
-    double* inverseRow(int j) { return binv_.data() + static_cast<std::ptrdiff_t>(j) * n_; }
-    const double* inverseRow(int j) const { return binv_.data() + static_cast<std::ptrdiff_t>(j) * n_; }
+    const double* inverseRow(int j) const { return inverse_.row(j); }
     double boundFor(int k, Side side) const
     {
         return side == Side::Upper ? upper(k) : (side == Side::FreeAtZero ? 0.0 : lower(k));
@@ -184,48 +152,6 @@ private:
         return atUpper ? Side::Upper : Side::Lower;
     }
 
-    // Active columns give B rows of the identity, so only the k active rows against the k
-    // inactive columns (a block M) need inverting. With the active columns' values moved to the
-    // right-hand side, x_F = M⁻¹ (b_R − A_{R,C} b_C): an inactive column's row of B⁻¹ holds its
-    // row of M⁻¹ on the row slots and −(M⁻¹ A_{R,C}) on the column slots; an active column's row
-    // is the unit vector of its slot. That is k³ + k²(n − k) work, at most n³.
-    bool refactorise()
-    {
-        rowSlots_.clear();
-        columnSlots_.clear();
-        freeColumns_.clear();
-        for (int s = 0; s < n_; ++s)
-            (item_[s] >= n_ ? rowSlots_ : columnSlots_).push_back(s);
-        for (int j = 0; j < n_; ++j)
-            if (slotOf_[j] < 0)
-                freeColumns_.push_back(j);
-        const int k = static_cast<int>(rowSlots_.size()), c = n_ - k;
-        for (int a = 0; a < k; ++a) {
-            const double* row = matrixRow(item_[rowSlots_[a]] - n_);
-            for (int b = 0; b < k; ++b)
-                block_[a * k + b] = row[freeColumns_[b]];
-            for (int e = 0; e < c; ++e)
-                movedColumns_[a * c + e] = -row[item_[columnSlots_[e]]];
-        }
-        if (!invertInPlace(block_.data(), k, swaps_.data()))
-            return false;
-        std::fill(binv_.begin(), binv_.end(), 0.0);
-        for (int slot : columnSlots_)
-            inverseRow(item_[slot])[slot] = 1.0;
-        for (int b = 0; b < k; ++b) {
-            double* target = inverseRow(freeColumns_[b]);
-            std::fill_n(columnPart_.begin(), c, 0.0);
-            for (int a = 0; a < k; ++a) {
-                target[rowSlots_[a]] = block_[b * k + a];
-                addScaled(columnPart_.data(), block_[b * k + a], movedColumns_.data() + a * c, c);
-            }
-            for (int e = 0; e < c; ++e)
-                target[columnSlots_[e]] = columnPart_[e];
-        }
-        updates_ = 0;
-        return true;
-    }
-
     void recomputePrimal()
     {
         for (int j = 0; j < n_; ++j)
@@ -237,13 +163,13 @@ private:
     // A fresh inverse, and x, activities and multipliers recomputed from it (π = B⁻ᵀ cost).
     bool refresh()
     {
-        if (!refactorise())
+        if (!inverse_.rebuild())
             return false;
         recomputePrimal();
         std::fill(pi_.begin(), pi_.end(), 0.0);
         for (int j = 0; j < n_; ++j)
-            if (p_.cost[j] != 0.0)
-                addScaled(pi_.data(), p_.cost[j], inverseRow(j), n_);
+            if (cost_[j] != 0.0)
+                addScaled(pi_.data(), cost_[j], inverseRow(j), n_);
         return true;
     }
 
@@ -308,51 +234,6 @@ private:
         return best;
     }
 
-    // α = B⁻ᵀ v_k: the entering normal in terms of the active ones.
-    void representEntering(int k)
-    {
-        if (k < n_) {
-            std::copy_n(inverseRow(k), n_, alpha_.begin());
-            return;
-        }
-        std::fill(alpha_.begin(), alpha_.end(), 0.0);
-        const double* row = matrixRow(k - n_);
-        for (int j = 0; j < n_; ++j)
-            if (row[j] != 0.0)
-                addScaled(alpha_.data(), row[j], inverseRow(j), n_);
-    }
-
-    // The largest entry of Bᵀα − v_k (left in residual_), relative to the size of α.
-    double representationError(int k)
-    {
-        std::fill(residual_.begin(), residual_.end(), 0.0);
-        if (k < n_)
-            residual_[k] = -1.0;
-        else
-            addScaled(residual_.data(), -1.0, matrixRow(k - n_), n_);
-        double size = 1.0;
-        for (int s = 0; s < n_; ++s) {
-            size += std::abs(alpha_[s]);
-            if (item_[s] < n_)
-                residual_[item_[s]] += alpha_[s];
-            else
-                addScaled(residual_.data(), alpha_[s], matrixRow(item_[s] - n_), n_);
-        }
-        double worst = 0.0;
-        for (double value : residual_)
-            worst = std::max(worst, std::abs(value));
-        return worst / size;
-    }
-
-    // One step of iterative refinement: α ← α − B⁻ᵀ (Bᵀα − v_k).
-    void refineRepresentation(int k)
-    {
-        representationError(k);
-        for (int j = 0; j < n_; ++j)
-            if (residual_[j] != 0.0)
-                addScaled(alpha_.data(), -residual_[j], inverseRow(j), n_);
-    }
-
     std::optional<DenseStatus> refreshed() { return refresh() ? std::nullopt : std::optional(DenseStatus::GaveUp); }
 
     // One exchange with k entering, or the reason for none: an inverse too worn to trust (it is
@@ -363,16 +244,24 @@ private:
         if (iterations_ >= settings_.iterationLimit)
             return DenseStatus::GaveUp;
         const double sigma = activity(k) < lower(k) ? 1.0 : -1.0;
-        representEntering(k);
-        weight_[k] = std::max(kWeightFloor, dot(alpha_.data(), alpha_.data(), n_));
-        if (updates_ > 0 && representationError(k) > kResidualTolerance)
-            return refreshed();
+        inverse_.represent(k, alpha_.data());
+        const double alphaNormSquared = dot(alpha_.data(), alpha_.data(), n_);
+        weight_[k] = std::max(kWeightFloor, alphaNormSquared);
         const Leaving leaving = chooseLeaving(sigma);
         if (leaving.slot >= 0 && !leaving.tiny) {
-            pivot(k, sigma, leaving);
-            return updates_ >= kUpdatesPerRefactorisation ? refreshed() : std::nullopt;
+            const bool stalling = std::abs(pi_[leaving.slot]) <= settings_.dualTolerance;
+            if (stalling && stallingSteps_ + 1 >= kStallingSteps && !everPerturbed_) {
+                perturbCosts();
+                return std::nullopt; // the ratio test again, on the new multipliers
+            }
+            computeDirections(leaving.slot);
+            if (inverse_.updates() > 0 && exchangeError(leaving.slot) > kResidualTolerance)
+                return refreshed();
+            pivot(k, sigma, leaving, alphaNormSquared);
+            stallingSteps_ = stalling ? stallingSteps_ + 1 : 0;
+            return inverse_.updates() >= kUpdatesPerRefactorisation ? refreshed() : std::nullopt;
         }
-        if (updates_ > 0)
+        if (inverse_.updates() > 0)
             return refreshed();
         if (leaving.slot >= 0) {
             setAside_[k] = 1;
@@ -380,6 +269,27 @@ private:
             return std::nullopt;
         }
         return proveInfeasible(k, sigma) ? DenseStatus::Infeasible : DenseStatus::GaveUp;
+    }
+
+    // Changing the cost by δ v_s for the constraint in slot s changes its multiplier alone, by δ;
+    // a δ of the sign its bound allows keeps every sign right. Only this run's copy of the
+    // costs changes, once: removing it cannot start a stall that would perturb them again.
+    void perturbCosts()
+    {
+        for (int s = 0; s < n_; ++s) {
+            if (side_[s] != Side::Lower && side_[s] != Side::Upper)
+                continue;
+            const int k = item_[s];
+            const double size = kPerturbationInTolerances * settings_.dualTolerance
+                + kPerturbationOfCost * (k < n_ ? std::abs(p_.cost[k]) : 0.0);
+            const double delta = (side_[s] == Side::Lower ? 1.0 : -1.0) * (1.0 + spread(k)) * size;
+            pi_[s] += delta;
+            if (k < n_)
+                cost_[k] += delta;
+            else
+                addScaled(cost_.data(), delta, matrixRow(k - n_), n_);
+        }
+        perturbed_ = everPerturbed_ = true;
     }
 
     // Harris's two passes: the first finds how far the entering multiplier may grow if every
@@ -422,20 +332,10 @@ private:
 
     // Constraint k enters at the bound it violates and the constraint in slot q leaves: x moves
     // along column q of B⁻¹ until k reaches its bound, the multipliers along −σ α.
-    void pivot(int k, double sigma, const Leaving& leaving)
+    void pivot(int k, double sigma, const Leaving& leaving, double alphaNormSquared)
     {
         const int q = leaving.slot;
         const double pivotValue = alpha_[q];
-        for (int j = 0; j < n_; ++j) {
-            leavingDirection_[j] = inverseRow(j)[q];
-            alphaBack_[j] = dot(inverseRow(j), alpha_.data(), n_);
-        }
-        for (int i = 0; i < m_; ++i) {
-            const double* row = matrixRow(i);
-            rowsAlongDirection_[i] = dot(row, leavingDirection_.data(), n_);
-            rowsAlongAlphaBack_[i] = dot(row, alphaBack_.data(), n_);
-        }
-        const double alphaNormSquared = dot(alpha_.data(), alpha_.data(), n_);
         updateWeights(k, q, alphaNormSquared);
 
         const double target = sigma > 0.0 ? lower(k) : upper(k);
@@ -443,7 +343,6 @@ private:
         addScaled(x_.data(), primalStep, leavingDirection_.data(), n_);
         addScaled(r_.data(), primalStep, rowsAlongDirection_.data(), m_);
         addScaled(pi_.data(), -leaving.step * sigma, alpha_.data(), n_);
-        updateInverse(q);
 
         const int left = item_[q];
         slotOf_[left] = -1;
@@ -451,6 +350,7 @@ private:
         weight_[left] = std::max(kWeightFloor, (1.0 + alphaNormSquared - pivotSquared) / pivotSquared);
         item_[q] = k;
         slotOf_[k] = q;
+        inverse_.replace(q, alpha_.data(), leavingDirection_.data());
         side_[q] = lower(k) == upper(k) ? Side::Fixed : (sigma > 0.0 ? Side::Lower : Side::Upper);
         bound_[q] = target;
         pi_[q] = sigma * leaving.step;
@@ -458,6 +358,36 @@ private:
         ++iterations_;
         if (std::exchange(anySetAside_, false))
             std::fill(setAside_.begin(), setAside_.end(), 0);
+    }
+
+    // What an exchange at slot q needs: d_q (column q of B⁻¹), B⁻¹α and both times every row.
+    void computeDirections(int q)
+    {
+        inverse_.directions(q, alpha_.data(), leavingDirection_.data(), alphaBack_.data());
+        for (int i = 0; i < m_; ++i)
+            dense::dotTwice(matrixRow(i), leavingDirection_.data(), alphaBack_.data(), n_, rowsAlongDirection_[i],
+                            rowsAlongAlphaBack_[i]);
+    }
+
+    // B d_q = e_q and B (B⁻¹α) = α hold as far as the inverse is accurate; the active rows'
+    // entries of the products above say how far they miss, relative to the vectors' sizes, at
+    // the cost of a pass over the slots. (Active columns' rows are exact.)
+    double exchangeError(int q) const
+    {
+        double directionSize = 1.0, backSize = 1.0;
+        for (int j = 0; j < n_; ++j) {
+            directionSize += std::abs(leavingDirection_[j]);
+            backSize += std::abs(alphaBack_[j]);
+        }
+        double worst = 0.0;
+        for (int s = 0; s < n_; ++s) {
+            if (item_[s] < n_)
+                continue;
+            const int i = item_[s] - n_;
+            worst = std::max({worst, std::abs(rowsAlongDirection_[i] - (s == q ? 1.0 : 0.0)) / directionSize,
+                              std::abs(rowsAlongAlphaBack_[i] - alpha_[s]) / backSize});
+        }
+        return worst;
     }
 
     // After the exchange an inactive constraint's representation is α_k − τ (α_p − e_q) with
@@ -481,29 +411,23 @@ private:
                 update(n_ + i, rowsAlongDirection_[i], rowsAlongAlphaBack_[i]);
     }
 
-    // Replacing row q of B by v_p: B⁻¹ ← B⁻¹ − d_q (α − e_q)ᵀ / α_q, where d_q is column q of B⁻¹.
-    // Column q becomes d_q / α_q; the ratio for slot q is chosen so that one pass does both.
-    void updateInverse(int q)
-    {
-        const double pivotValue = alpha_[q];
-        for (int s = 0; s < n_; ++s)
-            ratio_[s] = alpha_[s] / pivotValue;
-        ratio_[q] = 1.0 - 1.0 / pivotValue;
-        for (int j = 0; j < n_; ++j)
-            if (leavingDirection_[j] != 0.0)
-                addScaled(inverseRow(j), -leavingDirection_[j], ratio_.data(), n_);
-        ++updates_;
-    }
-
     // "No violated constraint" after updates may be an artefact of rounding, so it is checked on
     // a fresh inverse: x, activities and multipliers recomputed, every bound and sign within its
     // tolerance, and cost − Aᵀy zero on the inactive columns (which tests the inverse itself).
+    // A perturbation comes off here: multipliers it leaves with the wrong sign are flipped where
+    // the other bound is finite and the run goes on from there, with the true costs.
     std::optional<DenseStatus> checkOptimum()
     {
-        if (updates_ > 0 && !refresh())
+        if (perturbed_) {
+            cost_ = p_.cost;
+            perturbed_ = false;
+            if (!refresh())
+                return DenseStatus::GaveUp;
+        } else if (inverse_.updates() > 0 && !refresh()) {
             return DenseStatus::GaveUp;
+        }
         rowDuals_.assign(static_cast<std::size_t>(m_), 0.0);
-        reducedCosts_.assign(p_.cost.begin(), p_.cost.end());
+        reducedCosts_.assign(cost_.begin(), cost_.end());
         for (int s = 0; s < n_; ++s)
             if (item_[s] >= n_)
                 rowDuals_[item_[s] - n_] = pi_[s];
@@ -530,7 +454,7 @@ private:
     // only once it proves infeasibility when recomputed from the matrix.
     bool proveInfeasible(int k, double sigma)
     {
-        refineRepresentation(k);
+        inverse_.refine(k, alpha_.data(), residual_.data());
         ray_.assign(static_cast<std::size_t>(m_), 0.0);
         if (k >= n_)
             ray_[k - n_] = -sigma;
@@ -598,19 +522,20 @@ private:
     std::vector<Side> side_;
     std::vector<double> bound_, pi_;
     std::vector<int> slotOf_; // per constraint: its slot, -1 when inactive
-    std::vector<double> binv_; // n×n row-major; binv_[j][s]: column j of x, slot s
+    dense::ActiveInverse inverse_;
     std::vector<double> x_, r_;
     std::vector<double> weight_; // per constraint: ‖B⁻ᵀ v‖², meaningful while inactive
     // Work space, allocated once per call.
-    std::vector<double> alpha_, leavingDirection_, alphaBack_, residual_, ratio_;
-    std::vector<double> rowsAlongDirection_, rowsAlongAlphaBack_, block_, movedColumns_, columnPart_;
-    std::vector<int> swaps_, rowSlots_, columnSlots_, freeColumns_;
+    std::vector<double> alpha_, leavingDirection_, alphaBack_, residual_;
+    std::vector<double> rowsAlongDirection_, rowsAlongAlphaBack_;
+    std::vector<double> cost_; // the programme's, perturbed while perturbed_
     std::vector<double> rowDuals_, reducedCosts_, ray_;
     // Violated constraints whose pivots were all too small at this vertex; they wait until a
     // step moves it.
     std::vector<unsigned char> setAside_;
     bool anySetAside_ = false;
-    int updates_ = 0;
+    int stallingSteps_ = 0;
+    bool perturbed_ = false, everPerturbed_ = false;
     int iterations_ = 0;
 };
 

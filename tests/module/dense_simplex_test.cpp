@@ -275,6 +275,89 @@ INSTANTIATE_TEST_SUITE_P(DenseShapes, DenseAgainstClp,
                                            Shape{"cancellingMedium", 300, 80, 32, Family::Cancelling}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// A motion law as the module's minimax programmes have it: an offset (free), the cosine and
+// sine coefficients of each harmonic split into positive and negative halves (≥ 0, no cost), and
+// the share λ ∈ [0, 1] of the acceleration limit left unused, maximised at the module's weight.
+// Rows hold the position near 0 over a low dwell and near a top over a high one (ranges 5e-3
+// and 1e-4 wide), and |acceleration| ≤ limit·(1 − λ) at 5·harmonics points, one row per side.
+// Nearly every multiplier is zero from the start, the ground that stalls a dual simplex.
+DenseProgramme minimaxProgramme(int harmonics, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const double turn = 2.0 * std::acos(-1.0);
+    DenseProgramme p;
+    p.columns = 4 * harmonics + 2;
+    p.columnLower.assign(p.columns, 0.0);
+    p.columnUpper.assign(p.columns, kInf);
+    p.cost.assign(p.columns, 0.0);
+    p.columnLower.front() = -kInf;
+    p.columnUpper.back() = 1.0;
+    p.cost.back() = -1000.0;
+    const double riseStart = 0.05 + 0.1 * unit(random), riseEnd = riseStart + 0.1 + 0.15 * unit(random);
+    const double lowStart = riseEnd + 0.1 + 0.1 * unit(random);
+    const double lowEnd = std::min(0.98, lowStart + 0.3 + 0.15 * unit(random));
+    const double top = 0.5 + 0.5 * unit(random), limit = 10.0 + 40.0 * unit(random);
+    const int low = static_cast<int>(harmonics * (1.2 + 0.8 * unit(random)));
+    const int high = static_cast<int>(harmonics * (0.6 + 0.4 * unit(random)));
+    // The position (coefficients over h²) or the acceleration over the limit at angle t.
+    const auto row = [&](double t, bool position, double share) {
+        std::vector<double> r(p.columns, 0.0);
+        r.front() = position ? 0.5 : 0.0;
+        for (int h = 1; h <= harmonics; ++h) {
+            const double factor = position ? 1.0 / (h * h) : -1.0 / limit;
+            const double c = factor * std::cos(h * t), s = factor * std::sin(h * t);
+            const int j = 4 * h - 3;
+            r[j] = c;
+            r[j + 1] = -c;
+            r[j + 2] = s;
+            r[j + 3] = -s;
+        }
+        r.back() = share;
+        return r;
+    };
+    for (int i = 0; i < low; ++i)
+        addRow(p, row(turn * (lowStart + (lowEnd - lowStart) * i / (low - 1)), true, 0.0), -0.0025, 0.0025);
+    for (int i = 0; i < high; ++i)
+        addRow(p, row(turn * (riseStart + (riseEnd - riseStart) * i / (high - 1)), true, 0.0), top - 5e-5, top + 5e-5);
+    for (int i = 0; i < 5 * harmonics; ++i) {
+        const double t = turn * i / (5 * harmonics);
+        addRow(p, row(t, false, 1.0), -kInf, 1.0);
+        addRow(p, row(t, false, -1.0), -1.0, kInf);
+    }
+    return p;
+}
+
+struct MinimaxCase {
+    const char* what;
+    int harmonics;
+    unsigned seed;
+};
+
+// With the module's iteration limit these must end where the sparse solver does, in a like
+// number of steps. Each failed once: by running into the limit on steps that left every
+// multiplier at zero, or by letting both halves of a split coefficient leave their bounds,
+// which makes the active normals dependent.
+TEST(DenseMinimax, DegenerateSplitCoefficientProgrammesAgreeWithoutStalling)
+{
+    const MinimaxCase cases[] = {
+        {"stalled, 26 harmonics", 26, 1},
+        {"stalled, 32 harmonics", 32, 4},
+        {"stalled, 33 harmonics", 33, 1},
+        {"both halves off their bounds, 23 harmonics", 23, 6},
+    };
+    for (const MinimaxCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const DenseProgramme p = minimaxProgramme(c.harmonics, c.seed);
+        DenseSettings settings;
+        settings.iterationLimit = std::max(1000, 4 * (p.rows + p.columns));
+        const DenseOutcome out = solveDenseDual(p, {}, settings);
+        const ClpAnswer clp = solveWithClp(p);
+        expectAgreement(p, out, clp);
+        EXPECT_LE(out.iterations, 2 * clp.iterations);
+    }
+}
+
 // x0 ∈ [0, 10], x1 ≥ 0, both costing −1; rows x0 + x1 ≤ 4, x0 − x1 ∈ [−2, 2] and the first
 // row again, doubled: 2x0 + 2x1 ≤ 9. The optimum is −4.
 DenseProgramme smallProgramme()

@@ -1,0 +1,238 @@
+#include "module/dense_inverse.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace vemra::module::dense {
+namespace {
+
+// A pivot this much below the largest entry of the block being inverted means the active
+// normals are dependent as far as double precision can tell.
+constexpr double kSingularPivot = 1e-11;
+
+// Gauss–Jordan with partial pivoting on the k×k row-major matrix, in place. The row swaps give
+// the inverse of the permuted matrix; swapping columns back in reverse order undoes them.
+bool invertInPlace(double* matrix, int k, int* swaps)
+{
+    double largest = 0.0;
+    for (int e = 0; e < k * k; ++e)
+        largest = std::max(largest, std::abs(matrix[e]));
+    for (int c = 0; c < k; ++c) {
+        int pivot = c;
+        for (int i = c + 1; i < k; ++i)
+            if (std::abs(matrix[i * k + c]) > std::abs(matrix[pivot * k + c]))
+                pivot = i;
+        if (!(std::abs(matrix[pivot * k + c]) > kSingularPivot * largest))
+            return false;
+        swaps[c] = pivot;
+        if (pivot != c)
+            std::swap_ranges(matrix + pivot * k, matrix + pivot * k + k, matrix + c * k);
+        double* pivotRow = matrix + c * k;
+        const double inverse = 1.0 / pivotRow[c];
+        pivotRow[c] = 1.0;
+        for (int j = 0; j < k; ++j)
+            pivotRow[j] *= inverse;
+        for (int i = 0; i < k; ++i) {
+            double* row = matrix + i * k;
+            const double factor = row[c];
+            if (i == c || factor == 0.0)
+                continue;
+            row[c] = 0.0;
+            addScaled(row, -factor, pivotRow, k);
+        }
+    }
+    for (int c = k - 1; c >= 0; --c)
+        if (swaps[c] != c)
+            for (int i = 0; i < k; ++i)
+                std::swap(matrix[i * k + c], matrix[i * k + swaps[c]]);
+    return true;
+}
+
+// Columns are compared through a weighted sum of their entries, sign-normalised by the first
+// nonzero one, so that equal sums pick the candidates; the entries themselves decide.
+ActiveInverse::ParallelColumns findParallelColumns(const DenseProgramme& p)
+{
+    const int n = p.columns, m = p.rows;
+    ActiveInverse::ParallelColumns parallel{std::vector<int>(n), std::vector<signed char>(n, 0)};
+    std::vector<double> key(n, 0.0);
+    for (int i = 0; i < m; ++i) {
+        const double* row = p.matrix.data() + static_cast<std::ptrdiff_t>(i) * n;
+        const double weight = 1.0 + 1.0 / (i + 1.0) + 1e-3 * (i % 7);
+        for (int j = 0; j < n; ++j) {
+            if (parallel.sign[j] == 0 && row[j] != 0.0)
+                parallel.sign[j] = row[j] > 0.0 ? 1 : -1;
+            key[j] += weight * (parallel.sign[j] * row[j]);
+        }
+    }
+    std::vector<int> order(n);
+    for (int j = 0; j < n; ++j)
+        order[j] = parallel.next[j] = j;
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return key[a] < key[b] || (key[a] == key[b] && a < b); });
+    const auto same = [&](int a, int b) {
+        for (int i = 0; i < m; ++i) {
+            const double* row = p.matrix.data() + static_cast<std::ptrdiff_t>(i) * n;
+            if (parallel.sign[a] * row[a] != parallel.sign[b] * row[b])
+                return false;
+        }
+        return true;
+    };
+    for (int first = 0; first < n;) {
+        int last = first + 1;
+        while (last < n && key[order[last]] == key[order[first]])
+            ++last;
+        // Within a run of equal keys, each column joins the ring of the first earlier one it matches.
+        for (int b = first + 1; b < last; ++b)
+            for (int a = first; a < b; ++a)
+                if (parallel.sign[order[a]] != 0 && same(order[a], order[b])) {
+                    std::swap(parallel.next[order[a]], parallel.next[order[b]]);
+                    break;
+                }
+        first = last;
+    }
+    return parallel;
+}
+
+} // namespace
+
+ActiveInverse::ActiveInverse(const DenseProgramme& programme, const std::vector<int>& item,
+                             const std::vector<int>& slotOf)
+    : p_(programme), n_(programme.columns), item_(item), slotOf_(slotOf), parallel_(findParallelColumns(programme)),
+      inverse_(n_ * n_), block_(n_ * n_), movedColumns_(n_ * n_), columnPart_(n_), ratio_(n_), swaps_(n_)
+{
+    for (auto* list : {&rowSlots_, &columnSlots_, &freeColumns_})
+        list->reserve(n_);
+}
+
+// Active columns give B rows of the identity, so only the k active rows against the k inactive
+// columns (a block M) need inverting. With the active columns' values moved to the right-hand
+// side, x_F = M⁻¹ (b_R − A_{R,C} b_C): an inactive column's row of B⁻¹ holds its row of M⁻¹ on
+// the row slots and −(M⁻¹ A_{R,C}) on the column slots; an active column's row is the unit
+// vector of its slot. That is k³ + k²(n − k) work, at most n³.
+bool ActiveInverse::rebuild()
+{
+    rowSlots_.clear();
+    columnSlots_.clear();
+    freeColumns_.clear();
+    for (int s = 0; s < n_; ++s)
+        (item_[s] >= n_ ? rowSlots_ : columnSlots_).push_back(s);
+    for (int j = 0; j < n_; ++j)
+        if (slotOf_[j] < 0)
+            freeColumns_.push_back(j);
+    const int k = static_cast<int>(rowSlots_.size()), c = n_ - k;
+    for (int a = 0; a < k; ++a) {
+        const double* row = matrixRow(item_[rowSlots_[a]] - n_);
+        for (int b = 0; b < k; ++b)
+            block_[a * k + b] = row[freeColumns_[b]];
+        for (int e = 0; e < c; ++e)
+            movedColumns_[a * c + e] = -row[item_[columnSlots_[e]]];
+    }
+    if (!invertInPlace(block_.data(), k, swaps_.data()))
+        return false;
+    std::fill(inverse_.begin(), inverse_.end(), 0.0);
+    for (int slot : columnSlots_)
+        row(item_[slot])[slot] = 1.0;
+    for (int b = 0; b < k; ++b) {
+        double* target = row(freeColumns_[b]);
+        std::fill_n(columnPart_.begin(), c, 0.0);
+        for (int a = 0; a < k; ++a) {
+            target[rowSlots_[a]] = block_[b * k + a];
+            addScaled(columnPart_.data(), block_[b * k + a], movedColumns_.data() + a * c, c);
+        }
+        for (int e = 0; e < c; ++e)
+            target[columnSlots_[e]] = columnPart_[e];
+    }
+    updates_ = 0;
+    return true;
+}
+
+// B⁻¹ ← B⁻¹ − d_q (α − e_q)ᵀ / α_q, where d_q is column q of B⁻¹. Column q becomes d_q / α_q;
+// the ratio for slot q is chosen so that one pass does both.
+void ActiveInverse::replace(int q, const double* alpha, const double* direction)
+{
+    const double pivotValue = alpha[q];
+    for (int s = 0; s < n_; ++s)
+        ratio_[s] = alpha[s] / pivotValue;
+    ratio_[q] = 1.0 - 1.0 / pivotValue;
+    for (int j = 0; j < n_; ++j)
+        if (direction[j] != 0.0)
+            addScaled(row(j), -direction[j], ratio_.data(), n_);
+    if (const int entering = item_[q]; entering < n_) {
+        std::fill_n(row(entering), n_, 0.0);
+        row(entering)[q] = 1.0; // what the update gives, less its rounding
+    }
+    ++updates_;
+}
+
+// An active column's row of B⁻¹ is the unit vector of its slot and adds one entry.
+void ActiveInverse::represent(int k, double* alpha) const
+{
+    if (k < n_) {
+        std::copy_n(row(k), n_, alpha);
+    } else {
+        std::fill_n(alpha, n_, 0.0);
+        const double* normal = matrixRow(k - n_);
+        for (int j = 0; j < n_; ++j) {
+            if (normal[j] == 0.0)
+                continue;
+            if (slotOf_[j] >= 0)
+                alpha[slotOf_[j]] += normal[j];
+            else
+                addScaled(alpha, normal[j], row(j), n_);
+        }
+    }
+    settleParallelColumns(k, alpha);
+}
+
+// Where column j is at a bound and a column parallel to it (column j' = ρ column j) is not,
+// the exact entry of α at j's slot is v_k[j] − ρ v_k[j']: zero for a row, since Bᵀα = v_k at j
+// and j' says it twice. Computed through B⁻¹ it is the difference of two large numbers, whose
+// rounding the ratio test could take for a pivot; letting j leave would make B singular.
+void ActiveInverse::settleParallelColumns(int k, double* alpha) const
+{
+    for (int s = 0; s < n_; ++s) {
+        const int j = item_[s];
+        if (j >= n_ || parallel_.next[j] == j)
+            continue;
+        int other = parallel_.next[j];
+        while (other != j && slotOf_[other] >= 0)
+            other = parallel_.next[other];
+        if (other != j)
+            alpha[s] = k == other ? -parallel_.sign[j] * parallel_.sign[other] : 0.0; // k is not j: j is active
+    }
+}
+
+// α ← α − B⁻ᵀ (Bᵀα − v_k).
+void ActiveInverse::refine(int k, double* alpha, double* residual) const
+{
+    std::fill_n(residual, n_, 0.0);
+    if (k < n_)
+        residual[k] = -1.0;
+    else
+        addScaled(residual, -1.0, matrixRow(k - n_), n_);
+    for (int s = 0; s < n_; ++s) {
+        if (item_[s] < n_)
+            residual[item_[s]] += alpha[s];
+        else
+            addScaled(residual, alpha[s], matrixRow(item_[s] - n_), n_);
+    }
+    for (int j = 0; j < n_; ++j)
+        if (residual[j] != 0.0)
+            addScaled(alpha, -residual[j], row(j), n_);
+}
+
+// Active columns' rows are unit vectors: their entries come without a product.
+void ActiveInverse::directions(int q, const double* alpha, double* direction, double* back) const
+{
+    for (int j = 0; j < n_; ++j) {
+        if (const int s = slotOf_[j]; s >= 0) {
+            direction[j] = s == q ? 1.0 : 0.0;
+            back[j] = alpha[s];
+        } else {
+            direction[j] = row(j)[q];
+            back[j] = dot(row(j), alpha, n_);
+        }
+    }
+}
+
+} // namespace vemra::module::dense
