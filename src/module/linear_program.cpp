@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 namespace vemra::module {
@@ -329,7 +328,9 @@ LpStatus LinearProgram::solve(SimplexMethod method)
     const int first = method == SimplexMethod::Primal ? std::min(budget, kPrimalIterationBudget) : budget;
     std::optional<LpStatus> outcome;
     SimplexMethod finishedBy = method;
-    bool finished = method == SimplexMethod::Dual && std::getenv("VEMRA_NO_DENSE") == nullptr && runDense(budget);
+    // The dual simplex runs on the dense fast path first (see dense_simplex.h); where that
+    // gives up, the sparse solver takes the programme as it was.
+    bool finished = method == SimplexMethod::Dual && runDense(budget);
     if (!finished)
         finished = run(method, first);
     if (!finished) {
@@ -389,6 +390,11 @@ LpStatus LinearProgram::solve(SimplexMethod method)
 bool LinearProgram::runDense(int iterations)
 {
     ClpSimplex& clp = solver_->clp;
+    // The dense simplex keeps an inverse of columns × columns, the sparse one factorises a
+    // basis of rows × rows: with fewer rows than columns (many motions, few angles held yet)
+    // the sparse solver has the smaller matrix.
+    if (clp.numberRows() < clp.numberColumns())
+        return false;
     double* columns = clp.primalColumnSolution();
     double* rows = clp.primalRowSolution();
     double* rowDuals = clp.dualRowSolution();

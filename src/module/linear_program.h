@@ -1,5 +1,8 @@
 // A small linear programme over the simplex solver: columns with bounds and costs, rows added
 // over time, re-solved from the previous basis. The solver's headers stay behind this class.
+// Dual runs on programmes with at least as many rows as columns go to the dense simplex first
+// (dense_simplex.h), which shares the solver's basis numbering; the solver takes over where it
+// gives up.
 //
 // Callers speak in the problem's own units. The simplex works on a scaled copy: every column
 // is measured in a unit the caller chooses (its typical size, so that its entries in the rows
