@@ -73,6 +73,11 @@ constexpr double kDualTolerance = 1e-7;
 // than this, relative to max(1, |bound|): the exchange method's margins (up to 1e-6 of a
 // bound's scale) take such violations away, while a clean-up run can stall on them.
 constexpr double kAcceptedViolation = 1e-6;
+// Column values beyond this many of their units only come from huge coefficients that cancel.
+// At the edge of feasibility of such programmes the dense and the sparse simplex can decide
+// differently (on random projects λ* moved by up to 1.5e-2 either way), so they stay with the
+// sparse solver, against which the rest of the exchange method was tuned and checked.
+constexpr double kLargestDenseSolution = 1e4;
 
 double toSolverBound(double value)
 {
@@ -183,6 +188,7 @@ std::unique_ptr<LinearProgram> LinearProgram::copy() const
     result->committedRows_ = committedRows_;
     result->startBasis_ = startBasis_;
     result->confirmInfeasibility_ = confirmInfeasibility_;
+    result->denseFirst_ = denseFirst_;
     result->pendingLower_ = pendingLower_;
     result->pendingUpper_ = pendingUpper_;
     result->pendingStarts_ = pendingStarts_;
@@ -330,7 +336,7 @@ LpStatus LinearProgram::solve(SimplexMethod method)
     SimplexMethod finishedBy = method;
     // The dual simplex runs on the dense fast path first (see dense_simplex.h); where that
     // gives up, the sparse solver takes the programme as it was.
-    bool finished = method == SimplexMethod::Dual && runDense(budget);
+    bool finished = method == SimplexMethod::Dual && denseFirst_ && runDense(budget);
     if (!finished)
         finished = run(method, first);
     if (!finished) {
@@ -412,8 +418,17 @@ bool LinearProgram::runDense(int iterations)
                                                  .dualTolerance = kDualTolerance,
                                                  .iterationLimit = iterations});
     stats_.simplexIterations += outcome.iterations;
-    if (outcome.status == DenseStatus::GaveUp)
+    const bool huge = outcome.status == DenseStatus::Optimal
+                      && std::any_of(outcome.columnValues.begin(), outcome.columnValues.end(),
+                                     [](double value) { return std::abs(value) > kLargestDenseSolution; });
+    if (outcome.status == DenseStatus::GaveUp || huge) {
+        // A programme that needs huge coefficients, or on which the dense simplex lost its
+        // footing after taking steps, stays with the sparse solver for its further runs: the
+        // next ones would most likely end the same way, and cost the steps twice.
+        if (huge || outcome.iterations > 0)
+            denseFirst_ = false;
         return false;
+    }
     clp.copyinStatus(outcome.basis.data());
     std::copy(outcome.columnValues.begin(), outcome.columnValues.end(), columns);
     std::copy(outcome.rowActivities.begin(), outcome.rowActivities.end(), rows);

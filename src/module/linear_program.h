@@ -105,6 +105,7 @@ private:
     std::vector<double> denseRay_; // the dense simplex's proof of infeasibility, scaled rows
     bool preferPrimal_ = false;
     bool confirmInfeasibility_ = true;
+    bool denseFirst_ = true; // off once the dense simplex did not settle this programme
     std::vector<double> pendingLower_, pendingUpper_;
     std::vector<int> pendingStarts_{0}, pendingColumns_;
     std::vector<double> pendingValues_;
