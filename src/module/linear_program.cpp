@@ -73,11 +73,13 @@ constexpr double kDualTolerance = 1e-7;
 // than this, relative to max(1, |bound|): the exchange method's margins (up to 1e-6 of a
 // bound's scale) take such violations away, while a clean-up run can stall on them.
 constexpr double kAcceptedViolation = 1e-6;
-// Column values beyond this many of their units only come from huge coefficients that cancel.
-// At the edge of feasibility of such programmes the dense and the sparse simplex can decide
-// differently (on random projects λ* moved by up to 1.5e-2 either way), so they stay with the
-// sparse solver, against which the rest of the exchange method was tuned and checked.
-constexpr double kLargestDenseSolution = 1e4;
+// Column values beyond this many of their units (a coefficient's typical size) come from
+// coefficients that grow large and cancel. At the edge of feasibility the dense and the sparse
+// simplex can decide such programmes differently, and the rest of the exchange method was tuned
+// and checked against the sparse one: with the dense simplex on them, λ* of random projects
+// moved by up to 1.5e-2 either way (at 1e4 units still on two badly scaled seeds), so they
+// stay with the sparse solver.
+constexpr double kLargestDenseSolution = 1e2;
 
 double toSolverBound(double value)
 {
