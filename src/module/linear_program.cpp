@@ -409,13 +409,7 @@ bool LinearProgram::runDense(int iterations)
     double* reducedCosts = clp.dualColumnSolution();
     if (columns == nullptr || rows == nullptr || rowDuals == nullptr || reducedCosts == nullptr)
         return false;
-    std::vector<unsigned char> start;
-    if (const unsigned char* status = clp.statusArray()) {
-        start.assign(status, status + clp.numberColumns() + clp.numberRows());
-        for (unsigned char& entry : start)
-            entry &= 7;
-    }
-    const DenseOutcome outcome = solveDenseDual(denseCopyOf(clp), start,
+    const DenseOutcome outcome = solveDenseDual(denseCopyOf(clp), basis(),
                                                 {.primalTolerance = kLpFeasibilityTolerance,
                                                  .dualTolerance = kDualTolerance,
                                                  .iterationLimit = iterations});

@@ -82,7 +82,8 @@ public:
 private:
     void commitPendingRows();
     // Runs the dense simplex from the solver's basis and hands its outcome to the solver;
-    // false where it gave up and the solver's own simplex has to run.
+    // false where it gave up or its solution is too large to trust (see kLargestDenseSolution),
+    // and the solver's own simplex has to run.
     bool runDense(int iterations);
     // The outcome of the last simplex run, if it settled the programme one way or the other.
     std::optional<LpStatus> settled() const;
