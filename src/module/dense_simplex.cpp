@@ -364,9 +364,14 @@ private:
     void computeDirections(int q)
     {
         inverse_.directions(q, alpha_.data(), leavingDirection_.data(), alphaBack_.data());
-        for (int i = 0; i < m_; ++i)
-            dense::dotTwice(matrixRow(i), leavingDirection_.data(), alphaBack_.data(), n_, rowsAlongDirection_[i],
-                            rowsAlongAlphaBack_[i]);
+        const double* direction = leavingDirection_.data();
+        const double* back = alphaBack_.data();
+        int i = 0;
+        for (; i + 2 <= m_; i += 2)
+            dense::dotTwiceTwoRows(matrixRow(i), matrixRow(i + 1), direction, back, n_, &rowsAlongDirection_[i],
+                                   &rowsAlongAlphaBack_[i]);
+        if (i < m_)
+            dense::dotTwice(matrixRow(i), direction, back, n_, rowsAlongDirection_[i], rowsAlongAlphaBack_[i]);
     }
 
     // B d_q = e_q and B (B⁻¹α) = α hold as far as the inverse is accurate; the active rows'
