@@ -55,15 +55,31 @@ ActiveInverse::ParallelColumns findParallelColumns(const DenseProgramme& p)
 {
     const int n = p.columns, m = p.rows;
     ActiveInverse::ParallelColumns parallel{std::vector<int>(n), std::vector<signed char>(n, 0)};
-    std::vector<double> key(n, 0.0);
-    for (int i = 0; i < m; ++i) {
+    // Signs first (a column's entries above its first nonzero one add nothing to its key), so
+    // that the sums below run over whole rows without a test per entry. Only the columns still
+    // without a sign are looked at: most get theirs in the first rows.
+    std::vector<int> unsignedColumns(n);
+    for (int j = 0; j < n; ++j)
+        unsignedColumns[j] = j;
+    for (int i = 0; i < m && !unsignedColumns.empty(); ++i) {
         const double* row = p.matrix.data() + static_cast<std::ptrdiff_t>(i) * n;
+        std::erase_if(unsignedColumns, [&](int j) {
+            if (row[j] == 0.0)
+                return false;
+            parallel.sign[j] = row[j] > 0.0 ? 1 : -1;
+            return true;
+        });
+    }
+    std::vector<double> key(n, 0.0), sign(n);
+    for (int j = 0; j < n; ++j)
+        sign[j] = parallel.sign[j];
+    double* __restrict keys = key.data();
+    const double* __restrict signs = sign.data();
+    for (int i = 0; i < m; ++i) {
+        const double* __restrict row = p.matrix.data() + static_cast<std::ptrdiff_t>(i) * n;
         const double weight = 1.0 + 1.0 / (i + 1.0) + 1e-3 * (i % 7);
-        for (int j = 0; j < n; ++j) {
-            if (parallel.sign[j] == 0 && row[j] != 0.0)
-                parallel.sign[j] = row[j] > 0.0 ? 1 : -1;
-            key[j] += weight * (parallel.sign[j] * row[j]);
-        }
+        for (int j = 0; j < n; ++j)
+            keys[j] += weight * (signs[j] * row[j]);
     }
     std::vector<int> order(n);
     for (int j = 0; j < n; ++j)
@@ -98,7 +114,9 @@ ActiveInverse::ParallelColumns findParallelColumns(const DenseProgramme& p)
 ActiveInverse::ActiveInverse(const DenseProgramme& programme, const std::vector<int>& item,
                              const std::vector<int>& slotOf)
     : p_(programme), n_(programme.columns), item_(item), slotOf_(slotOf), parallel_(findParallelColumns(programme)),
-      inverse_(n_ * n_), block_(n_ * n_), movedColumns_(n_ * n_), columnPart_(n_), ratio_(n_), swaps_(n_)
+      inverse_(std::make_unique_for_overwrite<double[]>(n_ * n_)),
+      block_(std::make_unique_for_overwrite<double[]>(n_ * n_)),
+      movedColumns_(std::make_unique_for_overwrite<double[]>(n_ * n_)), columnPart_(n_), ratio_(n_), swaps_(n_)
 {
     for (auto* list : {&rowSlots_, &columnSlots_, &freeColumns_})
         list->reserve(n_);
@@ -127,9 +145,9 @@ bool ActiveInverse::rebuild()
         for (int e = 0; e < c; ++e)
             movedColumns_[a * c + e] = -row[item_[columnSlots_[e]]];
     }
-    if (!invertInPlace(block_.data(), k, swaps_.data()))
+    if (!invertInPlace(block_.get(), k, swaps_.data()))
         return false;
-    std::fill(inverse_.begin(), inverse_.end(), 0.0);
+    std::fill_n(inverse_.get(), n_ * n_, 0.0);
     for (int slot : columnSlots_)
         row(item_[slot])[slot] = 1.0;
     for (int b = 0; b < k; ++b) {
@@ -137,7 +155,7 @@ bool ActiveInverse::rebuild()
         std::fill_n(columnPart_.begin(), c, 0.0);
         for (int a = 0; a < k; ++a) {
             target[rowSlots_[a]] = block_[b * k + a];
-            addScaled(columnPart_.data(), block_[b * k + a], movedColumns_.data() + a * c, c);
+            addScaled(columnPart_.data(), block_[b * k + a], movedColumns_.get() + a * c, c);
         }
         for (int e = 0; e < c; ++e)
             target[columnSlots_[e]] = columnPart_[e];

@@ -8,6 +8,7 @@
 #include "module/dense_simplex.h"
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 namespace vemra::module::dense {
@@ -120,7 +121,7 @@ public:
     // before the exchange is alpha; direction is column q of B⁻¹ before it.
     void replace(int q, const double* alpha, const double* direction);
 
-    const double* row(int j) const { return inverse_.data() + static_cast<std::ptrdiff_t>(j) * n_; }
+    const double* row(int j) const { return inverse_.get() + static_cast<std::ptrdiff_t>(j) * n_; }
     // Exchanges since the last rebuild.
     int updates() const { return updates_; }
 
@@ -134,7 +135,7 @@ public:
     };
 
 private:
-    double* row(int j) { return inverse_.data() + static_cast<std::ptrdiff_t>(j) * n_; }
+    double* row(int j) { return inverse_.get() + static_cast<std::ptrdiff_t>(j) * n_; }
     const double* matrixRow(int i) const { return p_.matrix.data() + static_cast<std::ptrdiff_t>(i) * n_; }
     void settleParallelColumns(int k, double* alpha) const;
 
@@ -145,8 +146,10 @@ private:
     const ParallelColumns parallel_;
     // n×n row-major; inverse_[j][s]: column j of x, slot s. An active column's row is the unit
     // vector of its slot, exactly: rebuild makes it so and replace keeps it.
-    std::vector<double> inverse_;
-    std::vector<double> block_, movedColumns_, columnPart_, ratio_;
+    // The three n×n buffers are written in full by rebuild before anything reads them; a short run
+    // on a programme of many columns would otherwise spend more time zeroing them than pivoting.
+    std::unique_ptr<double[]> inverse_, block_, movedColumns_;
+    std::vector<double> columnPart_, ratio_;
     std::vector<int> swaps_, rowSlots_, columnSlots_, freeColumns_;
     int updates_ = 0;
 };
