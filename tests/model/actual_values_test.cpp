@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <initializer_list>
@@ -57,9 +58,9 @@ struct Interval : TRestr {
 
 // The boundaries close in to 1e-4 of the base step, which is at most a
 // twentieth of the range; the last inward step may add half that again.
-double tolerance(const TRestr& r)
+constexpr double tolerance(double from, double to)
 {
-    return 1.5 * 1e-4 * 0.05 * (r.EffPar[4] - r.EffPar[2]);
+    return 1.5 * 1e-4 * 0.05 * (to - from);
 }
 
 TEST(ActualValues, PointRestrictionReportsTheValueAtItsAngle)
@@ -79,90 +80,96 @@ TEST(ActualValues, PointRestrictionReportsTheValueAtItsAngle)
     }
 }
 
-TEST(ActualValues, KeptRangeEndsWhereTheCurveCrossesTheBound)
+// One expected actual value: exactly `value` when tol is 0, else within tol.
+struct Near {
+    double value;
+    double tol = 0;
+};
+const std::optional<Near> unchecked;
+
+// An interval restriction on the sine motion and what it must report in
+// ActS[1..4] (ActQ[1..4] where q is set): kept range from, to; minimum, maximum.
+struct IntervalCase {
+    const char* name;
+    double from, to;
+    int lowerMode;
+    double lower;
+    int upperMode;
+    double upper;
+    int kind;
+    bool q;
+    std::array<std::optional<Near>, 4> act;
+};
+
+TEST(ActualValues, IntervalRestrictionsReportRangeAndExtremes)
 {
-    SineMotion m;
-    // Only an upper bound 0.5: below 0 degrees sin x stays under it back to
-    // -210 degrees, above 20 degrees up to 30 degrees.
-    Interval r(0, 20, kNone, 0, kFixed, 0.5);
-    r.UpdateActualValuesS(m);
-    EXPECT_NEAR(r.ActS[1], -210, tolerance(r));
-    EXPECT_NEAR(r.ActS[2], 30, tolerance(r));
-    EXPECT_EQ(r.ActS[3], 0.0);
-    EXPECT_NEAR(r.ActS[4], sind(20), 1e-15);
-
-    // Both bounds, on the derivative: cos x stays inside 0.5..2 from -60 to 60.
-    Interval v(0, 20, kFixed, 0.5, kFixed, 2, 11);
-    v.UpdateActualValuesS(m);
-    EXPECT_NEAR(v.ActS[1], -60, tolerance(v));
-    EXPECT_NEAR(v.ActS[2], 60, tolerance(v));
-    EXPECT_NEAR(v.ActS[4], 1.0, 1e-15);
-}
-
-TEST(ActualValues, InteriorExtremesAreRefined)
-{
-    SineMotion m;
-    Interval r(61, 300, kNone, 0, kNone, 0);
-    r.UpdateActualValuesS(m);
-    EXPECT_NEAR(r.ActS[3], -1, 1e-6);
-    EXPECT_NEAR(r.ActS[4], 1, 1e-6);
-
-    // A range narrower than a twentieth of the period is sampled at a
-    // twentieth of the range, so its peak is found.
-    Interval narrow(89, 91.5, kNone, 0, kNone, 0);
-    narrow.UpdateActualValuesS(m);
-    EXPECT_NEAR(narrow.ActS[4], 1, 1e-9);
-    EXPECT_NEAR(narrow.ActS[3], sind(91.5), 1e-15);
-
-    // q is 2 + cos x, lowest at 180 degrees.
-    Interval q(100, 250, kNone, 0, kNone, 0);
-    q.UpdateActualValuesQ(m);
-    EXPECT_NEAR(q.ActQ[3], 1, 1e-6);
-}
-
-TEST(ActualValues, ExtremesOnTheIntervalEndsAreNotRefined)
-{
-    // A refinement that walked on from an end would find lower values below
-    // 30 and higher ones above 80 degrees, outside the range.
-    SineMotion m;
-    Interval r(30, 80, kNone, 0, kNone, 0);
-    r.UpdateActualValuesS(m);
-    EXPECT_NEAR(r.ActS[3], 0.5, 1e-15);
-    EXPECT_NEAR(r.ActS[4], sind(80), 1e-15);
-}
-
-TEST(ActualValues, CurveThatNeverLeavesTheBandKeepsItAllRound)
-{
-    SineMotion m;
-    Interval inside(10, 20, kFixed, -2, kFixed, 2, 50);
-    Interval unbounded(10, 20, kNone, 0, kNone, 0);
-    for (TRestr* r : {&inside, &unbounded}) {
-        r->UpdateActualValuesS(m);
-        EXPECT_EQ(r->ActS[1], 0.0);
-        EXPECT_EQ(r->ActS[2], 360.0);
-    }
-}
-
-TEST(ActualValues, CurveOutsideTheIntervalShowsAnInvertedRange)
-{
-    SineMotion m;
-    // sin x is below 0.9 all over 200..250 but above it around 90 degrees:
-    // the lower end is found after, the upper end before the interval.
-    Interval elsewhere(200, 250, kFixed, 0.9, kNone, 0);
-    elsewhere.UpdateActualValuesS(m);
-    EXPECT_NEAR(elsewhere.ActS[1], 360 + 64.158, 1e-2);
-    EXPECT_NEAR(elsewhere.ActS[2], 115.842, 1e-2);
-
-    // Never back inside: the ends are swapped interval ends, whatever the
-    // reason, and the extremes are still reported.
-    Interval above(0, 20, kFixed, 2, kNone, 0);
-    Interval crossed(0, 20, kFixed, 0.5, kFixed, -0.5);
-    for (TRestr* r : {&above, &crossed}) {
-        r->UpdateActualValuesS(m);
-        EXPECT_EQ(r->ActS[1], 20.0);
-        EXPECT_EQ(r->ActS[2], 0.0);
-        EXPECT_EQ(r->ActS[3], 0.0);
-        EXPECT_NEAR(r->ActS[4], sind(20), 1e-15);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const IntervalCase cases[] = {
+        // Kept range ends where the curve crosses the bound. Only an upper
+        // bound 0.5: below 0 degrees sin x stays under it back to -210
+        // degrees, above 20 degrees up to 30 degrees.
+        {"upper bound only", 0, 20, kNone, 0, kFixed, 0.5, 10, false,
+         {Near{-210, tolerance(0, 20)}, Near{30, tolerance(0, 20)}, Near{0}, Near{sind(20), 1e-15}}},
+        // Both bounds, on the derivative: cos x stays inside 0.5..2 from -60 to 60.
+        {"both bounds on the velocity", 0, 20, kFixed, 0.5, kFixed, 2, 11, false,
+         {Near{-60, tolerance(0, 20)}, Near{60, tolerance(0, 20)}, unchecked, Near{1.0, 1e-15}}},
+        // Interior extremes are refined.
+        {"interior extremes", 61, 300, kNone, 0, kNone, 0, 10, false, {unchecked, unchecked, Near{-1, 1e-6}, Near{1, 1e-6}}},
+        // A range narrower than a twentieth of the period is sampled at a
+        // twentieth of the range, so its peak is found.
+        {"narrow range around the peak", 89, 91.5, kNone, 0, kNone, 0, 10, false,
+         {unchecked, unchecked, Near{sind(91.5), 1e-15}, Near{1, 1e-9}}},
+        // q is 2 + cos x, lowest at 180 degrees.
+        {"interior minimum of q", 100, 250, kNone, 0, kNone, 0, 10, true, {unchecked, unchecked, Near{1, 1e-6}, unchecked}},
+        // Extremes on the interval ends are not refined: a refinement that
+        // walked on from an end would find lower values below 30 and higher
+        // ones above 80 degrees, outside the range.
+        {"extremes on the ends", 30, 80, kNone, 0, kNone, 0, 10, false,
+         {unchecked, unchecked, Near{0.5, 1e-15}, Near{sind(80), 1e-15}}},
+        // A curve that never leaves the band keeps it all round.
+        {"inside the band", 10, 20, kFixed, -2, kFixed, 2, 50, false, {Near{0}, Near{360}, unchecked, unchecked}},
+        {"unbounded", 10, 20, kNone, 0, kNone, 0, 10, false, {Near{0}, Near{360}, unchecked, unchecked}},
+        // A curve outside the interval shows an inverted range: sin x is
+        // below 0.9 all over 200..250 but above it around 90 degrees, so the
+        // lower end is found after, the upper end before the interval.
+        {"band kept elsewhere", 200, 250, kFixed, 0.9, kNone, 0, 10, false,
+         {Near{360 + 64.158, 1e-2}, Near{115.842, 1e-2}, unchecked, unchecked}},
+        // Never back inside: the ends are swapped interval ends, whatever the
+        // reason, and the extremes are still reported.
+        {"band above the curve", 0, 20, kFixed, 2, kNone, 0, 10, false,
+         {Near{20}, Near{0}, Near{0}, Near{sind(20), 1e-15}}},
+        {"lower bound above the upper", 0, 20, kFixed, 0.5, kFixed, -0.5, 10, false,
+         {Near{20}, Near{0}, Near{0}, Near{sind(20), 1e-15}}},
+        // Degenerate input terminates. An empty or reversed interval: the
+        // angles as given, the end values.
+        {"empty interval", 30, 30, kFixed, -1, kFixed, 1, 10, false, {Near{30}, Near{30}, Near{0.5, 1e-15}, unchecked}},
+        {"reversed interval", 90, 30, kFixed, -1, kFixed, 1, 10, false, {Near{90}, Near{30}, Near{0.5, 1e-15}, Near{1}}},
+        // What a damaged file may carry: a range of 1e11 degrees (sampled
+        // over its first revolution).
+        {"range of 1e11 degrees", 0, 1e11, kNone, 0, kFixed, 0.5, 10, false,
+         {Near{-210, 1e-2}, unchecked, Near{-1, 1e-6}, Near{1, 1e-6}}},
+        // At angles where a double cannot resolve a revolution, the range
+        // still covers every value of the curve.
+        {"astronomic angles", 1e300, 2e300, kNone, 0, kNone, 0, 10, false,
+         {unchecked, unchecked, Near{-1, 1e-12}, Near{1, 1e-12}}},
+        {"undefined start", nan, 20, kFixed, -1, kFixed, 1, 10, false, {unchecked, Near{20}, unchecked, unchecked}},
+    };
+    for (const IntervalCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SineMotion m;
+        Interval r(c.from, c.to, c.lowerMode, c.lower, c.upperMode, c.upper, c.kind);
+        c.q ? r.UpdateActualValuesQ(m) : r.UpdateActualValuesS(m);
+        const auto& act = c.q ? r.ActQ : r.ActS;
+        for (size_t i = 1; i <= 4; ++i) {
+            if (!c.act[i - 1])
+                continue;
+            const Near& e = *c.act[i - 1];
+            if (e.tol == 0) {
+                EXPECT_EQ(act[i], e.value) << "value " << i;
+            } else {
+                EXPECT_NEAR(act[i], e.value, e.tol) << "value " << i;
+            }
+        }
     }
 }
 
@@ -182,19 +189,6 @@ TEST(ActualValues, DegenerateInputTerminates)
     }
     m.IntPar[3] = 1;
 
-    // Empty or reversed interval: the angles as given, the end values.
-    Interval point(30, 30, kFixed, -1, kFixed, 1);
-    point.UpdateActualValuesS(m);
-    EXPECT_EQ(point.ActS[1], 30.0);
-    EXPECT_EQ(point.ActS[2], 30.0);
-    EXPECT_NEAR(point.ActS[3], 0.5, 1e-15);
-    Interval reversed(90, 30, kFixed, -1, kFixed, 1);
-    reversed.UpdateActualValuesS(m);
-    EXPECT_EQ(reversed.ActS[1], 90.0);
-    EXPECT_EQ(reversed.ActS[2], 30.0);
-    EXPECT_NEAR(reversed.ActS[3], 0.5, 1e-15);
-    EXPECT_EQ(reversed.ActS[4], 1.0);
-
     // A range of a billionth of a degree: the walks stop on their budget and
     // claim no more than they have seen.
     Interval tiny(10, 10 + 1e-9, kFixed, -2, kFixed, 2);
@@ -204,20 +198,8 @@ TEST(ActualValues, DegenerateInputTerminates)
     EXPECT_GE(tiny.ActS[2], 10.0);
     EXPECT_LT(tiny.ActS[2], 360.0);
 
-    // What a damaged file may carry: a range of 1e11 degrees (sampled over
-    // its first revolution), a harmonic count of a billion (a base step of
-    // 2e-8 degrees: the walks stop on their budget, the samples are capped).
-    Interval huge(0, 1e11, kNone, 0, kFixed, 0.5);
-    huge.UpdateActualValuesS(m);
-    EXPECT_NEAR(huge.ActS[1], -210, 1e-2);
-    EXPECT_NEAR(huge.ActS[3], -1, 1e-6);
-    EXPECT_NEAR(huge.ActS[4], 1, 1e-6);
-    // At angles where a double cannot resolve a revolution, the range still
-    // covers every value of the curve.
-    Interval astronomic(1e300, 2e300, kNone, 0, kNone, 0);
-    astronomic.UpdateActualValuesS(m);
-    EXPECT_NEAR(astronomic.ActS[3], -1, 1e-12);
-    EXPECT_NEAR(astronomic.ActS[4], 1, 1e-12);
+    // A harmonic count of a billion (a base step of 2e-8 degrees): the walks
+    // stop on their budget, the samples are capped.
     m.IntPar[3] = 1'000'000'000;
     Interval fine(61, 300, kNone, 0, kNone, 0);
     fine.UpdateActualValuesS(m);
@@ -225,12 +207,6 @@ TEST(ActualValues, DegenerateInputTerminates)
     EXPECT_GE(fine.ActS[2], 300.0);
     EXPECT_NEAR(fine.ActS[3], -1, 1e-6);
     EXPECT_NEAR(fine.ActS[4], 1, 1e-6);
-    m.IntPar[3] = 1;
-
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    Interval undefined(nan, 20, kFixed, -1, kFixed, 1);
-    undefined.UpdateActualValuesS(m);
-    EXPECT_EQ(undefined.ActS[2], 20.0);
 }
 
 TEST(ActualValues, SmallValuesAreStoredAsZero)
