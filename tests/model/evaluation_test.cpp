@@ -6,6 +6,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 namespace vemra {
@@ -130,26 +131,6 @@ TEST(Evaluation, TorqueTermHasNoConstantTerm)
     EXPECT_NEAR(m.Calc_M(0), 0.0, 1e-15);
 }
 
-TEST(Extremes, WithoutResultTheRangeIsZero)
-{
-    Motion m({0, 5, 1, 0});
-    m.HasResult = false;
-    double lo = 10, hi = 200;
-    m.GetMinMax_s(0, lo, hi);
-    EXPECT_EQ(lo, 0.0);
-    EXPECT_EQ(hi, 0.0);
-    lo = 200, hi = std::numeric_limits<double>::quiet_NaN();
-    m.GetMinMax_q(1, lo, hi);
-    EXPECT_EQ(lo, 0.0);
-    EXPECT_EQ(hi, 0.0);
-
-    m.HasResult = true; // with result but no torque coefficients
-    lo = 0, hi = 360;
-    m.GetMinMax_M(lo, hi);
-    EXPECT_EQ(lo, 0.0);
-    EXPECT_EQ(hi, 0.0);
-}
-
 TEST(Extremes, SingleAngleIsOneSample)
 {
     CountingMotion m({0, 0, 1, 0});
@@ -177,41 +158,79 @@ TEST(Extremes, SamplingDensityFollowsTheCoefficientCount)
     }
 }
 
-TEST(Extremes, RangeOfTheCurve)
-{
-    Motion m({0, 0, 1, 0});
-    double lo = 0, hi = 360;
-    m.GetMinMax_s(0, lo, hi);
-    // Sampled every 8.8 degrees: off by at most 1 - cos 4.4 degrees.
-    EXPECT_NEAR(lo, -1, 3e-3);
-    EXPECT_NEAR(hi, 1, 3e-3);
-    lo = 0, hi = 90; // extremes at the interval ends are exact
-    m.GetMinMax_s(0, lo, hi);
-    EXPECT_EQ(lo, 0.0);
-    EXPECT_EQ(hi, 1.0);
+// What GetMinMax_s/_q/_M or GetMinMax_phi must make of a range lo..hi of
+// s = offset + sin x (q = 4, M = 2 cos 2x where the case says so): each
+// end exactly when its tolerance is 0, within it otherwise, not checked
+// when it is NaN.
+struct RangeCase {
+    const char* name;
+    char quantity; // 's', 'q', 'M', or 'b' for the band search on s
+    uint8_t order;
+    double offset;
+    bool hasResult, withQ, withM;
+    double lo, hi;
+    double expectedLo, loTol, expectedHi, hiTol;
+    double lower = 0, upper = 0; // the band
+};
 
-    // q and the torque term use their own vectors.
-    fill(m.qSC, {0, 4, 0, 0});
-    lo = 0, hi = 360;
-    m.GetMinMax_q(0, lo, hi);
-    EXPECT_EQ(lo, 4.0);
-    EXPECT_EQ(hi, 4.0);
-    fill(m.mSC, {0, 0, 0, 0, 0, 2});
-    lo = 0, hi = 360;
-    m.GetMinMax_M(lo, hi);
-    EXPECT_NEAR(lo, -2, 1e-2); // cos 2x sampled every 5.9 degrees
-    EXPECT_NEAR(hi, 2, 1e-12);
+TEST(Extremes, RangesOfTheCurves)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const RangeCase cases[] = {
+        // Without result the range is zero.
+        {"s without result", 's', 0, 5, false, false, false, 10, 200, 0, 0, 0, 0},
+        {"q without result", 'q', 1, 5, false, false, false, 200, nan, 0, 0, 0, 0},
+        {"M without its coefficients", 'M', 0, 5, true, false, false, 0, 360, 0, 0, 0, 0},
+        // Sampled every 8.8 degrees: off by at most 1 - cos 4.4 degrees.
+        {"s over a revolution", 's', 0, 0, true, false, false, 0, 360, -1, 3e-3, 1, 3e-3},
+        // Extremes at the interval ends are exact.
+        {"s up to its maximum", 's', 0, 0, true, false, false, 0, 90, 0, 0, 1, 0},
+        // q and the torque term use their own vectors.
+        {"constant q", 'q', 0, 0, true, true, false, 0, 360, 4, 0, 4, 0},
+        // cos 2x sampled every 5.9 degrees.
+        {"M", 'M', 0, 0, true, false, true, 0, 360, -2, 1e-2, 2, 1e-12},
+        // Odd intervals terminate. Reversed: the interval between the two angles.
+        {"reversed", 's', 0, 0, true, false, false, 90, 0, 0, 0, 1, 0},
+        {"infinite", 's', 0, 0, true, false, false, -inf, inf, 0, nan, 1, 1e-2},
+        // A curve inside the band everywhere gives the whole revolution.
+        {"band holding the curve", 'b', 0, 0, true, false, false, 100, 120, 0, 0, 360, 0, -1.5, 1.5},
+        // The band search widens to the band edges: sin x leaves -0.5..0.5
+        // at -30 and 30 degrees.
+        {"band", 'b', 0, 0, true, false, false, 0, 10, -30, 1e-3, 30, 1e-3, -0.5, 0.5},
+        {"band, reversed", 'b', 0, 0, true, false, false, 10, 0, -30, 1e-3, 30, 1e-3, -0.5, 0.5},
+    };
+    for (const RangeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Motion m({0, c.offset, 1, 0});
+        m.HasResult = c.hasResult;
+        if (c.withQ)
+            fill(m.qSC, {0, 4, 0, 0});
+        if (c.withM)
+            fill(m.mSC, {0, 0, 0, 0, 0, 2});
+        double lo = c.lo, hi = c.hi;
+        switch (c.quantity) {
+        case 's': m.GetMinMax_s(c.order, lo, hi); break;
+        case 'q': m.GetMinMax_q(c.order, lo, hi); break;
+        case 'M': m.GetMinMax_M(lo, hi); break;
+        default: m.GetMinMax_phi(c.order, lo, hi, c.lower, c.upper); break;
+        }
+        const std::tuple<const char*, double, double, double> ends[] = {{"lower end", lo, c.expectedLo, c.loTol},
+                                                                          {"upper end", hi, c.expectedHi, c.hiTol}};
+        for (const auto& [end, value, expected, tol] : ends) {
+            if (tol == 0) {
+                EXPECT_EQ(value, expected) << end;
+            } else if (!std::isnan(tol)) {
+                EXPECT_NEAR(value, expected, tol) << end;
+            }
+        }
+    }
 }
 
 TEST(Extremes, OddIntervalsTerminate)
 {
     CountingMotion m({0, 0, 1, 0});
-    double lo = 90, hi = 0; // reversed: the interval between the two angles
-    m.GetMinMax_s(0, lo, hi);
-    EXPECT_EQ(lo, 0.0);
-    EXPECT_EQ(hi, 1.0);
-
-    lo = std::numeric_limits<double>::quiet_NaN(), hi = 10;
+    double lo = std::numeric_limits<double>::quiet_NaN(), hi = 10;
     m.GetMinMax_s(0, lo, hi);
     EXPECT_TRUE(std::isnan(lo) && std::isnan(hi));
 
@@ -223,38 +242,11 @@ TEST(Extremes, OddIntervalsTerminate)
     EXPECT_NEAR(hi, 1, 1e-2);
     EXPECT_LT(m.angles.size(), 100u);
 
-    lo = -std::numeric_limits<double>::infinity(), hi = std::numeric_limits<double>::infinity();
-    m.GetMinMax_s(0, lo, hi);
-    EXPECT_NEAR(hi, 1, 1e-2);
-
     // Angles so large that adding the step does not move them.
     m.angles.clear();
     lo = 1e18, hi = 1e18 + 1e4;
     m.GetMinMax_s(0, lo, hi);
     EXPECT_LT(m.angles.size(), 2000u);
-}
-
-TEST(BandSearch, CurveInsideEverywhereGivesTheWholeRevolution)
-{
-    Motion m({0, 0, 1, 0});
-    double from = 100, to = 120;
-    m.GetMinMax_phi(0, from, to, -1.5, 1.5);
-    EXPECT_EQ(from, 0.0);
-    EXPECT_EQ(to, 360.0);
-}
-
-TEST(BandSearch, WidensToTheBandEdges)
-{
-    Motion m({0, 0, 1, 0}); // sin x leaves -0.5..0.5 at -30 and 30 degrees
-    double from = 0, to = 10;
-    m.GetMinMax_phi(0, from, to, -0.5, 0.5);
-    EXPECT_NEAR(from, -30, 1e-3);
-    EXPECT_NEAR(to, 30, 1e-3);
-
-    from = 10, to = 0; // reversed: searched as 0..10
-    m.GetMinMax_phi(0, from, to, -0.5, 0.5);
-    EXPECT_NEAR(from, -30, 1e-3);
-    EXPECT_NEAR(to, 30, 1e-3);
 }
 
 TEST(BandSearch, NoRangeInsideLeavesTheAnglesAsGiven)
