@@ -8,32 +8,14 @@
 #include "editor/dlg_restr.h"
 #include "editor/real_edit.h"
 
+#include "support/scripted_chooser.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QSpinBox>
 
-#include <deque>
-#include <optional>
-
 namespace vemra::test {
-
-class ScriptedChooser : public OptimisationObjectChooser {
-public:
-    std::optional<int> chooseOptimisationObject() override
-    {
-        ++asked;
-        if (answers.empty()) {
-            ADD_FAILURE() << "unscripted choice of an optimisation object";
-            return std::nullopt;
-        }
-        auto a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::deque<std::optional<int>> answers;
-    int asked = 0;
-};
 
 // Types text into a widget key by key, as the keyboard would.
 inline void typeKeys(QWidget* w, const QString& text)

@@ -5,10 +5,9 @@
 
 #include "model/tree_ops.h"
 #include "support/compute_doubles.h"
+#include "support/scripted_chooser.h"
 
 #include <gtest/gtest.h>
-
-#include <deque>
 
 namespace vemra {
 namespace {
@@ -19,21 +18,6 @@ struct RecordingHost : EditorHost {
     void setCalcEnabled(bool on) override { calc = on; }
     std::vector<TreeItem*> redraws, reports;
     bool calc = false;
-};
-
-struct ScriptedChooser : OptimisationObjectChooser {
-    std::optional<int> chooseOptimisationObject() override
-    {
-        ++asked;
-        EXPECT_FALSE(answers.empty()) << "unscripted choice";
-        if (answers.empty())
-            return std::nullopt;
-        auto a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::deque<std::optional<int>> answers;
-    int asked = 0;
 };
 
 class EditorSessionTest : public ::testing::Test {
@@ -70,7 +54,7 @@ protected:
     test::ScriptedDialogs dialogs;
     Workspace ws{dialogs};
     RecordingHost host;
-    ScriptedChooser chooser;
+    test::ScriptedChooser chooser;
     EditorSession session{ws, host};
     TreeItem* project = nullptr;
     TreeItem* motion = nullptr;
