@@ -5,6 +5,8 @@
 
 #include "compute/result_series.h"
 
+#include "model/test_vectors.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,13 +16,6 @@ namespace vemra {
 namespace {
 
 using namespace test;
-
-void fill(TVector& v, const std::vector<double>& values)
-{
-    v.ReSize(static_cast<int32_t>(values.size()));
-    for (std::size_t i = 0; i < values.size(); ++i)
-        v[static_cast<int32_t>(i)] = values[i];
-}
 
 TEST(ElasticTransfer, UndampedResonanceFailsOnlyItsHarmonic)
 {

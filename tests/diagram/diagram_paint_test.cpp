@@ -9,6 +9,7 @@
 
 #include "model/numeric.h"
 #include "model/project_tree.h"
+#include "model/test_vectors.h"
 
 #include <gtest/gtest.h>
 
@@ -21,14 +22,7 @@ namespace {
 
 using test::RecordingCanvas;
 using Kind = RecordingCanvas::Kind;
-
-void fill(TVector& v, std::initializer_list<double> values)
-{
-    v.ReSize(static_cast<int32_t>(values.size()));
-    int32_t i = 0;
-    for (double x : values)
-        v[i++] = x;
-}
+using test::fill;
 
 // A diagram over 0..360 degrees on pixels 100..460 (one degree a pixel)
 // and values -1..1 on pixels 250..50.
