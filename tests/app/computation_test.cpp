@@ -9,6 +9,8 @@
 
 #include "compute/batch_computation.h"
 
+#include "support/compute_doubles.h"
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QStatusBar>
@@ -21,23 +23,11 @@
 namespace vemra::test {
 namespace {
 
-// A screen saver that is on until the computation switches it off.
-class FakeScreenSaver : public ScreenSaver {
-public:
-    bool isActive() override { return active; }
-    void setActive(bool on) override
-    {
-        active = on;
-        ++switches;
-    }
-    bool active = true;
-    int switches = 0;
-};
-
 class ComputationTest : public FakeModuleTest {
 protected:
     void SetUp() override
     {
+        fakeScreenSaver.active = true; // on until the computation switches it off
         FakeModuleTest::SetUp();
         window->show();
     }
