@@ -678,12 +678,6 @@ TEST_F(TreeOpsTest, HighlightFollowsWhatBelongsToTheNode)
     SetHighlight(nullptr, true);
 }
 
-} // namespace
-} // namespace vemra
-
-namespace vemra {
-namespace {
-
 // Numbers from damaged files reach the tree operations; none of them may
 // overflow (undefined behaviour that a sanitizer build reports).
 TEST(TreeOpsLimits, CountersAtTheEndOfTheirRangeGiveNoNewNumber)
