@@ -133,6 +133,7 @@ public:
         std::vector<int> next;
         std::vector<signed char> sign;
     };
+    const ParallelColumns& parallelColumns() const { return parallel_; }
 
 private:
     double* row(int j) { return inverse_.get() + static_cast<std::ptrdiff_t>(j) * n_; }

@@ -11,6 +11,7 @@
 #include "module/dense_simplex.h"
 
 #include "module/dense_inverse.h"
+#include "module/dense_rows.h"
 
 #include <algorithm>
 #include <cmath>
@@ -77,7 +78,8 @@ class DenseDualSolver {
 public:
     DenseDualSolver(const DenseProgramme& programme, const DenseSettings& settings)
         : p_(programme), settings_(settings), n_(programme.columns), m_(programme.rows), item_(n_), side_(n_),
-          bound_(n_), pi_(n_), slotOf_(n_ + m_, -1), inverse_(programme, item_, slotOf_), x_(n_), r_(m_),
+          bound_(n_), pi_(n_), slotOf_(n_ + m_, -1), inverse_(programme, item_, slotOf_),
+          rowProducts_(programme, inverse_.parallelColumns()), x_(n_), r_(m_),
           weight_(n_ + m_, 1.0), alpha_(n_), leavingDirection_(n_), alphaBack_(n_), residual_(n_),
           rowsAlongDirection_(m_), rowsAlongAlphaBack_(m_), cost_(programme.cost), setAside_(n_ + m_, 0)
     {
@@ -364,14 +366,8 @@ private:
     void computeDirections(int q)
     {
         inverse_.directions(q, alpha_.data(), leavingDirection_.data(), alphaBack_.data());
-        const double* direction = leavingDirection_.data();
-        const double* back = alphaBack_.data();
-        int i = 0;
-        for (; i + 2 <= m_; i += 2)
-            dense::dotTwiceTwoRows(matrixRow(i), matrixRow(i + 1), direction, back, n_, &rowsAlongDirection_[i],
-                                   &rowsAlongAlphaBack_[i]);
-        if (i < m_)
-            dense::dotTwice(matrixRow(i), direction, back, n_, rowsAlongDirection_[i], rowsAlongAlphaBack_[i]);
+        rowProducts_.compute(leavingDirection_.data(), alphaBack_.data(), rowsAlongDirection_.data(),
+                             rowsAlongAlphaBack_.data());
     }
 
     // B d_q = e_q and B (B⁻¹α) = α hold as far as the inverse is accurate; the active rows'
@@ -528,6 +524,7 @@ private:
     std::vector<double> bound_, pi_;
     std::vector<int> slotOf_; // per constraint: its slot, -1 when inactive
     dense::ActiveInverse inverse_;
+    dense::RowProducts rowProducts_;
     std::vector<double> x_, r_;
     std::vector<double> weight_; // per constraint: ‖B⁻ᵀ v‖², meaningful while inactive
     // Work space, allocated once per call.

@@ -2,6 +2,9 @@
 // verdict and optimum, and every number it returns checked against the programme itself.
 #include "module/dense_simplex.h"
 
+#include "module/dense_inverse.h"
+#include "module/dense_rows.h"
+
 #include <ClpSimplex.hpp>
 #include <gtest/gtest.h>
 
@@ -398,6 +401,48 @@ TEST(DenseStarts, StartsItCannotUseAreRefusedAndWrongBoxedSignsFlipped)
         ASSERT_EQ(out.status, c.expected);
         if (c.expected == DenseStatus::Optimal)
             expectOptimum(p, out, -4.0);
+    }
+}
+
+// The pass over the rows merges columns that repeat one another (or one another's negatives)
+// before it multiplies; whatever the classes, the products must be the rows' own.
+TEST(DenseRows, MergedColumnsGiveEveryRowItsOwnProducts)
+{
+    struct ColumnsCase {
+        const char* what;
+        std::vector<int> copyOf;  // per column: the earlier column it repeats, or -1
+        std::vector<double> sign; // its entries over that column's
+    };
+    const ColumnsCase cases[] = {
+        {"no two alike", {-1, -1, -1, -1, -1}, {1, 1, 1, 1, 1}},
+        {"every coefficient split", {-1, 0, -1, 2, -1, 4}, {1, -1, 1, -1, 1, -1}},
+        {"three alike, one negated, and a column without entries", {-1, 0, 0, -1, -1, 4, 4, -2}, {1, 1, -1, 1, 1, -1, -1, 0}},
+    };
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    for (const ColumnsCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        DenseProgramme p;
+        p.columns = static_cast<int>(c.copyOf.size());
+        for (int i = 0; i < 9; ++i) {
+            std::vector<double> row(p.columns);
+            for (int j = 0; j < p.columns; ++j)
+                row[j] = c.copyOf[j] == -2 ? 0.0 : c.copyOf[j] >= 0 ? c.sign[j] * row[c.copyOf[j]] : unit(random);
+            addRow(p, row, -1.0, 1.0);
+        }
+        std::vector<int> item(p.columns), slotOf(p.columns + p.rows, -1);
+        const dense::ActiveInverse inverse(p, item, slotOf);
+        dense::RowProducts products(p, inverse.parallelColumns());
+        std::vector<double> b(p.columns), c2(p.columns), alongB(p.rows), alongC(p.rows);
+        for (int j = 0; j < p.columns; ++j) {
+            b[j] = unit(random);
+            c2[j] = 1e3 * unit(random);
+        }
+        products.compute(b.data(), c2.data(), alongB.data(), alongC.data());
+        for (int i = 0; i < p.rows; ++i) {
+            EXPECT_NEAR(alongB[i], rowTimes(p, i, b), 1e-14) << "row " << i;
+            EXPECT_NEAR(alongC[i], rowTimes(p, i, c2), 1e-11) << "row " << i;
+        }
     }
 }
 
