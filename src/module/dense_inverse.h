@@ -6,6 +6,7 @@
 #pragma once
 
 #include "module/dense_simplex.h"
+#include "module/parallel_columns.h"
 
 #include <cstddef>
 #include <memory>
@@ -105,7 +106,8 @@ class ActiveInverse {
 public:
     // item[s] is the constraint in slot s (columns numbered first, then rows), slotOf[k] the slot
     // of constraint k, -1 while it is inactive: the solver's own lists, read as they change.
-    ActiveInverse(const DenseProgramme& programme, const std::vector<int>& item, const std::vector<int>& slotOf);
+    ActiveInverse(const DenseProgramme& programme, const ParallelColumns& parallel, const std::vector<int>& item,
+                  const std::vector<int>& slotOf);
 
     // B⁻¹ afresh. False when the active normals are dependent as far as double precision can tell.
     bool rebuild();
@@ -125,16 +127,6 @@ public:
     // Exchanges since the last rebuild.
     int updates() const { return updates_; }
 
-    // Columns of the matrix that are copies of one another or of one another's negatives, as a
-    // coefficient split into its positive and negative halves gives. Two of them inactive at
-    // once would make B singular. Each column's class is a ring: next[j] is the next member (j
-    // itself when alone); column j is sign[j] times a vector its class shares.
-    struct ParallelColumns {
-        std::vector<int> next;
-        std::vector<signed char> sign;
-    };
-    const ParallelColumns& parallelColumns() const { return parallel_; }
-
 private:
     double* row(int j) { return inverse_.get() + static_cast<std::ptrdiff_t>(j) * n_; }
     const double* matrixRow(int i) const { return p_.matrix.data() + static_cast<std::ptrdiff_t>(i) * n_; }
@@ -144,11 +136,11 @@ private:
     const int n_;
     const std::vector<int>& item_;
     const std::vector<int>& slotOf_;
-    const ParallelColumns parallel_;
+    const ParallelColumns& parallel_;
     // n×n row-major; inverse_[j][s]: column j of x, slot s. An active column's row is the unit
-    // vector of its slot, exactly: rebuild makes it so and replace keeps it.
-    // The three n×n buffers are written in full by rebuild before anything reads them; a short run
-    // on a programme of many columns would otherwise spend more time zeroing them than pivoting.
+    // vector of its slot, exactly: rebuild makes it so and replace keeps it. The three n×n
+    // buffers are written in full by rebuild before anything reads them; a short run on a
+    // programme of many columns would otherwise spend more time zeroing them than pivoting.
     std::unique_ptr<double[]> inverse_, block_, movedColumns_;
     std::vector<double> columnPart_, ratio_;
     std::vector<int> swaps_, rowSlots_, columnSlots_, freeColumns_;

@@ -12,8 +12,7 @@ constexpr double kLeastShareSaved = 0.25;
 
 } // namespace
 
-RowProducts::RowProducts(const DenseProgramme& programme, const ActiveInverse::ParallelColumns& parallel)
-    : p_(programme)
+RowProducts::RowProducts(const DenseProgramme& programme, const ParallelColumns& parallel) : p_(programme)
 {
     const int n = programme.columns, m = programme.rows;
     classOf_.assign(static_cast<std::size_t>(n), -1);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "module/dense_inverse.h"
+#include "module/parallel_columns.h"
 
 #include <vector>
 
@@ -15,7 +16,7 @@ namespace vemra::module::dense {
 
 class RowProducts {
 public:
-    RowProducts(const DenseProgramme& programme, const ActiveInverse::ParallelColumns& parallel);
+    RowProducts(const DenseProgramme& programme, const ParallelColumns& parallel);
 
     // alongB[i] = a_i·b and alongC[i] = a_i·c for every row i.
     void compute(const double* b, const double* c, double* alongB, double* alongC);
@@ -25,7 +26,7 @@ private:
     // Empty when merging would save too little to pay for the copy: the programme's own rows
     // are used then.
     std::vector<double> merged_; // rows × classes_, row-major
-    std::vector<int> classOf_;   // per column, -1 for a column without entries
+    std::vector<int> classOf_; // per column, -1 for a column without entries
     std::vector<double> signOf_; // per column, its entries over its class's
     int classes_ = 0;
     std::vector<double> summedB_, summedC_;

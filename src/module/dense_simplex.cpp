@@ -76,10 +76,10 @@ struct Leaving {
 
 class DenseDualSolver {
 public:
-    DenseDualSolver(const DenseProgramme& programme, const DenseSettings& settings)
+    DenseDualSolver(const DenseProgramme& programme, const ParallelColumns& parallel, const DenseSettings& settings)
         : p_(programme), settings_(settings), n_(programme.columns), m_(programme.rows), item_(n_), side_(n_),
-          bound_(n_), pi_(n_), slotOf_(n_ + m_, -1), inverse_(programme, item_, slotOf_),
-          rowProducts_(programme, inverse_.parallelColumns()), x_(n_), r_(m_),
+          bound_(n_), pi_(n_), slotOf_(n_ + m_, -1), inverse_(programme, parallel, item_, slotOf_),
+          rowProducts_(programme, parallel), x_(n_), r_(m_),
           weight_(n_ + m_, 1.0), alpha_(n_), leavingDirection_(n_), alphaBack_(n_), residual_(n_),
           rowsAlongDirection_(m_), rowsAlongAlphaBack_(m_), cost_(programme.cost), setAside_(n_ + m_, 0)
     {
@@ -543,15 +543,32 @@ private:
 
 } // namespace
 
+namespace {
+
+bool isWellFormed(const DenseProgramme& p)
+{
+    const auto n = static_cast<std::size_t>(p.columns), m = static_cast<std::size_t>(p.rows);
+    return p.columns >= 0 && p.rows >= 0 && p.matrix.size() == n * m && p.rowLower.size() == m
+           && p.rowUpper.size() == m && p.columnLower.size() == n && p.columnUpper.size() == n && p.cost.size() == n;
+}
+
+} // namespace
+
 DenseOutcome solveDenseDual(const DenseProgramme& programme, std::span<const unsigned char> start,
                             const DenseSettings& settings)
 {
-    const auto n = static_cast<std::size_t>(programme.columns), m = static_cast<std::size_t>(programme.rows);
-    const DenseProgramme& p = programme;
-    if (p.columns < 0 || p.rows < 0 || p.matrix.size() != n * m || p.rowLower.size() != m || p.rowUpper.size() != m
-        || p.columnLower.size() != n || p.columnUpper.size() != n || p.cost.size() != n)
+    if (!isWellFormed(programme))
         return {};
-    return DenseDualSolver(programme, settings).solve(start);
+    return solveDenseDual(programme, parallelColumnsOf(programme), start, settings);
+}
+
+DenseOutcome solveDenseDual(const DenseProgramme& programme, const ParallelColumns& parallel,
+                            std::span<const unsigned char> start, const DenseSettings& settings)
+{
+    const auto n = static_cast<std::size_t>(programme.columns);
+    if (!isWellFormed(programme) || parallel.next.size() != n || parallel.sign.size() != n)
+        return {};
+    return DenseDualSolver(programme, parallel, settings).solve(start);
 }
 
 } // namespace vemra::module

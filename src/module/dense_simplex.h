@@ -62,4 +62,11 @@ struct DenseOutcome {
 DenseOutcome solveDenseDual(const DenseProgramme& programme, std::span<const unsigned char> start,
                             const DenseSettings& settings);
 
+struct ParallelColumns;
+
+// The same, with the programme's classes of parallel columns known (parallel_columns.h): a
+// caller that keeps the programme from run to run need not find them every time.
+DenseOutcome solveDenseDual(const DenseProgramme& programme, const ParallelColumns& parallel,
+                            std::span<const unsigned char> start, const DenseSettings& settings);
+
 } // namespace vemra::module

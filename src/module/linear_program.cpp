@@ -1,5 +1,6 @@
 #include "module/linear_program.h"
 
+#include "module/dense_mirror.h"
 #include "module/dense_simplex.h"
 #include "module/stop_request.h"
 
@@ -54,8 +55,11 @@ private:
 } // namespace
 
 struct LinearProgram::Solver {
+    explicit Solver(int columns) : dense(columns) {}
+
     ClpSimplex clp;
     StepBudget::Counts counts;
+    DenseMirror dense; // the rows of clp, for the dense simplex
 };
 
 namespace {
@@ -126,36 +130,28 @@ void copyProgramme(const ClpSimplex& from, ClpSimplex& to)
         to.copyinStatus(from.statusArray());
 }
 
-// The programme as the dense simplex takes it: the solver's scaled rows, bounds and costs, and
-// its basis (empty before the first run).
-DenseProgramme denseCopyOf(const ClpSimplex& clp)
+// The solver's scaled rows as the dense simplex takes them: rows × columns, row-major.
+std::vector<double> denseMatrixOf(const ClpSimplex& clp)
 {
-    DenseProgramme dense;
-    dense.rows = clp.numberRows();
-    dense.columns = clp.numberColumns();
-    dense.matrix.assign(static_cast<std::size_t>(dense.rows) * static_cast<std::size_t>(dense.columns), 0.0);
+    const auto columns = static_cast<std::size_t>(clp.numberColumns());
+    std::vector<double> dense(static_cast<std::size_t>(clp.numberRows()) * columns, 0.0);
     const CoinPackedMatrix& matrix = *clp.matrix();
     const CoinBigIndex* starts = matrix.getVectorStarts();
     const int* lengths = matrix.getVectorLengths();
     const int* indices = matrix.getIndices();
     const double* values = matrix.getElements();
-    for (int j = 0; j < dense.columns; ++j)
+    for (std::size_t j = 0; j < columns; ++j)
         for (CoinBigIndex e = starts[j]; e < starts[j] + lengths[j]; ++e)
-            dense.matrix[static_cast<std::size_t>(indices[e]) * static_cast<std::size_t>(dense.columns)
-                         + static_cast<std::size_t>(j)] = values[e];
-    dense.rowLower.assign(clp.getRowLower(), clp.getRowLower() + dense.rows);
-    dense.rowUpper.assign(clp.getRowUpper(), clp.getRowUpper() + dense.rows);
-    dense.columnLower.assign(clp.getColLower(), clp.getColLower() + dense.columns);
-    dense.columnUpper.assign(clp.getColUpper(), clp.getColUpper() + dense.columns);
-    dense.cost.assign(clp.getObjCoefficients(), clp.getObjCoefficients() + dense.columns);
+            dense[static_cast<std::size_t>(indices[e]) * columns + j] = values[e];
     return dense;
 }
 
 } // namespace
 
 LinearProgram::LinearProgram(std::vector<double> columnUnits, SolveStats& stats)
-    : solver_(std::make_unique<Solver>()), stats_(stats), columnCount_(static_cast<int>(columnUnits.size())),
-      columnUnits_(std::move(columnUnits)), columnValues_(columnUnits_.size(), 0.0)
+    : solver_(std::make_unique<Solver>(static_cast<int>(columnUnits.size()))), stats_(stats),
+      columnCount_(static_cast<int>(columnUnits.size())), columnUnits_(std::move(columnUnits)),
+      columnValues_(columnUnits_.size(), 0.0)
 {
     const int columnCount = columnCount_;
     ClpSimplex& clp = solver_->clp;
@@ -184,6 +180,7 @@ std::unique_ptr<LinearProgram> LinearProgram::copy() const
 {
     auto result = std::make_unique<LinearProgram>(columnUnits_, stats_);
     copyProgramme(solver_->clp, result->solver_->clp);
+    result->solver_->dense = solver_->dense;
     result->rowScales_ = rowScales_;
     result->columnValues_ = columnValues_;
     result->rowActivities_ = rowActivities_;
@@ -239,6 +236,8 @@ void LinearProgram::commitPendingRows()
     std::vector<CoinBigIndex> starts(pendingStarts_.begin(), pendingStarts_.end());
     solver_->clp.addRows(static_cast<int>(pendingLower_.size()), pendingLower_.data(), pendingUpper_.data(),
                          starts.data(), pendingColumns_.data(), pendingValues_.data());
+    solver_->dense.appendRows(static_cast<int>(pendingLower_.size()), pendingStarts_.data(), pendingColumns_.data(),
+                              pendingValues_.data());
     committedRows_ += static_cast<int>(pendingLower_.size());
     pendingLower_.clear();
     pendingUpper_.clear();
@@ -253,6 +252,7 @@ void LinearProgram::deleteRows(std::span<const int> rows)
         return;
     commitPendingRows();
     solver_->clp.deleteRows(static_cast<int>(rows.size()), rows.data());
+    solver_->dense.deleteRows(rows);
     std::size_t kept = 0;
     std::size_t next = 0;
     for (std::size_t i = 0; i < rowScales_.size(); ++i) {
@@ -409,7 +409,12 @@ bool LinearProgram::runDense(int iterations)
     double* reducedCosts = clp.dualColumnSolution();
     if (columns == nullptr || rows == nullptr || rowDuals == nullptr || reducedCosts == nullptr)
         return false;
-    const DenseOutcome outcome = solveDenseDual(denseCopyOf(clp), basis(),
+    DenseMirror& dense = solver_->dense;
+    if (!dense.kept())
+        dense.keep(clp.numberRows(), denseMatrixOf(clp));
+    const DenseProgramme& programme = dense.programme(clp.getRowLower(), clp.getRowUpper(), clp.getColLower(),
+                                                      clp.getColUpper(), clp.getObjCoefficients());
+    const DenseOutcome outcome = solveDenseDual(programme, dense.parallelColumns(), basis(),
                                                 {.primalTolerance = kLpFeasibilityTolerance,
                                                  .dualTolerance = kDualTolerance,
                                                  .iterationLimit = iterations});
@@ -421,8 +426,10 @@ bool LinearProgram::runDense(int iterations)
         // A programme that needs huge coefficients, or on which the dense simplex lost its
         // footing after taking steps, stays with the sparse solver for its further runs: the
         // next ones would most likely end the same way, and cost the steps twice.
-        if (huge || outcome.iterations > 0)
+        if (huge || outcome.iterations > 0) {
             denseFirst_ = false;
+            dense.drop();
+        }
         return false;
     }
     clp.copyinStatus(outcome.basis.data());

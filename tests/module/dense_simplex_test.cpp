@@ -2,8 +2,8 @@
 // verdict and optimum, and every number it returns checked against the programme itself.
 #include "module/dense_simplex.h"
 
-#include "module/dense_inverse.h"
 #include "module/dense_rows.h"
+#include "module/parallel_columns.h"
 
 #include <ClpSimplex.hpp>
 #include <gtest/gtest.h>
@@ -430,9 +430,8 @@ TEST(DenseRows, MergedColumnsGiveEveryRowItsOwnProducts)
                 row[j] = c.copyOf[j] == -2 ? 0.0 : c.copyOf[j] >= 0 ? c.sign[j] * row[c.copyOf[j]] : unit(random);
             addRow(p, row, -1.0, 1.0);
         }
-        std::vector<int> item(p.columns), slotOf(p.columns + p.rows, -1);
-        const dense::ActiveInverse inverse(p, item, slotOf);
-        dense::RowProducts products(p, inverse.parallelColumns());
+        const ParallelColumns parallel = parallelColumnsOf(p);
+        dense::RowProducts products(p, parallel);
         std::vector<double> b(p.columns), c2(p.columns), alongB(p.rows), alongC(p.rows);
         for (int j = 0; j < p.columns; ++j) {
             b[j] = unit(random);
