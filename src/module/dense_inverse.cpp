@@ -56,7 +56,8 @@ ActiveInverse::ActiveInverse(const DenseProgramme& programme, const ParallelColu
     : p_(programme), n_(programme.columns), item_(item), slotOf_(slotOf), parallel_(parallel),
       inverse_(std::make_unique_for_overwrite<double[]>(n_ * n_)),
       block_(std::make_unique_for_overwrite<double[]>(n_ * n_)),
-      movedColumns_(std::make_unique_for_overwrite<double[]>(n_ * n_)), columnPart_(n_), ratio_(n_), swaps_(n_)
+      movedColumns_(std::make_unique_for_overwrite<double[]>(n_ * n_)), partOf_(n_), freeIndexOf_(n_),
+      computedAs_(n_), columnPart_(n_), ratio_(n_), swaps_(n_)
 {
     for (auto* list : {&rowSlots_, &columnSlots_, &freeColumns_})
         list->reserve(n_);
@@ -66,7 +67,8 @@ ActiveInverse::ActiveInverse(const DenseProgramme& programme, const ParallelColu
 // columns (a block M) need inverting. With the active columns' values moved to the right-hand
 // side, x_F = M⁻¹ (b_R − A_{R,C} b_C): an inactive column's row of B⁻¹ holds its row of M⁻¹ on
 // the row slots and −(M⁻¹ A_{R,C}) on the column slots; an active column's row is the unit
-// vector of its slot. That is k³ + k²(n − k) work, at most n³.
+// vector of its slot. That is k³ + k²(n − k) work, at most n³ — less where active columns
+// repeat others (see columnPartPlan).
 bool ActiveInverse::rebuild()
 {
     rowSlots_.clear();
@@ -78,12 +80,14 @@ bool ActiveInverse::rebuild()
         if (slotOf_[j] < 0)
             freeColumns_.push_back(j);
     const int k = static_cast<int>(rowSlots_.size()), c = n_ - k;
+    const int computed = planColumnPart();
     for (int a = 0; a < k; ++a) {
         const double* row = matrixRow(item_[rowSlots_[a]] - n_);
         for (int b = 0; b < k; ++b)
             block_[a * k + b] = row[freeColumns_[b]];
-        for (int e = 0; e < c; ++e)
-            movedColumns_[a * c + e] = -row[item_[columnSlots_[e]]];
+        for (int e = 0, u = 0; e < c; ++e)
+            if (partOf_[e].kind == PartKind::Computed)
+                movedColumns_[a * computed + u++] = -row[item_[columnSlots_[e]]];
     }
     if (!invertInPlace(block_.get(), k, swaps_.data()))
         return false;
@@ -92,16 +96,56 @@ bool ActiveInverse::rebuild()
         row(item_[slot])[slot] = 1.0;
     for (int b = 0; b < k; ++b) {
         double* target = row(freeColumns_[b]);
-        std::fill_n(columnPart_.begin(), c, 0.0);
+        std::fill_n(columnPart_.begin(), computed, 0.0);
         for (int a = 0; a < k; ++a) {
             target[rowSlots_[a]] = block_[b * k + a];
-            addScaled(columnPart_.data(), block_[b * k + a], movedColumns_.get() + a * c, c);
+            addScaled(columnPart_.data(), block_[b * k + a], movedColumns_.get() + a * computed, computed);
         }
-        for (int e = 0; e < c; ++e)
-            target[columnSlots_[e]] = columnPart_[e];
+        for (int e = 0; e < c; ++e) {
+            const ColumnPart& part = partOf_[e];
+            double value = 0.0;
+            if (part.kind == PartKind::Computed || part.kind == PartKind::Copy)
+                value = part.factor * columnPart_[part.source];
+            else if (part.kind == PartKind::Unit && part.source == b)
+                value = part.factor;
+            target[columnSlots_[e]] = value;
+        }
     }
     updates_ = 0;
     return true;
+}
+
+// An active column that repeats an inactive one (the other half of a split coefficient whose
+// half in use is off its bound) has M⁻¹ A_{R,e} = ±(a unit vector), exactly; one that repeats an
+// active column already computed is that column's part times ±1; a column without entries has
+// none. Only the rest are multiplied out. Returns how many that is.
+int ActiveInverse::planColumnPart()
+{
+    const int c = static_cast<int>(columnSlots_.size());
+    std::fill(freeIndexOf_.begin(), freeIndexOf_.end(), -1);
+    std::fill(computedAs_.begin(), computedAs_.end(), -1);
+    for (int b = 0; b < static_cast<int>(freeColumns_.size()); ++b)
+        freeIndexOf_[freeColumns_[b]] = b;
+    int computed = 0;
+    for (int e = 0; e < c; ++e) {
+        const int j = item_[columnSlots_[e]];
+        ColumnPart& part = partOf_[e];
+        part = {PartKind::Zero, 0, 0.0};
+        if (parallel_.sign[j] == 0)
+            continue;
+        for (int other = parallel_.next[j]; other != j && part.kind == PartKind::Zero; other = parallel_.next[other]) {
+            const double relative = parallel_.sign[j] * parallel_.sign[other];
+            if (freeIndexOf_[other] >= 0)
+                part = {PartKind::Unit, freeIndexOf_[other], -relative};
+            else if (computedAs_[other] >= 0)
+                part = {PartKind::Copy, computedAs_[other], relative};
+        }
+        if (part.kind == PartKind::Zero) {
+            part = {PartKind::Computed, computed, 1.0};
+            computedAs_[j] = computed++;
+        }
+    }
+    return computed;
 }
 
 // B⁻¹ ← B⁻¹ − d_q (α − e_q)ᵀ / α_q, where d_q is column q of B⁻¹. Column q becomes d_q / α_q;

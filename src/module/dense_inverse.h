@@ -131,6 +131,15 @@ private:
     double* row(int j) { return inverse_.get() + static_cast<std::ptrdiff_t>(j) * n_; }
     const double* matrixRow(int i) const { return p_.matrix.data() + static_cast<std::ptrdiff_t>(i) * n_; }
     void settleParallelColumns(int k, double* alpha) const;
+    int planColumnPart();
+
+    // How rebuild gets an active column's part of the inverse (see planColumnPart).
+    enum class PartKind : unsigned char { Computed, Copy, Unit, Zero };
+    struct ColumnPart {
+        PartKind kind;
+        int source;    // Computed, Copy: its place among the computed; Unit: the free column's place
+        double factor; // times that
+    };
 
     const DenseProgramme& p_;
     const int n_;
@@ -142,6 +151,8 @@ private:
     // buffers are written in full by rebuild before anything reads them; a short run on a
     // programme of many columns would otherwise spend more time zeroing them than pivoting.
     std::unique_ptr<double[]> inverse_, block_, movedColumns_;
+    std::vector<ColumnPart> partOf_; // per column slot, in the order of columnSlots_
+    std::vector<int> freeIndexOf_, computedAs_; // per column: its place among the free / computed
     std::vector<double> columnPart_, ratio_;
     std::vector<int> swaps_, rowSlots_, columnSlots_, freeColumns_;
     int updates_ = 0;
