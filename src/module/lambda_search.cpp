@@ -168,12 +168,17 @@ std::optional<Evaluation> LambdaSearch::improveOnLinearBounds(const Shifts& shif
     // projects whose coefficients are huge that changed which shifts won.
     const double giveUpAt = incumbent.lambda >= 1.0 ? noSmootherFrom(incumbent.smoothness)
                                                     : std::numeric_limits<double>::infinity();
-    const ExchangeResult screen = solver.solveAt(incumbent.lambdaUsed, {}, incumbent.start.get(), giveUpAt);
+    ExchangeResult screen = solver.solveAt(incumbent.lambdaUsed, {}, incumbent.start.get(), giveUpAt);
     if (!screen.feasible && !screen.gaveUp)
         return std::nullopt;
     const bool smootherThere = screen.feasible && smoother(screen.smoothness, incumbent.smoothness);
     if (!smootherThere && incumbent.lambda >= 1.0)
         return std::nullopt;
+    // λ cannot go beyond 1: a candidate that meets every requirement at 1 more smoothly has
+    // λ* = 1 and the screening's coefficients are its smoothest there. The λ programme would
+    // only climb to where it already is.
+    if (smootherThere && screen.lambda >= 1.0)
+        return fromExchange(std::move(screen));
     // From the screening's angles on to the candidate's λ*; unless it is smoother where the
     // incumbent's coefficients are, it has to get above the incumbent's λ* by more than the tie.
     std::optional<ExchangeResult> full =
