@@ -70,10 +70,12 @@ TEST(NodeCaptions, RestrictionTexts)
         r.RealPar[8] = c.upper;
         r.MakeCaption();
         EXPECT_EQ(r.Caption, c.caption);
-        if (c.key != 0)
+        if (c.key != 0) {
             EXPECT_EQ(r.SortKey, c.key) << c.caption;
-        if (c.kind == 35)
+        }
+        if (c.kind == 35) {
             EXPECT_TRUE(r.Valid);
+        }
     }
 }
 
