@@ -541,10 +541,6 @@ private:
     int iterations_ = 0;
 };
 
-} // namespace
-
-namespace {
-
 bool isWellFormed(const DenseProgramme& p)
 {
     const auto n = static_cast<std::size_t>(p.columns), m = static_cast<std::size_t>(p.rows);
