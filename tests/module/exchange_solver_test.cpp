@@ -1,6 +1,7 @@
 // The exchange method at a fixed λ, asked to give up once its smoothness sum reaches a bound:
 // the shift search relies on a round's sum never exceeding the final one, so that a candidate
-// it drops early could not have ended smoother.
+// it drops early could not have ended smoother. And the λ search's judgement of a shift once
+// every maximum requirement is met.
 #include "module/exchange_solver.h"
 #include "module/input_reader.h"
 #include "module/input_validator.h"
@@ -18,6 +19,16 @@ namespace {
 using testing::makeRandomProject;
 using testing::RandomProjectConfig;
 
+// The model of a random project; a project the generator got wrong fails the test here.
+ProblemModel modelOf(const RandomProjectConfig& c)
+{
+    const ReadResult input = readRecords(makeRandomProject(c).text());
+    EXPECT_FALSE(input.error) << "seed " << c.seed;
+    ValidationResult validation = validateRecords(input.records);
+    EXPECT_EQ(validation.code, 0) << "seed " << c.seed << ": " << validation.message;
+    return ProblemModel(std::move(validation.problem));
+}
+
 TEST(ExchangeSolverGivingUp, NeverBeforeTheFinalSumAndAlwaysWhenBelowIt)
 {
     const std::vector<std::vector<int>> harmonics{{6}, {15}, {5, 8, 10}};
@@ -33,11 +44,7 @@ TEST(ExchangeSolverGivingUp, NeverBeforeTheFinalSumAndAlwaysWhenBelowIt)
             c.restrictions = 8;
             c.ambition = 30.0;
             const std::string label = "harmonics set " + std::to_string(h) + " seed " + std::to_string(c.seed);
-            const ReadResult input = readRecords(makeRandomProject(c).text());
-            ASSERT_FALSE(input.error) << label;
-            ValidationResult validation = validateRecords(input.records);
-            ASSERT_EQ(validation.code, 0) << label << ": " << validation.message;
-            const ProblemModel model(std::move(validation.problem));
+            const ProblemModel model = modelOf(c);
             // Close below λ*, where the smoothest solution sits in a tight corner and the
             // rounds have something to find.
             SolveStats stats;
@@ -86,11 +93,7 @@ TEST(LambdaSearchAtFullFulfilment, AShiftIsJudgedByItsSmoothestSolutionAtOne)
         c.restrictions = 7;
         c.objects = 1;
         const std::string label = "seed " + std::to_string(c.seed);
-        const ReadResult input = readRecords(makeRandomProject(c).text());
-        ASSERT_FALSE(input.error) << label;
-        ValidationResult validation = validateRecords(input.records);
-        ASSERT_EQ(validation.code, 0) << label << ": " << validation.message;
-        const ProblemModel model(std::move(validation.problem));
+        const ProblemModel model = modelOf(c);
         if (model.objectCount() == 0 || !model.shiftRange(0).active)
             continue;
         SolveStats stats;
