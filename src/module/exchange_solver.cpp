@@ -75,12 +75,7 @@ ExchangeResult ExchangeSolver::run(bool largestLambda, double lambda, const std:
     }
     if (!warm)
         addInitialRows();
-    for (const auto& [requirement, angle] : extraAngles) {
-        const Requirement& q = set_.requirements[static_cast<std::size_t>(requirement)];
-        if (q.shape == RequirementShape::Interval && angle > q.phiFrom && angle < q.phiTo
-            && !hasCutNear(requirement, angle))
-            addCut(requirement, angle);
-    }
+    addExtraAngles(extraAngles);
     smoothHasBasis_ = warm;
     if (warm) {
         smooth_->startFrom(warmStart->smoothBasis);
@@ -97,7 +92,7 @@ ExchangeResult ExchangeSolver::run(bool largestLambda, double lambda, const std:
         return finish(std::move(result));
     }
     if (!largestLambda) {
-        simplexFailed_ = false;
+        simplexFailed_ = provedInfeasible_ = false;
         if (!settle(lambda, result, giveUpAt)) {
             // A simplex that ended without a solution and without a proof of infeasibility
             // proves nothing. Its runs from a neighbour's rows and basis can end in a basis the
@@ -107,6 +102,8 @@ ExchangeResult ExchangeSolver::run(bool largestLambda, double lambda, const std:
                 return run(largestLambda, lambda, extraAngles, nullptr, giveUpAt);
             ExchangeResult none;
             none.gaveUp = result.gaveUp;
+            if (provedInfeasible_)
+                none.proofRows = captureWarmStart();
             return none;
         }
         result.lambda = lambda;
@@ -194,6 +191,7 @@ bool ExchangeSolver::settle(double lambda, ExchangeResult& result, double giveUp
             continue;
         if (status != LpStatus::Optimal) {
             simplexFailed_ = status == LpStatus::Failed;
+            provedInfeasible_ = status == LpStatus::Infeasible;
             return false; // infeasible, or hopeless numerically: no solution at this λ
         }
         result.lambdaUsed = lambda;
@@ -207,6 +205,18 @@ bool ExchangeSolver::settle(double lambda, ExchangeResult& result, double giveUp
         }
         if (round >= settings_.maxRounds || !tightenOrAddAll(violations))
             return closeEnough(violations);
+    }
+}
+
+void ExchangeSolver::addExtraAngles(const std::vector<ExtraAngle>& extraAngles)
+{
+    for (const auto& [requirement, angle] : extraAngles) {
+        const Requirement& q = set_.requirements[static_cast<std::size_t>(requirement)];
+        if (q.shape == RequirementShape::Interval && angle > q.phiFrom && angle < q.phiTo
+            && !hasCutNear(requirement, angle))
+            addCut(requirement, angle);
+        else if (q.shape == RequirementShape::Point && !hasCutNear(requirement, q.phiFrom))
+            addCut(requirement, q.phiFrom, true);
     }
 }
 

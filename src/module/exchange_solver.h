@@ -75,13 +75,17 @@ struct ExchangeResult {
     std::vector<MotionCoefficients> coefficients;
     double smoothness = 0.0;
     std::shared_ptr<const WarmStart> warmStart;
+    // A solve at a fixed λ that the simplex proved to have no solution: the rows that held
+    // when it did (those at their bounds in its last basis), which a neighbour asking the
+    // same question can hold from the start.
+    std::shared_ptr<const WarmStart> proofRows;
     // For the largest λ: the λ programme's rows with their dual values at λ*, which explain
     // what holds λ* there without solving it again.
     std::shared_ptr<const std::vector<RowReading>> fulfilmentRows;
 };
 
 // An angle (degrees) of a requirement to include from the start, e.g. where a final check
-// found a violation.
+// found a violation. For a point restriction the angle is its own.
 using ExtraAngle = std::pair<int, double>;
 
 enum class RowValues {
@@ -148,6 +152,8 @@ private:
     // Exchange rounds of the smoothness programme at a fixed λ; false when it has no solution
     // or (result.gaveUp) when a round's smoothness sum reaches giveUpAt.
     bool settle(double lambda, ExchangeResult& result, double giveUpAt = std::numeric_limits<double>::infinity());
+    // Adds the cuts of the extra angles that the programme does not hold yet.
+    void addExtraAngles(const std::vector<ExtraAngle>& extraAngles);
     // Exchange rounds of both programmes until the smoothest coefficients at the largest λ
     // the angles allow meet every requirement, or that λ is at or below the threshold; false
     // when no λ is possible.
@@ -172,6 +178,8 @@ private:
     void fixLambda(double lambda);
     void addInitialRows();
     bool addRowsOf(const WarmStart& warm);
+    // The rows that bind in the programmes' last bases, and those bases; nullptr when a
+    // programme has rows the simplex has not seen yet.
     std::shared_ptr<const WarmStart> captureWarmStart() const;
     int addRowToAll(double lower, double upper);
     void setRowBoundsOfAll(int row, double lower, double upper);
@@ -219,8 +227,10 @@ private:
     bool marginsReleased_ = false;
     // Whether the smoothness programme has a basis to start from (from a neighbour or a solve).
     bool smoothHasBasis_ = false;
-    // Whether the last settle ended on a simplex failure rather than on infeasibility.
+    // Whether the last settle ended on a simplex failure, or on the simplex's proof that the
+    // programme has no solution.
     bool simplexFailed_ = false;
+    bool provedInfeasible_ = false;
     std::vector<int> rowColumns_; // scratch for one row
     std::vector<double> rowValues_;
 };

@@ -31,8 +31,10 @@ const WarmStart* startOf(const Evaluation* e) { return e ? e->start.get() : null
 Evaluation fromExchange(ExchangeResult r)
 {
     Evaluation e;
-    if (!r.feasible)
+    if (!r.feasible) {
+        e.proofRows = std::move(r.proofRows);
         return e;
+    }
     e.feasible = true;
     e.lambda = r.lambda;
     e.lambdaUsed = r.lambdaUsed;
@@ -41,6 +43,20 @@ Evaluation fromExchange(ExchangeResult r)
     e.start = std::move(r.warmStart);
     e.fulfilmentRows = std::move(r.fulfilmentRows);
     return e;
+}
+
+// The cuts of a start at the same places in this set's requirements (spectrum rows aside).
+std::vector<ExtraAngle> anglesOf(const WarmStart& rows, const RequirementSet& set)
+{
+    std::vector<ExtraAngle> angles;
+    for (const WarmStart::RowGroup& g : rows.groups) {
+        if (g.requirement < 0 || static_cast<std::size_t>(g.requirement) >= set.requirements.size())
+            continue;
+        const Requirement& q = set.requirements[static_cast<std::size_t>(g.requirement)];
+        if (q.shape != RequirementShape::Spectrum)
+            angles.emplace_back(g.requirement, q.phiFrom + g.position * (q.phiTo - q.phiFrom));
+    }
+    return angles;
 }
 
 } // namespace
@@ -80,7 +96,12 @@ Evaluation LambdaSearch::smoothAt(double lambda, const Shifts& shifts, const std
     ExchangeSettings settings = settings_;
     settings.method = how.method;
     settings.confirmInfeasibility = how.confirmInfeasibility;
-    Evaluation e = fromExchange(ExchangeSolver(set, stats_, settings).solveAt(lambda, extraAngles, start, how.giveUpAt));
+    std::vector<ExtraAngle> angles = extraAngles;
+    if (how.proofRowsOf) {
+        const std::vector<ExtraAngle> proof = anglesOf(*how.proofRowsOf, set);
+        angles.insert(angles.end(), proof.begin(), proof.end());
+    }
+    Evaluation e = fromExchange(ExchangeSolver(set, stats_, settings).solveAt(lambda, angles, start, how.giveUpAt));
     e.lambda = e.lambdaUsed = lambda;
     return e;
 }
@@ -98,7 +119,7 @@ Evaluation LambdaSearch::largestLambda(const Shifts& shifts, const WarmStart* st
 }
 
 Evaluation LambdaSearch::bisect(long feasibleLevel, long infeasibleLevel, Evaluation atFeasible,
-                                const Shifts& shifts) const
+                                const Shifts& shifts, std::shared_ptr<const WarmStart> proofAbove) const
 {
     while (infeasibleLevel - feasibleLevel > 1) {
         const long middle = feasibleLevel + (infeasibleLevel - feasibleLevel) / 2;
@@ -108,8 +129,10 @@ Evaluation LambdaSearch::bisect(long feasibleLevel, long infeasibleLevel, Evalua
             atFeasible = std::move(e);
         } else {
             infeasibleLevel = middle;
+            proofAbove = std::move(e.proofRows);
         }
     }
+    atFeasible.proofRows = std::move(proofAbove);
     return atFeasible;
 }
 
@@ -126,7 +149,7 @@ Evaluation LambdaSearch::evaluate(const Shifts& shifts, const Evaluation* neighb
     Evaluation bottom = smoothAtLevel(0, shifts, neighbour);
     if (!bottom.feasible)
         return bottom;
-    return bisect(0, kGrid, std::move(bottom), shifts);
+    return bisect(0, kGrid, std::move(bottom), shifts, std::move(top.proofRows));
 }
 
 std::optional<Evaluation> LambdaSearch::improveOn(const Shifts& shifts, const Evaluation& incumbent) const
@@ -215,16 +238,21 @@ std::optional<Evaluation> LambdaSearch::improveOnBisection(const Shifts& shifts,
     // λ* counts as larger only from 1e-6 up; a level or two up, infeasibility would be as
     // small as the simplex's tolerance and costly to prove either way. Most candidates fail
     // there: a proof of infeasibility, not a solution, which the primal simplex finds faster.
+    // Where what keeps the incumbent from going higher is untouched by this candidate's shifts,
+    // the rows that proved it rule the candidate out as well.
     const long up = std::min(kGrid, compared + kComparableLevels);
-    Evaluation above = smoothAtLevel(up, shifts, &atIncumbent, {.method = SimplexMethod::Primal});
-    if (!above.feasible)
+    Evaluation above = smoothAtLevel(up, shifts, &atIncumbent,
+                                     {.method = SimplexMethod::Primal, .proofRowsOf = incumbent.proofRows.get()});
+    if (!above.feasible) {
+        atIncumbent.proofRows = std::move(above.proofRows);
         return ifBetter(std::move(atIncumbent));
+    }
     if (up == kGrid)
         return above;
     Evaluation top = smoothAtLevel(kGrid, shifts, &above);
     if (top.feasible)
         return top;
-    return bisect(up, kGrid, std::move(above), shifts);
+    return bisect(up, kGrid, std::move(above), shifts, std::move(top.proofRows));
 }
 
 } // namespace vemra::module

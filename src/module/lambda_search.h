@@ -22,6 +22,10 @@ struct Evaluation {
     std::shared_ptr<const WarmStart> start;
     // Where λ* is the optimum of the λ programme: its rows and dual values there.
     std::shared_ptr<const std::vector<RowReading>> fulfilmentRows;
+    // Infeasible: the rows that held when the simplex proved it (see ExchangeResult). Feasible,
+    // from a bisection: those of the level just above λ*, which other shifts of the same
+    // project are asked about again.
+    std::shared_ptr<const WarmStart> proofRows;
     // The largest λ* a search has accepted on its way here. Equal λ* is judged from there, so
     // that a chain of smoother solutions, each a hair lower, cannot walk λ* down.
     double bestLambdaSoFar = 0.0;
@@ -42,6 +46,10 @@ struct FixedSolve {
     // simplex's word for it is taken unchecked: on a badly scaled project that can cost a
     // candidate, but checking it there doubled the search's time.
     bool confirmInfeasibility = true;
+    // Rows held from the start, on top of the neighbour's: those that proved a neighbour's
+    // programme infeasible (without their margins). Where the same rows rule this one out,
+    // the proof takes one round instead of the rounds that found them.
+    const WarmStart* proofRowsOf = nullptr;
 };
 
 class LambdaSearch {
@@ -78,7 +86,9 @@ private:
     std::optional<Evaluation> improveOnLinearBounds(const Shifts& shifts, const Evaluation& incumbent) const;
     std::optional<Evaluation> improveOnBisection(const Shifts& shifts, const Evaluation& incumbent) const;
     Evaluation smoothAtLevel(long level, const Shifts& shifts, const Evaluation* neighbour, FixedSolve how = {}) const;
-    Evaluation bisect(long feasibleLevel, long infeasibleLevel, Evaluation atFeasible, const Shifts& shifts) const;
+    // The evaluation at the largest feasible level; its proofRows are those of the level above.
+    Evaluation bisect(long feasibleLevel, long infeasibleLevel, Evaluation atFeasible, const Shifts& shifts,
+                      std::shared_ptr<const WarmStart> proofAbove) const;
 
     const ProblemModel& model_;
     SolveStats& stats_;
