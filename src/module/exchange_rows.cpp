@@ -418,7 +418,7 @@ bool ExchangeSolver::addRowsOf(const WarmStart& warm)
     return true;
 }
 
-std::shared_ptr<const WarmStart> ExchangeSolver::captureWarmStart() const
+std::shared_ptr<const WarmStart> ExchangeSolver::captureWarmStart(bool forProof) const
 {
     const std::vector<unsigned char> smoothBasis = smooth_->basis();
     const std::vector<unsigned char> largestBasis = largest_ ? largest_->basis() : std::vector<unsigned char>{};
@@ -431,6 +431,8 @@ std::shared_ptr<const WarmStart> ExchangeSolver::captureWarmStart() const
     if (largest_)
         warm->lambdaBasis.assign(largestBasis.begin(), largestBasis.begin() + columnCount_);
     auto binds = [&](int row) {
+        if (forProof)
+            return smooth_->mayProveInfeasibility(row);
         return !smooth_->isRowBasic(row) || (largest_ && !largest_->isRowBasic(row));
     };
     for (const RowGroup& group : groups_) {

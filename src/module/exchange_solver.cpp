@@ -103,7 +103,7 @@ ExchangeResult ExchangeSolver::run(bool largestLambda, double lambda, const std:
             ExchangeResult none;
             none.gaveUp = result.gaveUp;
             if (provedInfeasible_)
-                none.proofRows = captureWarmStart();
+                none.proofRows = captureWarmStart(true);
             return none;
         }
         result.lambda = lambda;
@@ -212,7 +212,7 @@ void ExchangeSolver::addExtraAngles(const std::vector<ExtraAngle>& extraAngles)
 {
     for (const auto& [requirement, angle] : extraAngles) {
         const Requirement& q = set_.requirements[static_cast<std::size_t>(requirement)];
-        if (q.shape == RequirementShape::Interval && angle > q.phiFrom && angle < q.phiTo
+        if (q.shape == RequirementShape::Interval && angle >= q.phiFrom && angle <= q.phiTo
             && !hasCutNear(requirement, angle))
             addCut(requirement, angle);
         else if (q.shape == RequirementShape::Point && !hasCutNear(requirement, q.phiFrom))

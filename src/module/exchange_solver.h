@@ -179,8 +179,9 @@ private:
     void addInitialRows();
     bool addRowsOf(const WarmStart& warm);
     // The rows that bind in the programmes' last bases, and those bases; nullptr when a
-    // programme has rows the simplex has not seen yet.
-    std::shared_ptr<const WarmStart> captureWarmStart() const;
+    // programme has rows the simplex has not seen yet. After the smoothness programme was
+    // found infeasible, with forProof, the rows that may take part in the proof instead.
+    std::shared_ptr<const WarmStart> captureWarmStart(bool forProof = false) const;
     int addRowToAll(double lower, double upper);
     void setRowBoundsOfAll(int row, double lower, double upper);
     void addSpectrumRow(int requirement);

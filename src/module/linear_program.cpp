@@ -283,6 +283,16 @@ std::vector<unsigned char> LinearProgram::basis() const
     return result;
 }
 
+bool LinearProgram::mayProveInfeasibility(int row) const
+{
+    const ClpSimplex& clp = solver_->clp;
+    if (clp.getRowStatus(row) != ClpSimplex::basic)
+        return true;
+    const double activity = clp.primalRowSolution()[row];
+    return activity < clp.getRowLower()[row] - kLpFeasibilityTolerance
+           || activity > clp.getRowUpper()[row] + kLpFeasibilityTolerance;
+}
+
 bool LinearProgram::isRowBasic(int row) const
 {
     return solver_->clp.getRowStatus(row) == ClpSimplex::basic;

@@ -63,6 +63,10 @@ public:
     // programme of the same shape lets the simplex start from there.
     std::vector<unsigned char> basis() const;
     bool isRowBasic(int row) const;
+    // After a solve that ended infeasible: whether the row can take part in a proof of it,
+    // being at one of its bounds in the last basis, or basic and off them (the row a dual
+    // simplex could not bring back, the rows a primal's first phase left violated).
+    bool mayProveInfeasibility(int row) const;
     // Used by the next solve(); rows beyond the given statuses start with a basic slack.
     void startFrom(const std::vector<unsigned char>& basis);
     int rowCount() const { return committedRows_ + static_cast<int>(pendingLower_.size()); }

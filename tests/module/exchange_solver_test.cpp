@@ -1,7 +1,7 @@
 // The exchange method at a fixed λ, asked to give up once its smoothness sum reaches a bound:
 // the shift search relies on a round's sum never exceeding the final one, so that a candidate
 // it drops early could not have ended smoother. And the λ search's judgement of a shift once
-// every maximum requirement is met.
+// every maximum requirement is met, and the rows it hands on from proving a level unreachable.
 #include "module/exchange_solver.h"
 #include "module/input_reader.h"
 #include "module/input_validator.h"
@@ -115,6 +115,49 @@ TEST(LambdaSearchAtFullFulfilment, AShiftIsJudgedByItsSmoothestSolutionAtOne)
         }
     }
     EXPECT_GE(judged, 4);
+}
+
+// A bisection hands on the rows that proved the level above λ* unreachable, and a shift
+// candidate asks the same question a little higher. Held from the start, those rows must
+// prove it in the first programme, where the candidate's own rows take rounds to get there.
+TEST(LambdaSearchProofRows, TheLevelAboveLambdaStarFallsInTheFirstProgramme)
+{
+    int proved = 0, roundsSaved = 0;
+    for (std::uint32_t seed = 1; seed <= 12; ++seed) {
+        RandomProjectConfig c;
+        c.seed = 1400 + seed;
+        c.harmonics = {static_cast<int>(4 + seed % 5), 6};
+        c.relative = true;
+        c.variableAngles = seed % 2 == 0;
+        c.variableEta = seed % 2 == 1;
+        c.highestOrder = 3;
+        c.restrictions = 7;
+        c.ambition = 30.0;
+        const std::string label = "seed " + std::to_string(c.seed);
+        const ProblemModel model = modelOf(c);
+        SolveStats stats;
+        const LambdaSearch search(model, stats);
+        const Evaluation incumbent = search.evaluate(model.zeroShifts());
+        if (!incumbent.feasible || incumbent.lambda >= 1.0 || model.lambdaMode() != LambdaMode::Bisection)
+            continue;
+        // Where λ* is where a variable bound's ends meet, no programme proves anything above.
+        if (!incumbent.proofRows)
+            continue;
+        const double up = incumbent.lambda + LambdaSearch::kComparableLevels / double(LambdaSearch::kGrid);
+        const auto roundsAbove = [&](const WarmStart* proof) {
+            SolveStats own;
+            const Evaluation e = LambdaSearch(model, own).smoothAt(
+                up, model.zeroShifts(), {}, incumbent.start.get(),
+                {.method = SimplexMethod::Primal, .proofRowsOf = proof});
+            EXPECT_FALSE(e.feasible) << label;
+            return own.exchangeRounds;
+        };
+        EXPECT_EQ(roundsAbove(incumbent.proofRows.get()), 0) << label;
+        ++proved;
+        roundsSaved += roundsAbove(nullptr) > 0 ? 1 : 0;
+    }
+    EXPECT_GE(proved, 6);
+    EXPECT_GE(roundsSaved, 3);
 }
 
 } // namespace
