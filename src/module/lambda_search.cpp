@@ -226,24 +226,22 @@ std::optional<Evaluation> LambdaSearch::improveOnBisection(const Shifts& shifts,
     const long level = std::lround(incumbent.lambda * kGrid);
     const long compared = std::lround(incumbent.comparedLambda() * kGrid);
     // Where λ* cannot grow any more, only a smoother solution wins, and the solve there may
-    // give up as soon as it cannot be one. Below that, the solve 17 levels up starts from this
-    // one's rows, which have to be complete (see improveOnLinearBounds).
+    // give up as soon as it cannot be one.
+    const FixedSolve smootherOrNothing{.giveUpAt = noSmootherFrom(incumbent.smoothness), .confirmInfeasibility = false};
     if (compared == kGrid)
-        return ifBetter(
-            smoothAtLevel(level, shifts, &incumbent,
-                          {.giveUpAt = noSmootherFrom(incumbent.smoothness), .confirmInfeasibility = false}));
-    Evaluation atIncumbent = smoothAtLevel(level, shifts, &incumbent, {.confirmInfeasibility = false});
-    if (!atIncumbent.feasible)
-        return std::nullopt;
-    // λ* counts as larger only from 1e-6 up; a level or two up, infeasibility would be as
-    // small as the simplex's tolerance and costly to prove either way. Most candidates fail
-    // there: a proof of infeasibility, not a solution, which the primal simplex finds faster.
-    // Where what keeps the incumbent from going higher is untouched by this candidate's shifts,
-    // the rows that proved it rule the candidate out as well.
+        return ifBetter(smoothAtLevel(level, shifts, &incumbent, smootherOrNothing));
+    // Below that, first whether the candidate gets above the incumbent's λ* at all. λ* counts
+    // as larger only from 1e-6 up; a level or two up, infeasibility would be as small as the
+    // simplex's tolerance and costly to prove either way. Most candidates fail there: a proof
+    // of infeasibility, not a solution, which the primal simplex finds faster. Where what
+    // keeps the incumbent from going higher is untouched by this candidate's shifts, the rows
+    // that proved it rule the candidate out as well, in one programme.
     const long up = std::min(kGrid, compared + kComparableLevels);
-    Evaluation above = smoothAtLevel(up, shifts, &atIncumbent,
+    Evaluation above = smoothAtLevel(up, shifts, &incumbent,
                                      {.method = SimplexMethod::Primal, .proofRowsOf = incumbent.proofRows.get()});
     if (!above.feasible) {
+        // Then only a smoother solution at the incumbent's λ* wins, as above.
+        Evaluation atIncumbent = smoothAtLevel(level, shifts, &incumbent, smootherOrNothing);
         atIncumbent.proofRows = std::move(above.proofRows);
         return ifBetter(std::move(atIncumbent));
     }
