@@ -1,7 +1,8 @@
 // The exchange method at a fixed λ, asked to give up once its smoothness sum reaches a bound:
 // the shift search relies on a round's sum never exceeding the final one, so that a candidate
-// it drops early could not have ended smoother. And the λ search's judgement of a shift once
-// every maximum requirement is met, and the rows it hands on from proving a level unreachable.
+// it drops early could not have ended smoother. And the λ search's judgement of a shift: once
+// every maximum requirement is met, against its whole search, and with the rows it hands on
+// from proving a level unreachable.
 #include "module/exchange_solver.h"
 #include "module/input_reader.h"
 #include "module/input_validator.h"
@@ -158,6 +159,60 @@ TEST(LambdaSearchProofRows, TheLevelAboveLambdaStarFallsInTheFirstProgramme)
     }
     EXPECT_GE(proved, 6);
     EXPECT_GE(roundsSaved, 3);
+}
+
+// The shift search's shortcuts (the level above first, a solve at the incumbent's λ* that
+// stops once it cannot be smoother) must judge a shift as its whole search would. At equal λ*
+// the smoothness sum depends a little on the path to it (the feasible set is tiny there), so
+// only clear differences are judged.
+TEST(LambdaSearchShortcuts, JudgeAShiftAsItsWholeSearchWould)
+{
+    int higher = 0, lower = 0, smoother = 0, rougher = 0;
+    for (std::uint32_t seed = 1; seed <= 16; ++seed) {
+        RandomProjectConfig c;
+        c.seed = 1500 + seed;
+        c.harmonics = {static_cast<int>(3 + seed % 4), 4};
+        c.relative = true;
+        c.variableAngles = seed % 2 == 0;
+        c.variableEta = seed % 2 == 1;
+        c.restrictions = 8;
+        c.objects = 1;
+        c.ambition = seed % 3 == 0 ? 1.0 : 30.0;
+        const std::string label = "seed " + std::to_string(c.seed);
+        const ProblemModel model = modelOf(c);
+        if (model.objectCount() == 0 || !model.shiftRange(0).active || model.lambdaMode() != LambdaMode::Bisection)
+            continue;
+        SolveStats stats;
+        const LambdaSearch search(model, stats);
+        const Evaluation incumbent = search.evaluate(model.zeroShifts());
+        if (!incumbent.feasible)
+            continue;
+        const ShiftRange& range = model.shiftRange(0);
+        for (double share : {0.1, 0.3, 0.5, 0.7, 0.9}) {
+            const std::string where = label + " share " + std::to_string(share);
+            const Shifts shifts{range.lo + share * (range.hi - range.lo)};
+            const Evaluation whole = search.evaluate(shifts, &incumbent);
+            const std::optional<Evaluation> judged = search.improveOn(shifts, incumbent);
+            if (whole.feasible && whole.lambda > incumbent.lambda + 1e-6) {
+                ++higher;
+                ASSERT_TRUE(judged) << where;
+                EXPECT_NEAR(judged->lambda, whole.lambda, 1e-6) << where;
+            } else if (!whole.feasible || whole.lambda < incumbent.lambda - 1e-6) {
+                ++lower;
+                EXPECT_FALSE(judged) << where;
+            } else if (whole.smoothness < 0.99 * incumbent.smoothness) {
+                ++smoother;
+                EXPECT_TRUE(judged) << where;
+            } else if (whole.smoothness > 1.01 * incumbent.smoothness) {
+                ++rougher;
+                EXPECT_FALSE(judged) << where;
+            }
+        }
+    }
+    EXPECT_GE(higher, 8);
+    EXPECT_GE(lower, 4);
+    EXPECT_GE(smoother, 4);
+    EXPECT_GE(rougher, 8);
 }
 
 } // namespace
