@@ -87,8 +87,10 @@ private:
     std::optional<Evaluation> improveOnBisection(const Shifts& shifts, const Evaluation& incumbent) const;
     Evaluation smoothAtLevel(long level, const Shifts& shifts, const Evaluation* neighbour, FixedSolve how = {}) const;
     // The evaluation at the largest feasible level; its proofRows are those of the level above.
+    // With holdProof every level also holds, from the start, the rows that proved the nearest
+    // level above it unreachable.
     Evaluation bisect(long feasibleLevel, long infeasibleLevel, Evaluation atFeasible, const Shifts& shifts,
-                      std::shared_ptr<const WarmStart> proofAbove) const;
+                      std::shared_ptr<const WarmStart> proofAbove, bool holdProof = false) const;
 
     const ProblemModel& model_;
     SolveStats& stats_;
