@@ -286,7 +286,7 @@ std::vector<unsigned char> LinearProgram::basis() const
 bool LinearProgram::mayProveInfeasibility(int row) const
 {
     const ClpSimplex& clp = solver_->clp;
-    if (clp.getRowStatus(row) != ClpSimplex::basic)
+    if (clp.getRowStatus(row) != ClpSimplex::basic || clp.primalRowSolution() == nullptr)
         return true;
     const double activity = clp.primalRowSolution()[row];
     return activity < clp.getRowLower()[row] - kLpFeasibilityTolerance
