@@ -75,9 +75,9 @@ struct ExchangeResult {
     std::vector<MotionCoefficients> coefficients;
     double smoothness = 0.0;
     std::shared_ptr<const WarmStart> warmStart;
-    // A solve at a fixed λ that the simplex proved to have no solution: the rows that held
-    // when it did (those at their bounds in its last basis), which a neighbour asking the
-    // same question can hold from the start.
+    // A solve at a fixed λ that the simplex proved to have no solution: the rows that may take
+    // part in the proof (see LinearProgram::mayProveInfeasibility), which a neighbour asking
+    // the same question can hold from the start.
     std::shared_ptr<const WarmStart> proofRows;
     // For the largest λ: the λ programme's rows with their dual values at λ*, which explain
     // what holds λ* there without solving it again.

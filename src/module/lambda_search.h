@@ -22,9 +22,9 @@ struct Evaluation {
     std::shared_ptr<const WarmStart> start;
     // Where λ* is the optimum of the λ programme: its rows and dual values there.
     std::shared_ptr<const std::vector<RowReading>> fulfilmentRows;
-    // Infeasible: the rows that held when the simplex proved it (see ExchangeResult). Feasible,
-    // from a bisection: those of the level just above λ*, which other shifts of the same
-    // project are asked about again.
+    // Infeasible: the rows that took part when the simplex proved it (see ExchangeResult).
+    // Feasible, where known: those of the nearest level above λ* found unreachable (by a
+    // bisection, or by a shift's solve above it), which other shifts are asked about again.
     std::shared_ptr<const WarmStart> proofRows;
     // The largest λ* a search has accepted on its way here. Equal λ* is judged from there, so
     // that a chain of smoother solutions, each a hair lower, cannot walk λ* down.
