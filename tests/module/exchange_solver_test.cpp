@@ -30,6 +30,18 @@ ProblemModel modelOf(const RandomProjectConfig& c)
     return ProblemModel(std::move(validation.problem));
 }
 
+// Two motions whose λ* is found by bisection: variable angles on even seeds, a variable eta on
+// odd ones.
+RandomProjectConfig bisectionProject(std::uint32_t seed)
+{
+    RandomProjectConfig c;
+    c.seed = seed;
+    c.relative = true;
+    c.variableAngles = seed % 2 == 0;
+    c.variableEta = seed % 2 == 1;
+    return c;
+}
+
 TEST(ExchangeSolverGivingUp, NeverBeforeTheFinalSumAndAlwaysWhenBelowIt)
 {
     const std::vector<std::vector<int>> harmonics{{6}, {15}, {5, 8, 10}};
@@ -125,12 +137,8 @@ TEST(LambdaSearchProofRows, TheLevelAboveLambdaStarFallsInTheFirstProgramme)
 {
     int proved = 0, roundsSaved = 0;
     for (std::uint32_t seed = 1; seed <= 12; ++seed) {
-        RandomProjectConfig c;
-        c.seed = 1400 + seed;
+        RandomProjectConfig c = bisectionProject(1400 + seed);
         c.harmonics = {static_cast<int>(4 + seed % 5), 6};
-        c.relative = true;
-        c.variableAngles = seed % 2 == 0;
-        c.variableEta = seed % 2 == 1;
         c.highestOrder = 3;
         c.restrictions = 7;
         c.ambition = 30.0;
@@ -169,12 +177,8 @@ TEST(LambdaSearchShortcuts, JudgeAShiftAsItsWholeSearchWould)
 {
     int higher = 0, lower = 0, smoother = 0, rougher = 0;
     for (std::uint32_t seed = 1; seed <= 16; ++seed) {
-        RandomProjectConfig c;
-        c.seed = 1500 + seed;
+        RandomProjectConfig c = bisectionProject(1500 + seed);
         c.harmonics = {static_cast<int>(3 + seed % 4), 4};
-        c.relative = true;
-        c.variableAngles = seed % 2 == 0;
-        c.variableEta = seed % 2 == 1;
         c.restrictions = 8;
         c.objects = 1;
         c.ambition = seed % 3 == 0 ? 1.0 : 30.0;
