@@ -15,10 +15,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// Made absolute here: the module runs in its input folder, where a relative path would name
+// nothing.
 std::string moduleProgram()
 {
     const char* other = std::getenv("VEMRA_MODULE_PROGRAM");
-    return other != nullptr && *other != '\0' ? other : VEMRA_MODULE_PROGRAM;
+    return fs::absolute(other != nullptr && *other != '\0' ? other : VEMRA_MODULE_PROGRAM).string();
 }
 
 // This run's folder of module inputs; it goes when the benchmark program ends.
