@@ -254,7 +254,8 @@ std::optional<Evaluation> LambdaSearch::improveOnBisection(const Shifts& shifts,
     // A shift that gets above the incumbent's λ* is bisected from there. Holding the rows of
     // the nearest level proved unreachable saved a fifth of the slowest ten-motion instance and
     // moved no λ*; in the first search's bisection the same made the badly scaled three-motion
-    // file 15 times slower (see docs/synthesis-module.md), so it is left to this one.
+    // file 15 times slower (rows proving a higher level sent its rounds elsewhere), so it is
+    // left to this one.
     return bisect(up, kGrid, std::move(above), shifts, std::move(top.proofRows), true);
 }
 
