@@ -229,9 +229,10 @@ TEST(RandomProjects, SolutionsMeetEveryRequirementAndRunsRepeat)
 // solution touches its bounds, the requirements can be met 1e-6 below λ* and not 1e-6 above
 // it. Points and interval ends hold exactly; between grid angles the grid allows a little
 // more than the curves do, so "infeasible above" is a proof and "feasible below" a check.
-// Above, a grid solution counts only once it holds on a 0.01° walk too, rows kept to 1e-9:
-// a step of 1e-6 in λ moves a bound by about a millionth of its range, more than that.
-// A λ* that is too low, as when a solver failure is taken for infeasibility, shows above.
+// Above, a grid solution counts only once it holds on a 0.01° walk too, and it has to meet the
+// bounds that λ moves themselves (rows kept 1e-9 inside them, to 1e-9): a step of 1e-6 in λ
+// moves a bound by about a millionth of its range, and on the badly scaled projects by far
+// less. A λ* that is too low, as when a solver failure is taken for infeasibility, shows above.
 TEST(RandomProjects, FulfilmentIsConfirmedByAnIndependentProgramme)
 {
     struct Setup {
@@ -270,30 +271,29 @@ TEST(RandomProjects, FulfilmentIsConfirmedByAnIndependentProgramme)
             retiredRows += r.stats.retiredRows;
 
             // Where only coefficients beyond 1e7 meet the requirements, double precision no
-            // longer tells λ to 1e-6 here: a grid solution 1e-6 above λ* strays a hundredfold
-            // between the grid's angles, adding the angles it misses does not end, and the
-            // simplex holding rows to 1e-9 stalls. There the grid must just not find a
-            // solution 1e-3 above λ*.
+            // longer settles the grid 1e-6 above λ*: its solutions stray a hundredfold between
+            // the grid's angles, adding the angles they miss does not end, and the simplex
+            // holding rows to 1e-9 stalls. There the grid must just not find a solution.
             double size = 0.0;
             for (const MotionResult& m : r.motions)
                 for (std::size_t k = 0; k < m.coefficients.a.size(); ++k)
                     size += std::abs(m.coefficients.a[k]) + std::abs(m.coefficients.b[k]);
             const bool huge = size > 1e7;
-            // The badly scaled projects' tight bands move by less than 1e-9 of their scale
-            // when λ moves by 1e-6 (seed 704: λ* is exactly where a band 1.5e-4 wide at λ = 0
-            // closes at 1.8e-4 per unit of λ), so rows held to 1e-9 cannot tell λ that finely,
-            // neither here nor in the module: the grid "meets" that band 1e-5 above λ* by
-            // using the tolerance on both of its sides. They are checked 1e-3 apart.
-            const double distance = huge || c.badlyScaled ? 1e-3 : 1e-6;
+            constexpr double distance = 1e-6;
             GridProgramme below;
             below.periodFraction = 1.0 / 50.0; // a check only; any grid will do
             EXPECT_EQ(testing::solveOnGrid(input.records, std::max(0.0, r.lambda - distance), below), GridVerdict::Feasible)
                 << label << ": λ* = " << r.lambda;
             if (r.lambda < 1.0 - distance) {
+                // The badly scaled projects' tight bands move by less than 1e-9 of their scale
+                // when λ moves by 1e-6 (seed 704: a band 1.5e-4 wide at λ = 0 that closes at
+                // 1.8e-4 per unit of λ). Within the tolerance on both of its sides such a band
+                // stays "met" well beyond the λ where it closes (by 1e-5 to 1e-4 of λ on seeds
+                // 604, 702 and 704): hence the bounds themselves above.
                 GridProgramme above;
                 above.periodFraction = 1.0 / 100.0;
                 above.refine = true;
-                above.acceptedViolation = 1e-9;
+                above.acceptedViolation = above.inset = 1e-9;
                 above.extraAngles = touchingAngles(input.records, r, project.truth);
                 const GridVerdict verdict = testing::solveOnGrid(input.records, r.lambda + distance, above);
                 if (huge)
@@ -309,6 +309,47 @@ TEST(RandomProjects, FulfilmentIsConfirmedByAnIndependentProgramme)
     // The larger programmes maximising λ take idle rows out again; the check above covers
     // the λ* found that way too.
     EXPECT_GT(retiredRows, 0);
+}
+
+// λ* where a point's position band closes against an interval's lower bound around it: the
+// point may go no higher than 21.26 − 0.22 λ, the interval no lower than 6.47 + 330.84 λ. A grid
+// held only at its own angles found coefficients of 1e7 that dip to the point's bound and back
+// within a thousandth of a degree, out of sight of the 0.01° walk, and "met" both 1e-3 above.
+TEST(RandomProjects, PointBandClosingInsideAnIntervalFixesLambda)
+{
+    RandomProjectConfig c;
+    c.samples = 0;
+    c.seed = 626;
+    c.harmonics = {5, 8, 10};
+    c.variableAngles = true;
+    c.badlyScaled = true;
+    c.highestOrder = 3;
+    c.restrictions = 6;
+    c.ambition = 30.0;
+    const auto project = makeRandomProject(c);
+    const auto input = readRecords(project.text());
+    ASSERT_FALSE(input.error);
+    const RawRecord* point = nullptr;
+    const RawRecord* interval = nullptr;
+    for (const RawRecord& r : input.records) {
+        if (r.intPar(1) == 2 && r.intPar(3) == 0)
+            point = &r;
+        if (r.intPar(1) == 2 && r.intPar(3) == 10)
+            interval = &r;
+    }
+    ASSERT_TRUE(point && interval) << "the generator no longer makes this project";
+    const double upperNow = point->realPar(8), upperFall = point->realPar(8) - point->realPar(7);
+    const double lowerNow = interval->realPar(6), lowerRise = interval->realPar(5) - interval->realPar(6);
+    const double closes = (upperNow - lowerNow) / (upperFall + lowerRise);
+
+    const SynthesisResult r = synthesise(input);
+    ASSERT_EQ(r.code, ResultCodes::Solved) << r.message;
+    EXPECT_NEAR(r.lambda, closes, 1e-6);
+    GridProgramme above;
+    above.periodFraction = 1.0 / 100.0;
+    above.refine = true;
+    above.acceptedViolation = above.inset = 1e-9;
+    EXPECT_EQ(testing::solveOnGrid(input.records, r.lambda + 1e-6, above), GridVerdict::Infeasible) << r.lambda;
 }
 
 // A project whose λ* lies where coefficients of about 1e6 nearly cancel. There the dual simplex

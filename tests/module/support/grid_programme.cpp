@@ -84,13 +84,18 @@ public:
         if (r.intPar(1) <= 0)
             return; // motions and check-only restrictions
         if (kind >= 20 && kind <= 24) {
-            addSpectrumRow(r);
+            addSpectrumRow(r, settings.inset);
             return;
         }
-        const double lower = r.intPar(6) < 0 ? -COIN_DBL_MAX : boundAt(r.intPar(6), r.realPar(6), r.realPar(5));
-        const double upper = r.intPar(7) < 0 ? COIN_DBL_MAX : boundAt(r.intPar(7), r.realPar(8), r.realPar(7));
+        double lower = r.intPar(6) < 0 ? -COIN_DBL_MAX : boundAt(r.intPar(6), r.realPar(6), r.realPar(5));
+        double upper = r.intPar(7) < 0 ? COIN_DBL_MAX : boundAt(r.intPar(7), r.realPar(8), r.realPar(7));
         if (lower == -COIN_DBL_MAX && upper == COIN_DBL_MAX)
             return;
+        const double inset = r.intPar(6) == 1 || r.intPar(7) == 1 ? settings.inset : 0.0;
+        if (lower > -COIN_DBL_MAX)
+            lower += inset * std::max(1.0, std::abs(lower));
+        if (upper < COIN_DBL_MAX)
+            upper -= inset * std::max(1.0, std::abs(upper));
         const int a = r.intPar(1) - 1;
         const int b = kind >= 40 ? r.intPar(2) - 1 : -1;
         const int order = kind % 10;
@@ -115,6 +120,28 @@ public:
         for (const auto& [record, angle] : settings.extraAngles)
             if (record == index && angle >= from && angle <= to)
                 addCurveRow(a, b, order, angle, lower, upper);
+        // Where a point requirement on the same motion lies inside the interval, the interval
+        // holds there too. Between grid angles, coefficients of 1e7 can make the curve dip to
+        // a point's bound and back within a thousandth of a degree, out of sight of the
+        // 0.01° walk, and "meet" both requirements where together they have no solution.
+        for (double angle : pointAnglesOn(a, b))
+            for (double turn : {0.0, 360.0})
+                if (angle + turn >= from && angle + turn <= to)
+                    addCurveRow(a, b, order, angle + turn, lower, upper);
+    }
+
+    std::vector<double> pointAnglesOn(int a, int b) const
+    {
+        std::vector<double> angles;
+        for (const RawRecord& r : records_) {
+            const int kind = r.intPar(3);
+            if (r.intPar(1) <= 0 || (kind >= 20 && kind <= 24) || kind % 20 >= 10)
+                continue;
+            const int first = r.intPar(1) - 1, second = kind >= 40 ? r.intPar(2) - 1 : -1;
+            if (first == a || first == b || (second >= 0 && (second == a || second == b)))
+                angles.push_back(r.realPar(2));
+        }
+        return angles;
     }
 
     // Infeasible only when both simplex methods, each from scratch, say so; feasible when
@@ -242,10 +269,12 @@ private:
         }
     }
 
-    void addSpectrumRow(const RawRecord& r)
+    void addSpectrumRow(const RawRecord& r, double inset)
     {
         const MotionColumns& m = motion(r.intPar(1) - 1);
-        const double c = r.intPar(6) == 1 ? r.realPar(6) - lambda_ * (r.realPar(6) - r.realPar(5)) : r.realPar(6);
+        double c = r.intPar(6) == 1 ? r.realPar(6) - lambda_ * (r.realPar(6) - r.realPar(5)) : r.realPar(6);
+        if (r.intPar(6) == 1)
+            c -= inset * std::max(1.0, std::abs(c));
         std::vector<int> columns;
         std::vector<double> values;
         for (int k = 1; k <= m.harmonics; ++k) {

@@ -27,6 +27,12 @@ struct GridProgramme {
     // How far a solution may miss a row, relative to max(1, |bound|). Near λ* a step of 1e-6
     // in λ moves bounds by about that much, so a check that close needs to hold rows tighter.
     double acceptedViolation = 1e-6;
+    // The bounds of every requirement that λ moves, taken inwards by this share of
+    // max(1, |bound|). Equal to the accepted violation, a solution counts only where it meets
+    // those bounds themselves: a band that closes as λ grows cannot stay "met" beyond that
+    // point by the tolerance on both of its sides. Fixed bounds stay as entered, or an
+    // equality (at rest at a dwell end) would have no solution at all.
+    double inset = 0.0;
 };
 
 // Fixed shifts and fixed eta only: optimisation objects are ignored, eta is taken as entered.
