@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <tuple>
@@ -315,19 +316,10 @@ TEST(RandomProjects, FulfilmentIsConfirmedByAnIndependentProgramme)
 // point may go no higher than 21.26 − 0.22 λ, the interval no lower than 6.47 + 330.84 λ. A grid
 // held only at its own angles found coefficients of 1e7 that dip to the point's bound and back
 // within a thousandth of a degree, out of sight of the 0.01° walk, and "met" both 1e-3 above.
-TEST(RandomProjects, PointBandClosingInsideAnIntervalFixesLambda)
+TEST(IndependentProgramme, PointBandClosingInsideAnIntervalFixesLambda)
 {
-    RandomProjectConfig c;
-    c.samples = 0;
-    c.seed = 626;
-    c.harmonics = {5, 8, 10};
-    c.variableAngles = true;
-    c.badlyScaled = true;
-    c.highestOrder = 3;
-    c.restrictions = 6;
-    c.ambition = 30.0;
-    const auto project = makeRandomProject(c);
-    const auto input = readRecords(project.text());
+    const auto input =
+        readRecordFile(std::filesystem::path(VEMRA_RX4_DATA_DIR) / "point-band-closing-inside-an-interval.rx4");
     ASSERT_FALSE(input.error);
     const RawRecord* point = nullptr;
     const RawRecord* interval = nullptr;
@@ -337,7 +329,7 @@ TEST(RandomProjects, PointBandClosingInsideAnIntervalFixesLambda)
         if (r.intPar(1) == 2 && r.intPar(3) == 10)
             interval = &r;
     }
-    ASSERT_TRUE(point && interval) << "the generator no longer makes this project";
+    ASSERT_TRUE(point && interval);
     const double upperNow = point->realPar(8), upperFall = point->realPar(8) - point->realPar(7);
     const double lowerNow = interval->realPar(6), lowerRise = interval->realPar(5) - interval->realPar(6);
     const double closes = (upperNow - lowerNow) / (upperFall + lowerRise);
