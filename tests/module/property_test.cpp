@@ -26,7 +26,7 @@ using testing::GridProgramme;
 using testing::GridVerdict;
 using testing::makeRandomProject;
 using testing::RandomProjectConfig;
-using testing::curve;
+using testing::curveExactly;
 using testing::solvedMotions;
 using testing::touchingAngles;
 using testing::TrueMotion;
@@ -55,7 +55,7 @@ void expectSameSolution(const SynthesisResult& a, const SynthesisResult& b, cons
     }
 }
 
-// Checks every enforced restriction against the result on a 0.01° grid.
+// Checks every enforced restriction against the result on a 0.01° grid, in long double.
 void expectRequirementsMet(const std::vector<RawRecord>& input, const SynthesisResult& result,
                            const std::vector<TrueMotion>& truth, const std::string& label)
 {
@@ -90,7 +90,7 @@ void expectRequirementsMet(const std::vector<RawRecord>& input, const SynthesisR
         const int steps = std::max(0, static_cast<int>(std::ceil((to - from) / 0.01)));
         for (int j = 0; j <= steps; ++j) {
             const double phi = j == steps ? to : from + j * 0.01;
-            const double v = curve(solved, a, b, order, phi);
+            const long double v = curveExactly(solved, a, b, order, phi);
             if (lowerOn && v < lower - kTolerance * std::max(1.0, std::abs(lower))) {
                 ADD_FAILURE() << label << " record " << i + 1 << " below " << lower << " at " << phi << ": " << v;
                 return;

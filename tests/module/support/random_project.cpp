@@ -7,35 +7,52 @@
 
 namespace vemra::module::testing {
 
-double outputValue(const TrueMotion& motion, double eta, int order, double phiDeg)
+template <class Real>
+Real outputValueIn(const TrueMotion& motion, double eta, int order, double phiDeg)
 {
-    const double x = phiDeg * std::numbers::pi / 180.0;
-    double sum = order == 0 ? motion.b0 : 0.0;
+    const Real x = phiDeg * std::numbers::pi_v<Real> / 180;
+    Real sum = order == 0 ? motion.b0 : 0;
     for (std::size_t i = 0; i < motion.a.size(); ++i) {
-        const double k = static_cast<double>(i + 1);
-        double qa = motion.a[i], qb = motion.b[i];
+        const Real k = static_cast<Real>(i + 1);
+        Real qa = motion.a[i], qb = motion.b[i];
         if (eta > 0.0) {
-            const double r = k * eta;
-            const double d = 4.0 * motion.theta * motion.theta * r * r + (1.0 - r * r) * (1.0 - r * r);
-            const double f = (1.0 - r * r + 4.0 * motion.theta * motion.theta * r * r) / d;
-            const double g = 2.0 * r * r * r * motion.theta / d;
+            const Real r = k * eta;
+            const Real d = 4 * motion.theta * motion.theta * r * r + (1 - r * r) * (1 - r * r);
+            const Real f = (1 - r * r + 4 * motion.theta * motion.theta * r * r) / d;
+            const Real g = 2 * r * r * r * motion.theta / d;
             qa = f * motion.a[i] + g * motion.b[i];
             qb = -g * motion.a[i] + f * motion.b[i];
         }
         // d/dx shifts the phase by a quarter period each time.
-        const double phase = k * x + order * std::numbers::pi / 2.0;
+        const Real phase = k * x + order * std::numbers::pi_v<Real> / 2;
         sum += std::pow(k, order) * (qa * std::sin(phase) + qb * std::cos(phase));
     }
     return sum;
 }
 
-double curve(const std::vector<TrueMotion>& motions, int a, int b, int order, double phiDeg)
+double outputValue(const TrueMotion& motion, double eta, int order, double phiDeg)
+{
+    return outputValueIn<double>(motion, eta, order, phiDeg);
+}
+
+template <class Real>
+Real curveIn(const std::vector<TrueMotion>& motions, int a, int b, int order, double phiDeg)
 {
     const auto q = [&](int m) {
         const TrueMotion& t = motions[static_cast<std::size_t>(m)];
-        return outputValue(t, t.eta, order, phiDeg);
+        return outputValueIn<Real>(t, t.eta, order, phiDeg);
     };
     return b >= 0 ? q(a) - q(b) : q(a);
+}
+
+double curve(const std::vector<TrueMotion>& motions, int a, int b, int order, double phiDeg)
+{
+    return curveIn<double>(motions, a, b, order, phiDeg);
+}
+
+long double curveExactly(const std::vector<TrueMotion>& motions, int a, int b, int order, double phiDeg)
+{
+    return curveIn<long double>(motions, a, b, order, phiDeg);
 }
 
 double spectrumSize(const TrueMotion& motion, int power)

@@ -23,6 +23,9 @@ double outputValue(const TrueMotion& motion, double eta, int order, double phiDe
 // The curve a restriction bounds: q^(order) of motion a at its own eta, minus that of motion b
 // when b >= 0 (indices from 0).
 double curve(const std::vector<TrueMotion>& motions, int a, int b, int order, double phiDeg);
+// The same in long double, for checks of coefficients that are huge and cancel: in double, the
+// rounding of a third derivative's terms at coefficients of 1e8 alone exceeds 1e-7 of a bound.
+long double curveExactly(const std::vector<TrueMotion>& motions, int a, int b, int order, double phiDeg);
 // sum k^power (|a_k| + |b_k|) over the harmonics.
 double spectrumSize(const TrueMotion& motion, int power);
 
