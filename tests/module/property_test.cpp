@@ -226,6 +226,17 @@ TEST(RandomProjects, SolutionsMeetEveryRequirementAndRunsRepeat)
     }
 }
 
+// The grid that proves nothing meets the requirements just above λ*: refined on a 0.01° walk,
+// and held to the bounds that λ moves themselves, not within 1e-9 of them (see below).
+GridProgramme gridAboveLambdaStar()
+{
+    GridProgramme above;
+    above.periodFraction = 1.0 / 100.0;
+    above.refine = true;
+    above.acceptedViolation = above.inset = 1e-9;
+    return above;
+}
+
 // λ* checked by a programme of the test's own: on a fine grid plus the angles where the
 // solution touches its bounds, the requirements can be met 1e-6 below λ* and not 1e-6 above
 // it. Points and interval ends hold exactly; between grid angles the grid allows a little
@@ -291,10 +302,7 @@ TEST(RandomProjects, FulfilmentIsConfirmedByAnIndependentProgramme)
                 // 1.8e-4 per unit of λ). Within the tolerance on both of its sides such a band
                 // stays "met" well beyond the λ where it closes (by 1e-5 to 1e-4 of λ on seeds
                 // 604, 702 and 704): hence the bounds themselves above.
-                GridProgramme above;
-                above.periodFraction = 1.0 / 100.0;
-                above.refine = true;
-                above.acceptedViolation = above.inset = 1e-9;
+                GridProgramme above = gridAboveLambdaStar();
                 above.extraAngles = touchingAngles(input.records, r, project.truth);
                 const GridVerdict verdict = testing::solveOnGrid(input.records, r.lambda + distance, above);
                 if (huge)
@@ -337,11 +345,8 @@ TEST(IndependentProgramme, PointBandClosingInsideAnIntervalFixesLambda)
     const SynthesisResult r = synthesise(input);
     ASSERT_EQ(r.code, ResultCodes::Solved) << r.message;
     EXPECT_NEAR(r.lambda, closes, 1e-6);
-    GridProgramme above;
-    above.periodFraction = 1.0 / 100.0;
-    above.refine = true;
-    above.acceptedViolation = above.inset = 1e-9;
-    EXPECT_EQ(testing::solveOnGrid(input.records, r.lambda + 1e-6, above), GridVerdict::Infeasible) << r.lambda;
+    EXPECT_EQ(testing::solveOnGrid(input.records, r.lambda + 1e-6, gridAboveLambdaStar()), GridVerdict::Infeasible)
+        << r.lambda;
 }
 
 // A project whose λ* lies where coefficients of about 1e6 nearly cancel. There the dual simplex
