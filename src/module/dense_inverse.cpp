@@ -224,6 +224,14 @@ void ActiveInverse::refine(int k, double* alpha, double* residual) const
 }
 
 // Active columns' rows are unit vectors: their entries come without a product.
+void ActiveInverse::column(int q, double* direction) const
+{
+    for (int j = 0; j < n_; ++j) {
+        const int s = slotOf_[j];
+        direction[j] = s >= 0 ? (s == q ? 1.0 : 0.0) : row(j)[q];
+    }
+}
+
 void ActiveInverse::directions(int q, const double* alpha, double* direction, double* back) const
 {
     for (int j = 0; j < n_; ++j) {

@@ -88,6 +88,24 @@ inline void dotTwiceTwoRows(const double* a, const double* a2, const double* b, 
     ac[1] = sc2[0] + sc2[1];
 }
 
+// a·b and a2·b, each summed exactly as dotTwice sums it.
+inline void dotTwoRows(const double* a, const double* a2, const double* b, int size, double* ab)
+{
+    Pair s = {0.0, 0.0}, s2 = {0.0, 0.0};
+    int j = 0;
+    for (; j + 2 <= size; j += 2) {
+        const Pair bj = loadPair(b + j);
+        s += loadPair(a + j) * bj;
+        s2 += loadPair(a2 + j) * bj;
+    }
+    if (j < size) {
+        s[0] += a[j] * b[j];
+        s2[0] += a2[j] * b[j];
+    }
+    ab[0] = s[0] + s[1];
+    ab[1] = s2[0] + s2[1];
+}
+
 // target and source never overlap.
 inline void addScaled(double* __restrict target, double factor, const double* __restrict source, int size)
 {
@@ -118,6 +136,9 @@ public:
     void refine(int k, double* alpha, double* residual) const;
     // direction = column q of B⁻¹ (the move of x that takes slot q off its bound) and back = B⁻¹ alpha.
     void directions(int q, const double* alpha, double* direction, double* back) const;
+
+    // direction = column q of B⁻¹ alone.
+    void column(int q, double* direction) const;
 
     // Row q of B replaced by the normal of the constraint now in slot q, whose representation
     // before the exchange is alpha; direction is column q of B⁻¹ before it.

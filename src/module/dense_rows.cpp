@@ -44,31 +44,40 @@ RowProducts::RowProducts(const DenseProgramme& programme, const ParallelColumns&
     summedC_.resize(static_cast<std::size_t>(classes_));
 }
 
+const double* RowProducts::classSums(const double* b, std::vector<double>& summed) const
+{
+    if (merged_.empty())
+        return b;
+    std::fill(summed.begin(), summed.end(), 0.0);
+    for (int j = 0; j < p_.columns; ++j)
+        if (const int g = classOf_[j]; g >= 0)
+            summed[g] += signOf_[j] * b[j];
+    return summed.data();
+}
+
 void RowProducts::compute(const double* b, const double* c, double* alongB, double* alongC)
 {
-    const int m = p_.rows;
-    int width = p_.columns;
-    const double* rows = p_.matrix.data();
-    if (!merged_.empty()) {
-        std::fill(summedB_.begin(), summedB_.end(), 0.0);
-        std::fill(summedC_.begin(), summedC_.end(), 0.0);
-        for (int j = 0; j < p_.columns; ++j) {
-            if (const int g = classOf_[j]; g >= 0) {
-                summedB_[g] += signOf_[j] * b[j];
-                summedC_[g] += signOf_[j] * c[j];
-            }
-        }
-        width = classes_;
-        rows = merged_.data();
-        b = summedB_.data();
-        c = summedC_.data();
-    }
-    const auto row = [&](int i) { return rows + static_cast<std::ptrdiff_t>(i) * width; };
+    const int m = p_.rows, w = width();
+    b = classSums(b, summedB_);
+    c = classSums(c, summedC_);
+    const auto row = [&](int i) { return rows() + static_cast<std::ptrdiff_t>(i) * w; };
     int i = 0;
     for (; i + 2 <= m; i += 2)
-        dotTwiceTwoRows(row(i), row(i + 1), b, c, width, alongB + i, alongC + i);
+        dotTwiceTwoRows(row(i), row(i + 1), b, c, w, alongB + i, alongC + i);
     if (i < m)
-        dotTwice(row(i), b, c, width, alongB[i], alongC[i]);
+        dotTwice(row(i), b, c, w, alongB[i], alongC[i]);
+}
+
+void RowProducts::compute(const double* b, double* alongB)
+{
+    const int m = p_.rows, w = width();
+    b = classSums(b, summedB_);
+    const auto row = [&](int i) { return rows() + static_cast<std::ptrdiff_t>(i) * w; };
+    int i = 0;
+    for (; i + 2 <= m; i += 2)
+        dotTwoRows(row(i), row(i + 1), b, w, alongB + i);
+    if (i < m)
+        alongB[i] = dot(row(i), b, w);
 }
 
 } // namespace vemra::module::dense

@@ -20,8 +20,16 @@ public:
 
     // alongB[i] = a_i·b and alongC[i] = a_i·c for every row i.
     void compute(const double* b, const double* c, double* alongB, double* alongC);
+    // alongB[i] = a_i·b alone.
+    void compute(const double* b, double* alongB);
 
 private:
+    // The vector summed over each class, and the rows to multiply it with; the programme's own
+    // where nothing is merged.
+    const double* classSums(const double* b, std::vector<double>& summed) const;
+    const double* rows() const { return merged_.empty() ? p_.matrix.data() : merged_.data(); }
+    int width() const { return merged_.empty() ? p_.columns : classes_; }
+
     const DenseProgramme& p_;
     // Empty when merging would save too little to pay for the copy: the programme's own rows
     // are used then.

@@ -269,6 +269,25 @@ TEST_P(DenseAgainstClp, WarmStartsAfterTighteningAndNewRowsAgree)
     }
 }
 
+// The optimum of a programme, and then the same programme with other costs (of the same signs
+// where a column has only one bound, so that it stays bounded) started from that optimum: a
+// vertex that meets every bound but whose multipliers no longer all have the right sign, so
+// primal steps have to take it on.
+TEST_P(DenseAgainstClp, OldOptimumAfterTheCostsChangeIsStartedFrom)
+{
+    const Shape& shape = GetParam();
+    std::vector<double> x0;
+    DenseProgramme p = randomProgramme(shape, x0);
+    const DenseOutcome first = solveDenseDual(p, {}, {});
+    ASSERT_EQ(first.status, DenseStatus::Optimal);
+    std::mt19937 random(shape.seed + 2);
+    std::uniform_real_distribution<double> factor(0.1, 3.0), unit(-1.0, 1.0);
+    for (int j = 0; j < p.columns; ++j)
+        p.cost[j] = j % 5 == 2 ? unit(random) : p.cost[j] * factor(random);
+    const DenseOutcome out = solveDenseDual(p, first.basis, {});
+    expectAgreement(p, out, solveWithClp(p));
+}
+
 INSTANTIATE_TEST_SUITE_P(DenseShapes, DenseAgainstClp,
                          ::testing::Values(Shape{"tiny", 5, 3, 11}, Shape{"small", 60, 20, 12},
                                            Shape{"medium", 300, 80, 13}, Shape{"large", 800, 160, 14},
@@ -382,12 +401,14 @@ struct StartCase {
     DenseStatus expected;
 };
 
-TEST(DenseStarts, StartsItCannotUseAreRefusedAndWrongBoxedSignsFlipped)
+TEST(DenseStarts, StartsItCannotUseAreRefusedOthersMended)
 {
     constexpr unsigned char B = 1, U = 2, L = 3;
     const StartCase cases[] = {
         {"empty start, x1's cost pulls it to +∞", {}, DenseStatus::GaveUp},
-        {"x1 at lower with a negative reduced cost and no upper bound", {L, L, B, B, B}, DenseStatus::GaveUp},
+        {"x1 at lower with a negative reduced cost and no upper bound, bounds broken", {U, L, B, B, B},
+         DenseStatus::GaveUp},
+        {"the same with every bound met: primal steps", {L, L, B, B, B}, DenseStatus::Optimal},
         {"rows 0 and 2 active together: parallel normals", {B, B, U, B, U}, DenseStatus::GaveUp},
         {"one active constraint for two columns", {L, B, B, B, B}, DenseStatus::GaveUp},
         {"a status value that does not exist", {L, 9, B, B, B}, DenseStatus::GaveUp},
