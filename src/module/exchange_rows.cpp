@@ -66,6 +66,13 @@ void ExchangeSolver::layOutColumns(LinearProgram& lp, bool smoothness, double la
                 lp.setColumn(splitColumn(offset, k) + part, 0.0, kInfinity, cost);
         }
     }
+    // The λ programme has no cost on any coefficient: its optimum can lie anywhere on a face of
+    // equally good solutions, and on ordinary projects (the one-motion shift file) its
+    // coefficients reach hundreds of units where the smoothest ones stay small. At the limit of
+    // the smoothness programme a third of that file's λ programmes went to the sparse solver
+    // for good, at five times the cost per run; on 600 random projects the larger limit left
+    // every result code and λ* as it was.
+    lp.allowDenseSolutionsUpTo(smoothness ? kLargestDenseSolution : kLargestDenseLambdaSolution);
     if (lambdaColumn_ < 0)
         return;
     if (smoothness)

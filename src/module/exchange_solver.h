@@ -127,6 +127,8 @@ private:
     // with weight 1 the simplex's dual tolerance of 1e-7 would call a vertex well short of the
     // largest λ optimal.
     static constexpr double kLambdaWeight = 1e3;
+    // How large the λ programme's dense solutions may grow (see layOutColumns).
+    static constexpr double kLargestDenseLambdaSolution = 1e3;
     // How far above the λ reached its check looks (the precision λ* is promised to), and how
     // many times it may find the λ programme short (each climb on gains only a little on the
     // worst projects; two in a row that gain nothing end it earlier).

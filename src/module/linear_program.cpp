@@ -77,13 +77,6 @@ constexpr double kDualTolerance = 1e-7;
 // than this, relative to max(1, |bound|): the exchange method's margins (up to 1e-6 of a
 // bound's scale) take such violations away, while a clean-up run can stall on them.
 constexpr double kAcceptedViolation = 1e-6;
-// Column values beyond this many of their units (a coefficient's typical size) come from
-// coefficients that grow large and cancel. At the edge of feasibility the dense and the sparse
-// simplex can decide such programmes differently, and the rest of the exchange method was tuned
-// and checked against the sparse one: with the dense simplex on them, λ* of random projects
-// moved by up to 1.5e-2 either way (at 1e4 units still on two badly scaled seeds), so they
-// stay with the sparse solver.
-constexpr double kLargestDenseSolution = 1e2;
 
 double toSolverBound(double value)
 {
@@ -188,6 +181,7 @@ std::unique_ptr<LinearProgram> LinearProgram::copy() const
     result->startBasis_ = startBasis_;
     result->confirmInfeasibility_ = confirmInfeasibility_;
     result->denseFirst_ = denseFirst_;
+    result->largestDenseSolution_ = largestDenseSolution_;
     result->pendingLower_ = pendingLower_;
     result->pendingUpper_ = pendingUpper_;
     result->pendingStarts_ = pendingStarts_;
@@ -431,7 +425,7 @@ bool LinearProgram::runDense(int iterations)
     stats_.simplexIterations += outcome.iterations;
     const bool huge = outcome.status == DenseStatus::Optimal
                       && std::any_of(outcome.columnValues.begin(), outcome.columnValues.end(),
-                                     [](double value) { return std::abs(value) > kLargestDenseSolution; });
+                                     [this](double value) { return std::abs(value) > largestDenseSolution_; });
     if (outcome.status == DenseStatus::GaveUp || huge) {
         // A programme that needs huge coefficients, or on which the dense simplex lost its
         // footing after taking steps, stays with the sparse solver for its further runs: the

@@ -28,6 +28,10 @@ enum class LpStatus { Optimal, Infeasible, Failed };
 inline constexpr double kLpFeasibilityTolerance = 1e-9;
 enum class SimplexMethod { Dual, Primal };
 
+// How large a dense solution may grow, in units of its columns, before the programme goes to
+// the sparse solver (see LinearProgram::allowDenseSolutionsUpTo).
+inline constexpr double kLargestDenseSolution = 1e2;
+
 class LinearProgram {
 public:
     // One column per entry: the column's unit, a power of two (1 for unscaled columns).
@@ -82,11 +86,14 @@ public:
     // Whether the dual simplex's word that the programme has no solution is checked by the
     // primal from the same basis (see solve()).
     void confirmInfeasibility(bool confirm) { confirmInfeasibility_ = confirm; }
+    // Dense solutions with a column value beyond this many of its units hand the programme to
+    // the sparse solver for good (see largestDenseSolution_).
+    void allowDenseSolutionsUpTo(double units) { largestDenseSolution_ = units; }
 
 private:
     void commitPendingRows();
     // Runs the dense simplex from the solver's basis and hands its outcome to the solver;
-    // false where it gave up or its solution is too large to trust (see kLargestDenseSolution),
+    // false where it gave up or its solution is too large to trust (see largestDenseSolution_),
     // and the solver's own simplex has to run.
     bool runDense(int iterations);
     // The outcome of the last simplex run, if it settled the programme one way or the other.
@@ -111,6 +118,13 @@ private:
     bool preferPrimal_ = false;
     bool confirmInfeasibility_ = true;
     bool denseFirst_ = true; // off once the dense simplex did not settle this programme
+    // Column values beyond this many of their units (a coefficient's typical size) come from
+    // coefficients that grow large and cancel. At the edge of feasibility the dense and the
+    // sparse simplex can decide such programmes differently, and the rest of the exchange method
+    // was tuned and checked against the sparse one: with the dense simplex on them, λ* of random
+    // projects moved by up to 1.5e-2 either way (at 1e4 units still on two badly scaled seeds),
+    // so they stay with the sparse solver.
+    double largestDenseSolution_ = kLargestDenseSolution;
     std::vector<double> pendingLower_, pendingUpper_;
     std::vector<int> pendingStarts_{0}, pendingColumns_;
     std::vector<double> pendingValues_;
