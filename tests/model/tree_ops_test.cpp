@@ -1,5 +1,5 @@
 // The tree operations: captions and checks of the nodes, lookups and
-// find-or-create, deletion with renumbering, outdated results, highlight.
+// find-or-create, deletion with renumbering, highlight.
 #include "support/tree_fixture.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,7 @@ using namespace test;
 
 // --- captions and validity of the nodes --------------------------------------------
 
-TEST(NodeCaptions, ProjectShowsFileNamePart)
+TEST(NodeCaptions, ProjectAndRelativeMotion)
 {
     TProject p;
     p.MakeCaption();
@@ -26,10 +26,8 @@ TEST(NodeCaptions, ProjectShowsFileNamePart)
     p.MakeCaption();
     EXPECT_EQ(p.Caption, "a.r4p");
     EXPECT_EQ(p.SortKey, 0);
-}
 
-TEST(NodeCaptions, RelativeMotionWithNegativeFirstNumberSortsLikeThePositive)
-{
+    // A negative first number sorts like the positive.
     TRelHeader marked, plain;
     marked.IntPar[1] = -2;
     marked.IntPar[2] = 3;
@@ -98,37 +96,33 @@ TEST(NodeCaptions, NegativeMotionIsMarkedKAndNeverInvalid)
 
 TEST(NodeCaptions, CheckOfEqualAnglesAndBounds)
 {
-    TRestr interval;
-    interval.Kind() = 10;
-    interval.RealPar[2] = 30;
-    interval.RealPar[4] = 30;
-    interval.RealPar[8] = 1;
-    EXPECT_FALSE(interval.Check());
-    interval.RealPar[4] = 40;
-    EXPECT_TRUE(interval.Check());
-    interval.RealPar[8] = interval.RealPar[6];
-    EXPECT_FALSE(interval.Check());
-
-    TRestr point;
-    point.Kind() = 0;
-    point.RealPar[6] = 2;
-    point.RealPar[8] = 2;
-    EXPECT_TRUE(point.Check());
-
-    TRestr spectrum;
-    spectrum.Kind() = 20;
-    spectrum.LowerMode() = 1;
-    spectrum.RealPar[5] = 4;
-    spectrum.RealPar[6] = 4;
-    EXPECT_FALSE(spectrum.Check());
-    spectrum.RealPar[6] = 5;
-    EXPECT_TRUE(spectrum.Check());
-
-    TRestr relative;
-    relative.Kind() = 40;
-    relative.Motion() = 2;
-    relative.Motion2() = 2;
-    EXPECT_FALSE(relative.Check());
+    const struct {
+        const char* name;
+        int kind, motion, motion2, lowerMode;
+        double r2, r4, r5, r6, r8;
+        bool valid;
+    } cases[] = {
+        {"interval of equal angles", 10, 0, 0, 0, 30, 30, 0, 0, 1, false},
+        {"interval", 10, 0, 0, 0, 30, 40, 0, 0, 1, true},
+        {"interval of equal bounds", 10, 0, 0, 0, 30, 40, 0, 0, 0, false},
+        {"point of equal bounds", 0, 0, 0, 0, 0, 0, 0, 2, 2, true},
+        {"spectrum of equal bounds", 20, 0, 0, 1, 0, 0, 4, 4, 0, false},
+        {"spectrum", 20, 0, 0, 1, 0, 0, 4, 5, 0, true},
+        {"relative to its own motion", 40, 2, 2, 0, 0, 0, 0, 0, 0, false},
+    };
+    for (const auto& c : cases) {
+        TRestr r;
+        r.Kind() = c.kind;
+        r.Motion() = c.motion;
+        r.Motion2() = c.motion2;
+        r.LowerMode() = c.lowerMode;
+        r.RealPar[2] = c.r2;
+        r.RealPar[4] = c.r4;
+        r.RealPar[5] = c.r5;
+        r.RealPar[6] = c.r6;
+        r.RealPar[8] = c.r8;
+        EXPECT_EQ(r.Check(), c.valid) << c.name;
+    }
 }
 
 TEST(NodeCaptions, DuplicateCutsLongShortName)
@@ -187,9 +181,9 @@ TEST_F(TreeOpsTest, EnsureMotionNumbersAndPairs)
     EXPECT_NE(EnsureRelMotion(ws.tree, -1, 2, p), relItem(p, 1, 2));
 }
 
-TEST_F(TreeOpsTest, EnsureGroupGrowsTheCounter)
+TEST_F(TreeOpsTest, EnsureGroupGrowsTheCounterAndAddGroupMemberIsIdempotent)
 {
-    TreeItem* p = newProject();
+    TreeItem* p = projectWithMotions(1);
     int g = 0;
     TreeItem* first = EnsureGroup(ws.tree, g, p);
     EXPECT_EQ(g, 1);
@@ -200,18 +194,12 @@ TEST_F(TreeOpsTest, EnsureGroupGrowsTheCounter)
     EXPECT_EQ(third->Node()->SortKey, 1003);
     g = 1;
     EXPECT_EQ(EnsureGroup(ws.tree, g, p), first);
-}
 
-TEST_F(TreeOpsTest, AddGroupMemberIsIdempotent)
-{
-    TreeItem* p = projectWithMotions(1);
     TreeItem* r = motionItem(p, 1)->Child(0);
-    int g = 0;
-    TreeItem* group = EnsureGroup(ws.tree, g, p);
-    TreeItem* member = AddGroupMember(ws.tree, group, r);
+    TreeItem* member = AddGroupMember(ws.tree, first, r);
     EXPECT_EQ(member->NodeAs<TGroupMember>()->RefTNR, r);
-    EXPECT_EQ(AddGroupMember(ws.tree, group, r), member);
-    EXPECT_EQ(group->ChildCount(), 1);
+    EXPECT_EQ(AddGroupMember(ws.tree, first, r), member);
+    EXPECT_EQ(first->ChildCount(), 1);
 }
 
 TEST_F(TreeOpsTest, FindByIdentSearchesEachChildThenItsChildren)
@@ -517,141 +505,6 @@ TEST_F(TreeOpsTest, RandomEditingKeepsEveryLinkConsistent)
             ASSERT_FALSE(ws.Locked);
         }
     }
-}
-
-// --- outdated results ----------------------------------------------------------------------
-
-class ResultStateTest : public TreeOpsTest {
-protected:
-    // Three motions with current results, nothing changed since.
-    void SetUp() override
-    {
-        p = projectWithMotions(3);
-        relRestriction = addRestriction(relItem(p, 2, 3), 40, 20);
-        ws.tree.ForEach([](TreeItem* i) {
-            i->Node()->Modified = false;
-            if (auto* m = i->NodeAs<TPaintObj>())
-                m->HasResult = m->ResultValid = true;
-        });
-        project()->AllValid = true;
-        project()->Unsaved = false;
-        ws.tree.SetSelected(p);
-    }
-
-    TProject* project() { return p->NodeAs<TProject>(); }
-    std::vector<bool> validity()
-    {
-        std::vector<bool> v;
-        for (int i = 0; i < p->ChildCount(); ++i)
-            if (auto* m = p->Child(i)->NodeAs<TPaintObj>())
-                v.push_back(m->ResultValid);
-        return v;
-    }
-
-    TreeItem* p = nullptr;
-    TreeItem* relRestriction = nullptr;
-};
-
-TEST_F(ResultStateTest, NothingModifiedKeepsResultsCurrent)
-{
-    UpdateResultState(ws, p);
-    EXPECT_EQ(validity(), std::vector<bool>(6, true));
-    EXPECT_TRUE(project()->AllValid);
-    EXPECT_FALSE(project()->Unsaved);
-    EXPECT_EQ(hooks.menuUpdates, std::vector<TreeItem*>{p});
-}
-
-TEST_F(ResultStateTest, ModifiedRelativeRestrictionOutdatesEveryCoupledMotion)
-{
-    restr(relRestriction)->Modified = true;
-    UpdateResultState(ws, relRestriction);
-    EXPECT_EQ(validity(), std::vector<bool>(6, false));
-    EXPECT_FALSE(project()->AllValid);
-    EXPECT_TRUE(project()->Unsaved);
-}
-
-TEST_F(ResultStateTest, OutdatedMotionReachesRelativesAlreadyPassed)
-{
-    // Relative results that were outdated before must not hide that motion 1
-    // becomes outdated through 1-3 after 1-2 was already visited.
-    for (int i = 0; i < p->ChildCount(); ++i)
-        if (auto* rel = p->Child(i)->NodeAs<TRelHeader>())
-            rel->ResultValid = false;
-    motionItem(p, 3)->Node()->Modified = true;
-    UpdateResultState(ws, p);
-    EXPECT_EQ(validity(), std::vector<bool>(6, false));
-}
-
-TEST_F(ResultStateTest, ModifiedGlobalRestrictionOutdatesOnlyItsOwnProject)
-{
-    TreeItem* q = projectWithMotions(1);
-    TreeItem* a = motionItem(q, 1)->Child(0);
-    makeGlobal(a, 1);
-    ws.tree.ForEach([](TreeItem* i) {
-        i->Node()->Modified = false;
-        if (auto* m = i->NodeAs<TPaintObj>())
-            m->ResultValid = true;
-    });
-    UpdateResultState(ws, q);
-    EXPECT_TRUE(motionItem(q, 1)->NodeAs<TPaintObj>()->ResultValid);
-    EXPECT_TRUE(q->NodeAs<TProject>()->AllValid);
-
-    restr(a)->Modified = true;
-    UpdateResultState(ws, q);
-    EXPECT_FALSE(motionItem(q, 1)->NodeAs<TPaintObj>()->ResultValid);
-    EXPECT_FALSE(q->NodeAs<TProject>()->AllValid);
-    // The other project is not touched.
-    EXPECT_EQ(validity(), std::vector<bool>(6, true));
-}
-
-TEST_F(ResultStateTest, LockedWorkspaceChangesNothing)
-{
-    motionItem(p, 1)->Node()->Modified = true;
-    ws.Locked = true;
-    UpdateResultState(ws, p);
-    EXPECT_EQ(validity(), std::vector<bool>(6, true));
-    EXPECT_TRUE(hooks.menuUpdates.empty());
-}
-
-TEST_F(ResultStateTest, TheExplanationIsAsCurrentAsTheResults)
-{
-    // The restriction is record 7; motion 1 keeps its restriction count in
-    // the same field, which must not be taken for a record.
-    restr(relRestriction)->Ident() = 7;
-    motionItem(p, 1)->Node()->Ident() = 7;
-    ASSERT_EQ(FindByIdent(7, p), motionItem(p, 1));
-    EXPECT_EQ(FindRestrictionByRecord(p, 7), relRestriction);
-    EXPECT_EQ(FindRestrictionByRecord(p, 8), nullptr);
-
-    auto& outcome = project()->LastOutcome.emplace();
-    outcome.explanation = ResultExplanation{ExplanationStage::Conflict, -2, {}, {}, {}, {}, {7}};
-    const auto role = [&] { return explanationRole(*project(), *restr(relRestriction)); };
-    EXPECT_EQ(role(), ExplanationRole::Conflicting);
-
-    restr(relRestriction)->Modified = true;
-    UpdateResultState(ws, relRestriction);
-    EXPECT_FALSE(outcome.current());
-    EXPECT_EQ(role(), ExplanationRole::None);
-    // Taken back, as "rückgängig" does: current with the results again.
-    restr(relRestriction)->Modified = false;
-    UpdateResultState(ws, relRestriction);
-    EXPECT_TRUE(outcome.current());
-    EXPECT_EQ(role(), ExplanationRole::Conflicting);
-
-    // A copy has results but not their explanation (its records are not
-    // numbered).
-    TreeItem* copy = CopyProject(ws, p);
-    EXPECT_FALSE(copy->NodeAs<TProject>()->LastOutcome);
-
-    // A deletion outdates it for good: what it names may be gone.
-    TreeItem* extra = addRestriction(motionItem(p, 3));
-    extra->Node()->Modified = false;
-    ws.tree.SetSelected(extra);
-    ASSERT_TRUE(DeleteCommand(ws));
-    UpdateResultState(ws, p);
-    EXPECT_TRUE(project()->AllValid);
-    EXPECT_FALSE(outcome.current());
-    EXPECT_EQ(role(), ExplanationRole::None);
 }
 
 // --- highlight -------------------------------------------------------------------------------
