@@ -83,17 +83,22 @@ std::string moduleScript(const std::vector<ModuleAnswer>& answers)
     return script;
 }
 
-void saveProject(const TempDir& folder, const std::string& name, int key, bool consistent)
+TreeItem* keyedProject(Workspace& ws, int key, bool consistent)
 {
-    ScriptedDialogs dialogs;
-    Workspace ws(dialogs);
     TreeItem* project = simpleProject(ws);
     auto* r = project->Child(0)->Child(0)->NodeAs<TRestr>();
     r->RealPar[2] = 10 * key + 1;
     if (!consistent)
         r->RealPar[8] = -1;
     r->MakeCaption();
-    ASSERT_FALSE(writeProjectFile(project, (folder.path() / name).string()));
+    return project;
+}
+
+void saveProject(const TempDir& folder, const std::string& name, int key, bool consistent)
+{
+    ScriptedDialogs dialogs;
+    Workspace ws(dialogs);
+    ASSERT_FALSE(writeProjectFile(keyedProject(ws, key, consistent), (folder.path() / name).string()));
 }
 
 std::vector<std::pair<std::string, std::string>> projectFiles(const TempDir& folder)
@@ -104,6 +109,30 @@ std::vector<std::pair<std::string, std::string>> projectFiles(const TempDir& fol
             files.emplace_back(entry.path().filename().string(), folder.read(entry.path().filename().string()));
     std::sort(files.begin(), files.end());
     return files;
+}
+
+CliFolders::CliFolders(const std::vector<ModuleAnswer>& answers, int inconsistent)
+{
+    for (const ModuleAnswer& a : answers)
+        saveProject(projects, std::string(1, char('a' + a.key - 1)) + ".r4p", a.key, a.key != inconsistent);
+    for (const std::string sub : {"", "vemra-lauf-1/", "vemra-lauf-2/", "vemra-lauf-3/", "vemra-lauf-4/"}) {
+        std::filesystem::create_directories(work.path() / sub);
+        work.write(sub + "fake_module.ctl", moduleScript(answers));
+    }
+}
+
+CliOutcome CliFolders::run(std::vector<std::string> args, bool terminal) const
+{
+    const std::vector<std::string> common{"--module", FAKE_RX_MODULE, "--workdir", work.path().string()};
+    args.insert(args.begin() + 1, common.begin(), common.end());
+    for (const auto& file : projectFiles(projects))
+        args.push_back(file.first);
+    return terminal ? runCliOnTerminal(args, projects) : runCli(args, projects);
+}
+
+std::string withoutTime(const std::string& out)
+{
+    return out.substr(0, out.find("Rechenzeit: "));
 }
 
 } // namespace vemra::test

@@ -9,6 +9,11 @@
 #include <utility>
 #include <vector>
 
+namespace vemra {
+class TreeItem;
+class Workspace;
+} // namespace vemra
+
 namespace vemra::test {
 
 struct CliOutcome {
@@ -31,8 +36,26 @@ struct ModuleAnswer {
 };
 std::string moduleScript(const std::vector<ModuleAnswer>& answers);
 
+// Project key as saveProject saves it; inconsistent, its bounds contradict each other.
+TreeItem* keyedProject(Workspace& ws, int key, bool consistent = true);
 void saveProject(const TempDir& folder, const std::string& name, int key, bool consistent = true);
 // The folder's project files with their contents, by name.
 std::vector<std::pair<std::string, std::string>> projectFiles(const TempDir& folder);
+
+// Projects a.r4p, b.r4p, ... (key 1, 2, ...; key inconsistent not
+// consistent) with a work folder apart, whose worker folders for -j hold the
+// same script.
+struct CliFolders {
+    TempDir projects;
+    TempDir work;
+
+    explicit CliFolders(const std::vector<ModuleAnswer>& answers, int inconsistent = 0);
+    // vemra-cli args[0] with the stand-in module and the work folder, then
+    // the further args and every project file.
+    CliOutcome run(std::vector<std::string> args, bool terminal = false) const;
+};
+
+// The output up to the running time, the one thing allowed to differ.
+std::string withoutTime(const std::string& out);
 
 } // namespace vemra::test

@@ -8,38 +8,6 @@
 namespace vemra::test {
 namespace {
 
-// Projects a.r4p, b.r4p, ... (key 1, 2, ...) with a work folder apart, whose
-// worker folders for -j hold the same script.
-struct Batch {
-    TempDir projects;
-    TempDir work;
-
-    explicit Batch(const std::vector<ModuleAnswer>& answers, int inconsistent = 0)
-    {
-        for (const ModuleAnswer& a : answers)
-            saveProject(projects, std::string(1, char('a' + a.key - 1)) + ".r4p", a.key, a.key != inconsistent);
-        for (const std::string sub : {"", "vemra-lauf-1/", "vemra-lauf-2/", "vemra-lauf-3/", "vemra-lauf-4/"}) {
-            std::filesystem::create_directories(work.path() / sub);
-            work.write(sub + "fake_module.ctl", moduleScript(answers));
-        }
-    }
-    CliOutcome compute(std::vector<std::string> options, bool terminal = false) const
-    {
-        std::vector<std::string> args{"compute", "--module", FAKE_RX_MODULE, "--workdir", work.path().string(),
-                                      "--in-place"};
-        args.insert(args.end(), options.begin(), options.end());
-        for (const auto& file : projectFiles(projects))
-            args.push_back(file.first);
-        return terminal ? runCliOnTerminal(args, projects) : runCli(args, projects);
-    }
-};
-
-// The running time is the one thing allowed to differ.
-std::string withoutTime(const std::string& out)
-{
-    return out.substr(0, out.find("Rechenzeit: "));
-}
-
 TEST(CliCompute, SideBySideGivesWhatOneAfterAnotherGives)
 {
     struct Case {
@@ -60,10 +28,10 @@ TEST(CliCompute, SideBySideGivesWhatOneAfterAnotherGives)
         std::vector<ModuleAnswer> answers;
         for (std::size_t k = 1; k <= c.codes.size(); ++k) // side by side the later ones end first
             answers.push_back({int(k), c.codes[k - 1], {}, int(c.codes.size() - k) * 40});
-        Batch inTurn(answers, c.inconsistent), sideBySide(answers, c.inconsistent);
+        CliFolders inTurn(answers, c.inconsistent), sideBySide(answers, c.inconsistent);
         const auto before = projectFiles(inTurn.projects);
-        const CliOutcome one = inTurn.compute({"-j", "1"});
-        const CliOutcome four = sideBySide.compute({"-j4"});
+        const CliOutcome one = inTurn.run({"compute", "--in-place", "-j", "1"});
+        const CliOutcome four = sideBySide.run({"compute", "--in-place", "-j4"});
         EXPECT_EQ(one.status, 3);
         EXPECT_EQ(four.status, one.status);
         EXPECT_EQ(withoutTime(four.out), withoutTime(one.out));
@@ -89,7 +57,7 @@ std::vector<ModuleAnswer> talkativeAndSilent(int pauseMs)
 
 TEST(CliCompute, TerminalShowsAnUpdatingLinePerProject)
 {
-    const CliOutcome run = Batch(talkativeAndSilent(800)).compute({}, true);
+    const CliOutcome run = CliFolders(talkativeAndSilent(800)).run({"compute", "--in-place"}, true);
     EXPECT_EQ(run.status, 0);
     const std::string& out = run.out;
     const auto progress = out.find("\r\x1b[J[1/2] a.r4p: Schritt 1 von 20, Erfüllungsgrad 0.5000 (0:0");
@@ -126,7 +94,9 @@ TEST(CliCompute, PipeShowsResultLinesAndTheModuleOnlyWhenAskedOrWhenItFailed)
          "a.r4p: Eingabefehler: Satz 4\na.r4p: ohne Ergebnisse, nicht gesichert\n"},
     };
     for (const Case& c : cases) {
-        const CliOutcome run = Batch(c.answers).compute(c.options);
+        std::vector<std::string> args{"compute", "--in-place"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const CliOutcome run = CliFolders(c.answers).run(args);
         EXPECT_EQ(withoutTime(run.out).rfind(c.out, 0), 0u) << run.out;
         EXPECT_EQ(run.err, c.err);
     }

@@ -16,11 +16,7 @@ std::string captionOf(int key)
 {
     ScriptedDialogs dialogs;
     Workspace ws(dialogs);
-    TreeItem* project = simpleProject(ws);
-    auto* r = project->Child(0)->Child(0)->NodeAs<TRestr>();
-    r->RealPar[2] = 10 * key + 1;
-    r->MakeCaption();
-    return "Bewegungsvorgabe (abs) 1: " + r->Caption;
+    return "Bewegungsvorgabe (abs) 1: " + keyedProject(ws, key)->Child(0)->Child(0)->NodeAs<TRestr>()->Caption;
 }
 
 // The module input numbers the project 1, the motion 2, the restriction 3.
@@ -39,34 +35,6 @@ const std::vector<ModuleAnswer> ThreeAnswers = {
     {3, "0", {}},
 };
 
-struct Folders {
-    TempDir projects;
-    TempDir work;
-
-    explicit Folders(const std::vector<ModuleAnswer>& answers)
-    {
-        for (const ModuleAnswer& a : answers)
-            saveProject(projects, std::string(1, char('a' + a.key - 1)) + ".r4p", a.key);
-        for (const std::string sub : {"", "vemra-lauf-1/", "vemra-lauf-2/"}) {
-            std::filesystem::create_directories(work.path() / sub);
-            work.write(sub + "fake_module.ctl", moduleScript(answers));
-        }
-    }
-    CliOutcome run(std::vector<std::string> args) const
-    {
-        const std::vector<std::string> common{"--module", FAKE_RX_MODULE, "--workdir", work.path().string()};
-        args.insert(args.begin() + 1, common.begin(), common.end());
-        for (const auto& file : projectFiles(projects))
-            args.push_back(file.first);
-        return runCli(args, projects);
-    }
-};
-
-std::string untilTime(const std::string& out)
-{
-    return out.substr(0, out.find("Rechenzeit: "));
-}
-
 TEST(CliExplain, ComputeExplainsUnderEachResultLineInTurnAndSideBySide)
 {
     const std::string explained = "a.r4p: 0 ok\n"
@@ -84,19 +52,15 @@ TEST(CliExplain, ComputeExplainsUnderEachResultLineInTurnAndSideBySide)
                                     "geschrieben.\n"
                                     "Die Berechnung ist abgeschlossen.\n"
                                     "Für 2 von 3 Projekte(n) wurden Lösungen gefunden.\n";
-    for (const std::vector<std::string>& options :
-         {std::vector<std::string>{"-j", "1"}, std::vector<std::string>{"-j", "2"}}) {
-        Folders f(ThreeAnswers);
-        std::vector<std::string> args{"compute", "--explain", "--in-place"};
-        args.insert(args.end(), options.begin(), options.end());
-        const CliOutcome run = f.run(args);
-        EXPECT_EQ(untilTime(run.out), explained) << options[1];
+    for (const std::string jobs : {"1", "2"}) {
+        const CliOutcome run = CliFolders(ThreeAnswers).run({"compute", "--explain", "--in-place", "-j", jobs});
+        EXPECT_EQ(withoutTime(run.out), explained) << jobs;
         EXPECT_EQ(run.status, 3);
     }
     // Without the option the result lines stand alone.
-    Folders f(ThreeAnswers);
+    CliFolders f(ThreeAnswers);
     const CliOutcome plain = f.run({"compute", "--in-place"});
-    EXPECT_EQ(untilTime(plain.out), "a.r4p: 0 ok\nb.r4p: -2 Minimalforderungen sind nicht erfüllbar.\nc.r4p: 0 ok\n"
+    EXPECT_EQ(withoutTime(plain.out), "a.r4p: 0 ok\nb.r4p: -2 Minimalforderungen sind nicht erfüllbar.\nc.r4p: 0 ok\n"
                                     "Die Berechnung ist abgeschlossen.\n"
                                     "Für 2 von 3 Projekte(n) wurden Lösungen gefunden.\n");
 }
@@ -108,7 +72,7 @@ TEST(CliExplain, ExplainPrintsTheWholeExplanationAndSavesNothing)
         // A file that breaks the format is named with its fault.
         {2, "0", explanation({"Stufe erfuellung 0 0.75 2.5", "Grenze 3 1 11"})},
     };
-    Folders f(answers);
+    CliFolders f(answers);
     const auto before = projectFiles(f.projects);
     const CliOutcome run = f.run({"explain"});
     EXPECT_EQ(run.out, "a.r4p: 0 ok\n"
