@@ -93,62 +93,38 @@ TreeItem* firstRestriction(TreeItem* project, int motion = 1)
     return motionItem(project, motion)->Child(0);
 }
 
+// Selects what pick finds in the project and gives the command.
+template <class Command> std::function<bool(Workspace&, TreeItem*)> on(TreeItem* (*pick)(TreeItem*), Command command)
+{
+    return [pick, command](Workspace& ws, TreeItem* p) {
+        ws.tree.SetSelected(pick(p));
+        return static_cast<bool>(command(ws));
+    };
+}
+
 const std::vector<ChangeCase>& changeCases()
 {
     static const std::vector<ChangeCase> cases = {
         {"new absolute restriction", "hubkurve.r4p",
-         [](Workspace& ws, TreeItem* p) {
-             ws.tree.SetSelected(motionItem(p, 1));
-             return NewAbsRestrictionCommand(ws) != nullptr;
-         },
+         on([](TreeItem* p) { return motionItem(p, 1); }, NewAbsRestrictionCommand),
          "Rückgängig: Neue Restriktion (absolut)"},
         {"new spectrum restriction", "greifer.r4p",
-         [](Workspace& ws, TreeItem* p) {
-             ws.tree.SetSelected(motionItem(p, 2));
-             return NewSpectrumRestrictionCommand(ws) != nullptr;
-         },
+         on([](TreeItem* p) { return motionItem(p, 2); }, NewSpectrumRestrictionCommand),
          "Rückgängig: Neue Restriktion (Spektrum)"},
         {"new relative restriction", "greifer.r4p",
-         [](Workspace& ws, TreeItem* p) {
-             ws.tree.SetSelected(relItem(p, 1, 2));
-             return NewRelRestrictionCommand(ws) != nullptr;
-         },
+         on([](TreeItem* p) { return relItem(p, 1, 2); }, NewRelRestrictionCommand),
          "Rückgängig: Neue Restriktion (relativ)"},
-        {"new motion with its relative motions", "greifer.r4p",
-         [](Workspace& ws, TreeItem* p) {
-             ws.tree.SetSelected(p);
-             return NewMotionCommand(ws) != nullptr;
-         },
+        {"new motion with its relative motions", "greifer.r4p", on([](TreeItem* p) { return p; }, NewMotionCommand),
          "Rückgängig: Neue Bewegungsvorgabe"},
         {"delete a restriction", "hubkurve.r4p",
-         [](Workspace& ws, TreeItem* p) {
-             ws.tree.SetSelected(firstRestriction(p));
-             return DeleteCommand(ws);
-         },
-         "Rückgängig: Löschen"},
+         on([](TreeItem* p) { return firstRestriction(p); }, DeleteCommand), "Rückgängig: Löschen"},
         {"delete a shiftable restriction", "foerderer.r4p",
-         [](Workspace& ws, TreeItem* p) {
-             ws.tree.SetSelected(groupItem(p, 1)->Child(0));
-             return DeleteCommand(ws);
-         },
-         "Rückgängig: Löschen"},
+         on([](TreeItem* p) { return groupItem(p, 1)->Child(0); }, DeleteCommand), "Rückgängig: Löschen"},
         {"delete an optimisation object", "foerderer.r4p",
-         [](Workspace& ws, TreeItem* p) {
-             ws.tree.SetSelected(groupItem(p, 1));
-             return DeleteCommand(ws);
-         },
-         "Rückgängig: Löschen"},
+         on([](TreeItem* p) { return groupItem(p, 1); }, DeleteCommand), "Rückgängig: Löschen"},
         {"delete motion 1 (renumbers motion 2)", "greifer.r4p",
-         [](Workspace& ws, TreeItem* p) {
-             ws.tree.SetSelected(motionItem(p, 1));
-             return DeleteCommand(ws);
-         },
-         "Rückgängig: Löschen"},
-        {"delete the whole project", "foerderer.r4p",
-         [](Workspace& ws, TreeItem* p) {
-             ws.tree.SetSelected(p);
-             return DeleteCommand(ws);
-         },
+         on([](TreeItem* p) { return motionItem(p, 1); }, DeleteCommand), "Rückgängig: Löschen"},
+        {"delete the whole project", "foerderer.r4p", on([](TreeItem* p) { return p; }, DeleteCommand),
          "Rückgängig: Löschen"},
         {"new project", "hubkurve.r4p", [](Workspace& ws, TreeItem*) { return NewProjectCommand(ws) != nullptr; },
          "Rückgängig: Neues Projekt"},
