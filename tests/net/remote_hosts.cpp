@@ -104,15 +104,18 @@ bool accepts(int port)
 const char* const Sshd = "/usr/sbin/sshd";
 
 // Waits until the service started as pid accepts on port; false when it
-// ended (the port was taken meanwhile) or never answered.
-bool comesUp(pid_t pid, int port)
+// ended (the port was taken meanwhile; pid is then -1) or never answered.
+bool comesUp(pid_t& pid, int port)
 {
     for (int i = 0; i < 200; ++i) {
-        if (accepts(port))
-            return true;
+        const bool answers = accepts(port);
         int status = 0;
-        if (::waitpid(pid, &status, WNOHANG) == pid)
+        if (::waitpid(pid, &status, WNOHANG) == pid) {
+            pid = -1;
             return false;
+        }
+        if (answers)
+            return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     }
     return false;
@@ -334,17 +337,8 @@ LoginHost::LoginHost(const std::map<std::string, std::string>& environment)
         pid_ = spawn({busybox(), "telnetd", "-F", "-K", "-b", "127.0.0.1:" + std::to_string(port_), "-f",
                       "/dev/null", "-l", (Hosts / "login_host.sh").string()},
                      environment, -1);
-        bool ended = false;
-        for (int i = 0; i < 200 && !ended && !accepts(port_); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(25));
-            int status = 0;
-            ended = ::waitpid(pid_, &status, WNOHANG) == pid_;
-        }
-        int status = 0;
-        if (!ended && ::waitpid(pid_, &status, WNOHANG) == 0 && accepts(port_))
+        if (comesUp(pid_, port_))
             return;
-        if (ended)
-            pid_ = -1;
         stop();
     }
     throw std::runtime_error("the Telnet server did not start");
