@@ -47,16 +47,14 @@ TEST(RecordText, RealFieldsHaveTheFixedFormAndReadBack)
 
 TEST(RecordText, IntegerFieldsNeverRunTogether)
 {
+    const std::pair<int, int> fields[] = {{7, 4}, {1000, 4}, {-100, 4}, {-999, 4}, {-16777216, 10}};
     RecordWriter out;
-    out.intField(7, 4);
-    out.intField(1000, 4);
-    out.intField(-100, 4);
-    out.intField(-999, 4);
-    out.intField(-16777216, 10);
+    for (const auto& [value, width] : fields)
+        out.intField(value, width);
     EXPECT_EQ(out.bytes(), "   7 1000 -100 -999 -16777216");
     RecordReader in(out.bytes() + "\r\n");
-    for (int expected : {7, 1000, -100, -999, -16777216})
-        EXPECT_EQ(in.readInt(), expected);
+    for (const auto& [value, width] : fields)
+        EXPECT_EQ(in.readInt(), value) << width;
 }
 
 TEST(RecordText, ReaderSplitsOnWhiteSpaceAndGluedSigns)
