@@ -32,75 +32,70 @@ struct OneRun : Bench {
     }
 };
 
-struct CodeRow {
-    int32_t code;
-    std::string text; // empty: no box
-    DialogKind kind;
-    bool results;
-};
-
-void expectOutcome(OneRun& run, const ComputationResult& result, const CodeRow& row)
-{
-    EXPECT_EQ(result.resultCode, row.code);
-    if (row.text.empty()) {
-        EXPECT_TRUE(run.dialogs.messages.empty()) << row.code;
-    } else {
-        ASSERT_EQ(run.dialogs.messages.size(), 1u) << row.code;
-        EXPECT_EQ(run.dialogs.messages[0].text, row.text);
-        EXPECT_EQ(run.dialogs.messages[0].kind, row.kind);
-    }
-    EXPECT_EQ(run.p().HasResults, row.results) << row.code;
-    EXPECT_EQ(run.p().AllValid, row.results);
-    EXPECT_EQ(run.motion().HasResult, row.results);
-    EXPECT_TRUE(run.p().Computed);
-    EXPECT_FALSE(run.dir.exists("rx4.err"));
-}
-
-TEST(RunComputation, EveryModuleCodeGivesItsMessage)
-{
-    const std::vector<CodeRow> rows = {
-        {1, "Die Maximalforderungen werden erfüllt.\r-> Strengere Restriktionen (Spektrum) sind möglich",
-         DialogKind::Warning, true},
-        {0, "", DialogKind::Information, true},
-        {-1, "Berechnung wurde abgebrochen.", DialogKind::Information, false},
-        {-2, "Minimalforderungen sind nicht erfüllbar.", DialogKind::Error, false},
-        {-3, "Die Eingabedaten sind fehlerhaft.\rDer Berechnungsmodul hat die Eingabedatei zurückgewiesen.",
-         DialogKind::Error, false},
-        {-4, "Das System ist zu groß.", DialogKind::Error, false},
-        {-5, "Abbruch der Berechnung wegen Resonanz.", DialogKind::Error, false},
-        {-30, "Der Berechnungsmodul liefert keine Rückmeldung", DialogKind::Warning, false},
-        {7, "Unbekannter Fehler: 7", DialogKind::Error, false},
-    };
-    for (const auto& row : rows) {
-        OneRun run;
-        run.moduleWrites(std::to_string(row.code));
-        expectOutcome(run, run.computation.RunComputation(run.project), row);
-        EXPECT_EQ(run.motion().sSC.Count(), row.results ? 4 : 0);
-    }
-}
-
-TEST(RunComputation, OutcomesWithoutResultCodeFile)
+// What the module process ended with and left in rx4.err (with a
+// coefficient file or without), and the code, box and results it gives.
+TEST(RunComputation, EveryModuleCodeAndProcessOutcomeGivesItsMessage)
 {
     using Kind = ModuleRunOutcome::Kind;
-    const std::vector<std::pair<ModuleRunOutcome, CodeRow>> rows = {
-        {{Kind::Finished, 3, {}}, {3, "Unbekannter Fehler: 3", DialogKind::Error, false}},
-        {{Kind::Finished, 0, {}}, {-30, "Der Berechnungsmodul liefert keine Rückmeldung", DialogKind::Warning, false}},
-        {{Kind::NotStarted, 0, {}},
-         {-10, "Der Berechnungsmodul konnte nicht gestartet werden.", DialogKind::Error, false}},
-        {{Kind::Failed, -201, {}}, {-201, "Timeout bei Filetransfer zum Host.", DialogKind::Error, false}},
-        {{Kind::Failed, -202, {}}, {-202, "Verbindung zum Host fehlgeschlagen.", DialogKind::Error, false}},
-        {{Kind::Stopped, 0, {}}, {-100, "", DialogKind::Warning, false}},
+    const ModuleRunOutcome exitedWithZero{Kind::Finished, 0, {}};
+    struct Row {
+        ModuleRunOutcome outcome;
+        std::string rx4err;
+        bool coefficients;
+        int32_t code;
+        std::string text; // empty: no box
+        DialogKind kind;
+        bool results;
     };
-    for (const auto& [outcome, row] : rows) {
-        OneRun run;
+    const Row rows[] = {
+        {exitedWithZero, "1", true, 1,
+         "Die Maximalforderungen werden erfüllt.\r-> Strengere Restriktionen (Spektrum) sind möglich",
+         DialogKind::Warning, true},
+        {exitedWithZero, "0", true, 0, "", DialogKind::Information, true},
+        {exitedWithZero, "-1", true, -1, "Berechnung wurde abgebrochen.", DialogKind::Information, false},
+        {exitedWithZero, "-2", true, -2, "Minimalforderungen sind nicht erfüllbar.", DialogKind::Error, false},
+        {exitedWithZero, "-3", true, -3,
+         "Die Eingabedaten sind fehlerhaft.\rDer Berechnungsmodul hat die Eingabedatei zurückgewiesen.",
+         DialogKind::Error, false},
+        {exitedWithZero, "-4", true, -4, "Das System ist zu groß.", DialogKind::Error, false},
+        {exitedWithZero, "-5", true, -5, "Abbruch der Berechnung wegen Resonanz.", DialogKind::Error, false},
+        {exitedWithZero, "-30", true, -30, "Der Berechnungsmodul liefert keine Rückmeldung", DialogKind::Warning,
+         false},
+        {exitedWithZero, "7", true, 7, "Unbekannter Fehler: 7", DialogKind::Error, false},
         // An exit code other than 0 wins over whatever rx4.err holds; with 0
         // an unreadable rx4.err means no feedback.
-        const bool exitedWithZero = outcome.kind == Kind::Finished && outcome.code == 0;
-        run.runner.during = [&run, exitedWithZero](const ModuleRunRequest&) {
-            run.dir.write("rx4.err", exitedWithZero ? "ok" : "-2");
+        {{Kind::Finished, 3, {}}, "-2", false, 3, "Unbekannter Fehler: 3", DialogKind::Error, false},
+        {exitedWithZero, "ok", false, -30, "Der Berechnungsmodul liefert keine Rückmeldung", DialogKind::Warning,
+         false},
+        {{Kind::NotStarted, 0, {}}, "-2", false, -10, "Der Berechnungsmodul konnte nicht gestartet werden.",
+         DialogKind::Error, false},
+        {{Kind::Failed, -201, {}}, "-2", false, -201, "Timeout bei Filetransfer zum Host.", DialogKind::Error, false},
+        {{Kind::Failed, -202, {}}, "-2", false, -202, "Verbindung zum Host fehlgeschlagen.", DialogKind::Error, false},
+        {{Kind::Stopped, 0, {}}, "-2", false, -100, "", DialogKind::Warning, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.code);
+        OneRun run;
+        run.runner.outcome = row.outcome;
+        run.runner.during = [&run, &row](const ModuleRunRequest&) {
+            run.dir.write("rx4.err", row.rx4err);
+            if (row.coefficients)
+                run.dir.write("remote$.fk1", coefficientText({1, 0, 0, 2}));
         };
-        run.runner.outcome = outcome;
-        expectOutcome(run, run.computation.RunComputation(run.project), row);
+        EXPECT_EQ(run.computation.RunComputation(run.project).resultCode, row.code);
+        if (row.text.empty()) {
+            EXPECT_TRUE(run.dialogs.messages.empty());
+        } else {
+            ASSERT_EQ(run.dialogs.messages.size(), 1u);
+            EXPECT_EQ(run.dialogs.messages[0].text, row.text);
+            EXPECT_EQ(run.dialogs.messages[0].kind, row.kind);
+        }
+        EXPECT_EQ(run.p().HasResults, row.results);
+        EXPECT_EQ(run.p().AllValid, row.results);
+        EXPECT_EQ(run.motion().HasResult, row.results);
+        EXPECT_EQ(run.motion().sSC.Count(), row.results ? 4 : 0);
+        EXPECT_TRUE(run.p().Computed);
+        EXPECT_FALSE(run.dir.exists("rx4.err"));
     }
 }
 
