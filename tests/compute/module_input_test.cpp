@@ -19,9 +19,7 @@ std::string zeros(int n)
     return s;
 }
 
-struct SmallProject {
-    ScriptedDialogs dialogs;
-    Workspace ws{dialogs};
+struct SmallProject : Bench {
     TreeItem* project;
     TreeItem* motion1;
     TreeItem* motion2;

@@ -73,10 +73,7 @@ TEST(DifferenceSeries, LongerSecondMotionIsNegated)
     EXPECT_EQ(r[11], 11);
 }
 
-struct Derivation {
-    ScriptedDialogs dialogs;
-    Workspace ws{dialogs};
-    TempDir dir;
+struct Derivation : Bench {
     TreeItem* project = addProject(ws);
     TreeItem* motion1;
     TreeItem* motion2;
