@@ -42,9 +42,9 @@ void saveProject(const TempDir& folder, const std::string& name, int key, bool c
 // The folder's project files with their contents, by name.
 std::vector<std::pair<std::string, std::string>> projectFiles(const TempDir& folder);
 
-// Projects a.r4p, b.r4p, ... (key 1, 2, ...; key inconsistent not
-// consistent) with a work folder apart, whose worker folders for -j hold the
-// same script.
+// Projects a.r4p, b.r4p, ... (key 1, 2, ...; the one whose key is
+// inconsistent with contradicting bounds) and a work folder apart, whose
+// worker folders for -j hold the same script.
 struct CliFolders {
     TempDir projects;
     TempDir work;
