@@ -98,7 +98,7 @@ TEST(CliBasics, ARelativeModulePathHoldsInAnotherWorkFolder)
 // compute output tests'; here: -o saves elsewhere and leaves the project alone.
 TEST(CliBasics, OutputFileTakesTheResults)
 {
-    const CliFolders f({{1, "1"}});
+    const CliFolders f({{1, "1", {}, 0}});
     const CliOutcome run = f.run({"compute", "-o", "out.r4p"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "a.r4p: 1 Die Maximalforderungen werden erfüllt. -> Strengere "
