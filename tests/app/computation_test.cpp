@@ -46,6 +46,25 @@ protected:
         QObject::connect(ticker.get(), &QTimer::timeout, [this, onTick] { onTick(++ticks); });
         ticker->start();
     }
+    // The user stops the run and confirms the question.
+    void stop()
+    {
+        dialogs.answerYes();
+        window->StopCalc->trigger();
+    }
+    // A project with one motion, selected.
+    TreeItem* selectedProject()
+    {
+        TreeItem* project = newProject();
+        newMotion(project);
+        return select(project);
+    }
+    // n projects of one motion each.
+    void projects(int n)
+    {
+        for (int i = 0; i < n; ++i)
+            newMotion(newProject());
+    }
 
     FakeScreenSaver fakeScreenSaver;
     std::unique_ptr<QTimer> ticker;
@@ -54,9 +73,7 @@ protected:
 
 TEST_F(ComputationTest, TheWindowStaysAliveWhileTheModuleRunsAndStopEndsIt)
 {
-    TreeItem* project = newProject();
-    newMotion(project);
-    select(project);
+    TreeItem* project = selectedProject();
     moduleScript("sleep 30000\nexit 0\n");
 
     bool sawRunningState = false;
@@ -67,10 +84,8 @@ TEST_F(ComputationTest, TheWindowStaysAliveWhileTheModuleRunsAndStopEndsIt)
                               && project->NodeAs<TProject>()->Computing;
             statusWhileRunning = window->statusText();
         }
-        if (tick == 4) {
-            dialogs.answerYes();
-            window->StopCalc->trigger();
-        }
+        if (tick == 4)
+            stop();
     });
     window->Calc->trigger();
 
@@ -90,9 +105,7 @@ TEST_F(ComputationTest, TheWindowStaysAliveWhileTheModuleRunsAndStopEndsIt)
 
 TEST_F(ComputationTest, StopAnsweredNoChangesNothing)
 {
-    TreeItem* project = newProject();
-    newMotion(project);
-    select(project);
+    TreeItem* project = selectedProject();
     moduleScript(solvedScript(400));
     whileRunning([&](int tick) {
         if (tick == 2) {
@@ -141,8 +154,7 @@ TEST_F(ComputationTest, ResultsReachTheProjectAndTheMenus)
 
 TEST_F(ComputationTest, TheBatchLocksTheTreeAndGivesItBack)
 {
-    for (int i = 0; i < 2; ++i)
-        newMotion(newProject());
+    projects(2);
     select(ws().tree.TopLevel(0));
     moduleScript(solvedScript(300));
 
@@ -176,8 +188,7 @@ TEST_F(ComputationTest, TheBatchLocksTheTreeAndGivesItBack)
 
 TEST_F(ComputationTest, TheStatusBarFollowsTheModulesProgress)
 {
-    for (int i = 0; i < 2; ++i)
-        newMotion(newProject());
+    projects(2);
     select(ws().tree.TopLevel(0));
     const QString caption = QString::fromStdString(ws().tree.TopLevel(1)->Text());
     QStringList shown;
@@ -212,14 +223,11 @@ TEST_F(ComputationTest, TheStatusBarFollowsTheModulesProgress)
 
 TEST_F(ComputationTest, StoppingABatchEndsItWithTheStopMessage)
 {
-    for (int i = 0; i < 3; ++i)
-        newMotion(newProject());
+    projects(3);
     moduleScript("sleep 30000\nexit 0\n");
     whileRunning([&](int tick) {
-        if (tick == 3) {
-            dialogs.answerYes();
-            window->StopCalc->trigger();
-        }
+        if (tick == 3)
+            stop();
     });
     window->BatchCalc->trigger();
 
@@ -230,9 +238,7 @@ TEST_F(ComputationTest, StoppingABatchEndsItWithTheStopMessage)
 
 TEST_F(ComputationTest, ClosingTheWindowDuringARunWaitsForItsEnd)
 {
-    TreeItem* project = newProject();
-    newMotion(project);
-    select(project);
+    selectedProject();
     moduleScript("sleep 30000\nexit 0\n");
 
     bool closed = false;
@@ -257,9 +263,7 @@ TEST_F(ComputationTest, ClosingTheWindowDuringARunWaitsForItsEnd)
 
 TEST_F(ComputationTest, AModuleThatCannotStartIsReported)
 {
-    TreeItem* project = newProject();
-    newMotion(project);
-    select(project);
+    selectedProject();
     LocalModuleRunnerOptions options;
     options.modulePath = dir.filePath("fehlt").toStdString();
     LocalModuleRunner missing(options);
@@ -272,7 +276,7 @@ TEST_F(ComputationTest, AModuleThatCannotStartIsReported)
     window->Calc->trigger();
     EXPECT_EQ(dialogs.last().text, "Der Berechnungsmodul konnte nicht gestartet werden.");
     EXPECT_EQ(dialogs.last().kind, DialogKind::Error);
-    window->setComputation(controller.get());
+    window->setComputation(controller);
 }
 
 } // namespace

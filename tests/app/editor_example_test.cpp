@@ -3,14 +3,9 @@
 // record by record with the bundled file, and computed with the real
 // synthesis module, which must give what the bundled input gives.
 #include "editor_fixture.h"
-
-#include "computation_controller.h"
+#include "fake_module_fixture.h"
 
 #include "commands/file_commands.h"
-#include "platform/flock_computation_lock.h"
-#include "platform/local_module_runner.h"
-#include "platform/qt/qt_event_pump.h"
-#include "platform/system_clock.h"
 #include "support/test_data.h"
 
 #include <QAction>
@@ -18,7 +13,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
-
 
 namespace vemra::test {
 namespace {
@@ -256,23 +250,14 @@ TEST_P(EditorExampleTest, BuiltInTheEditorItIsTheBundledProject)
     // Computed with the real module: the same outcome as the bundled input.
     LocalModuleRunnerOptions options;
     options.modulePath = VEMRA_MODULE;
-    LocalModuleRunner runner(options);
-    FlockComputationLock lock(dir.path().toStdString());
-    QtEventPump pump;
-    SystemClock clock;
-    ComputationServices services;
-    services.localRunner = &runner;
-    services.lock = &lock;
-    services.eventPump = &pump;
-    services.clock = &clock;
-    ComputationController controller(*window, services);
-    controller.computation().setWorkDir(dir.path().toStdString());
-    window->setComputation(&controller);
+    ModuleComputation module(*window, options, dir.path().toStdString());
+    Computation& computation = module.controller->computation();
+    window->setComputation(module.controller.get());
 
-    const ComputationResult fromEditor = controller.computation().RunComputation(project);
+    const ComputationResult fromEditor = computation.RunComputation(project);
     TreeItem* example_ = OpenProjectCommand(ws(), examplePath(example).string());
     ASSERT_NE(example_, nullptr);
-    const ComputationResult fromExample = controller.computation().RunComputation(example_);
+    const ComputationResult fromExample = computation.RunComputation(example_);
     window->setComputation(nullptr);
 
     ASSERT_EQ(fromEditor.outcome, ComputationResult::Outcome::Finished);

@@ -1,6 +1,6 @@
-// A main window that computes with the stand-in module: the real process
-// runner, lock, event pump and clock, the module's files and its script in
-// the test's own folder.
+// A main window that computes with a module process: the real process
+// runner, lock, event pump and clock, the module's files in the test's own
+// folder; by default the stand-in module, told by a script what to do.
 #pragma once
 
 #include "app_fixture.h"
@@ -16,9 +16,33 @@
 
 #include <memory>
 
-#ifdef FAKE_RX_MODULE
-
 namespace vemra::test {
+
+// A computation controller for window with everything the desktop gives it,
+// working and locking in workDir.
+struct ModuleComputation {
+    ModuleComputation(TDlgMain& window, LocalModuleRunnerOptions options, const std::string& workDir,
+                      ScreenSaver* screenSaver = nullptr)
+        : runner(std::move(options)), lock(workDir)
+    {
+        ComputationServices services;
+        services.localRunner = &runner;
+        services.lock = &lock;
+        services.screenSaver = screenSaver;
+        services.eventPump = &pump;
+        services.clock = &clock;
+        controller = std::make_unique<ComputationController>(window, services);
+        controller->computation().setWorkDir(workDir);
+    }
+
+    LocalModuleRunner runner;
+    FlockComputationLock lock;
+    QtEventPump pump;
+    SystemClock clock;
+    std::unique_ptr<ComputationController> controller;
+};
+
+#ifdef FAKE_RX_MODULE
 
 class FakeModuleTest : public MainWindowTest {
 protected:
@@ -27,22 +51,14 @@ protected:
         MainWindowTest::SetUp();
         LocalModuleRunnerOptions options;
         options.modulePath = FAKE_RX_MODULE;
-        runner = std::make_unique<LocalModuleRunner>(options);
-        lock = std::make_unique<FlockComputationLock>(dir.path().toStdString());
-        ComputationServices services;
-        services.localRunner = runner.get();
-        services.lock = lock.get();
-        services.screenSaver = screenSaver();
-        services.eventPump = &pump;
-        services.clock = &clock;
-        controller = std::make_unique<ComputationController>(*window, services);
-        controller->computation().setWorkDir(dir.path().toStdString());
-        window->setComputation(controller.get());
+        module = std::make_unique<ModuleComputation>(*window, options, dir.path().toStdString(), screenSaver());
+        controller = module->controller.get();
+        window->setComputation(controller);
     }
     void TearDown() override
     {
         window->setComputation(nullptr);
-        controller.reset();
+        module.reset();
         MainWindowTest::TearDown();
     }
     // The screen saver the computation pauses; none by default.
@@ -56,13 +72,10 @@ protected:
         f.write(script.toUtf8());
     }
 
-    std::unique_ptr<LocalModuleRunner> runner;
-    std::unique_ptr<FlockComputationLock> lock;
-    QtEventPump pump;
-    SystemClock clock;
-    std::unique_ptr<ComputationController> controller;
+    std::unique_ptr<ModuleComputation> module;
+    ComputationController* controller = nullptr;
 };
 
-} // namespace vemra::test
-
 #endif
+
+} // namespace vemra::test

@@ -6,18 +6,14 @@
 // alone while the computation command works on it.
 #include "diagram_app_fixture.h"
 #include "editor_fixture.h"
+#include "fake_module_fixture.h"
 
-#include "computation_controller.h"
 #include "live_loop.h"
 #include "result/result_panel.h"
 #include "result/result_view.h"
 #include "undo_menu.h"
 
 #include "formats/project_file.h"
-#include "platform/flock_computation_lock.h"
-#include "platform/local_module_runner.h"
-#include "platform/qt/qt_event_pump.h"
-#include "platform/system_clock.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -71,9 +67,9 @@ protected:
         undo.reset();
         live.reset();
         results.reset();
-        if (controller) {
+        if (slow) {
             window->setComputation(nullptr);
-            controller.reset();
+            slow.reset();
         }
         DiagramAppTest::TearDown();
     }
@@ -110,17 +106,9 @@ protected:
         LocalModuleRunnerOptions options;
         options.modulePath = FAKE_RX_MODULE;
         options.pumpInterval = std::chrono::milliseconds(20);
-        slowRunner = std::make_unique<LocalModuleRunner>(options);
-        normalLock = std::make_unique<FlockComputationLock>(dir.path().toStdString());
-        ComputationServices services;
-        services.localRunner = slowRunner.get();
-        services.lock = normalLock.get();
-        services.eventPump = &pump;
-        services.clock = &clock;
-        controller = std::make_unique<ComputationController>(*window, services);
-        controller->computation().setWorkDir(dir.path().toStdString());
-        controller->moduleStarting = [this](TreeItem* project) { live->cancel(project); };
-        window->setComputation(controller.get());
+        slow = std::make_unique<ModuleComputation>(*window, options, dir.path().toStdString());
+        slow->controller->moduleStarting = [this](TreeItem* project) { live->cancel(project); };
+        window->setComputation(slow->controller.get());
         QFile f(dir.filePath("fake_module.ctl"));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write("sleep 1500\nwrite rx4.err\n0\nend\nexit 0\n");
@@ -128,16 +116,13 @@ protected:
 
     TDlgRestr* dlg = nullptr;
     QtEventPump pump;
-    SystemClock clock;
     std::unique_ptr<LocalModuleRunner> runner;
     std::unique_ptr<FlockComputationLock> folderLock;
     std::unique_ptr<KeptLock> kept;
     std::unique_ptr<ResultView> results;
     std::unique_ptr<LiveLoop> live;
     std::unique_ptr<UndoMenu> undo;
-    std::unique_ptr<LocalModuleRunner> slowRunner;
-    std::unique_ptr<FlockComputationLock> normalLock;
-    std::unique_ptr<ComputationController> controller;
+    std::unique_ptr<ModuleComputation> slow;
 };
 
 TEST_F(LiveLoopTest, TheCurveFollowsTheEditorAndRueckgaengigBringsThePreviousOneBack)
