@@ -4,8 +4,6 @@
 #include "app_fixture.h"
 
 #include "commands/file_commands.h"
-
-#include "commands/file_commands.h"
 #include "formats/project_file.h"
 
 #include <QAction>
@@ -14,6 +12,20 @@
 
 namespace vemra::test {
 namespace {
+
+// How the question about unsaved changes is answered, and what follows.
+struct CloseCase {
+    const char* name;
+    DialogButton answer;
+    const char* fileName = nullptr; // the project's file; nullptr: none yet
+    const char* chosen = nullptr;   // the save dialog's answer; nullptr: cancelled
+    bool closes = true;
+    size_t saveDialogs = 0;
+    bool written = false;           // the project's file (or the chosen one) exists
+    const char* lastText = nullptr; // a message after the question
+    bool errorShown = false;        // an error of the write
+};
+void PrintTo(const CloseCase& c, std::ostream* os) { *os << c.name; }
 
 class CloseProjectTest : public MainWindowTest {
 protected:
@@ -27,108 +39,86 @@ protected:
         ASSERT_TRUE(project->NodeAs<TProject>()->Unsaved);
     }
 
-    std::string question() const { return closeProjectQuestion(project->Text()); }
-
     TreeItem* first = nullptr;
     TreeItem* project = nullptr;
 };
+
+class CloseAnswerTest : public CloseProjectTest, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(CloseAnswerTest, DecidesWhatIsWrittenAndWhetherTheProjectStays)
+{
+    const CloseCase& c = GetParam();
+    const int children = project->ChildCount();
+    const auto* motion = project->FirstChild()->NodeAs<TPaintObj>();
+    const std::string question = closeProjectQuestion(project->Text());
+    std::string file;
+    if (c.fileName)
+        project->NodeAs<TProject>()->FileName = file = tempFile(c.fileName);
+    dialogs.strict = !c.errorShown;
+    dialogs.answer(c.answer);
+    if (c.answer == ButtonYes && !c.fileName) {
+        dialogs.chooseFileResult(c.chosen ? std::optional<std::string>(file = tempFile(c.chosen)) : std::nullopt);
+    }
+    window->CloseProj->trigger();
+
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.messages[0].text, question);
+    EXPECT_EQ(dialogs.messages[0].buttons, unsigned(ButtonYes | ButtonNo | ButtonAbort));
+    EXPECT_EQ(ws().tree.Contains(project), !c.closes);
+    EXPECT_EQ(ws().tree.TopLevelCount(), c.closes ? 1 : 2);
+    EXPECT_EQ(dialogs.fileRequests.size(), c.saveDialogs);
+    if (c.saveDialogs) {
+        EXPECT_TRUE(dialogs.fileRequests[0].save);
+    }
+    if (!file.empty()) {
+        EXPECT_EQ(QFileInfo::exists(QString::fromStdString(file)), c.written);
+    }
+    // Only a file chosen in the dialog is remembered.
+    EXPECT_EQ(window->recentFiles().files(),
+              c.saveDialogs && c.written ? QStringList{QString::fromStdString(file)} : QStringList{});
+    if (c.errorShown) {
+        EXPECT_GE(dialogs.count(DialogKind::Error), 1u);
+    } else if (c.lastText) {
+        EXPECT_EQ(dialogs.last().text, c.lastText);
+    } else {
+        EXPECT_EQ(dialogs.messages.size(), 1u);
+    }
+    if (c.closes) {
+        // Its reports and diagrams go with it; the selection moves to the
+        // project before, and the editor follows it.
+        EXPECT_EQ(reports.closed, std::vector<TreeItem*>{project});
+        EXPECT_EQ(diagrams.closed, std::vector<TreeItem*>{project});
+        EXPECT_EQ(diagrams.removed, std::vector<const TPaintObj*>{motion});
+        EXPECT_EQ(ws().tree.Selected(), first);
+        EXPECT_EQ(editor.object, first);
+        EXPECT_FALSE(ws().Locked);
+    } else {
+        // Nothing may be lost.
+        EXPECT_EQ(project->ChildCount(), children);
+        EXPECT_TRUE(project->NodeAs<TProject>()->Unsaved);
+        EXPECT_TRUE(reports.closed.empty());
+        EXPECT_TRUE(diagrams.closed.empty());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, CloseAnswerTest,
+    ::testing::Values(CloseCase{"Abort", ButtonAbort, nullptr, nullptr, false},
+                      CloseCase{"No", ButtonNo},
+                      // the save command needs no dialog
+                      CloseCase{"YesWithItsFile", ButtonYes, "hub.r4p", nullptr, true, 0, true},
+                      CloseCase{"YesAsksForAFile", ButtonYes, nullptr, "neu.r4p", true, 1, true},
+                      CloseCase{"YesWithAWrongExtension", ButtonYes, nullptr, "neu.txt", false, 1, false,
+                                "Die Sicherung muß mit der\rStandarderweiterung .r4p erfolgen."},
+                      CloseCase{"YesThenCancelled", ButtonYes, nullptr, nullptr, true, 1},
+                      // the folder does not exist: the write fails
+                      CloseCase{"YesUnwritable", ButtonYes, "fehlt/hub.r4p", nullptr, false, 0, false, nullptr, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CloseProjectTest, QuestionNamesTheProject)
 {
     EXPECT_EQ(closeProjectQuestion("Hubwerk"),
               "Das Projekt \"Hubwerk\" wurde bearbeitet.\rSollen die Änderungen gesichert werden?");
-}
-
-TEST_F(CloseProjectTest, AbortLeavesTheProjectOpenAndUnchanged)
-{
-    const int children = project->ChildCount();
-    dialogs.answer(ButtonAbort);
-    window->CloseProj->trigger();
-
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.last().text, question());
-    EXPECT_EQ(dialogs.last().buttons, unsigned(ButtonYes | ButtonNo | ButtonAbort));
-    EXPECT_EQ(ws().tree.TopLevelCount(), 2);
-    EXPECT_TRUE(ws().tree.Contains(project));
-    EXPECT_EQ(project->ChildCount(), children);
-    EXPECT_TRUE(project->NodeAs<TProject>()->Unsaved);
-    EXPECT_TRUE(dialogs.fileRequests.empty());
-    EXPECT_TRUE(reports.closed.empty());
-    EXPECT_TRUE(diagrams.closed.empty());
-}
-
-TEST_F(CloseProjectTest, NoClosesWithoutWriting)
-{
-    dialogs.answerNo();
-    window->CloseProj->trigger();
-
-    EXPECT_EQ(ws().tree.TopLevelCount(), 1);
-    EXPECT_FALSE(ws().tree.Contains(project));
-    EXPECT_TRUE(dialogs.fileRequests.empty());
-    ASSERT_EQ(reports.closed.size(), 1u);
-    EXPECT_EQ(reports.closed[0], project);
-    EXPECT_EQ(diagrams.closed, std::vector<TreeItem*>{project}) << "its diagrams go with it";
-    // The selection moves to the project before, and the editor follows it.
-    EXPECT_EQ(ws().tree.Selected(), first);
-    EXPECT_EQ(editor.object, first);
-    EXPECT_FALSE(ws().Locked);
-}
-
-TEST_F(CloseProjectTest, YesWritesAProjectThatHasItsFile)
-{
-    const std::string file = tempFile("hub.r4p");
-    project->NodeAs<TProject>()->FileName = file;
-    dialogs.answerYes();
-    window->CloseProj->trigger();
-
-    EXPECT_TRUE(dialogs.fileRequests.empty()) << "the save command needs no dialog";
-    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(file)));
-    EXPECT_EQ(ws().tree.TopLevelCount(), 1);
-}
-
-TEST_F(CloseProjectTest, YesWithoutFileAsksForOneAndRemembersIt)
-{
-    const std::string file = tempFile("neu.r4p");
-    dialogs.answerYes().chooseFileResult(file);
-    window->CloseProj->trigger();
-
-    ASSERT_EQ(dialogs.fileRequests.size(), 1u);
-    EXPECT_TRUE(dialogs.fileRequests[0].save);
-    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(file)));
-    EXPECT_EQ(ws().tree.TopLevelCount(), 1);
-    EXPECT_EQ(window->recentFiles().files(), QStringList{QString::fromStdString(file)});
-}
-
-TEST_F(CloseProjectTest, YesWithAWrongExtensionKeepsTheProjectOpen)
-{
-    const std::string file = tempFile("neu.txt");
-    dialogs.answerYes().chooseFileResult(file);
-    window->CloseProj->trigger();
-
-    EXPECT_FALSE(QFileInfo::exists(QString::fromStdString(file)));
-    EXPECT_TRUE(ws().tree.Contains(project));
-    EXPECT_EQ(dialogs.last().text, "Die Sicherung muß mit der\rStandarderweiterung .r4p erfolgen.");
-}
-
-TEST_F(CloseProjectTest, YesThenCancelledSaveDialogClosesUnwritten)
-{
-    dialogs.answerYes().chooseFileResult(std::nullopt);
-    window->CloseProj->trigger();
-
-    EXPECT_FALSE(ws().tree.Contains(project));
-    EXPECT_TRUE(window->recentFiles().files().isEmpty());
-}
-
-TEST_F(CloseProjectTest, YesWithAnUnwritableFileKeepsTheProject)
-{
-    // The folder does not exist: the write fails and nothing may be lost.
-    project->NodeAs<TProject>()->FileName = tempFile("fehlt/hub.r4p");
-    dialogs.strict = false;
-    dialogs.answerYes();
-    window->CloseProj->trigger();
-
-    EXPECT_TRUE(ws().tree.Contains(project));
-    EXPECT_GE(dialogs.count(DialogKind::Error), 1u);
 }
 
 TEST_F(CloseProjectTest, SavedProjectClosesWithoutQuestion)
@@ -146,15 +136,6 @@ TEST_F(CloseProjectTest, SavedProjectClosesWithoutQuestion)
     EXPECT_EQ(ws().tree.Selected(), nullptr);
     EXPECT_FALSE(window->SaveAs->isEnabled());
     EXPECT_EQ(editor.object, nullptr);
-}
-
-TEST_F(CloseProjectTest, DiagramsDropTheClosedMotions)
-{
-    const auto* motion = project->FirstChild()->NodeAs<TPaintObj>();
-    dialogs.answerNo();
-    window->CloseProj->trigger();
-    ASSERT_EQ(diagrams.removed.size(), 1u);
-    EXPECT_EQ(diagrams.removed[0], motion);
 }
 
 // --- closing the main window --------------------------------------------------------
