@@ -263,39 +263,32 @@ TEST_F(EditorTest, TextThatIsNoNumberChangesNothing)
     TRealEdit::setBeeper(nullptr);
 }
 
-TEST_F(EditorTest, LeavingTheWindowKeepsAHalfTypedValue)
-{
-    TreeItem* r = newRestriction(newMotion(newProject()));
-    show(r);
-    window->show();
-    dlg->show();
-    dlg->activateWindow();
-    QApplication::processEvents();
-    dlg->REdUpper->setFocus();
-    ASSERT_TRUE(dlg->REdUpper->hasFocus());
-    dlg->REdUpper->setText(QStringLiteral("7"));
-    window->activateWindow();
-    QApplication::processEvents();
-    ASSERT_FALSE(dlg->isActiveWindow());
-    EXPECT_EQ(restr()->Upper(), 7);
-}
-
-TEST_F(EditorTest, AKeyOfTheMainWindowKeepsAHalfTypedValue)
+TEST_F(EditorTest, LeavingTheWindowOrAKeyOfTheMainWindowKeepsAHalfTypedValue)
 {
     // The editor is a tool window of the main window: the main window's keys
     // work while it is active, and a value being typed is stored first.
-    TreeItem* r = newRestriction(newMotion(newProject()));
-    show(r);
-    TRestr* typedInto = restr();
-    window->show();
-    dlg->show();
-    dlg->activateWindow();
-    QApplication::processEvents();
-    dlg->REdUpper->setFocus();
-    dlg->REdUpper->setText(QStringLiteral("7"));
-    QTest::keyClick(dlg->REdUpper, Qt::Key_N, Qt::ControlModifier);
-    EXPECT_EQ(ws().tree.TopLevelCount(), 2) << "Ctrl+N made a new project";
-    EXPECT_EQ(typedInto->Upper(), 7);
+    for (const bool byKey : {false, true}) {
+        SCOPED_TRACE(byKey ? "Ctrl+N" : "main window activated");
+        show(newRestriction(newMotion(newProject())));
+        TRestr* typedInto = restr();
+        window->show();
+        dlg->show();
+        dlg->activateWindow();
+        QApplication::processEvents();
+        dlg->REdUpper->setFocus();
+        ASSERT_TRUE(dlg->REdUpper->hasFocus());
+        dlg->REdUpper->setText(QStringLiteral("7"));
+        const int projects = ws().tree.TopLevelCount();
+        if (byKey) {
+            QTest::keyClick(dlg->REdUpper, Qt::Key_N, Qt::ControlModifier);
+            EXPECT_EQ(ws().tree.TopLevelCount(), projects + 1) << "Ctrl+N made a new project";
+        } else {
+            window->activateWindow();
+            QApplication::processEvents();
+            ASSERT_FALSE(dlg->isActiveWindow());
+        }
+        EXPECT_EQ(typedInto->Upper(), 7);
+    }
 }
 
 TEST_F(EditorTest, AMemberOfAnOptimisationObjectIsEditedAsItsRestriction)

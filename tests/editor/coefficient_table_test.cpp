@@ -17,7 +17,7 @@ void setResult(TRXHeader& m, std::vector<double> s)
     m.HasResult = true;
 }
 
-TEST(CoefficientTableTest, RowsPerHarmonicWithASumRowForTheSumMagnitude)
+TEST(CoefficientTableTest, RowsPerHarmonicASumRowAndNumbersOnOneDecimalPoint)
 {
     TRXHeader m;
     setResult(m, {0.125, 0.5, 3, -4, 5e-7, 12.25});
@@ -33,13 +33,9 @@ TEST(CoefficientTableTest, RowsPerHarmonicWithASumRowForTheSumMagnitude)
     ASSERT_EQ(euclid.rows.size(), 3u);
     EXPECT_EQ(euclid.headers[3], "(s_k²+c_k²)^½");
     EXPECT_NE(euclid.rows[1][3].find("5.0"), std::string::npos) << euclid.rows[1][3];
-}
 
-TEST(CoefficientTableTest, NumbersStandOnOneDecimalPointAndNearZeroIsZero)
-{
-    TRXHeader m;
-    setResult(m, {0.125, 0.5, 3, -4, 5e-7, 12.25});
-    const CoefficientTable t = coefficientTable(m, CoefficientSource::S, 0, Magnitude::AbsSum);
+    // The numbers stand on one decimal point, and near zero is zero.
+    const CoefficientTable& t = sum;
     size_t point = std::string::npos, length = 0;
     for (const auto& row : t.rows)
         for (int col = 1; col < 4; ++col) {

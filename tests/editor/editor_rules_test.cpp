@@ -193,10 +193,10 @@ bool contains(const std::string& text, const std::string& part)
     return text.find(part) != std::string::npos;
 }
 
-TEST(FieldHelp, BoundsNameTheQuantityItsUnitAndTheRadianBasis)
+TEST(FieldHelp, NamesTheQuantityItsUnitTheAngleAndTheRequirement)
 {
     struct Case {
-        int32_t kind;
+        int32_t kind; // -1: no restriction shown
         const char* field;
         std::vector<std::string> present;
         std::vector<std::string> absent;
@@ -211,10 +211,26 @@ TEST(FieldHelp, BoundsNameTheQuantityItsUnitAndTheRadianBasis)
         {52, "REdLower", {"s″ der Differenz Bewegung 2 minus Bewegung 3", "Längeneinheit/rad²"}, {}},
         {41, "CBUpper", {"s′ der Differenz Bewegung 2 minus Bewegung 3", "nach oben"}, {}},
         {13, "CBLowerVar", {"Minimalforderung", "Maximalforderung", "Erfüllungsgrad λ"}, {}},
+        // Angles are degrees of a point or of a range end, and so are the
+        // shift ranges of each end.
+        {52, "REdPhiMax", {"Obere Bereichsgrenze φ_o in Grad", "Minimalforderung"}, {}},
+        {-1, "REdPhiMinVar", {"Maximalforderung der unteren Bereichsgrenze φ_u in Grad"}, {}},
+        {52, "REdShift2", {"der unteren Bereichsgrenze φ_u, bis: der größte"}, {}},
+        {52, "REdShift3", {"der oberen Bereichsgrenze φ_o, von: der kleinste"}, {}},
+        {52, "REdShift4", {"φ_o durch die Verschiebung"}, {}},
+        // A spectrum bound has the unit of its weight, and no derivative
+        // order: its kind is no index.
+        {20, "REdC", {"in der Längeneinheit des Projekts."}, {}},
+        {23, "REdC", {"in Längeneinheit/rad³ (Gewicht n^p mit p = 3)"}, {}},
+        {24, "REdC", {"in der Längeneinheit des Projekts."}, {}},
+        {24, "REdLower", {"Weg s "}, {}},
+        {-1, "SEdHarm", {"Anzahl der Harmonischen"}, {}},
+        {-1, "REdEtaMax", {"Frequenzverhältnis"}, {}},
+        {-1, "REdTheta", {"Dämpfungsgrad"}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.kind) + " " + c.field);
-        const auto r = restriction(c.kind, isRelativeKind(c.kind) ? -2 : 1, 3);
+        const auto r = c.kind < 0 ? nullptr : restriction(c.kind, isRelativeKind(c.kind) ? -2 : 1, 3);
         const std::string help = fieldHelp(c.field, r.get());
         for (const std::string& p : c.present)
             EXPECT_TRUE(contains(help, p)) << help;
@@ -223,43 +239,17 @@ TEST(FieldHelp, BoundsNameTheQuantityItsUnitAndTheRadianBasis)
     }
 }
 
-TEST(FieldHelp, AnglesAreDegreesOfAPointOrOfARangeEnd)
+TEST(FieldHelp, WholeTextsAndTheBoundTitle)
 {
-    const auto pointKind = restriction(2);
-    const auto rangeKind = restriction(52);
-    const TRestr* point = pointKind.get();
-    const TRestr* range = rangeKind.get();
-    EXPECT_EQ(fieldHelp("REdPhiMax", point), "Antriebswinkel φ in Grad, bei dem die Forderung gilt.");
-    EXPECT_TRUE(contains(fieldHelp("REdPhiMax", range), "Obere Bereichsgrenze φ_o in Grad"));
-    EXPECT_TRUE(contains(fieldHelp("REdPhiMax", range), "Minimalforderung"));
-    EXPECT_TRUE(contains(fieldHelp("REdPhiMinVar"), "Maximalforderung der unteren Bereichsgrenze φ_u in Grad"));
-
-    // The shift ranges: of the point's angle, or of each end of a range.
-    EXPECT_EQ(fieldHelp("REdShift1", point), "Verschiebebereich des Winkels φ, von: der kleinste Antriebswinkel in "
-                                              "Grad, den φ durch die Verschiebung des Optimierungsobjekts annehmen darf.");
-    EXPECT_TRUE(contains(fieldHelp("REdShift2", range), "der unteren Bereichsgrenze φ_u, bis: der größte"));
-    EXPECT_TRUE(contains(fieldHelp("REdShift3", range), "der oberen Bereichsgrenze φ_o, von: der kleinste"));
-    EXPECT_TRUE(contains(fieldHelp("REdShift4", range), "φ_o durch die Verschiebung"));
-}
-
-TEST(FieldHelp, SpectrumBoundHasTheUnitOfItsWeight)
-{
-    EXPECT_TRUE(contains(fieldHelp("REdC", restriction(20).get()), "in der Längeneinheit des Projekts."));
-    EXPECT_TRUE(contains(fieldHelp("REdC", restriction(23).get()), "in Längeneinheit/rad³ (Gewicht n^p mit p = 3)"));
-    EXPECT_TRUE(contains(fieldHelp("REdC", restriction(24).get()), "in der Längeneinheit des Projekts."));
-}
-
-TEST(FieldHelp, MotionFieldsAndTheBoundTitle)
-{
-    EXPECT_TRUE(contains(fieldHelp("SEdHarm"), "Anzahl der Harmonischen"));
-    EXPECT_TRUE(contains(fieldHelp("REdEtaMax"), "Frequenzverhältnis"));
-    EXPECT_TRUE(contains(fieldHelp("REdTheta"), "Dämpfungsgrad"));
+    const auto point = restriction(2);
+    EXPECT_EQ(fieldHelp("REdPhiMax", point.get()), "Antriebswinkel φ in Grad, bei dem die Forderung gilt.");
+    EXPECT_EQ(fieldHelp("REdShift1", point.get()),
+              "Verschiebebereich des Winkels φ, von: der kleinste Antriebswinkel in "
+              "Grad, den φ durch die Verschiebung des Optimierungsobjekts annehmen darf.");
     EXPECT_TRUE(fieldHelp("NoSuchField").empty());
     EXPECT_EQ(boundsTitle(1), "Schranken für s′ in Längeneinheit/rad");
     EXPECT_EQ(boundsTitle(50), "Schranken für s in Längeneinheit");
-    // A spectrum restriction has no derivative order: its kind is no index.
     EXPECT_EQ(boundsTitle(24), "Schranken für s in Längeneinheit");
-    EXPECT_TRUE(contains(fieldHelp("REdLower", restriction(24).get()), "Weg s "));
 }
 
 } // namespace
