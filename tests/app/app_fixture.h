@@ -10,11 +10,13 @@
 #include "support/scripted_dialogs.h"
 #include "model/tree_ops.h"
 
+#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,6 +27,21 @@ namespace vemra::test {
 void setSettingsRoot(const QString& root);
 // Removes every stored setting, as on a machine where the program never ran.
 void clearSettings();
+
+// The whole file; empty when it cannot be read.
+inline QByteArray fileBytes(const QString& name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+inline QByteArray fileBytes(const std::string& name) { return fileBytes(QString::fromStdString(name)); }
+
+// A test that starts and ends without stored settings.
+class NoSettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override { clearSettings(); }
+    void TearDown() override { clearSettings(); }
+};
 
 class RecordingEditor : public EditorWindow {
 public:
@@ -106,6 +123,13 @@ protected:
     void destroyWindow();
 
     Workspace& ws() { return window->workspace(); }
+    // Changes some of the windows the main window talks to.
+    void changeWindows(const std::function<void(AppWindows&)>& change)
+    {
+        AppWindows w = window->windows();
+        change(w);
+        window->setWindows(w);
+    }
     // Model commands as the menu runs them; each returns the new item.
     TreeItem* newProject();
     TreeItem* newMotion(TreeItem* project);

@@ -15,6 +15,16 @@
 
 namespace vemra::test {
 
+// Whether any pixel of the image has the colour.
+inline bool hasPixel(const QImage& image, QRgb colour)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == colour)
+                return true;
+    return false;
+}
+
 class DiagramAppTest : public MainWindowTest {
 protected:
     void SetUp() override
@@ -25,12 +35,12 @@ protected:
         options = new TDlgDiagOpt(ws(), window.get());
         list = std::make_unique<DiagramWindowList>(DiagramContext{window.get(), options, defaults, exportOptions});
         defaults->redrawAll = [this] { list->redrawAll(); };
-        AppWindows w = window->windows();
-        w.diagrams = list.get();
-        w.diagramOptions = options;
-        w.diagramDefaults = defaults;
-        w.pictureExportOptions = exportOptions;
-        window->setWindows(w);
+        changeWindows([this](AppWindows& w) {
+            w.diagrams = list.get();
+            w.diagramOptions = options;
+            w.diagramDefaults = defaults;
+            w.pictureExportOptions = exportOptions;
+        });
     }
     void TearDown() override
     {

@@ -139,11 +139,7 @@ TEST_F(DiagramOptionsTest, DefaultsChangedEverywhere)
     });
     // The window shows the new colour: the drive torque curve of motion 1
     // is drawn in it.
-    bool found = false;
-    for (int y = 0; y < w->Bitmap.height() && !found; ++y)
-        for (int x = 0; x < w->Bitmap.width() && !found; ++x)
-            found = w->Bitmap.pixel(x, y) == qRgb(0xAA, 0, 0);
-    EXPECT_TRUE(found);
+    EXPECT_TRUE(hasPixel(w->Bitmap, qRgb(0xAA, 0, 0)));
 }
 
 TEST_F(DiagramOptionsTest, AxisEntriesAreCheckedAsTheyAreLeft)

@@ -16,7 +16,6 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDragEnterEvent>
-#include <QFile>
 #include <QImage>
 #include <QMenu>
 #include <QMimeData>
@@ -233,9 +232,7 @@ TEST_F(DiagramWindowTest, SavedPicturesAndTheirFileTypes)
         SCOPED_TRACE(c.chosen);
         dialogs.chooseFileResult(tempFile(c.chosen));
         w->GrafikSichern->trigger();
-        QFile f(QString::fromStdString(tempFile(c.chosen)));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(f.read(8).startsWith(c.magic));
+        EXPECT_TRUE(fileBytes(tempFile(c.chosen)).startsWith(c.magic));
     }
     QImage bmp(QString::fromStdString(tempFile("a.bmp")));
     EXPECT_EQ(bmp.size(), QSize(378, 567));
@@ -288,9 +285,7 @@ TEST_F(DiagramWindowTest, PrintingFollowsTheWindowsShapeAndRestoresTheOrientatio
         printer.setPageOrientation(landscape ? QPageLayout::Portrait : QPageLayout::Landscape);
         w->printTo(printer);
         EXPECT_EQ(printer.pageLayout().orientation(), landscape ? QPageLayout::Portrait : QPageLayout::Landscape);
-        QFile f(QString::fromStdString(file));
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        const QByteArray pdf = f.readAll();
+        const QByteArray pdf = fileBytes(file);
         EXPECT_TRUE(pdf.startsWith("%PDF"));
         // A4 in points: 842 x 595 across, 595 x 842 upright.
         EXPECT_TRUE(pdf.contains(landscape ? "/MediaBox [0 0 84" : "/MediaBox [0 0 59")) << landscape;

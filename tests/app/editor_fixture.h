@@ -48,9 +48,7 @@ protected:
         MainWindowTest::SetUp();
         dlg = new TDlgRestr(*window);
         dlg->setOptimisationObjectChooser(&chooser);
-        AppWindows w = window->windows();
-        w.editor = dlg;
-        window->setWindows(w);
+        changeWindows([this](AppWindows& w) { w.editor = dlg; });
     }
     void TearDown() override
     {

@@ -12,8 +12,6 @@
 #include "platform/qt/qt_event_pump.h"
 #include "platform/system_clock.h"
 
-#include <QFile>
-
 #include <memory>
 
 namespace vemra::test {

@@ -18,9 +18,7 @@ TEST_F(ImportWindowTest, DialogStartsWhereTheLastImportEnded)
 {
     TDlgMain& w = *window;
     ImportController importer(w);
-    AppWindows windows = w.windows();
-    windows.importer = &importer;
-    w.setWindows(windows);
+    changeWindows([&](AppWindows& windows) { windows.importer = &importer; });
     const auto folder = [](const char* name) { return QDir(QString::fromStdString(testDataPath(name).string())); };
     w.LastImportPath = folder("rxe").absolutePath();
     w.LastFType = 2;
@@ -60,8 +58,7 @@ TEST_F(ImportWindowTest, DialogStartsWhereTheLastImportEnded)
     EXPECT_EQ(w.workspace().tree.TopLevelCount(), 1);
     EXPECT_EQ(w.LastFType, 3);
     EXPECT_EQ(QDir(w.LastImportPath).absolutePath(), folder("rxw").absolutePath());
-    windows.importer = nullptr;
-    w.setWindows(windows);
+    changeWindows([](AppWindows& windows) { windows.importer = nullptr; });
 }
 
 } // namespace

@@ -19,7 +19,6 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QSpinBox>
@@ -40,9 +39,7 @@ protected:
     {
         DiagramAppTest::SetUp();
         dlg = new TDlgRestr(*window);
-        AppWindows w = window->windows();
-        w.editor = dlg;
-        window->setWindows(w);
+        changeWindows([this](AppWindows& w) { w.editor = dlg; });
 
         LocalModuleRunnerOptions options;
         options.modulePath = VEMRA_MODULE;

@@ -11,7 +11,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QFile>
 #include <QTest>
 #include <QMenu>
 #include <QMenuBar>

@@ -20,7 +20,6 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -265,9 +264,7 @@ TEST_F(HelpTest, WithoutABrowserTheHelpShowsInAWindowOfTheProgram)
 
 TEST(HelpFileTest, IsAGermanHtmlPageAboutTheProgram)
 {
-    QFile f(TDlgMain::helpFile());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QString html = QString::fromUtf8(f.readAll());
+    const QString html = QString::fromUtf8(fileBytes(TDlgMain::helpFile()));
     EXPECT_TRUE(html.contains("lang=\"de\""));
     for (const char* topic : {"Bewegungsvorgabe", "Restriktion", "Berechnen", ".r4p", "Optimierungsobjekt"})
         EXPECT_TRUE(html.contains(QString::fromUtf8(topic))) << topic;

@@ -24,10 +24,8 @@
 namespace vemra::test {
 namespace {
 
-class RemoteWindows : public ::testing::Test {
+class RemoteWindows : public NoSettingsTest {
 protected:
-    void SetUp() override { clearSettings(); }
-    void TearDown() override { clearSettings(); }
     ScriptedDialogs dialogs;
 };
 

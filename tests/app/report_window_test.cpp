@@ -16,7 +16,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
 #include <QMenu>
 #include <QPrinter>
 #include <QScreen>
@@ -159,15 +158,11 @@ protected:
         MainWindowTest::SetUp();
         set = std::make_unique<ReportWindowSet>(
             ReportWindowContext{window.get(), &dialogs, [this]() -> QPrinter& { return window->printer(); }, &calendar});
-        AppWindows w = window->windows();
-        w.reports = set.get();
-        window->setWindows(w);
+        changeWindows([this](AppWindows& w) { w.reports = set.get(); });
     }
     void TearDown() override
     {
-        AppWindows w = window->windows();
-        w.reports = &reports;
-        window->setWindows(w);
+        changeWindows([this](AppWindows& w) { w.reports = &reports; });
         set.reset();
         MainWindowTest::TearDown();
     }
@@ -255,10 +250,8 @@ TEST_F(ReportWindowTest, SaveCopyAndPrint)
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_EQ(dialogs.fileRequests[0].title, "Report sichern");
     EXPECT_EQ(dialogs.last().text, ReportExtensionQuestion);
-    QFile file(QString::fromStdString(saved));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const std::string bytes = reportFileBytes(report->Lines());
-    EXPECT_EQ(file.readAll(), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    EXPECT_EQ(fileBytes(saved), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 
     EXPECT_FALSE(report->actCopy->isEnabled());
     QTextCursor cursor = report->view()->document()->find(QStringLiteral("Projekt: hubkurve.r4p"));
@@ -272,9 +265,7 @@ TEST_F(ReportWindowTest, SaveCopyAndPrint)
     printer.setOutputFileName(QString::fromStdString(tempFile("report.pdf")));
     report->printTo(printer);
     EXPECT_EQ(printer.docName(), QStringLiteral("Vemra-Report: hubkurve.r4p"));
-    QFile pdf(printer.outputFileName());
-    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    const QByteArray content = pdf.readAll();
+    const QByteArray content = fileBytes(printer.outputFileName());
     EXPECT_TRUE(content.startsWith("%PDF"));
     EXPECT_GE(content.count("/Type /Page\n") + content.count("/Type /Page\r") + content.count("/Type /Page "), 2)
         << "the report of hubkurve fills more than one page";

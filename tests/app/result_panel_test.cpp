@@ -188,12 +188,7 @@ class BindingMarkWindowTest : public DiagramAppTest {};
 
 bool hasMarkColour(const QImage& image)
 {
-    const QRgb mark = qRgb(colorRed(BindingMarkColor), colorGreen(BindingMarkColor), colorBlue(BindingMarkColor));
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (image.pixel(x, y) == mark)
-                return true;
-    return false;
+    return hasPixel(image, qRgb(colorRed(BindingMarkColor), colorGreen(BindingMarkColor), colorBlue(BindingMarkColor)));
 }
 
 TEST_F(BindingMarkWindowTest, TheDiagramMarksTheBindingAngleWhileItHolds)

@@ -23,11 +23,7 @@ QString name(int i)
 
 // --- the store --------------------------------------------------------------------
 
-class SettingsStoreTest : public ::testing::Test {
-protected:
-    void SetUp() override { clearSettings(); }
-    void TearDown() override { clearSettings(); }
-};
+using SettingsStoreTest = NoSettingsTest;
 
 TEST_F(SettingsStoreTest, MissingOrForeignValuesReadAsAbsent)
 {

@@ -9,7 +9,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QSpinBox>
@@ -24,9 +23,7 @@ protected:
     {
         MainWindowTest::SetUp();
         dialog = new TDlgTab(dialogs, window.get());
-        AppWindows w = window->windows();
-        w.valueTable = dialog;
-        window->setWindows(w);
+        changeWindows([this](AppWindows& w) { w.valueTable = dialog; });
     }
     // Runs the modal dialog, doing what the user does while it is open.
     bool runModal(const std::function<void()>& user)
@@ -118,9 +115,7 @@ TEST_F(ValueTableDialogTest, FileMenuWritesTheTableOfTheSelectedMotion)
     ASSERT_EQ(dialogs.fileRequests.size(), 1u);
     EXPECT_EQ(dialogs.fileRequests[0].title, "Wertetabelle sichern");
     EXPECT_EQ(dialogs.fileRequests[0].defaultExtension, "tab");
-    QFile table(QString::fromStdString(file));
-    ASSERT_TRUE(table.open(QIODevice::ReadOnly));
-    const QList<QByteArray> lines = table.readAll().split('\n');
+    const QList<QByteArray> lines = fileBytes(file).split('\n');
     EXPECT_EQ(lines.size(), 362); // 361 lines and the empty rest after the last
     EXPECT_TRUE(lines[0].startsWith(" 0.0\t "));
     EXPECT_TRUE(lines[360].startsWith(" 360.0\t "));
@@ -156,9 +151,7 @@ TEST_F(ValueTableDialogTest, ALongTableShowsItsProgressAndCanBeCancelled)
     user.stop();
 
     EXPECT_TRUE(shown);
-    QFile kept(QString::fromStdString(file));
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), QByteArray("vorher\r\n"));
+    EXPECT_EQ(fileBytes(file), QByteArray("vorher\r\n"));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 1) << "temporary file left";
     EXPECT_TRUE(dialogs.messages.empty());
 }

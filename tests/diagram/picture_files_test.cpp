@@ -11,7 +11,6 @@
 #include "support/temp_dir.h"
 #include "support/test_data.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -98,9 +97,7 @@ TEST(PictureFiles, SvgAndPdfAreVectorPicturesOfTheSize)
     QSvgRenderer svg(QString::fromStdString(svgFile));
     ASSERT_TRUE(svg.isValid());
     EXPECT_EQ(svg.viewBox(), QRect(0, 0, 1000, 1500));
-    QFile text(QString::fromStdString(svgFile));
-    ASSERT_TRUE(text.open(QIODevice::ReadOnly));
-    const QByteArray content = text.readAll();
+    const QByteArray content = QByteArray::fromStdString(test::readTestFile(svgFile));
     EXPECT_TRUE(content.contains("width=\"100mm\"") || content.contains("width=\"100.0mm\"")) << content.left(400).data();
     EXPECT_TRUE(content.contains("Weg s, q"));
     EXPECT_TRUE(content.contains("Beschleunigung"));
@@ -118,9 +115,7 @@ TEST(PictureFiles, SvgAndPdfAreVectorPicturesOfTheSize)
 
     const std::string pdfFile = (dir.path() / "bild.pdf").string();
     ASSERT_FALSE(writePictureFile(pdfFile, e.job));
-    QFile pdf(QString::fromStdString(pdfFile));
-    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    const QByteArray bytes = pdf.readAll();
+    const QByteArray bytes = QByteArray::fromStdString(test::readTestFile(pdfFile));
     EXPECT_TRUE(bytes.startsWith("%PDF-"));
     EXPECT_TRUE(bytes.contains("/MediaBox [0 0 283"));
 }
