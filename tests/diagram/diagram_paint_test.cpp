@@ -115,7 +115,7 @@ TEST(DiagramPaint, FrameTitleTicksAndLabels)
     EXPECT_EQ(bare.texts(), std::vector<std::string>{"Weg s, q"});
 }
 
-TEST(DiagramPaint, CurvesAreClippedToThePlotAndTheClipIsRestored)
+TEST(DiagramPaint, CurvesAreClippedToThePlotAndLeaveAndReenterInRuns)
 {
     MotionTree t;
     TreeItem* item = t.add(sineMotion(2));
@@ -143,22 +143,18 @@ TEST(DiagramPaint, CurvesAreClippedToThePlotAndTheClipIsRestored)
     EXPECT_NEAR(r[1].back().x, 310, 1);
     EXPECT_EQ(r[2].front().y, 250);
     EXPECT_EQ(r[2].back(), (CanvasPoint{460, 150}));
-}
 
-TEST(DiagramPaint, LeavingAndReenteringThroughTheTopGivesTwoPolylines)
-{
-    // Zoomed to 0..180 degrees on 100..460: two pixels a degree.
-    MotionTree t;
-    TreeItem* item = t.add(sineMotion(2));
-    TDiagram d = unitDiagram();
-    d.XAxis.SetMinMax(4, 0, 180);
-    RecordingCanvas c;
-    d.Paint(c, 3, 1, {item});
-    const auto r = runs(c, 0x000001);
-    ASSERT_EQ(r.size(), 2u);
-    EXPECT_EQ(r[0].back().y, 50);
-    EXPECT_EQ(r[1].front().y, 50);
-    EXPECT_EQ(r[1].back(), (CanvasPoint{460, 150}));
+    // Zoomed to 0..180 degrees on 100..460 (two pixels a degree): leaving
+    // and re-entering through the top gives two polylines.
+    TDiagram zoomed = unitDiagram();
+    zoomed.XAxis.SetMinMax(4, 0, 180);
+    RecordingCanvas z;
+    zoomed.Paint(z, 3, 1, {item});
+    const auto half = runs(z, 0x000001);
+    ASSERT_EQ(half.size(), 2u);
+    EXPECT_EQ(half[0].back().y, 50);
+    EXPECT_EQ(half[1].front().y, 50);
+    EXPECT_EQ(half[1].back(), (CanvasPoint{460, 150}));
 }
 
 TEST(DiagramPaint, AJumpFromAboveToBelowDrawsNothing)
