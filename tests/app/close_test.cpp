@@ -142,7 +142,7 @@ TEST_F(CloseProjectTest, SavedProjectClosesWithoutQuestion)
 
 using CloseQueryTest = MainWindowTest;
 
-TEST_F(CloseQueryTest, NothingToAskClosesAtOnce)
+TEST_F(CloseQueryTest, NothingToAskClosesAtOnceAsDoesTheExitEntry)
 {
     bool closed = false;
     QObject::connect(window.get(), &TDlgMain::closed, [&] { closed = true; });
@@ -150,6 +150,10 @@ TEST_F(CloseQueryTest, NothingToAskClosesAtOnce)
     EXPECT_TRUE(window->close());
     EXPECT_TRUE(closed);
     EXPECT_TRUE(dialogs.messages.empty());
+
+    window->show();
+    window->Beenden1->trigger();
+    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(CloseQueryTest, UnsavedProjectsAreAskedFor)
@@ -183,13 +187,6 @@ TEST_F(CloseQueryTest, RunningComputationIsAskedForFirst)
     EXPECT_FALSE(window->close());
     EXPECT_FALSE(ws().Calculating);
     EXPECT_EQ(dialogs.texts().back(), QuitWithUnsavedQuestion);
-}
-
-TEST_F(CloseQueryTest, ExitEntryClosesTheWindow)
-{
-    window->show();
-    window->Beenden1->trigger();
-    EXPECT_FALSE(window->isVisible());
 }
 
 } // namespace

@@ -76,4 +76,16 @@ protected:
     std::unique_ptr<DiagramWindowList> list;
 };
 
+// With a diagram window of the "hubkurve" example open.
+class HubWindowTest : public DiagramAppTest {
+protected:
+    void SetUp() override
+    {
+        DiagramAppTest::SetUp();
+        w = openWindow(openExample("hubkurve.r4p"));
+        ASSERT_NE(w, nullptr);
+    }
+    TGrafik* w = nullptr;
+};
+
 } // namespace vemra::test

@@ -23,6 +23,7 @@ namespace vemra::test {
 namespace {
 
 using DiagramOptionsTest = DiagramAppTest;
+using HubDiagramOptionsTest = HubWindowTest;
 
 TEST_F(DiagramOptionsTest, SettingsAreKeptBetweenRuns)
 {
@@ -142,10 +143,8 @@ TEST_F(DiagramOptionsTest, DefaultsChangedEverywhere)
     EXPECT_TRUE(hasPixel(w->Bitmap, qRgb(0xAA, 0, 0)));
 }
 
-TEST_F(DiagramOptionsTest, AxisEntriesAreCheckedAsTheyAreLeft)
+TEST_F(HubDiagramOptionsTest, AxisEntriesAreCheckedAsTheyAreLeft)
 {
-    TGrafik* w = openWindow(openExample("hubkurve.r4p"));
-    ASSERT_NE(w, nullptr);
     TDlgDiagOpt& o = *options;
     ASSERT_EQ(o.window(), w);
     QStringList entries;
@@ -188,10 +187,8 @@ TEST_F(DiagramOptionsTest, AxisEntriesAreCheckedAsTheyAreLeft)
     }
 }
 
-TEST_F(DiagramOptionsTest, QuantitiesMoveUpIntoSlots)
+TEST_F(HubDiagramOptionsTest, QuantitiesMoveUpIntoSlots)
 {
-    TGrafik* w = openWindow(openExample("hubkurve.r4p"));
-    ASSERT_NE(w, nullptr);
     TDlgDiagOpt& o = *options;
     w->Page.Diagrams[0].YAxis.EndsMode = 0;
     o.CB0->setChecked(false);

@@ -25,6 +25,7 @@ namespace vemra::test {
 namespace {
 
 using DiagramWindowTest = DiagramAppTest;
+using HubDiagramWindowTest = HubWindowTest;
 
 TEST_F(DiagramWindowTest, OpensForTheSelectedItem)
 {
@@ -68,10 +69,8 @@ TEST_F(DiagramWindowTest, OpensForTheSelectedItem)
     EXPECT_EQ(window->NewDiag->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_D));
 }
 
-TEST_F(DiagramWindowTest, ContextMenuCaptionsAndQuantities)
+TEST_F(HubDiagramWindowTest, ContextMenuCaptionsAndQuantities)
 {
-    TGrafik* w = openWindow(openExample("hubkurve.r4p"));
-    ASSERT_NE(w, nullptr);
     QStringList captions;
     for (QAction* a : w->PopupMenu->actions())
         if (!a->isSeparator())
@@ -152,10 +151,8 @@ TEST_F(DiagramWindowTest, WindowsOfAClosedProjectCloseWithIt)
         EXPECT_FALSE(w->Page.Items.empty());
 }
 
-TEST_F(DiagramWindowTest, ZoomAndAutomaticScaling)
+TEST_F(HubDiagramWindowTest, ZoomAndAutomaticScaling)
 {
-    TGrafik* w = openWindow(openExample("hubkurve.r4p"));
-    ASSERT_NE(w, nullptr);
     const TDiagram& d = w->Page.Diagrams[0];
     const int x = (d.Left + d.Right) / 2;
     const int y = (d.Top + d.Bottom) / 2;
@@ -215,10 +212,8 @@ TEST_F(DiagramWindowTest, MotionsDroppedFromTheTree)
     EXPECT_EQ(w->Page.Items, (std::vector<TreeItem*>{child<TRXHeader>(project), child<TRXHeader>(project, 1)}));
 }
 
-TEST_F(DiagramWindowTest, SavedPicturesAndTheirFileTypes)
+TEST_F(HubDiagramWindowTest, SavedPicturesAndTheirFileTypes)
 {
-    TGrafik* w = openWindow(openExample("hubkurve.r4p"));
-    ASSERT_NE(w, nullptr);
 
     struct Case {
         const char* chosen;
@@ -256,10 +251,8 @@ TEST_F(DiagramWindowTest, SavedPicturesAndTheirFileTypes)
     EXPECT_EQ(dialogs.messages.size(), shown);
 }
 
-TEST_F(DiagramWindowTest, CopyGivesBitmapAndVectorFlavours)
+TEST_F(HubDiagramWindowTest, CopyGivesBitmapAndVectorFlavours)
 {
-    TGrafik* w = openWindow(openExample("hubkurve.r4p"));
-    ASSERT_NE(w, nullptr);
     w->GrafikKopieren->trigger();
     const QMimeData* data = QApplication::clipboard()->mimeData();
     ASSERT_NE(data, nullptr);
@@ -269,10 +262,8 @@ TEST_F(DiagramWindowTest, CopyGivesBitmapAndVectorFlavours)
     EXPECT_TRUE(data->data("image/x-emf").startsWith(QByteArray("\x01\x00\x00\x00", 4)));
 }
 
-TEST_F(DiagramWindowTest, PrintingFollowsTheWindowsShapeAndRestoresTheOrientation)
+TEST_F(HubDiagramWindowTest, PrintingFollowsTheWindowsShapeAndRestoresTheOrientation)
 {
-    TGrafik* w = openWindow(openExample("hubkurve.r4p"));
-    ASSERT_NE(w, nullptr);
     for (bool landscape : {true, false}) {
         w->resize(landscape ? 800 : 400, landscape ? 400 : 800);
         w->layoutPaintBox();

@@ -40,7 +40,7 @@ TEST_F(MenuTest, MenuBarAndStartState)
         EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
 }
 
-TEST_F(MenuTest, PriorityItemsFormOneRadioGroup)
+TEST_F(MenuTest, PriorityItemsFormOneRadioGroupExternOnlyWithRemoteSettings)
 {
     TDlgMain& w = *window;
     EXPECT_TRUE(w.normPC->isChecked());
@@ -51,11 +51,8 @@ TEST_F(MenuTest, PriorityItemsFormOneRadioGroup)
     w.lowPC->trigger();
     EXPECT_EQ(w.priority(), PriorityClass::Low);
     EXPECT_FALSE(w.highPC->isChecked());
-}
 
-TEST_F(MenuTest, ExternIsCheckedOnlyWhenTheRemoteSettingsAreConfirmed)
-{
-    TDlgMain& w = *window;
+    // "extern" is checked only when the remote settings are confirmed.
     w.highPC->trigger();
     remoteSettings.accept = false;
     w.externC->trigger();
