@@ -13,22 +13,21 @@
 
 namespace vemra::test {
 
+// The little-endian number of `bytes` bytes at offset.
+inline uint32_t littleEndian(const std::string& data, size_t offset, int bytes)
+{
+    uint32_t u = 0;
+    for (int i = 0; i < bytes; ++i)
+        u |= static_cast<uint32_t>(static_cast<uint8_t>(data.at(offset + i))) << (8 * i);
+    return u;
+}
+
 struct EmfRecord {
     uint32_t type = 0;
     std::string data; // after type and size
 
-    int32_t i32(size_t offset) const
-    {
-        uint32_t u = 0;
-        for (int i = 0; i < 4; ++i)
-            u |= static_cast<uint32_t>(static_cast<uint8_t>(data.at(offset + i))) << (8 * i);
-        return static_cast<int32_t>(u);
-    }
-    int16_t i16(size_t offset) const
-    {
-        return static_cast<int16_t>(static_cast<uint8_t>(data.at(offset)) |
-                                    (static_cast<uint8_t>(data.at(offset + 1)) << 8));
-    }
+    int32_t i32(size_t offset) const { return static_cast<int32_t>(littleEndian(data, offset, 4)); }
+    int16_t i16(size_t offset) const { return static_cast<int16_t>(littleEndian(data, offset, 2)); }
     CanvasRect rect(size_t offset = 0) const { return {i32(offset), i32(offset + 4), i32(offset + 8), i32(offset + 12)}; }
     CanvasPoint point() const { return {i32(0), i32(4)}; }
     // Polyline16: bounds, count, then 16-bit points.
@@ -41,10 +40,12 @@ struct EmfRecord {
         return p;
     }
     // ExtTextOutW: the characters (offsets count from the record's start).
-    std::u16string text() const
+    std::u16string text() const { return characters(36); }
+    // The count of characters at `at`, their offset after it.
+    std::u16string characters(size_t at) const
     {
-        const auto n = static_cast<size_t>(i32(36));
-        const auto offset = static_cast<size_t>(i32(40)) - 8;
+        const auto n = static_cast<size_t>(i32(at));
+        const auto offset = static_cast<size_t>(i32(at + 4)) - 8;
         std::u16string s;
         for (size_t i = 0; i < n; ++i)
             s.push_back(static_cast<char16_t>(static_cast<uint16_t>(i16(offset + 2 * i))));
@@ -69,12 +70,7 @@ inline EmfFile readEmf(const std::string& bytes)
 {
     EmfFile f;
     size_t pos = 0;
-    const auto u32 = [&](size_t at) {
-        uint32_t u = 0;
-        for (int i = 0; i < 4; ++i)
-            u |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + i])) << (8 * i);
-        return u;
-    };
+    const auto u32 = [&](size_t at) { return littleEndian(bytes, at, 4); };
     while (pos + 8 <= bytes.size()) {
         EmfRecord r;
         r.type = u32(pos);
@@ -102,10 +98,7 @@ inline EmfFile readEmf(const std::string& bytes)
     f.header.frame = h.rect(16);
     f.header.bytes = static_cast<uint32_t>(h.i32(40));
     f.header.records = static_cast<uint32_t>(h.i32(44));
-    const auto chars = static_cast<size_t>(h.i32(52));
-    const auto offset = static_cast<size_t>(h.i32(56)) - 8;
-    for (size_t i = 0; i < chars; ++i)
-        f.header.description.push_back(static_cast<char16_t>(static_cast<uint16_t>(h.i16(offset + 2 * i))));
+    f.header.description = h.characters(52);
     return f;
 }
 

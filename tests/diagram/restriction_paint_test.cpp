@@ -66,6 +66,18 @@ std::shared_ptr<TRestr> interval(int kind, double from, double to, int lowerMode
     return p;
 }
 
+// Linked to an optimisation object that may shift the angles: the first
+// (or the point's) within from1..to1, the second within from2..to2.
+TRestr& shiftable(TRestr& r, double from1, double to1, double from2 = 0, double to2 = 0)
+{
+    r.IsGlobal = true;
+    r.EffPar[9] = from1;
+    r.EffPar[10] = to1;
+    r.EffPar[11] = from2;
+    r.EffPar[12] = to2;
+    return r;
+}
+
 using Segment = std::pair<CanvasPoint, CanvasPoint>;
 
 std::vector<Segment> segments(const RecordingCanvas& c, Color pen)
@@ -130,11 +142,7 @@ TEST(RestrictionPaint, ShiftableIntervalShowsBandAndDomain)
     r.EffPar[1] = 80;
     r.PhiMaxVar() = 1;
     r.EffPar[3] = 230;
-    r.IsGlobal = true;
-    r.EffPar[9] = 60;
-    r.EffPar[10] = 110;
-    r.EffPar[11] = 190;
-    r.EffPar[12] = 250;
+    shiftable(r, 60, 110, 190, 250);
     RecordingCanvas c;
     PaintRestriction(c, r, colours(), a.x, a.y, 0);
     EXPECT_EQ(rectangles(c), (std::vector<CanvasRect>{{80, 150, 231, 151}}));
@@ -158,12 +166,7 @@ TEST(RestrictionPaint, IntervalsAcrossTheRevolutionEndPaintTwice)
     for (const Case& k : cases) {
         SCOPED_TRACE(k.name);
         const auto keep = interval(10, k.from, k.to, 0, -5, 0, -1, 0, 0);
-        TRestr& r = *keep;
-        r.IsGlobal = true;
-        r.EffPar[9] = k.from - 10;
-        r.EffPar[10] = k.from + 10;
-        r.EffPar[11] = k.to - 10;
-        r.EffPar[12] = k.to + 10;
+        const TRestr& r = shiftable(*keep, k.from - 10, k.from + 10, k.to - 10, k.to + 10);
         RecordingCanvas c;
         PaintRestriction(c, r, colours(), a.x, a.y, 0);
         EXPECT_EQ(rectangles(c), k.bands);
@@ -200,10 +203,7 @@ TEST(RestrictionPaint, PointRestrictionTicks)
 {
     Axes a;
     const auto keep = interval(2, 90, 0, 1, -5, -8, 0, 15, 0);
-    TRestr& r = *keep;
-    r.IsGlobal = true;
-    r.EffPar[9] = 70;
-    r.EffPar[10] = 120;
+    TRestr& r = shiftable(*keep, 70, 120);
     RecordingCanvas c;
     PaintRestriction(c, r, colours(), a.x, a.y, 2);
     // Lower: band tick at the limit -8, the line up to the bound -5; limit
@@ -235,9 +235,7 @@ TEST(RestrictionPaint, ExtentsForTheAutomaticRange)
         double lo, hi;
     };
     const auto global = interval(10, 100, 200, 0, -5, 0, 0, 5, 0);
-    global->IsGlobal = true;
-    global->EffPar[9] = 300;
-    global->EffPar[12] = 350;
+    shiftable(*global, 300, 0, 0, 350);
     const auto lowerOnly = interval(1, 90, 0, 1, -5, -8, -1, 0, 0);
     const Case cases[] = {
         {"both bounds", interval(10, 100, 200, 0, -5, 0, 0, 5, 0), 0, 0, 360, false, -5, 5},
