@@ -91,22 +91,33 @@ void expectWellFormed(const std::vector<std::string>& lines)
     EXPECT_EQ(depth, 0);
 }
 
-TEST(RtfReport, MatchesTheGoldenFiles)
+TEST(RtfReport, MatchesTheGoldenFilesWithResultSectionsOnlyForCurrentCoefficients)
 {
     struct Case {
-        const char* golden;
+        const char* golden; // nullptr: no golden file
         const char* project;
         char separator;
+        long fourier;
+        long results;
     };
-    for (const Case& c : {Case{"rtf/loesung-results.rtf", Computed, '.'},
-                          Case{"rtf/loesung-results-comma.rtf", Computed, ','},
-                          Case{"rtf/loesung-no-results.rtf", Uncomputed, '.'}}) {
-        SCOPED_TRACE(c.golden);
+    // Motion 1 has 8 restrictions (one unknown), motion 2 one, the relative
+    // motion 1-2 three (one unknown); a motion added later counts as
+    // computed but has no coefficients to show.
+    for (const Case& c : {Case{"rtf/loesung-results.rtf", Computed, '.', 2, 7 + 1 + 2},
+                          Case{"rtf/loesung-results-comma.rtf", Computed, ',', 2, 7 + 1 + 2},
+                          Case{"rtf/loesung-no-results.rtf", Uncomputed, '.', 0, 0},
+                          Case{nullptr, AddedMotion, '.', 2, 7 + 1 + 2}}) {
+        SCOPED_TRACE(c.golden ? c.golden : c.project);
         DecimalSeparator separator(c.separator);
         SampleProject sample(c.project);
         const auto lines = GenerateReport(sample.project(), Day);
-        EXPECT_EQ(joined(lines), golden(c.golden, joined(lines)));
+        if (c.golden) {
+            EXPECT_EQ(joined(lines), golden(c.golden, joined(lines)));
+        }
         expectWellFormed(lines);
+        EXPECT_EQ(count(lines, "Fourierkoeffizienten"), c.fourier);
+        EXPECT_EQ(count(lines, "Extrema:"), c.fourier);
+        EXPECT_EQ(count(lines, "Ergebnis:"), c.results);
     }
 }
 
@@ -140,26 +151,6 @@ TEST(RtfReport, NamesNumbersAndRequirementLines)
         if (const auto date = line.find("5.12.2026"); date != std::string::npos)
             line.erase(date, 9);
         EXPECT_FALSE(std::regex_search(line, std::regex(R"([0-9]\.[0-9])"))) << line;
-    }
-}
-
-TEST(RtfReport, ResultSectionsOnlyForCurrentCoefficients)
-{
-    struct Case {
-        const char* project;
-        long fourier;
-        long results;
-    };
-    // Motion 1 has 8 restrictions (one unknown), motion 2 one, the relative
-    // motion 1-2 three (one unknown); a motion added later counts as
-    // computed but has no coefficients to show.
-    for (const Case& c : {Case{Computed, 2, 7 + 1 + 2}, Case{Uncomputed, 0, 0}, Case{AddedMotion, 2, 7 + 1 + 2}}) {
-        SampleProject sample(c.project);
-        const auto lines = GenerateReport(sample.project(), Day);
-        EXPECT_EQ(count(lines, "Fourierkoeffizienten"), c.fourier) << c.project;
-        EXPECT_EQ(count(lines, "Extrema:"), c.fourier) << c.project;
-        EXPECT_EQ(count(lines, "Ergebnis:"), c.results) << c.project;
-        expectWellFormed(lines);
     }
 }
 
