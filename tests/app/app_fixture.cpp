@@ -1,6 +1,8 @@
 #include "app_fixture.h"
 
+#include "commands/file_commands.h"
 #include "platform/qt/settings_store.h"
+#include "support/test_data.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,6 +72,13 @@ TreeItem* MainWindowTest::select(TreeItem* item)
 {
     ws().tree.SetSelected(item);
     return item;
+}
+
+TreeItem* MainWindowTest::openExample(const char* name)
+{
+    TreeItem* project = OpenProjectCommand(ws(), examplePath(name).string());
+    EXPECT_NE(project, nullptr) << name;
+    return project;
 }
 
 std::string MainWindowTest::tempFile(const std::string& name) const

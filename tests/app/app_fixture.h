@@ -134,6 +134,16 @@ protected:
     TreeItem* newProject();
     TreeItem* newMotion(TreeItem* project);
     TreeItem* select(TreeItem* item);
+    // A bundled example opened as "Ö&ffnen" opens it.
+    TreeItem* openExample(const char* name);
+    // The child of parent whose node is of type T, the n-th of them.
+    template <class T> TreeItem* child(TreeItem* parent, int n = 0)
+    {
+        for (int i = 0; i < parent->ChildCount(); ++i)
+            if (parent->Child(i)->NodeAs<T>() && n-- == 0)
+                return parent->Child(i);
+        return nullptr;
+    }
     // A file name in the test's own folder.
     std::string tempFile(const std::string& name) const;
 

@@ -10,9 +10,6 @@
 #include "diagram/dlg_pict_ex_opt.h"
 #include "diagram/grafik_window.h"
 
-#include "commands/file_commands.h"
-#include "support/test_data.h"
-
 namespace vemra::test {
 
 // Whether any pixel of the image has the colour.
@@ -49,10 +46,6 @@ protected:
         MainWindowTest::TearDown();
     }
 
-    TreeItem* openExample(const char* name)
-    {
-        return OpenProjectCommand(ws(), examplePath(name).string());
-    }
     // A window for item, as "&Diagramm" opens it.
     TGrafik* openWindow(TreeItem* item)
     {
@@ -60,14 +53,6 @@ protected:
         list->openFor(item);
         const auto windows = list->windows();
         return windows.size() > before ? windows.back() : nullptr;
-    }
-    // The child of parent whose node is of type T, the n-th of them.
-    template <class T> TreeItem* child(TreeItem* parent, int n = 0)
-    {
-        for (int i = 0; i < parent->ChildCount(); ++i)
-            if (parent->Child(i)->NodeAs<T>() && n-- == 0)
-                return parent->Child(i);
-        return nullptr;
     }
 
     TDlgDiagDefault* defaults = nullptr;

@@ -7,9 +7,11 @@
 
 #include "project_tree_view.h"
 
+#include "commands/file_commands.h"
 #include "commands/tree_commands.h"
 #include "model/tree_ops.h"
 #include "platform/qt/settings_store.h"
+#include "support/test_data.h"
 
 #include <QAction>
 #include <QApplication>

@@ -136,9 +136,7 @@ protected:
         nextRestriction();
         fill({2, true, "0", "360", "-300", "300"});
 
-        for (int i = 0; i < project->ChildCount(); ++i)
-            if (project->Child(i)->NodeAs<TRelHeader>())
-                select(project->Child(i));
+        select(child<TRelHeader>(project));
         window->MKRestrel->trigger();
         // At least 3 apart, 8 wished.
         fill({0, true, "120", "200", "3", nullptr});

@@ -161,10 +161,7 @@ TEST_F(EditorTest, PointAndIntervalSwitchTheKindWithinItsFamily)
     TreeItem* project = newProject();
     newMotion(project);
     newMotion(project);
-    TreeItem* rel = nullptr;
-    for (int i = 0; i < project->ChildCount(); ++i)
-        if (project->Child(i)->NodeAs<TRelHeader>())
-            rel = project->Child(i);
+    TreeItem* rel = child<TRelHeader>(project);
     ASSERT_NE(rel, nullptr);
     select(rel);
     TreeItem* r = NewRelRestrictionCommand(ws());

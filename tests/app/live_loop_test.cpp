@@ -14,6 +14,7 @@
 #include "undo_menu.h"
 
 #include "formats/project_file.h"
+#include "support/test_data.h"
 
 #include <QAction>
 #include <QCheckBox>

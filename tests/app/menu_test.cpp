@@ -74,10 +74,7 @@ TEST_F(MenuTest, ItemDependentEntriesFollowTheSelection)
     TreeItem* motion1 = newMotion(project);
     newMotion(project);
     TreeItem* restriction = motion1->FirstChild();
-    TreeItem* relative = nullptr;
-    for (int i = 0; i < project->ChildCount(); ++i)
-        if (project->Child(i)->NodeAs<TRelHeader>())
-            relative = project->Child(i);
+    TreeItem* relative = child<TRelHeader>(project);
     ASSERT_NE(relative, nullptr);
     select(relative);
     TreeItem* relRestriction = NewRelRestrictionCommand(ws());

@@ -166,12 +166,6 @@ protected:
         set.reset();
         MainWindowTest::TearDown();
     }
-    TreeItem* openExample(const char* name)
-    {
-        TreeItem* project = readProjectFile(ws(), examplePath(name).string());
-        EXPECT_NE(project, nullptr);
-        return project;
-    }
 
     FixedCalendar calendar{ReportDate{1, 2, 2027}};
     std::unique_ptr<ReportWindowSet> set;

@@ -3,9 +3,6 @@
 
 #include "app/report/dlg_tab.h"
 
-#include "commands/file_commands.h"
-#include "support/test_data.h"
-
 #include <QAction>
 #include <QCheckBox>
 #include <QDir>
@@ -101,7 +98,7 @@ TEST_F(ValueTableDialogTest, SettingsLastUntilTheProgramEnds)
 
 TEST_F(ValueTableDialogTest, FileMenuWritesTheTableOfTheSelectedMotion)
 {
-    TreeItem* hub = readProjectFile(ws(), examplePath("hubkurve.r4p").string());
+    TreeItem* hub = openExample("hubkurve.r4p");
     ASSERT_NE(hub, nullptr);
     TreeItem* motion = hub->Child(0);
     ASSERT_NE(motion->NodeAs<TRXHeader>(), nullptr);
@@ -123,7 +120,7 @@ TEST_F(ValueTableDialogTest, FileMenuWritesTheTableOfTheSelectedMotion)
 
 TEST_F(ValueTableDialogTest, ALongTableShowsItsProgressAndCanBeCancelled)
 {
-    TreeItem* hub = readProjectFile(ws(), examplePath("hubkurve.r4p").string());
+    TreeItem* hub = openExample("hubkurve.r4p");
     ASSERT_NE(hub, nullptr);
     ValueTableSettings finest;
     finest.step = 0.0001;
