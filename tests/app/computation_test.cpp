@@ -59,12 +59,6 @@ protected:
         newMotion(project);
         return select(project);
     }
-    // n projects of one motion each.
-    void projects(int n)
-    {
-        for (int i = 0; i < n; ++i)
-            newMotion(newProject());
-    }
 
     FakeScreenSaver fakeScreenSaver;
     std::unique_ptr<QTimer> ticker;
@@ -154,7 +148,8 @@ TEST_F(ComputationTest, ResultsReachTheProjectAndTheMenus)
 
 TEST_F(ComputationTest, TheBatchLocksTheTreeAndGivesItBack)
 {
-    projects(2);
+    for (int i = 0; i < 2; ++i)
+        newMotion(newProject());
     select(ws().tree.TopLevel(0));
     moduleScript(solvedScript(300));
 
@@ -188,7 +183,8 @@ TEST_F(ComputationTest, TheBatchLocksTheTreeAndGivesItBack)
 
 TEST_F(ComputationTest, TheStatusBarFollowsTheModulesProgress)
 {
-    projects(2);
+    for (int i = 0; i < 2; ++i)
+        newMotion(newProject());
     select(ws().tree.TopLevel(0));
     const QString caption = QString::fromStdString(ws().tree.TopLevel(1)->Text());
     QStringList shown;
@@ -223,7 +219,8 @@ TEST_F(ComputationTest, TheStatusBarFollowsTheModulesProgress)
 
 TEST_F(ComputationTest, StoppingABatchEndsItWithTheStopMessage)
 {
-    projects(3);
+    for (int i = 0; i < 3; ++i)
+        newMotion(newProject());
     moduleScript("sleep 30000\nexit 0\n");
     whileRunning([&](int tick) {
         if (tick == 3)
