@@ -14,8 +14,6 @@
 #include <QScreen>
 #include <QStatusBar>
 
-#include <functional>
-
 namespace vemra::test {
 namespace {
 
@@ -23,29 +21,25 @@ class TreeViewTest : public MainWindowTest {
 protected:
     ProjectTreeView& view() { return *window->TVProjects; }
 
-    // The view's items as "text" lines indented by level, in display order.
-    QStringList viewLines()
+    // The view's items as "text" lines indented by level, in display order,
+    // and the model's.
+    QStringList viewLines(QTreeWidgetItem* item = nullptr, int level = -1)
     {
         QStringList lines;
-        std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* item, int level) {
+        if (item)
             lines << QString(level * 2, ' ') + item->text(0);
-            for (int i = 0; i < item->childCount(); ++i)
-                walk(item->child(i), level + 1);
-        };
-        for (int i = 0; i < view().topLevelItemCount(); ++i)
-            walk(view().topLevelItem(i), 0);
+        item = item ? item : view().invisibleRootItem();
+        for (int i = 0; i < item->childCount(); ++i)
+            lines << viewLines(item->child(i), level + 1);
         return lines;
     }
-    QStringList modelLines()
+    QStringList modelLines(TreeItem* item = nullptr, int level = -1)
     {
         QStringList lines;
-        std::function<void(TreeItem*, int)> walk = [&](TreeItem* item, int level) {
+        if (item)
             lines << QString(level * 2, ' ') + QString::fromStdString(item->Text());
-            for (int i = 0; i < item->ChildCount(); ++i)
-                walk(item->Child(i), level + 1);
-        };
-        for (int i = 0; i < ws().tree.TopLevelCount(); ++i)
-            walk(ws().tree.TopLevel(i), 0);
+        for (int i = 0; i < (item ? item->ChildCount() : ws().tree.TopLevelCount()); ++i)
+            lines << modelLines(item ? item->Child(i) : ws().tree.TopLevel(i), level + 1);
         return lines;
     }
 
