@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <initializer_list>
+#include <limits>
 #include <utility>
 #include <regex>
 
@@ -52,18 +53,23 @@ std::vector<std::string> linesOf(const std::string& text)
     return lines;
 }
 
+// Records the progress reports, does what the user does at the first one
+// and cancels at the given one.
 class CancelAfter : public TableProgress {
 public:
-    explicit CancelAfter(int calls) : calls_(calls) {}
+    explicit CancelAfter(int calls, std::function<void()> act = {}) : calls_(calls), act_(std::move(act)) {}
     bool progress(long long written, long long total) override
     {
         reports.emplace_back(written, total);
+        if (act_)
+            std::exchange(act_, nullptr)();
         return static_cast<int>(reports.size()) < calls_;
     }
     std::vector<std::pair<long long, long long>> reports;
 
 private:
     int calls_;
+    std::function<void()> act_;
 };
 
 TEST(ValueTable, LinesFieldsAndColumnOrder)
@@ -192,19 +198,6 @@ TEST(ValueTable, CommandNeedsACurrentResult)
 // leave the table as it was when the writing began.
 TEST(ValueTable, TableWrittenWhileTheMotionChangesOrVanishes)
 {
-    class Meddler : public TableProgress {
-    public:
-        explicit Meddler(std::function<void()> act) : act_(std::move(act)) {}
-        bool progress(long long, long long) override
-        {
-            if (act_)
-                std::exchange(act_, nullptr)();
-            return true;
-        }
-
-    private:
-        std::function<void()> act_;
-    };
     const ValueTableSettings settings = only({TableColumn::S0, TableColumn::M, TableColumn::Q2}, 8, 0.01);
     for (const bool deleted : {false, true}) {
         SCOPED_TRACE(deleted ? "deleted" : "recomputed");
@@ -213,7 +206,7 @@ TEST(ValueTable, TableWrittenWhileTheMotionChangesOrVanishes)
         const std::string before = (sample.dir.path() / "before.tab").string();
         ASSERT_EQ(WriteValueTable(*motion->NodeAs<TPaintObj>(), settings, before).status,
                   TableWriteResult::Status::Written);
-        Meddler meddler([&] {
+        CancelAfter meddler(std::numeric_limits<int>::max(), [&] {
             if (deleted) {
                 DeleteNode(sample.ws, motion);
                 return;
