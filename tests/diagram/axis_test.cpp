@@ -13,21 +13,15 @@
 namespace vemra {
 namespace {
 
-// The multiples as counting would find them, started a few steps below the
-// answer instead of at 0 (the same result, since i·step grows with i).
-double countedAbove(double v, double step)
+// The multiple of step at or above v (up) or at or below it, as counting
+// would find it, started a few steps short of the answer instead of at 0
+// (the same result, since i·step grows with i).
+double counted(double v, double step, bool up)
 {
-    double i = std::floor(v / step) - 3;
-    while (i * step < v)
-        i += 1;
-    return i * step;
-}
-
-double countedBelow(double v, double step)
-{
-    double i = std::ceil(v / step) + 3;
-    while (i * step > v)
-        i -= 1;
+    const double d = up ? 1 : -1;
+    double i = (up ? std::floor(v / step) : std::ceil(v / step)) - 3 * d;
+    while (up ? i * step < v : i * step > v)
+        i += d;
     return i * step;
 }
 
@@ -82,8 +76,8 @@ TEST(Axis, MultiplesFarFromZeroAreTheCountedOnes)
             if (std::fabs(v / step) > 1e15)
                 continue;
             SCOPED_TRACE(testing::Message() << v << " / " << step);
-            EXPECT_EQ(multipleAtOrAbove(v, step), countedAbove(v, step));
-            EXPECT_EQ(multipleAtOrBelow(v, step), countedBelow(v, step));
+            EXPECT_EQ(multipleAtOrAbove(v, step), counted(v, step, true));
+            EXPECT_EQ(multipleAtOrBelow(v, step), counted(v, step, false));
         }
 }
 
