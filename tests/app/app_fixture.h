@@ -134,7 +134,7 @@ protected:
     TreeItem* newProject();
     TreeItem* newMotion(TreeItem* project);
     TreeItem* select(TreeItem* item);
-    // A bundled example opened as "Ö&ffnen" opens it.
+    // A bundled example, opened as "Projekt ö&ffnen..." opens a file.
     TreeItem* openExample(const char* name);
     // The child of parent whose node is of type T, the n-th of them.
     template <class T> TreeItem* child(TreeItem* parent, int n = 0)
