@@ -54,8 +54,20 @@ private:
 
 } // namespace
 
+namespace {
+
+// A new model builds its tables of messages afresh, message by message; a copy takes them over
+// in one block. Every programme starts as a copy of this one, which nothing ever changes.
+const ClpSimplex& emptyModel()
+{
+    static const ClpSimplex model;
+    return model;
+}
+
+} // namespace
+
 struct LinearProgram::Solver {
-    explicit Solver(int columns) : dense(columns) {}
+    explicit Solver(int columns) : clp(emptyModel()), dense(columns) {}
 
     ClpSimplex clp;
     StepBudget::Counts counts;
