@@ -52,10 +52,6 @@ private:
     long refactorisationLimit_;
 };
 
-} // namespace
-
-namespace {
-
 // A new model builds its tables of messages afresh, message by message; a copy takes them over
 // in one block. Every programme starts as a copy of this one, which nothing ever changes.
 const ClpSimplex& emptyModel()
