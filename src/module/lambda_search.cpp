@@ -1,5 +1,8 @@
 #include "module/lambda_search.h"
 
+#include "module/level_bisection.h"
+#include "module/speculative_task.h"
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -74,18 +77,12 @@ bool isBetter(const Evaluation& candidate, const Evaluation& incumbent)
     return smoother(candidate.smoothness, incumbent.smoothness);
 }
 
-LambdaSearch::LambdaSearch(const ProblemModel& model, SolveStats& stats, ExchangeSettings settings)
-    : model_(model), stats_(stats), settings_(settings)
+LambdaSearch::LambdaSearch(const ProblemModel& model, SolveStats& stats, ExchangeSettings settings, int threads)
+    : model_(model), stats_(stats), settings_(settings), threads_(std::max(1, threads))
 {
 }
 
-void LambdaSearch::addStats(const SolveStats& other) const
-{
-    stats_.linearProgrammes += other.linearProgrammes;
-    stats_.simplexIterations += other.simplexIterations;
-    stats_.exchangeRounds += other.exchangeRounds;
-    stats_.failedProgrammes += other.failedProgrammes;
-}
+void LambdaSearch::addStats(const SolveStats& other) const { stats_ += other; }
 
 Evaluation LambdaSearch::smoothAt(double lambda, const Shifts& shifts, const std::vector<ExtraAngle>& extraAngles,
                                   const WarmStart* start, FixedSolve how) const
@@ -121,6 +118,19 @@ Evaluation LambdaSearch::largestLambda(const Shifts& shifts, const WarmStart* st
 Evaluation LambdaSearch::bisect(long feasibleLevel, long infeasibleLevel, Evaluation atFeasible,
                                 const Shifts& shifts, std::shared_ptr<const WarmStart> proofAbove, bool holdProof) const
 {
+    // Levels that hold the rows of the level above them need its answer first: only the others
+    // can be solved ahead.
+    if (threads_ > 1 && !holdProof) {
+        const LevelBisection ahead(
+            [this, &shifts](long level, const WarmStart* start, SolveStats& stats) {
+                return countingIn(stats).smoothAt(static_cast<double>(level) / kGrid, shifts, {}, start);
+            },
+            threads_);
+        LevelBisection::Outcome outcome =
+            ahead.run(feasibleLevel, infeasibleLevel, std::move(atFeasible), std::move(proofAbove));
+        addStats(outcome.stats);
+        return std::move(outcome.atFeasible);
+    }
     while (infeasibleLevel - feasibleLevel > 1) {
         const long middle = feasibleLevel + (infeasibleLevel - feasibleLevel) / 2;
         Evaluation e =
@@ -144,10 +154,20 @@ Evaluation LambdaSearch::evaluate(const Shifts& shifts, const Evaluation* neighb
     case LambdaMode::LinearBounds: return largestLambda(shifts, startOf(neighbour));
     case LambdaMode::Bisection: break;
     }
+    // Both ends at once where there are cores to spare: neither depends on the other. The
+    // bottom's work only counts where it is needed.
+    SolveStats bottomStats;
+    std::unique_ptr<SpeculativeTask<Evaluation>> bottomTask;
+    if (threads_ > 1)
+        bottomTask = std::make_unique<SpeculativeTask<Evaluation>>(
+            [this, &shifts, &bottomStats, start = neighbour ? neighbour->start : nullptr] {
+                return countingIn(bottomStats).smoothAt(0.0, shifts, {}, start.get());
+            });
     Evaluation top = smoothAtLevel(kGrid, shifts, neighbour);
     if (top.feasible)
         return top;
-    Evaluation bottom = smoothAtLevel(0, shifts, neighbour);
+    Evaluation bottom = bottomTask ? bottomTask->take() : smoothAtLevel(0, shifts, neighbour);
+    addStats(bottomStats);
     if (!bottom.feasible)
         return bottom;
     return bisect(0, kGrid, std::move(bottom), shifts, std::move(top.proofRows));

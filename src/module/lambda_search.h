@@ -61,9 +61,11 @@ public:
     // incumbent's to count as larger: just over 1e-6.
     static constexpr long kComparableLevels = 17;
 
-    LambdaSearch(const ProblemModel& model, SolveStats& stats, ExchangeSettings settings = {});
+    // threads: how many levels of a bisection may be solved at once (see level_bisection.h);
+    // the outcome does not depend on it.
+    LambdaSearch(const ProblemModel& model, SolveStats& stats, ExchangeSettings settings = {}, int threads = 1);
 
-    // The same search counting its work elsewhere, e.g. in a thread of its own.
+    // The same search counting its work elsewhere, e.g. in a thread of its own, on one core.
     LambdaSearch countingIn(SolveStats& stats) const { return LambdaSearch(model_, stats, settings_); }
     // Adds work counted elsewhere to this search's counters.
     void addStats(const SolveStats& other) const;
@@ -95,6 +97,7 @@ private:
     const ProblemModel& model_;
     SolveStats& stats_;
     ExchangeSettings settings_;
+    int threads_;
 };
 
 } // namespace vemra::module

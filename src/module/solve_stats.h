@@ -9,6 +9,16 @@ struct SolveStats {
     long exchangeRounds = 0;    // exchange-method re-solves after adding angles or margins
     long failedProgrammes = 0;  // programmes that ended without a solution or an infeasibility proof
     long retiredRows = 0;       // rows taken out of the programmes again after staying idle
+
+    SolveStats& operator+=(const SolveStats& other)
+    {
+        linearProgrammes += other.linearProgrammes;
+        simplexIterations += other.simplexIterations;
+        exchangeRounds += other.exchangeRounds;
+        failedProgrammes += other.failedProgrammes;
+        retiredRows += other.retiredRows;
+        return *this;
+    }
 };
 
 } // namespace vemra::module

@@ -15,7 +15,13 @@ extern "C" void onStopSignal(int)
     stopFlag.store(1, std::memory_order_relaxed);
 }
 
+thread_local const std::atomic<bool>* calledOff = nullptr;
+
 } // namespace
+
+CallOffScope::CallOffScope(const std::atomic<bool>* flag) : previous_(calledOff) { calledOff = flag; }
+
+CallOffScope::~CallOffScope() { calledOff = previous_; }
 
 void installStopSignalHandlers()
 {
@@ -25,6 +31,10 @@ void installStopSignalHandlers()
 
 void requestStop() { stopFlag.store(1, std::memory_order_relaxed); }
 void clearStopRequest() { stopFlag.store(0, std::memory_order_relaxed); }
-bool stopRequested() { return stopFlag.load(std::memory_order_relaxed) != 0; }
+bool stopRequested()
+{
+    return stopFlag.load(std::memory_order_relaxed) != 0
+        || (calledOff != nullptr && calledOff->load(std::memory_order_relaxed));
+}
 
 } // namespace vemra::module

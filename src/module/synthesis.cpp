@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <sstream>
+#include <thread>
 
 namespace vemra::module {
 namespace {
@@ -119,15 +120,17 @@ SynthesisResult synthesise(const ReadResult& input, const SynthesisOptions& opti
 
     const ProblemModel model(std::move(validation.problem));
     try {
-        const LambdaSearch lambdaSearch(model, result.stats, options.exchange);
-        const ShiftSearch shiftSearch(model, lambdaSearch, options.progress, options.threads);
+        const int threads = options.threads > 0 ? options.threads
+                                                : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+        const LambdaSearch lambdaSearch(model, result.stats, options.exchange, threads);
+        const ShiftSearch shiftSearch(model, lambdaSearch, options.progress, threads);
         SearchOutcome outcome = shiftSearch.run();
         if (!outcome.best.feasible) {
             // Before the project is found unsolvable, the search at these shifts once more with
             // margins that may not close what the rows leave (see ExchangeSettings).
             ExchangeSettings releasing = options.exchange;
             releasing.releaseMargins = true;
-            outcome.best = LambdaSearch(model, result.stats, releasing).evaluate(outcome.shifts);
+            outcome.best = LambdaSearch(model, result.stats, releasing, threads).evaluate(outcome.shifts);
         }
         if (!outcome.best.feasible) {
             result.code = ResultCodes::MinimumNotMet;

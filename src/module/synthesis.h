@@ -51,7 +51,9 @@ struct SynthesisResult {
 struct SynthesisOptions {
     ProgressSink progress;
     ExchangeSettings exchange;
-    int threads = 0; // samples of the shift search evaluated at once; 0 for one per core
+    // Samples of the shift search, or levels of a bisection, evaluated at once; 0 for one per
+    // core. The outcome does not depend on it.
+    int threads = 0;
     bool explain = true; // work out why the result is what it is
 };
 
