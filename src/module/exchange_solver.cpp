@@ -98,9 +98,10 @@ ExchangeResult ExchangeSolver::run(bool largestLambda, double lambda, const std:
             // proves nothing. Its runs from a neighbour's rows and basis can end in a basis the
             // solver cannot factorise cleanly any more; from the initial angles the same λ takes
             // another path.
-            if (simplexFailed_ && warm)
+            if (simplexFailed_ && warm && settings_.retryFromInitialAngles)
                 return run(largestLambda, lambda, extraAngles, nullptr, giveUpAt);
             ExchangeResult none;
+            none.failedFromWarmStart = simplexFailed_ && warm;
             none.gaveUp = result.gaveUp;
             if (provedInfeasible_)
                 none.proofRows = captureWarmStart(true);

@@ -36,6 +36,10 @@ struct ExchangeSettings {
     // them back costs a solve wherever the programme has no solution anyway, so it is only
     // worth it where the answer decides whether a project can be met at all.
     bool releaseMargins = false;
+    // Whether a solve at a fixed λ that started from a neighbour's rows and ended without a
+    // verdict is solved once more from the initial angles (see ExchangeSolver::run). Off where
+    // the caller runs that second solve itself, possibly ahead on another core.
+    bool retryFromInitialAngles = true;
 };
 
 // The rows and the final bases of a solve. A neighbouring problem (another λ, other shifts)
@@ -70,6 +74,9 @@ struct ExchangeResult {
     // A solve at a fixed λ stopped as soon as its smoothness sum reached the bound it was
     // given; whether the requirements can be met there at all is then not known.
     bool gaveUp = false;
+    // Started from a neighbour's rows, the simplex ended without a verdict, and the retry from
+    // the initial angles was left to the caller (ExchangeSettings::retryFromInitialAngles).
+    bool failedFromWarmStart = false;
     double lambda = 0.0;     // λ reached
     double lambdaUsed = 0.0; // λ the coefficients meet the requirements at (at most 1e-7 below)
     std::vector<MotionCoefficients> coefficients;

@@ -36,6 +36,7 @@ Evaluation fromExchange(ExchangeResult r)
     Evaluation e;
     if (!r.feasible) {
         e.proofRows = std::move(r.proofRows);
+        e.failedFromWarmStart = r.failedFromWarmStart;
         return e;
     }
     e.feasible = true;
@@ -121,9 +122,13 @@ Evaluation LambdaSearch::bisect(long feasibleLevel, long infeasibleLevel, Evalua
     // Levels that hold the rows of the level above them need its answer first: only the others
     // can be solved ahead.
     if (threads_ > 1 && !holdProof) {
+        // The retry of a level from the initial angles is the bisection's to run, ahead where a
+        // core is idle.
+        ExchangeSettings settings = settings_;
+        settings.retryFromInitialAngles = false;
         const LevelBisection ahead(
-            [this, &shifts](long level, const WarmStart* start, SolveStats& stats) {
-                return countingIn(stats).smoothAt(static_cast<double>(level) / kGrid, shifts, {}, start);
+            [this, &shifts, settings](long level, const WarmStart* start, SolveStats& stats) {
+                return LambdaSearch(model_, stats, settings).smoothAt(static_cast<double>(level) / kGrid, shifts, {}, start);
             },
             threads_);
         LevelBisection::Outcome outcome =

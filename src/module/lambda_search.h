@@ -26,6 +26,9 @@ struct Evaluation {
     // Feasible, where known: those of the nearest level above λ* found unreachable (by a
     // bisection, or by a shift's solve above it), which other shifts are asked about again.
     std::shared_ptr<const WarmStart> proofRows;
+    // Infeasible only as far as a solve from a neighbour's rows could tell, the retry from the
+    // initial angles left to the caller (see ExchangeSettings::retryFromInitialAngles).
+    bool failedFromWarmStart = false;
     // The largest λ* a search has accepted on its way here. Equal λ* is judged from there, so
     // that a chain of smoother solutions, each a hair lower, cannot walk λ* down.
     double bestLambdaSoFar = 0.0;

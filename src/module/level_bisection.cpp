@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -19,10 +20,40 @@ struct CountedEvaluation {
 
 using LevelTask = SpeculativeTask<CountedEvaluation>;
 
-// A level's task and, once it has ended, what it found.
+// One level: its solve from the feasible level's rows and, where that ends without a verdict,
+// its solve from the initial angles, each with its task while it runs and what it found after.
 struct Level {
-    std::unique_ptr<LevelTask> task;
-    std::optional<CountedEvaluation> found;
+    std::unique_ptr<LevelTask> warmTask, coldTask;
+    std::optional<CountedEvaluation> warm, cold;
+
+    void collect()
+    {
+        if (warmTask && warmTask->done()) {
+            warm = warmTask->take(); // throws what the solve threw
+            warmTask.reset();
+        }
+        if (coldTask && coldTask->done()) {
+            cold = coldTask->take();
+            coldTask.reset();
+        }
+    }
+    bool needsCold() const { return warm && warm->evaluation.failedFromWarmStart; }
+    // The level's answer once known: the warm solve's, or the cold one's where that was needed.
+    const Evaluation* answer() const
+    {
+        if (!warm)
+            return nullptr;
+        if (!needsCold())
+            return &warm->evaluation;
+        return cold ? &cold->evaluation : nullptr;
+    }
+    SolveStats stats() const
+    {
+        SolveStats s = warm->stats;
+        if (needsCold())
+            s += cold->stats;
+        return s;
+    }
 };
 
 } // namespace
@@ -44,75 +75,89 @@ LevelBisection::Outcome LevelBisection::run(long feasibleLevel, long infeasibleL
     };
     std::map<long, Level> levels;
     std::vector<std::unique_ptr<LevelTask>> calledOff; // no longer needed; they stop at their next poll
-    auto busyCores = [&] {
-        long busy = 0;
-        for (const auto& [level, l] : levels)
-            busy += l.task && !l.task->done() ? 1 : 0;
-        for (const auto& task : calledOff)
-            busy += task->done() ? 0 : 1;
-        return busy;
+    auto callOff = [&](std::unique_ptr<LevelTask>& task) {
+        if (!task)
+            return;
+        task->callOff();
+        calledOff.push_back(std::move(task));
+    };
+    auto running = [](const std::unique_ptr<LevelTask>& task) { return task && !task->done(); };
+    long busy = 0;
+    auto start = [&](std::unique_ptr<LevelTask>& task, long level, std::shared_ptr<const WarmStart> rows) {
+        if (task || busy >= threads_)
+            return;
+        task = std::make_unique<LevelTask>(
+            [this, level, rows = std::move(rows)] {
+                CountedEvaluation counted;
+                counted.evaluation = solve_(level, rows.get(), counted.stats);
+                return counted;
+            },
+            onEnd);
+        ++busy;
     };
 
     for (long seen = 0;;) {
+        busy = 0;
+        for (auto& [level, l] : levels) {
+            l.collect();
+            busy += (running(l.warmTask) ? 1 : 0) + (running(l.coldTask) ? 1 : 0);
+        }
+        for (const auto& task : calledOff)
+            busy += running(task) ? 1 : 0;
+
         // The path the bisection takes on what is known, where a level still being solved is
         // taken to be unreachable: the levels on it are the ones worth solving now.
         long lo = feasibleLevel, hi = infeasibleLevel;
         const Evaluation* atLo = &atFeasible;
         std::shared_ptr<const WarmStart> proof = proofAbove;
-        bool known = true; // every level so far on the path has its answer
+        long waitingOn = -1; // the first level on the path without an answer: everything waits for it
         std::set<long> onPath;
-        long busy = busyCores();
         while (hi - lo > 1) {
             const long middle = lo + (hi - lo) / 2;
             onPath.insert(middle);
             Level& level = levels[middle];
-            if (level.task && level.task->done() && !level.found) {
-                level.found = level.task->take(); // throws what the solve threw
-                level.task.reset();
-            }
-            if (!level.found) {
-                if (!level.task && busy < threads_) {
-                    auto start = atLo->start;
-                    level.task = std::make_unique<LevelTask>(
-                        [this, middle, start] {
-                            CountedEvaluation counted;
-                            counted.evaluation = solve_(middle, start.get(), counted.stats);
-                            return counted;
-                        },
-                        onEnd);
-                    ++busy;
-                }
-                known = false;
+            if (level.warm && !level.needsCold())
+                callOff(level.coldTask); // started ahead, not needed
+            if (!level.warm)
+                start(level.warmTask, middle, atLo->start);
+            else if (level.needsCold() && !level.cold)
+                start(level.coldTask, middle, nullptr);
+            const Evaluation* answer = level.answer();
+            if (!answer) {
+                if (waitingOn < 0)
+                    waitingOn = middle;
                 hi = middle;
                 continue;
             }
-            if (level.found->evaluation.feasible) {
+            if (answer->feasible) {
                 lo = middle;
-                atLo = &level.found->evaluation;
+                atLo = answer;
             } else {
                 hi = middle;
-                if (known)
-                    proof = level.found->evaluation.proofRows;
+                if (waitingOn < 0)
+                    proof = answer->proofRows;
             }
         }
-        if (known) {
+        if (waitingOn < 0) {
             Outcome outcome;
             for (long level : onPath)
-                outcome.stats += levels[level].found->stats;
+                outcome.stats += levels[level].stats();
             outcome.atFeasible = *atLo;
             outcome.atFeasible.proofRows = std::move(proof);
             return outcome;
         }
+        // A core with nothing else to do solves the level everything waits for once more from
+        // the initial angles, in case its solve from the neighbour's rows ends without a verdict.
+        if (!levels[waitingOn].cold)
+            start(levels[waitingOn].coldTask, waitingOn, nullptr);
         // Levels off the path have been overtaken by an answer above them.
         for (auto it = levels.begin(); it != levels.end();) {
             if (onPath.contains(it->first)) {
                 ++it;
                 continue;
             }
-            if (it->second.task) {
-                it->second.task->callOff();
-                calledOff.push_back(std::move(it->second.task));
-            }
+            callOff(it->second.warmTask);
+            callOff(it->second.coldTask);
             it = levels.erase(it);
         }
         std::unique_lock lock(mutex);
