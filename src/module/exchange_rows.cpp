@@ -492,6 +492,7 @@ void ExchangeSolver::resetProgrammes(bool largestLambda, double lambda)
     groups_.clear();
     retiredAt_ = -std::numeric_limits<double>::infinity();
     marginsReleased_ = false;
+    lambdaCap_ = std::numeric_limits<double>::infinity();
     cutsOfRequirement_.assign(set_.requirements.size(), {});
     spectrumRow_.assign(set_.requirements.size(), -1);
     spectrumMargin_.assign(set_.requirements.size(), 0.0);

@@ -156,6 +156,12 @@ std::optional<ExchangeResult> ExchangeSolver::largestLambdaAbove(double threshol
     retiredAt_ = -kInfinity; // progress is measured in λ from here on
     layOutColumns(*largest_, false, 0.0);
     largest_->preferPrimalOnce();
+    // Whether λ* gets above the threshold is settled with λ held just above it: a programme
+    // that maximises λ wanders along the face of its optimum wherever that lies, and the
+    // rounds then chase solutions far above the threshold.
+    lambdaCap_ = threshold >= 0.0 ? threshold + kCapAboveThreshold : kInfinity;
+    if (lambdaCap_ < 1.0)
+        largest_->setColumn(lambdaColumn_, 0.0, lambdaCap_, -kLambdaWeight);
     ExchangeResult result;
     if (!climbToTheTop(result, threshold) || result.lambda <= threshold)
         return std::nullopt;
@@ -274,6 +280,13 @@ bool ExchangeSolver::climb(ExchangeResult& result, double threshold)
         }
         result.coefficients = readCoefficients(smoothed ? *smooth_ : *largest_);
         const std::vector<Violation> violations = violationsAt(result.coefficients, result.lambdaUsed);
+        if (violations.empty() && reached >= lambdaCap_) {
+            // Above the threshold, checked: from here on the climb goes to λ* itself.
+            lambdaCap_ = kInfinity;
+            largest_->setColumn(lambdaColumn_, 0.0, 1.0, -kLambdaWeight);
+            largest_->preferPrimalOnce();
+            continue;
+        }
         if (violations.empty())
             return true;
         if (smoothed)
@@ -285,7 +298,9 @@ bool ExchangeSolver::climb(ExchangeResult& result, double threshold)
 
 bool ExchangeSolver::climbToTheTop(ExchangeResult& result, double threshold)
 {
-    if (!climb(result, threshold))
+    const bool climbed = climb(result, threshold);
+    lambdaCap_ = kInfinity; // a cap left in place lies above λ*: the rows hold λ below it
+    if (!climbed)
         return false;
     // At or below the threshold the caller drops the result: no duals to read, nothing to check.
     if (result.lambda <= threshold)

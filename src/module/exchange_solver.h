@@ -141,6 +141,9 @@ private:
     // worst projects; two in a row that gain nothing end it earlier).
     static constexpr double kTopCheckStep = 1e-6;
     static constexpr int kTopChecks = 32;
+    // How far above a threshold λ is held while largestLambdaAbove settles whether λ* gets
+    // there (a solution right at the threshold would count as not above it).
+    static constexpr double kCapAboveThreshold = 1e-7;
 
     struct Cut {
         int requirement;
@@ -235,6 +238,7 @@ private:
     // cuts are only retired again once the programmes have moved on from there.
     double retiredAt_ = -std::numeric_limits<double>::infinity();
     bool marginsReleased_ = false;
+    double lambdaCap_ = std::numeric_limits<double>::infinity(); // the λ programme's upper bound on λ below 1
     // Whether the smoothness programme has a basis to start from (from a neighbour or a solve).
     bool smoothHasBasis_ = false;
     // Whether the last settle ended on a simplex failure, or on the simplex's proof that the
