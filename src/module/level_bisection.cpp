@@ -2,6 +2,7 @@
 
 #include "module/speculative_task.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -22,9 +23,12 @@ using LevelTask = SpeculativeTask<CountedEvaluation>;
 
 // One level: its solve from the feasible level's rows and, where that ends without a verdict,
 // its solve from the initial angles, each with its task while it runs and what it found after.
+using Clock = std::chrono::steady_clock;
+
 struct Level {
     std::unique_ptr<LevelTask> warmTask, coldTask;
     std::optional<CountedEvaluation> warm, cold;
+    Clock::time_point since; // when its first solve started
 
     void collect()
     {
@@ -58,7 +62,8 @@ struct Level {
 
 } // namespace
 
-LevelBisection::LevelBisection(SolveLevel solve, int threads) : solve_(std::move(solve)), threads_(std::max(1, threads))
+LevelBisection::LevelBisection(SolveLevel solve, int threads, AheadPatience patience)
+    : solve_(std::move(solve)), threads_(std::max(1, threads)), patience_(patience)
 {
 }
 
@@ -86,6 +91,8 @@ LevelBisection::Outcome LevelBisection::run(long feasibleLevel, long infeasibleL
     auto start = [&](std::unique_ptr<LevelTask>& task, long level, std::shared_ptr<const WarmStart> rows) {
         if (task || busy >= threads_)
             return;
+        if (&task == &levels[level].warmTask)
+            levels[level].since = Clock::now();
         task = std::make_unique<LevelTask>(
             [this, level, rows = std::move(rows)] {
                 CountedEvaluation counted;
@@ -112,16 +119,27 @@ LevelBisection::Outcome LevelBisection::run(long feasibleLevel, long infeasibleL
         std::shared_ptr<const WarmStart> proof = proofAbove;
         long waitingOn = -1; // the first level on the path without an answer: everything waits for it
         std::set<long> onPath;
+        const Clock::time_point now = Clock::now();
+        std::optional<Clock::time_point> wakeUp; // when work ahead may start that may not yet
+        auto aheadFrom = [&](Clock::duration patience) {
+            const Clock::time_point from = levels[waitingOn].since + patience;
+            if (from <= now)
+                return true;
+            wakeUp = wakeUp ? std::min(*wakeUp, from) : from;
+            return false;
+        };
         while (hi - lo > 1) {
             const long middle = lo + (hi - lo) / 2;
             onPath.insert(middle);
             Level& level = levels[middle];
             if (level.warm && !level.needsCold())
                 callOff(level.coldTask); // started ahead, not needed
-            if (!level.warm)
-                start(level.warmTask, middle, atLo->start);
-            else if (level.needsCold() && !level.cold)
+            if (!level.warm) {
+                if (waitingOn < 0 || aheadFrom(patience_.solveAhead))
+                    start(level.warmTask, middle, atLo->start);
+            } else if (level.needsCold() && !level.cold) {
                 start(level.coldTask, middle, nullptr);
+            }
             const Evaluation* answer = level.answer();
             if (!answer) {
                 if (waitingOn < 0)
@@ -148,7 +166,8 @@ LevelBisection::Outcome LevelBisection::run(long feasibleLevel, long infeasibleL
         }
         // A core with nothing else to do solves the level everything waits for once more from
         // the initial angles, in case its solve from the neighbour's rows ends without a verdict.
-        if (!levels[waitingOn].cold)
+        if (!levels[waitingOn].warm && !levels[waitingOn].cold && levels[waitingOn].warmTask
+            && aheadFrom(patience_.retryAhead))
             start(levels[waitingOn].coldTask, waitingOn, nullptr);
         // Levels off the path have been overtaken by an answer above them.
         for (auto it = levels.begin(); it != levels.end();) {
@@ -161,7 +180,10 @@ LevelBisection::Outcome LevelBisection::run(long feasibleLevel, long infeasibleL
             it = levels.erase(it);
         }
         std::unique_lock lock(mutex);
-        ended.wait(lock, [&] { return endings != seen; });
+        if (wakeUp)
+            ended.wait_until(lock, *wakeUp, [&] { return endings != seen; });
+        else
+            ended.wait(lock, [&] { return endings != seen; });
         seen = endings;
     }
 }

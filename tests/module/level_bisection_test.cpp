@@ -96,6 +96,8 @@ LevelBisection::Outcome oneAfterTheOther(FakeLevels& levels, long feasibleLevel,
 
 TEST(LevelBisection, SolvesEachLevelAsOneAfterTheOtherWouldWhateverTheCores)
 {
+    // As much work ahead as the cores allow, and the second solve of every level started ahead.
+    const AheadPatience kNoPatience{.solveAhead = {}, .retryAhead = {}};
     constexpr long kTop = 64;
     Evaluation bottom;
     bottom.feasible = true;
@@ -120,7 +122,7 @@ TEST(LevelBisection, SolvesEachLevelAsOneAfterTheOtherWouldWhateverTheCores)
                 [&levels](long level, const WarmStart* start, SolveStats& stats) {
                     return levels.solve(level, start, stats);
                 },
-                threads);
+                threads, kNoPatience);
             const LevelBisection::Outcome outcome = bisection.run(0, kTop, bottom, topProof);
             EXPECT_EQ(outcome.atFeasible.lambda, serial.atFeasible.lambda) << label;
             // The rows that proved the level above unreachable (the top's own, if that is it).
