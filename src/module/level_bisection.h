@@ -18,9 +18,9 @@
 
 namespace vemra::module {
 
-// How long the level everything waits for has to take before work ahead starts. Work ahead has
-// its price where every level is solved in a millisecond or two (ten motions): threads to
-// start, caches to fill, a second core that slows the first. And most solves from a
+// How long the level everything waits for has to take before work ahead starts. Where every
+// level is solved in a millisecond or two (ten motions), work started ahead would mostly be
+// called off again, and a second busy core slows the first a little. And most solves from a
 // neighbour's rows end with a verdict, so the second solve of a level is started ahead only
 // once it has taken a good while.
 struct AheadPatience {
