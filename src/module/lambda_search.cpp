@@ -1,7 +1,7 @@
 #include "module/lambda_search.h"
 
 #include "module/level_bisection.h"
-#include "module/speculative_task.h"
+#include "module/work_ahead.h"
 
 #include <algorithm>
 #include <cmath>
@@ -162,9 +162,9 @@ Evaluation LambdaSearch::evaluate(const Shifts& shifts, const Evaluation* neighb
     // Both ends at once where there are cores to spare: neither depends on the other. The
     // bottom's work only counts where it is needed.
     SolveStats bottomStats;
-    std::unique_ptr<SpeculativeTask<Evaluation>> bottomTask;
+    std::unique_ptr<WorkAhead<Evaluation>> bottomTask;
     if (threads_ > 1)
-        bottomTask = std::make_unique<SpeculativeTask<Evaluation>>(
+        bottomTask = std::make_unique<WorkAhead<Evaluation>>(
             [this, &shifts, &bottomStats, start = neighbour ? neighbour->start : nullptr] {
                 return countingIn(bottomStats).smoothAt(0.0, shifts, {}, start.get());
             });

@@ -1,6 +1,6 @@
 #include "module/level_bisection.h"
 
-#include "module/speculative_task.h"
+#include "module/work_ahead.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -19,7 +19,7 @@ struct CountedEvaluation {
     SolveStats stats;
 };
 
-using LevelTask = SpeculativeTask<CountedEvaluation>;
+using LevelTask = WorkAhead<CountedEvaluation>;
 
 // One level: its solve from the feasible level's rows and, where that ends without a verdict,
 // its solve from the initial angles, each with its task while it runs and what it found after.

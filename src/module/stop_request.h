@@ -13,7 +13,7 @@ void clearStopRequest();
 // True once a stop was requested, or once the work of this thread was called off (below).
 bool stopRequested();
 
-// Work a thread does ahead of time (see speculative_task.h) is called off through a flag of
+// Work a thread does ahead of time (see work_ahead.h) is called off through a flag of
 // its own: while a scope holds one, the stop polls of that thread also answer to it.
 class CallOffScope {
 public:

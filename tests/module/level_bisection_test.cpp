@@ -2,7 +2,7 @@
 // the same answer and the same counted work as one after the other, whatever the cores; and
 // work called off stops without stopping anything else.
 #include "module/level_bisection.h"
-#include "module/speculative_task.h"
+#include "module/work_ahead.h"
 
 #include <gtest/gtest.h>
 
@@ -142,11 +142,11 @@ TEST(LevelBisection, SolvesEachLevelAsOneAfterTheOtherWouldWhateverTheCores)
     }
 }
 
-TEST(SpeculativeTask, WorkCalledOffStopsAtItsNextPollAndNothingElseStops)
+TEST(WorkAhead, WorkCalledOffStopsAtItsNextPollAndNothingElseStops)
 {
     std::atomic<bool> polling{false};
     {
-        SpeculativeTask<int> task([&] {
+        WorkAhead<int> task([&] {
             polling = true;
             while (!stopRequested())
                 std::this_thread::yield();
@@ -159,12 +159,12 @@ TEST(SpeculativeTask, WorkCalledOffStopsAtItsNextPollAndNothingElseStops)
     }
     EXPECT_FALSE(stopRequested());
 
-    SpeculativeTask<int> failing([]() -> int { throw std::runtime_error("kaputt"); });
+    WorkAhead<int> failing([]() -> int { throw std::runtime_error("kaputt"); });
     EXPECT_THROW(failing.take(), std::runtime_error);
 
     // A stop of the whole run reaches work done ahead, and its result says so.
     requestStop();
-    SpeculativeTask<int> stopped([] {
+    WorkAhead<int> stopped([] {
         throwIfStopRequested();
         return 1;
     });

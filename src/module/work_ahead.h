@@ -16,10 +16,10 @@
 namespace vemra::module {
 
 template <class Result>
-class SpeculativeTask {
+class WorkAhead {
 public:
     // onDone is called on the task's thread once the work has ended, however it ended.
-    explicit SpeculativeTask(std::function<Result()> work, std::function<void()> onDone = {})
+    explicit WorkAhead(std::function<Result()> work, std::function<void()> onDone = {})
         : thread_([this, work = std::move(work), onDone = std::move(onDone)] {
               {
                   const CallOffScope scope(&calledOff_);
@@ -35,10 +35,10 @@ public:
           })
     {
     }
-    SpeculativeTask(const SpeculativeTask&) = delete;
-    SpeculativeTask& operator=(const SpeculativeTask&) = delete;
+    WorkAhead(const WorkAhead&) = delete;
+    WorkAhead& operator=(const WorkAhead&) = delete;
     // Waits for work that is no longer wanted to reach its next poll.
-    ~SpeculativeTask()
+    ~WorkAhead()
     {
         callOff();
         if (thread_.joinable())
