@@ -90,9 +90,7 @@ LevelBisection::Outcome LevelBisection::run(long feasibleLevel, long infeasibleL
     long busy = 0;
     auto start = [&](std::unique_ptr<LevelTask>& task, long level, std::shared_ptr<const WarmStart> rows) {
         if (task || busy >= threads_)
-            return;
-        if (&task == &levels[level].warmTask)
-            levels[level].since = Clock::now();
+            return false;
         task = std::make_unique<LevelTask>(
             [this, level, rows = std::move(rows)] {
                 CountedEvaluation counted;
@@ -101,6 +99,7 @@ LevelBisection::Outcome LevelBisection::run(long feasibleLevel, long infeasibleL
             },
             onEnd);
         ++busy;
+        return true;
     };
 
     for (long seen = 0;;) {
@@ -135,8 +134,8 @@ LevelBisection::Outcome LevelBisection::run(long feasibleLevel, long infeasibleL
             if (level.warm && !level.needsCold())
                 callOff(level.coldTask); // started ahead, not needed
             if (!level.warm) {
-                if (waitingOn < 0 || aheadFrom(patience_.solveAhead))
-                    start(level.warmTask, middle, atLo->start);
+                if ((waitingOn < 0 || aheadFrom(patience_.solveAhead)) && start(level.warmTask, middle, atLo->start))
+                    level.since = Clock::now();
             } else if (level.needsCold() && !level.cold) {
                 start(level.coldTask, middle, nullptr);
             }
