@@ -59,7 +59,8 @@ public:
     {
     }
 
-    DenseOutcome solve(std::span<const unsigned char> start);
+    // carried: see solveDenseDual.
+    DenseOutcome solve(std::span<const unsigned char> start, CarriedInverse* carried);
 
 private:
     double lower(int k) const { return k < n_ ? p_.columnLower[k] : p_.rowLower[k - n_]; }
@@ -79,8 +80,14 @@ private:
     Side sideFor(int k, BasisStatus status) const;
     void recomputePrimal();
 
+    // The start's inverse: the carried one where it belongs to the start's active constraints
+    // (their slots then take its order), else a fresh one; false when the start is singular.
+    bool startInverse();
+    bool adoptCarried();
     // A fresh inverse, and x, activities and multipliers recomputed from it (π = B⁻ᵀ cost).
     bool refresh();
+    // x, activities and multipliers recomputed from the inverse as it is.
+    void recompute();
 
     // A multiplier with the wrong sign for its bound says the other bound suits the constraint
     // better; where that bound is finite, moving there restores dual feasibility at no cost.
@@ -138,9 +145,10 @@ private:
     // bound that keeps rounding from driving the weight towards zero.
     void updateWeights(int k, int q, double alphaNormSquared);
 
-    // "No violated constraint" after updates may be an artefact of rounding, so it is checked on
-    // a fresh inverse: x, activities and multipliers recomputed, every bound and sign within its
-    // tolerance, and cost − Aᵀy zero on the inactive columns (which tests the inverse itself).
+    // "No violated constraint" after updates may be an artefact of rounding, so it is checked
+    // afresh: x, activities and multipliers recomputed, every bound and sign within its
+    // tolerance, and cost − Aᵀy zero on the inactive columns (which tests the inverse itself);
+    // on a fresh inverse where the updated one misses the active bounds or the costs.
     // A perturbation comes off here: multipliers it leaves with the wrong sign are flipped where
     // the other bound is finite, or else taken on by primal steps, and the run goes on from
     // there with the true costs.
@@ -166,6 +174,12 @@ private:
     // the entering violation > 0. The rows' multipliers make the ray (ray = −λ); it is reported
     // only once it proves infeasibility when recomputed from the matrix.
     bool proveInfeasible(int k, double sigma);
+
+    // The row duals (the active rows' multipliers) and the reduced costs cost − Aᵀy.
+    void readDuals();
+    // Whether x meets the active rows' bounds and the inactive columns' reduced costs vanish,
+    // to a small share of the tolerances: then the inverse is as good as a fresh one.
+    bool reproducesActiveConstraints() const;
 
     DenseOutcome finish(DenseStatus status);
 
@@ -194,6 +208,7 @@ private:
     int stallingSteps_ = 0;
     bool perturbed_ = false, everPerturbed_ = false;
     int iterations_ = 0;
+    CarriedInverse* carried_ = nullptr;
 };
 
 } // namespace vemra::module::dense

@@ -148,6 +148,21 @@ int ActiveInverse::planColumnPart()
     return computed;
 }
 
+void ActiveInverse::adopt(CarriedInverse& carried)
+{
+    std::swap(inverse_, carried.matrix);
+    updates_ = carried.updates;
+    carried.clear();
+}
+
+// The run is over: its inverse goes as it is, without a copy.
+void ActiveInverse::handOver(CarriedInverse& carried)
+{
+    carried.items = item_;
+    carried.matrix = std::move(inverse_);
+    carried.updates = updates_;
+}
+
 // B⁻¹ ← B⁻¹ − d_q (α − e_q)ᵀ / α_q, where d_q is column q of B⁻¹. Column q becomes d_q / α_q;
 // the ratio for slot q is chosen so that one pass does both.
 void ActiveInverse::replace(int q, const double* alpha, const double* direction)

@@ -144,6 +144,11 @@ public:
     // before the exchange is alpha; direction is column q of B⁻¹ before it.
     void replace(int q, const double* alpha, const double* direction);
 
+    // Takes over an inverse of the active constraints as they stand now (the solver has put
+    // them into the carried slots), with its count of updates; hands its own over in turn.
+    void adopt(CarriedInverse& carried);
+    void handOver(CarriedInverse& carried);
+
     const double* row(int j) const { return inverse_.get() + static_cast<std::ptrdiff_t>(j) * n_; }
     // Exchanges since the last rebuild.
     int updates() const { return updates_; }

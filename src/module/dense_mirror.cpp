@@ -13,6 +13,7 @@ void DenseMirror::keep(int rows, std::vector<double> matrix)
     programme_.rows = rows;
     programme_.matrix = std::move(matrix);
     classifiedRows_ = -1;
+    carried_.clear();
     kept_ = true;
 }
 
@@ -54,8 +55,24 @@ void DenseMirror::deleteRows(std::span<const int> rows)
     }
     programme_.rows = kept;
     programme_.matrix.resize(static_cast<std::size_t>(kept) * n);
+    renumberCarriedRows(rows);
     // Without some rows, columns that differed only there are parallel now.
     classifiedRows_ = -1;
+}
+
+void DenseMirror::renumberCarriedRows(std::span<const int> deleted)
+{
+    const int n = programme_.columns;
+    for (int& item : carried_.items) {
+        if (item < n)
+            continue;
+        const auto below = std::lower_bound(deleted.begin(), deleted.end(), item - n);
+        if (below != deleted.end() && *below == item - n) {
+            carried_.clear(); // an active row is gone: the inverse is of another matrix
+            return;
+        }
+        item -= static_cast<int>(below - deleted.begin());
+    }
 }
 
 const DenseProgramme& DenseMirror::programme(const double* rowLower, const double* rowUpper, const double* columnLower,

@@ -34,10 +34,16 @@ public:
     const DenseProgramme& programme(const double* rowLower, const double* rowUpper, const double* columnLower,
         const double* columnUpper, const double* cost);
     const ParallelColumns& parallelColumns();
+    // The inverse the last dense run ended with, its rows renumbered as rows are deleted (and
+    // gone with any of its active rows).
+    CarriedInverse& carriedInverse() { return carried_; }
 
 private:
+    void renumberCarriedRows(std::span<const int> deleted);
+
     DenseProgramme programme_;
     ParallelColumns parallel_;
+    CarriedInverse carried_;
     int classifiedRows_ = -1; // the rows parallel_ holds for; -1 when it must be found afresh
     bool kept_ = false;
 };

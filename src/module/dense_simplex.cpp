@@ -24,6 +24,9 @@ namespace {
 // An infeasibility proof may leave this much of its combined normal (relative to its multipliers)
 // on unbounded columns: near-parallel active rows leave that much rounding even after refining.
 constexpr double kProofNoise = 1e-9;
+// An updated inverse is trusted for the final check while x meets the active bounds and the
+// multipliers reproduce the costs to this share of the tolerances.
+constexpr double kTrustedShare = 1e-1;
 // Checks of "optimal" on a fresh inverse that may fail (bounds flipped, violations back) before giving up.
 constexpr int kFreshChecks = 4;
 // This many steps in a row whose leaving multiplier was already zero mean the run is stalling
@@ -45,9 +48,10 @@ double spread(std::uint64_t k)
 
 } // namespace
 
-DenseOutcome DenseDualSolver::solve(std::span<const unsigned char> start)
+DenseOutcome DenseDualSolver::solve(std::span<const unsigned char> start, CarriedInverse* carried)
 {
-    if (!takeStart(start) || !refresh())
+    carried_ = carried;
+    if (!takeStart(start) || !startInverse())
         return finish(DenseStatus::GaveUp);
     // A start the dual steps cannot take may still be a vertex that meets every bound, as
     // the last optimum is after the costs changed: primal steps go on from there.
@@ -115,16 +119,52 @@ void DenseDualSolver::recomputePrimal()
         r_[i] = dot(matrixRow(i), x_.data(), n_);
 }
 
+bool DenseDualSolver::startInverse()
+{
+    if (!adoptCarried())
+        return refresh();
+    recompute();
+    return true;
+}
+
+bool DenseDualSolver::adoptCarried()
+{
+    if (carried_ == nullptr || carried_->items.size() != static_cast<std::size_t>(n_) || !carried_->matrix)
+        return false;
+    // n distinct constraints, all of them active in the start: the same set.
+    for (int k : carried_->items)
+        if (k < 0 || k >= n_ + m_ || slotOf_[k] < 0)
+            return false;
+    const std::vector<Side> sides = side_;
+    const std::vector<double> bounds = bound_;
+    for (int s = 0; s < n_; ++s) {
+        const int k = carried_->items[static_cast<std::size_t>(s)];
+        side_[s] = sides[slotOf_[k]];
+        bound_[s] = bounds[slotOf_[k]];
+    }
+    for (int s = 0; s < n_; ++s) {
+        item_[s] = carried_->items[static_cast<std::size_t>(s)];
+        slotOf_[item_[s]] = s;
+    }
+    inverse_.adopt(*carried_);
+    return true;
+}
+
 bool DenseDualSolver::refresh()
 {
     if (!inverse_.rebuild())
         return false;
+    recompute();
+    return true;
+}
+
+void DenseDualSolver::recompute()
+{
     recomputePrimal();
     std::fill(pi_.begin(), pi_.end(), 0.0);
     for (int j = 0; j < n_; ++j)
         if (cost_[j] != 0.0)
             addScaled(pi_.data(), cost_[j], inverseRow(j), n_);
-    return true;
 }
 
 int DenseDualSolver::flipWrongSigns()
@@ -342,22 +382,22 @@ void DenseDualSolver::updateWeights(int k, int q, double alphaNormSquared)
 
 std::optional<DenseStatus> DenseDualSolver::checkOptimum()
 {
-    if (perturbed_) {
+    const bool updated = inverse_.updates() > 0;
+    if (std::exchange(perturbed_, false)) {
         cost_ = p_.cost;
-        perturbed_ = false;
+        recompute();
+    } else if (updated) {
+        recompute();
+    }
+    readDuals();
+    // An inverse that has taken updates is rebuilt only where it no longer reproduces the
+    // active bounds and the costs: a fresh one costs as much as a dozen steps at K = 40, and
+    // after a short warm run it gives the same vertex to the last digits anyway.
+    if (updated && !reproducesActiveConstraints()) {
         if (!refresh())
             return DenseStatus::GaveUp;
-    } else if (inverse_.updates() > 0 && !refresh()) {
-        return DenseStatus::GaveUp;
+        readDuals();
     }
-    rowDuals_.assign(static_cast<std::size_t>(m_), 0.0);
-    reducedCosts_.assign(cost_.begin(), cost_.end());
-    for (int s = 0; s < n_; ++s)
-        if (item_[s] >= n_)
-            rowDuals_[item_[s] - n_] = pi_[s];
-    for (int i = 0; i < m_; ++i)
-        if (rowDuals_[i] != 0.0)
-            addScaled(reducedCosts_.data(), -rowDuals_[i], matrixRow(i), n_);
     for (int j = 0; j < n_; ++j) {
         if (slotOf_[j] >= 0)
             pi_[slotOf_[j]] = reducedCosts_[j]; // the same number, with less rounding
@@ -370,6 +410,29 @@ std::optional<DenseStatus> DenseDualSolver::checkOptimum()
         if (item_[s] >= n_ && std::abs(r_[item_[s] - n_] - bound_[s]) > settings_.primalTolerance)
             return DenseStatus::GaveUp;
     return chooseEntering() < 0 ? std::optional(DenseStatus::Optimal) : std::nullopt;
+}
+
+void DenseDualSolver::readDuals()
+{
+    rowDuals_.assign(static_cast<std::size_t>(m_), 0.0);
+    reducedCosts_.assign(cost_.begin(), cost_.end());
+    for (int s = 0; s < n_; ++s)
+        if (item_[s] >= n_)
+            rowDuals_[item_[s] - n_] = pi_[s];
+    for (int i = 0; i < m_; ++i)
+        if (rowDuals_[i] != 0.0)
+            addScaled(reducedCosts_.data(), -rowDuals_[i], matrixRow(i), n_);
+}
+
+bool DenseDualSolver::reproducesActiveConstraints() const
+{
+    for (int j = 0; j < n_; ++j)
+        if (slotOf_[j] < 0 && std::abs(reducedCosts_[j]) > kTrustedShare * settings_.dualTolerance)
+            return false;
+    for (int s = 0; s < n_; ++s)
+        if (item_[s] >= n_ && std::abs(r_[item_[s] - n_] - bound_[s]) > kTrustedShare * settings_.primalTolerance)
+            return false;
+    return true;
 }
 
 bool DenseDualSolver::proveInfeasible(int k, double sigma)
@@ -414,8 +477,12 @@ DenseOutcome DenseDualSolver::finish(DenseStatus status)
     DenseOutcome outcome;
     outcome.status = status;
     outcome.iterations = iterations_;
+    if (carried_ != nullptr)
+        carried_->clear();
     if (status == DenseStatus::GaveUp)
         return outcome;
+    if (carried_ != nullptr)
+        inverse_.handOver(*carried_);
     outcome.columnValues = x_;
     outcome.rowActivities = r_;
     outcome.basis.assign(static_cast<std::size_t>(n_ + m_), static_cast<unsigned char>(BasisStatus::Basic));
@@ -434,6 +501,22 @@ DenseOutcome DenseDualSolver::finish(DenseStatus status)
 }
 
 } // namespace dense
+
+CarriedInverse::CarriedInverse(const CarriedInverse& other) : items(other.items), updates(other.updates)
+{
+    if (!other.matrix)
+        return;
+    const std::size_t size = items.size() * items.size();
+    matrix = std::make_unique_for_overwrite<double[]>(size);
+    std::copy_n(other.matrix.get(), size, matrix.get());
+}
+
+CarriedInverse& CarriedInverse::operator=(const CarriedInverse& other)
+{
+    if (this != &other)
+        *this = CarriedInverse(other);
+    return *this;
+}
 
 namespace {
 
@@ -455,12 +538,13 @@ DenseOutcome solveDenseDual(const DenseProgramme& programme, std::span<const uns
 }
 
 DenseOutcome solveDenseDual(const DenseProgramme& programme, const ParallelColumns& parallel,
-                            std::span<const unsigned char> start, const DenseSettings& settings)
+                            std::span<const unsigned char> start, const DenseSettings& settings,
+                            CarriedInverse* carried)
 {
     const auto n = static_cast<std::size_t>(programme.columns);
     if (!isWellFormed(programme) || parallel.next.size() != n || parallel.sign.size() != n)
         return {};
-    return dense::DenseDualSolver(programme, parallel, settings).solve(start);
+    return dense::DenseDualSolver(programme, parallel, settings).solve(start, carried);
 }
 
 } // namespace vemra::module

@@ -429,7 +429,8 @@ bool LinearProgram::runDense(int iterations)
     const DenseOutcome outcome = solveDenseDual(programme, dense.parallelColumns(), basis(),
                                                 {.primalTolerance = kLpFeasibilityTolerance,
                                                  .dualTolerance = kDualTolerance,
-                                                 .iterationLimit = iterations});
+                                                 .iterationLimit = iterations},
+                                                &dense.carriedInverse());
     stats_.simplexIterations += outcome.iterations;
     const bool huge = outcome.status == DenseStatus::Optimal
                       && std::any_of(outcome.columnValues.begin(), outcome.columnValues.end(),

@@ -58,7 +58,18 @@ TEST(DenseMirror, AppendedAndDeletedRowsLeaveWhatAFreshCopyHolds)
         SCOPED_TRACE("change " + std::to_string(change));
         if (change % 4 == 3 && reference.size() > 2) {
             std::vector<int> gone{0, static_cast<int>(reference.size()) / 2};
+            // An inverse left by a run holds on to its rows, renumbered, unless one of them goes.
+            const int last = static_cast<int>(reference.size()) - 1;
+            const bool losesARow = change % 8 == 7;
+            CarriedInverse& carried = mirror.carriedInverse();
+            carried.items = {2, kColumns + last, kColumns + (losesARow ? gone[1] : gone[1] + 1), 5};
+            carried.matrix = std::make_unique<double[]>(carried.items.size() * carried.items.size());
             mirror.deleteRows(gone);
+            if (losesARow)
+                EXPECT_TRUE(mirror.carriedInverse().empty());
+            else
+                EXPECT_EQ(mirror.carriedInverse().items,
+                          (std::vector<int>{2, kColumns + last - 2, kColumns + gone[1] - 1, 5}));
             reference.erase(reference.begin() + gone[1]);
             reference.erase(reference.begin());
         } else {

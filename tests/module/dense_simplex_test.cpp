@@ -232,14 +232,17 @@ TEST_P(DenseAgainstClp, ColdStartsAgreeOnFeasibleAndContradictoryProgrammes)
 
 // The optimum of a programme, then that programme with a few rows tightened towards x0 and a
 // few new rows that cut the optimum off, started from the earlier optimal basis (new rows
-// basic) as the sparse solver found it and as this solver found it.
+// basic) as the sparse solver found it and as this solver found it, the latter also with the
+// inverse the first run ended with (which only that start may take over).
 TEST_P(DenseAgainstClp, WarmStartsAfterTighteningAndNewRowsAgree)
 {
     const Shape& shape = GetParam();
     std::vector<double> x0;
     const DenseProgramme p = randomProgramme(shape, x0);
-    const DenseOutcome first = solveDenseDual(p, {}, {});
+    CarriedInverse carried;
+    const DenseOutcome first = solveDenseDual(p, parallelColumnsOf(p), {}, {}, &carried);
     ASSERT_EQ(first.status, DenseStatus::Optimal);
+    ASSERT_FALSE(carried.empty());
     EXPECT_EQ(solveDenseDual(p, first.basis, {}).iterations, 0) << "its own optimum needs no step";
 
     DenseProgramme changed = p;
@@ -261,11 +264,24 @@ TEST_P(DenseAgainstClp, WarmStartsAfterTighteningAndNewRowsAgree)
         addRow(changed, row, atOptimum > atStart ? -kInf : cut, atOptimum > atStart ? cut : kInf);
     }
     const ClpAnswer clp = solveWithClp(changed);
-    for (std::vector<unsigned char> start : {solveWithClp(p).basis, first.basis}) {
+    const ParallelColumns parallel = parallelColumnsOf(changed);
+    for (std::vector<unsigned char> start : {solveWithClp(p).basis, first.basis, first.basis}) {
         start.insert(start.end(), added, kBasic);
-        const DenseOutcome out = solveDenseDual(changed, start, {});
+        CarriedInverse fromFirst = carried; // the last round takes the first run's own
+        const DenseOutcome out = solveDenseDual(changed, parallel, start, {}, &fromFirst);
         expectAgreement(changed, out, clp);
         EXPECT_LE(out.iterations, std::max(10, clp.iterations / 2)) << "a warm start should need few steps";
+        EXPECT_EQ(fromFirst.empty(), out.status == DenseStatus::GaveUp) << "a verdict leaves its inverse";
+        if (out.status == DenseStatus::Optimal) {
+            // The inverse left behind belongs to the optimum's active constraints.
+            std::vector<int> active;
+            for (int k = 0; k < changed.columns + changed.rows; ++k)
+                if (out.basis[k] != kBasic)
+                    active.push_back(k);
+            std::vector<int> items = fromFirst.items;
+            std::ranges::sort(items);
+            EXPECT_EQ(items, active);
+        }
     }
 }
 
