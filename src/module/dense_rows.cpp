@@ -10,43 +10,89 @@ namespace {
 // of columns saved the steps of a short run would not earn it back.
 constexpr double kLeastShareSaved = 0.25;
 
+// The one place where rows a and b (width entries each) differ, -1 where they are the same
+// or differ at more than one.
+int onlyDifference(const double* a, const double* b, int width)
+{
+    int place = -1;
+    for (int g = 0; g < width; ++g) {
+        if (a[g] == b[g])
+            continue;
+        if (place >= 0)
+            return -1;
+        place = g;
+    }
+    return place;
+}
+
 } // namespace
 
 RowProducts::RowProducts(const DenseProgramme& programme, const ParallelColumns& parallel) : p_(programme)
 {
-    const int n = programme.columns, m = programme.rows;
+    std::vector<int> firstOfClass;
+    merged_ = findClasses(parallel, firstOfClass);
+    width_ = merged_ ? static_cast<int>(firstOfClass.size()) : programme.columns;
+    // The copy is made anyway: each unit's body once, in the order of the rows.
+    const auto w = static_cast<std::size_t>(width_);
+    bodies_.resize(static_cast<std::size_t>(programme.rows) * w);
+    units_.reserve(static_cast<std::size_t>(programme.rows));
+    std::vector<double> next(w);
+    for (int i = 0; i < programme.rows;) {
+        double* body = bodies_.data() + units_.size() * w;
+        readRow(i, firstOfClass, body);
+        Unit unit{i};
+        if (i + 1 < programme.rows) {
+            readRow(i + 1, firstOfClass, next.data());
+            if (const int place = onlyDifference(body, next.data(), width_); place >= 0) {
+                unit = {i, place, body[place], next[static_cast<std::size_t>(place)]};
+                body[place] = 0.0;
+            }
+        }
+        units_.push_back(unit);
+        i += unit.place < 0 ? 1 : 2;
+    }
+    bodies_.resize(units_.size() * w);
+    summedB_.resize(w);
+    summedC_.resize(w);
+    bodyB_.resize(units_.size());
+    bodyC_.resize(units_.size());
+}
+
+bool RowProducts::findClasses(const ParallelColumns& parallel, std::vector<int>& firstOfClass)
+{
+    const int n = p_.columns;
     classOf_.assign(static_cast<std::size_t>(n), -1);
     signOf_.assign(static_cast<std::size_t>(n), 0.0);
-    std::vector<int> firstOfClass;
     for (int j = 0; j < n; ++j) {
         if (parallel.sign[j] == 0 || classOf_[j] >= 0)
             continue;
+        const int g = static_cast<int>(firstOfClass.size());
         firstOfClass.push_back(j);
         for (int member = j;;) {
-            classOf_[member] = classes_;
+            classOf_[member] = g;
             signOf_[member] = parallel.sign[member] * parallel.sign[j];
             member = parallel.next[member];
             if (member == j)
                 break;
         }
-        ++classes_;
     }
-    if (classes_ > (1.0 - kLeastShareSaved) * n)
+    return static_cast<double>(firstOfClass.size()) <= (1.0 - kLeastShareSaved) * n;
+}
+
+void RowProducts::readRow(int i, const std::vector<int>& firstOfClass, double* target) const
+{
+    const double* row = p_.matrix.data() + static_cast<std::ptrdiff_t>(i) * p_.columns;
+    if (!merged_) {
+        std::copy_n(row, p_.columns, target);
         return;
-    merged_.resize(static_cast<std::size_t>(m) * classes_);
-    for (int i = 0; i < m; ++i) {
-        const double* row = programme.matrix.data() + static_cast<std::ptrdiff_t>(i) * n;
-        double* target = merged_.data() + static_cast<std::ptrdiff_t>(i) * classes_;
-        for (int g = 0; g < classes_; ++g)
-            target[g] = row[firstOfClass[g]];
     }
-    summedB_.resize(static_cast<std::size_t>(classes_));
-    summedC_.resize(static_cast<std::size_t>(classes_));
+    for (std::size_t g = 0; g < firstOfClass.size(); ++g)
+        target[g] = row[firstOfClass[g]];
 }
 
 const double* RowProducts::classSums(const double* b, std::vector<double>& summed) const
 {
-    if (merged_.empty())
+    if (!merged_)
         return b;
     std::fill(summed.begin(), summed.end(), 0.0);
     for (int j = 0; j < p_.columns; ++j)
@@ -57,27 +103,33 @@ const double* RowProducts::classSums(const double* b, std::vector<double>& summe
 
 void RowProducts::compute(const double* b, const double* c, double* alongB, double* alongC)
 {
-    const int m = p_.rows, w = width();
+    const int units = static_cast<int>(units_.size()), w = width_;
     b = classSums(b, summedB_);
     c = classSums(c, summedC_);
-    const auto row = [&](int i) { return rows() + static_cast<std::ptrdiff_t>(i) * w; };
-    int i = 0;
-    for (; i + 2 <= m; i += 2)
-        dotTwiceTwoRows(row(i), row(i + 1), b, c, w, alongB + i, alongC + i);
-    if (i < m)
-        dotTwice(row(i), b, c, w, alongB[i], alongC[i]);
+    const auto body = [&](int u) { return bodies_.data() + static_cast<std::ptrdiff_t>(u) * w; };
+    int u = 0;
+    for (; u + 2 <= units; u += 2)
+        dotTwiceTwoRows(body(u), body(u + 1), b, c, w, bodyB_.data() + u, bodyC_.data() + u);
+    if (u < units)
+        dotTwice(body(u), b, c, w, bodyB_[u], bodyC_[u]);
+    for (u = 0; u < units; ++u) {
+        spread(units_[u], bodyB_[u], b, alongB);
+        spread(units_[u], bodyC_[u], c, alongC);
+    }
 }
 
 void RowProducts::compute(const double* b, double* alongB)
 {
-    const int m = p_.rows, w = width();
+    const int units = static_cast<int>(units_.size()), w = width_;
     b = classSums(b, summedB_);
-    const auto row = [&](int i) { return rows() + static_cast<std::ptrdiff_t>(i) * w; };
-    int i = 0;
-    for (; i + 2 <= m; i += 2)
-        dotTwoRows(row(i), row(i + 1), b, w, alongB + i);
-    if (i < m)
-        alongB[i] = dot(row(i), b, w);
+    const auto body = [&](int u) { return bodies_.data() + static_cast<std::ptrdiff_t>(u) * w; };
+    int u = 0;
+    for (; u + 2 <= units; u += 2)
+        dotTwoRows(body(u), body(u + 1), b, w, bodyB_.data() + u);
+    if (u < units)
+        bodyB_[u] = dot(body(u), b, w);
+    for (u = 0; u < units; ++u)
+        spread(units_[u], bodyB_[u], b, alongB);
 }
 
 } // namespace vemra::module::dense
