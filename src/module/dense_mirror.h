@@ -34,6 +34,8 @@ public:
     const DenseProgramme& programme(const double* rowLower, const double* rowUpper, const double* columnLower,
         const double* columnUpper, const double* cost);
     const ParallelColumns& parallelColumns();
+    // The rows as kept (bounds and costs as the last programme call left them).
+    const DenseProgramme& rows() const { return programme_; }
     // The inverse the last dense run ended with, its rows renumbered as rows are deleted (and
     // gone with any of its active rows).
     CarriedInverse& carriedInverse() { return carried_; }

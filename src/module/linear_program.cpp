@@ -65,9 +65,17 @@ const ClpSimplex& emptyModel()
 struct LinearProgram::Solver {
     explicit Solver(int columns) : clp(emptyModel()), dense(columns) {}
 
+    // While the programme runs on the dense simplex, the sparse solver keeps its rows' bounds,
+    // statuses and solutions but not their entries: its matrix is stored by columns, and every
+    // row appended to it or deleted from it moved the whole matrix (a tenth of the time of a
+    // large double dwell). The entries come back from the mirror before it runs or is copied.
+    void leaveEntriesToMirror();
+    void takeEntriesBack();
+
     ClpSimplex clp;
     StepBudget::Counts counts;
     DenseMirror dense; // the rows of clp, for the dense simplex
+    bool entriesInMirrorOnly = false;
 };
 
 namespace {
@@ -149,6 +157,43 @@ std::vector<double> denseMatrixOf(const ClpSimplex& clp)
 
 } // namespace
 
+void LinearProgram::Solver::leaveEntriesToMirror()
+{
+    if (entriesInMirrorOnly)
+        return;
+    const std::vector<CoinBigIndex> starts(static_cast<std::size_t>(clp.numberColumns()) + 1, 0);
+    const std::vector<int> lengths(static_cast<std::size_t>(clp.numberColumns()), 0);
+    clp.replaceMatrix(new CoinPackedMatrix(true, clp.numberRows(), clp.numberColumns(), 0, nullptr, nullptr,
+                                           starts.data(), lengths.data()),
+                      true);
+    entriesInMirrorOnly = true;
+}
+
+void LinearProgram::Solver::takeEntriesBack()
+{
+    if (!entriesInMirrorOnly)
+        return;
+    const DenseProgramme& rows = dense.rows();
+    std::vector<CoinBigIndex> starts{0};
+    std::vector<int> indices;
+    std::vector<double> values;
+    for (int j = 0; j < rows.columns; ++j) {
+        for (int i = 0; i < rows.rows; ++i)
+            if (const double a = rows.matrix[static_cast<std::size_t>(i) * rows.columns + j]; a != 0.0) {
+                indices.push_back(i);
+                values.push_back(a);
+            }
+        starts.push_back(static_cast<CoinBigIndex>(indices.size()));
+    }
+    std::vector<int> lengths(static_cast<std::size_t>(rows.columns));
+    for (std::size_t j = 0; j < lengths.size(); ++j)
+        lengths[j] = static_cast<int>(starts[j + 1] - starts[j]);
+    clp.replaceMatrix(new CoinPackedMatrix(true, rows.rows, rows.columns, static_cast<CoinBigIndex>(values.size()),
+                                           values.data(), indices.data(), starts.data(), lengths.data()),
+                      true);
+    entriesInMirrorOnly = false;
+}
+
 LinearProgram::LinearProgram(std::vector<double> columnUnits, SolveStats& stats)
     : solver_(std::make_unique<Solver>(static_cast<int>(columnUnits.size()))), stats_(stats),
       columnCount_(static_cast<int>(columnUnits.size())), columnUnits_(std::move(columnUnits)),
@@ -182,6 +227,7 @@ std::unique_ptr<LinearProgram> LinearProgram::copy() const
     auto result = std::make_unique<LinearProgram>(columnUnits_, stats_);
     copyProgramme(solver_->clp, result->solver_->clp);
     result->solver_->dense = solver_->dense;
+    result->solver_->entriesInMirrorOnly = solver_->entriesInMirrorOnly;
     result->rowScales_ = rowScales_;
     result->columnValues_ = columnValues_;
     result->rowActivities_ = rowActivities_;
@@ -235,11 +281,15 @@ void LinearProgram::commitPendingRows()
 {
     if (pendingLower_.empty())
         return;
+    const auto count = static_cast<int>(pendingLower_.size());
     std::vector<CoinBigIndex> starts(pendingStarts_.begin(), pendingStarts_.end());
-    solver_->clp.addRows(static_cast<int>(pendingLower_.size()), pendingLower_.data(), pendingUpper_.data(),
-                         starts.data(), pendingColumns_.data(), pendingValues_.data());
-    solver_->dense.appendRows(static_cast<int>(pendingLower_.size()), pendingStarts_.data(), pendingColumns_.data(),
-                              pendingValues_.data());
+    if (denseFirst_ && solver_->dense.kept()) {
+        solver_->leaveEntriesToMirror();
+        std::fill(starts.begin(), starts.end(), 0);
+    }
+    solver_->clp.addRows(count, pendingLower_.data(), pendingUpper_.data(), starts.data(), pendingColumns_.data(),
+                         pendingValues_.data());
+    solver_->dense.appendRows(count, pendingStarts_.data(), pendingColumns_.data(), pendingValues_.data());
     committedRows_ += static_cast<int>(pendingLower_.size());
     pendingLower_.clear();
     pendingUpper_.clear();
@@ -329,6 +379,7 @@ LpStatus LinearProgram::solve(SimplexMethod method)
     // exactly); a stalled run hands its basis to the other method.
     const int budget = std::max(kMinimumRunBudget, 4 * (clp.numberRows() + clp.numberColumns()));
     auto runOn = [&](ClpSimplex& model, SimplexMethod m, int iterations) {
+        solver_->takeEntriesBack();
         denseRay_.clear();
         model.setMaximumIterations(iterations);
         solver_->counts = {};
@@ -440,6 +491,7 @@ bool LinearProgram::runDense(int iterations)
         // footing after taking steps, stays with the sparse solver for its further runs: the
         // next ones would most likely end the same way, and cost the steps twice.
         if (huge || outcome.iterations > 0) {
+            solver_->takeEntriesBack();
             denseFirst_ = false;
             dense.drop();
         }
@@ -569,8 +621,10 @@ std::vector<double> LinearProgram::infeasibilityRay() const
         if (own)
             ray.assign(own.get(), own.get() + committedRows_);
     }
-    if (ray.empty())
+    if (ray.empty()) {
+        solver_->takeEntriesBack();
         ray = leastViolationMultipliers(clp);
+    }
     // Mapped back like a dual value: a multiplier of the scaled row times the row's factor.
     for (std::size_t i = 0; i < ray.size(); ++i)
         ray[i] *= rowScales_[i];

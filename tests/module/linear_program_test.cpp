@@ -1,5 +1,6 @@
 // The programme wrapper around the simplex: rows taken out again keep the basis and leave the
-// remaining rows with their own scales.
+// remaining rows with their own scales; rows added while the dense simplex runs the programme
+// reach the sparse solver whenever that one runs it.
 #include "module/linear_program.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +48,36 @@ TEST(LinearProgramRows, DeletedIdleRowsKeepTheBasisAndTheOtherRowsTheirScales)
     EXPECT_DOUBLE_EQ(lp.columnValues()[1], 1500.0);
     EXPECT_DOUBLE_EQ(lp.rowActivities()[2], 1500.0);
     EXPECT_NEAR(lp.rowDuals()[2], 1.0, 1e-12);
+}
+
+TEST(LinearProgramRows, RowsAddedOnTheDenseSimplexReachTheSparseSolverAndCopies)
+{
+    SolveStats stats;
+    LinearProgram lp({1.0, 1.0}, stats);
+    lp.setColumn(0, -kInf, kInf, 1.0);
+    lp.setColumn(1, -kInf, kInf, 1.0);
+    const std::vector<int> x{0}, y{1}, both{0, 1};
+    const std::vector<double> one{1.0}, sum{1.0, 1.0}, difference{1.0, -1.0};
+    lp.addRow(x, one, 1.0, kInf);
+    lp.addRow(y, one, 2.0, kInf);
+    lp.addRow(both, sum, -kInf, 10.0);
+    ASSERT_EQ(lp.solve(), LpStatus::Optimal); // as many rows as columns: the dense simplex
+    EXPECT_DOUBLE_EQ(lp.columnValues()[0], 1.0);
+
+    // x >= y, then solved by the sparse solver: without the new row's entries it would read
+    // 0 >= 0 and stay at x = 1.
+    lp.addRow(both, difference, 0.0, kInf);
+    ASSERT_EQ(lp.solve(SimplexMethod::Primal), LpStatus::Optimal);
+    EXPECT_NEAR(lp.columnValues()[0], 2.0, 1e-9);
+
+    // y >= 3 on the dense simplex, then a copy that the sparse solver runs from scratch.
+    lp.addRow(y, one, 3.0, kInf);
+    ASSERT_EQ(lp.solve(), LpStatus::Optimal);
+    const std::unique_ptr<LinearProgram> copy = lp.copy();
+    copy->startFrom({});
+    ASSERT_EQ(copy->solve(SimplexMethod::Primal), LpStatus::Optimal);
+    EXPECT_NEAR(copy->columnValues()[0], 3.0, 1e-9);
+    EXPECT_NEAR(copy->columnValues()[1], 3.0, 1e-9);
 }
 
 } // namespace
