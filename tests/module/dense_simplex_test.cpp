@@ -441,9 +441,10 @@ TEST(DenseStarts, StartsItCannotUseAreRefusedOthersMended)
     }
 }
 
-// The pass over the rows merges columns that repeat one another (or one another's negatives)
-// before it multiplies; whatever the classes, the products must be the rows' own.
-TEST(DenseRows, MergedColumnsGiveEveryRowItsOwnProducts)
+// The pass over the rows merges columns that repeat one another (or one another's negatives),
+// and neighbouring rows that differ in one entry only, before it multiplies; whatever the
+// classes and pairs, the products must be the rows' own.
+TEST(DenseRows, MergedColumnsAndRowPairsGiveEveryRowItsOwnProducts)
 {
     struct ColumnsCase {
         const char* what;
@@ -455,29 +456,41 @@ TEST(DenseRows, MergedColumnsGiveEveryRowItsOwnProducts)
         {"every coefficient split", {-1, 0, -1, 2, -1, 4}, {1, -1, 1, -1, 1, -1}},
         {"three alike, one negated, and a column without entries", {-1, 0, 0, -1, -1, 4, 4, -2}, {1, 1, -1, 1, 1, -1, -1, 0}},
     };
+    // How each row relates to the one before: its own, a copy, a copy but for the last column
+    // (a bound moving with λ at another rate), or a copy but for two columns.
+    enum class Like { Own, Copy, AllButLast, AllButTwo };
+    const Like rowsLike[] = {Like::Own, Like::AllButLast, Like::Own, Like::Copy, Like::AllButTwo, Like::Own,
+                             Like::AllButLast, Like::AllButLast, Like::Own, Like::Own, Like::AllButLast};
     std::mt19937 random(7);
     std::uniform_real_distribution<double> unit(-1.0, 1.0);
     for (const ColumnsCase& c : cases) {
         SCOPED_TRACE(c.what);
         DenseProgramme p;
         p.columns = static_cast<int>(c.copyOf.size());
-        for (int i = 0; i < 9; ++i) {
-            std::vector<double> row(p.columns);
-            for (int j = 0; j < p.columns; ++j)
-                row[j] = c.copyOf[j] == -2 ? 0.0 : c.copyOf[j] >= 0 ? c.sign[j] * row[c.copyOf[j]] : unit(random);
+        std::vector<double> row(p.columns);
+        for (Like like : rowsLike) {
+            const int last = p.columns - 1;
+            for (int j = 0; j < p.columns; ++j) {
+                const bool own = like == Like::Own || (like == Like::AllButLast && j == last)
+                                 || (like == Like::AllButTwo && j >= last - 1);
+                if (own)
+                    row[j] = c.copyOf[j] == -2 ? 0.0 : c.copyOf[j] >= 0 ? c.sign[j] * row[c.copyOf[j]] : unit(random);
+            }
             addRow(p, row, -1.0, 1.0);
         }
         const ParallelColumns parallel = parallelColumnsOf(p);
         dense::RowProducts products(p, parallel);
-        std::vector<double> b(p.columns), c2(p.columns), alongB(p.rows), alongC(p.rows);
+        std::vector<double> b(p.columns), c2(p.columns), alongB(p.rows), alongC(p.rows), alone(p.rows);
         for (int j = 0; j < p.columns; ++j) {
             b[j] = unit(random);
             c2[j] = 1e3 * unit(random);
         }
         products.compute(b.data(), c2.data(), alongB.data(), alongC.data());
+        products.compute(b.data(), alone.data());
         for (int i = 0; i < p.rows; ++i) {
             EXPECT_NEAR(alongB[i], rowTimes(p, i, b), 1e-14) << "row " << i;
             EXPECT_NEAR(alongC[i], rowTimes(p, i, c2), 1e-11) << "row " << i;
+            EXPECT_NEAR(alone[i], rowTimes(p, i, b), 1e-14) << "row " << i;
         }
     }
 }
