@@ -26,7 +26,7 @@ namespace {
 constexpr double kProofNoise = 1e-9;
 // An updated inverse is trusted for the final check while x meets the active bounds and the
 // multipliers reproduce the costs to this share of the tolerances.
-constexpr double kTrustedShare = 1e-1;
+constexpr double kTrustedShare = 3e-2;
 // Checks of "optimal" on a fresh inverse that may fail (bounds flipped, violations back) before giving up.
 constexpr int kFreshChecks = 4;
 // This many steps in a row whose leaving multiplier was already zero mean the run is stalling
