@@ -171,9 +171,12 @@ void ActiveInverse::replace(int q, const double* alpha, const double* direction)
     for (int s = 0; s < n_; ++s)
         ratio_[s] = alpha[s] / pivotValue;
     ratio_[q] = 1.0 - 1.0 / pivotValue;
-    for (int j = 0; j < n_; ++j)
-        if (direction[j] != 0.0)
-            addScaled(row(j), -direction[j], ratio_.data(), n_);
+    auto update = [&](int begin, int end) {
+        for (int j = begin; j < end; ++j)
+            if (direction[j] != 0.0)
+                addScaled(row(j), -direction[j], ratio_.data(), n_);
+    };
+    SpareCore::loop(spare_, n_, kRowsPerChunk, n_, update);
     if (const int entering = item_[q]; entering < n_) {
         std::fill_n(row(entering), n_, 0.0);
         row(entering)[q] = 1.0; // what the update gives, less its rounding
@@ -249,15 +252,18 @@ void ActiveInverse::column(int q, double* direction) const
 
 void ActiveInverse::directions(int q, const double* alpha, double* direction, double* back) const
 {
-    for (int j = 0; j < n_; ++j) {
-        if (const int s = slotOf_[j]; s >= 0) {
-            direction[j] = s == q ? 1.0 : 0.0;
-            back[j] = alpha[s];
-        } else {
-            direction[j] = row(j)[q];
-            back[j] = dot(row(j), alpha, n_);
+    auto rows = [&](int begin, int end) {
+        for (int j = begin; j < end; ++j) {
+            if (const int s = slotOf_[j]; s >= 0) {
+                direction[j] = s == q ? 1.0 : 0.0;
+                back[j] = alpha[s];
+            } else {
+                direction[j] = row(j)[q];
+                back[j] = dot(row(j), alpha, n_);
+            }
         }
-    }
+    };
+    SpareCore::loop(spare_, n_, kRowsPerChunk, n_, rows);
 }
 
 } // namespace vemra::module::dense

@@ -7,6 +7,7 @@
 
 #include "module/dense_simplex.h"
 #include "module/parallel_columns.h"
+#include "module/spare_core.h"
 
 #include <cstddef>
 #include <memory>
@@ -167,7 +168,11 @@ private:
         double factor; // times that
     };
 
+    // Rows of the inverse per chunk of an update shared with a spare core.
+    static constexpr int kRowsPerChunk = 32;
+
     const DenseProgramme& p_;
+    SpareCore* spare_ = spareCore();
     const int n_;
     const std::vector<int>& item_;
     const std::vector<int>& slotOf_;

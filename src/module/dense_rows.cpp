@@ -103,19 +103,22 @@ const double* RowProducts::classSums(const double* b, std::vector<double>& summe
 
 void RowProducts::compute(const double* b, const double* c, double* alongB, double* alongC)
 {
-    const int units = static_cast<int>(units_.size()), w = width_;
+    const int w = width_;
     b = classSums(b, summedB_);
     c = classSums(c, summedC_);
     const auto body = [&](int u) { return bodies_.data() + static_cast<std::ptrdiff_t>(u) * w; };
-    int u = 0;
-    for (; u + 2 <= units; u += 2)
-        dotTwiceTwoRows(body(u), body(u + 1), b, c, w, bodyB_.data() + u, bodyC_.data() + u);
-    if (u < units)
-        dotTwice(body(u), b, c, w, bodyB_[u], bodyC_[u]);
-    for (u = 0; u < units; ++u) {
-        spread(units_[u], bodyB_[u], b, alongB);
-        spread(units_[u], bodyC_[u], c, alongC);
-    }
+    auto pass = [&](int begin, int end) {
+        int u = begin;
+        for (; u + 2 <= end; u += 2)
+            dotTwiceTwoRows(body(u), body(u + 1), b, c, w, bodyB_.data() + u, bodyC_.data() + u);
+        if (u < end)
+            dotTwice(body(u), b, c, w, bodyB_[u], bodyC_[u]);
+        for (u = begin; u < end; ++u) {
+            spread(units_[u], bodyB_[u], b, alongB);
+            spread(units_[u], bodyC_[u], c, alongC);
+        }
+    };
+    SpareCore::loop(spare_, static_cast<int>(units_.size()), kUnitsPerChunk, 2 * w, pass);
 }
 
 void RowProducts::compute(const double* b, double* alongB)

@@ -12,6 +12,7 @@
 
 #include "module/dense_inverse.h"
 #include "module/parallel_columns.h"
+#include "module/spare_core.h"
 
 #include <vector>
 
@@ -52,7 +53,12 @@ private:
         }
     }
 
+    // Units per chunk of a pass shared with a spare core: even, so that the kernels pair the
+    // same units as one thread alone does.
+    static constexpr int kUnitsPerChunk = 32;
+
     const DenseProgramme& p_;
+    SpareCore* spare_ = spareCore();
     int width_ = 0;              // entries per stored body: classes, or the programme's columns
     bool merged_ = false;        // whether the columns are merged into classes
     std::vector<int> classOf_;   // per column, -1 for a column without entries

@@ -1,6 +1,7 @@
 #include "module/lambda_search.h"
 
 #include "module/level_bisection.h"
+#include "module/spare_core.h"
 #include "module/work_ahead.h"
 
 #include <algorithm>
@@ -112,6 +113,9 @@ Evaluation LambdaSearch::smoothAtLevel(long level, const Shifts& shifts, const E
 
 Evaluation LambdaSearch::largestLambda(const Shifts& shifts, const WarmStart* start) const
 {
+    // One programme climbs to λ* here, and nothing else runs beside it: the other cores are
+    // spare. (Shift candidates count in one thread each and get none.)
+    const SpareCoreScope spare(threads_ > 1);
     const RequirementSet set = model_.requirementsLinearInLambda(shifts);
     return fromExchange(ExchangeSolver(set, stats_, settings_).solveLargestLambda(start));
 }
