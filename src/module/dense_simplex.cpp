@@ -24,9 +24,6 @@ namespace {
 // An infeasibility proof may leave this much of its combined normal (relative to its multipliers)
 // on unbounded columns: near-parallel active rows leave that much rounding even after refining.
 constexpr double kProofNoise = 1e-9;
-// An updated inverse is trusted for the final check while x meets the active bounds and the
-// multipliers reproduce the costs to this share of the tolerances.
-constexpr double kTrustedShare = 3e-2;
 // Checks of "optimal" on a fresh inverse that may fail (bounds flipped, violations back) before giving up.
 constexpr int kFreshChecks = 4;
 // This many steps in a row whose leaving multiplier was already zero mean the run is stalling
@@ -382,22 +379,22 @@ void DenseDualSolver::updateWeights(int k, int q, double alphaNormSquared)
 
 std::optional<DenseStatus> DenseDualSolver::checkOptimum()
 {
-    const bool updated = inverse_.updates() > 0;
-    if (std::exchange(perturbed_, false)) {
+    if (perturbed_) {
         cost_ = p_.cost;
-        recompute();
-    } else if (updated) {
-        recompute();
-    }
-    readDuals();
-    // An inverse that has taken updates is rebuilt only where it no longer reproduces the
-    // active bounds and the costs: a fresh one costs as much as a dozen steps at K = 40, and
-    // after a short warm run it gives the same vertex to the last digits anyway.
-    if (updated && !reproducesActiveConstraints()) {
+        perturbed_ = false;
         if (!refresh())
             return DenseStatus::GaveUp;
-        readDuals();
+    } else if (inverse_.updates() > 0 && !refresh()) {
+        return DenseStatus::GaveUp;
     }
+    rowDuals_.assign(static_cast<std::size_t>(m_), 0.0);
+    reducedCosts_.assign(cost_.begin(), cost_.end());
+    for (int s = 0; s < n_; ++s)
+        if (item_[s] >= n_)
+            rowDuals_[item_[s] - n_] = pi_[s];
+    for (int i = 0; i < m_; ++i)
+        if (rowDuals_[i] != 0.0)
+            addScaled(reducedCosts_.data(), -rowDuals_[i], matrixRow(i), n_);
     for (int j = 0; j < n_; ++j) {
         if (slotOf_[j] >= 0)
             pi_[slotOf_[j]] = reducedCosts_[j]; // the same number, with less rounding
@@ -410,29 +407,6 @@ std::optional<DenseStatus> DenseDualSolver::checkOptimum()
         if (item_[s] >= n_ && std::abs(r_[item_[s] - n_] - bound_[s]) > settings_.primalTolerance)
             return DenseStatus::GaveUp;
     return chooseEntering() < 0 ? std::optional(DenseStatus::Optimal) : std::nullopt;
-}
-
-void DenseDualSolver::readDuals()
-{
-    rowDuals_.assign(static_cast<std::size_t>(m_), 0.0);
-    reducedCosts_.assign(cost_.begin(), cost_.end());
-    for (int s = 0; s < n_; ++s)
-        if (item_[s] >= n_)
-            rowDuals_[item_[s] - n_] = pi_[s];
-    for (int i = 0; i < m_; ++i)
-        if (rowDuals_[i] != 0.0)
-            addScaled(reducedCosts_.data(), -rowDuals_[i], matrixRow(i), n_);
-}
-
-bool DenseDualSolver::reproducesActiveConstraints() const
-{
-    for (int j = 0; j < n_; ++j)
-        if (slotOf_[j] < 0 && std::abs(reducedCosts_[j]) > kTrustedShare * settings_.dualTolerance)
-            return false;
-    for (int s = 0; s < n_; ++s)
-        if (item_[s] >= n_ && std::abs(r_[item_[s] - n_] - bound_[s]) > kTrustedShare * settings_.primalTolerance)
-            return false;
-    return true;
 }
 
 bool DenseDualSolver::proveInfeasible(int k, double sigma)
