@@ -24,7 +24,7 @@ namespace vemra::module::dense {
 
 inline constexpr double kInfiniteBound = 1e30;
 // Product-form updates lose accuracy slowly; after this many the inverse is built afresh.
-inline constexpr int kUpdatesPerRefactorisation = 50;
+inline constexpr int kUpdatesPerRefactorisation = 100;
 // A pivot this much below the largest entry it is chosen among would blow rounding errors up
 // past the tolerances.
 inline constexpr double kSmallPivot = 1e-9;
@@ -145,10 +145,9 @@ private:
     // bound that keeps rounding from driving the weight towards zero.
     void updateWeights(int k, int q, double alphaNormSquared);
 
-    // "No violated constraint" after updates may be an artefact of rounding, so it is checked
-    // afresh: x, activities and multipliers recomputed, every bound and sign within its
-    // tolerance, and cost − Aᵀy zero on the inactive columns (which tests the inverse itself);
-    // on a fresh inverse where the updated one misses the active bounds or the costs.
+    // "No violated constraint" after updates may be an artefact of rounding, so it is checked on
+    // a fresh inverse: x, activities and multipliers recomputed, every bound and sign within its
+    // tolerance, and cost − Aᵀy zero on the inactive columns (which tests the inverse itself).
     // A perturbation comes off here: multipliers it leaves with the wrong sign are flipped where
     // the other bound is finite, or else taken on by primal steps, and the run goes on from
     // there with the true costs.
@@ -174,12 +173,6 @@ private:
     // the entering violation > 0. The rows' multipliers make the ray (ray = −λ); it is reported
     // only once it proves infeasibility when recomputed from the matrix.
     bool proveInfeasible(int k, double sigma);
-
-    // The row duals (the active rows' multipliers) and the reduced costs cost − Aᵀy.
-    void readDuals();
-    // Whether x meets the active rows' bounds and the inactive columns' reduced costs vanish,
-    // to a small share of the tolerances: then the inverse is as good as a fresh one.
-    bool reproducesActiveConstraints() const;
 
     DenseOutcome finish(DenseStatus status);
 
