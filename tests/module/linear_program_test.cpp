@@ -13,14 +13,23 @@ namespace {
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-TEST(LinearProgramRows, DeletedIdleRowsKeepTheBasisAndTheOtherRowsTheirScales)
-{
+// min x + y over two free columns, and the rows the tests make of them.
+class LinearProgramRows : public ::testing::Test {
+protected:
+    LinearProgramRows()
+    {
+        lp.setColumn(0, -kInf, kInf, 1.0);
+        lp.setColumn(1, -kInf, kInf, 1.0);
+    }
+
     SolveStats stats;
-    LinearProgram lp({1.0, 1.0}, stats);
-    lp.setColumn(0, -kInf, kInf, 1.0);
-    lp.setColumn(1, -kInf, kInf, 1.0);
+    LinearProgram lp{{1.0, 1.0}, stats};
     const std::vector<int> x{0}, y{1}, both{0, 1};
     const std::vector<double> one{1.0}, sum{1.0, 1.0}, difference{1.0, -1.0};
+};
+
+TEST_F(LinearProgramRows, DeletedIdleRowsKeepTheBasisAndTheOtherRowsTheirScales)
+{
     // Bounds of very different sizes, so that every row has a scale of its own.
     lp.addRow(x, one, 1.0, kInf);         // binds
     lp.addRow(y, one, 1000.0, kInf);      // binds
@@ -50,14 +59,8 @@ TEST(LinearProgramRows, DeletedIdleRowsKeepTheBasisAndTheOtherRowsTheirScales)
     EXPECT_NEAR(lp.rowDuals()[2], 1.0, 1e-12);
 }
 
-TEST(LinearProgramRows, RowsAddedOnTheDenseSimplexReachTheSparseSolverAndCopies)
+TEST_F(LinearProgramRows, RowsAddedOnTheDenseSimplexReachTheSparseSolverAndCopies)
 {
-    SolveStats stats;
-    LinearProgram lp({1.0, 1.0}, stats);
-    lp.setColumn(0, -kInf, kInf, 1.0);
-    lp.setColumn(1, -kInf, kInf, 1.0);
-    const std::vector<int> x{0}, y{1}, both{0, 1};
-    const std::vector<double> one{1.0}, sum{1.0, 1.0}, difference{1.0, -1.0};
     lp.addRow(x, one, 1.0, kInf);
     lp.addRow(y, one, 2.0, kInf);
     lp.addRow(both, sum, -kInf, 10.0);
