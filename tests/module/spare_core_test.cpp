@@ -1,10 +1,13 @@
 // The second core of a solve: every entry of a split loop is done exactly once, whichever
-// thread takes it, loop after loop; and a solve on the dense simplex gives the same numbers to
-// the last bit with a spare core as without.
+// thread takes it, loop after loop; and a solve on the dense simplex, or a whole synthesis,
+// gives the same numbers to the last bit with a spare core as without.
 #include "module/spare_core.h"
 
+#include "double_dwell.h"
 #include "module/dense_simplex.h"
+#include "module/input_reader.h"
 #include "module/parallel_columns.h"
+#include "module/synthesis.h"
 
 #include <gtest/gtest.h>
 
@@ -109,6 +112,24 @@ TEST(SpareCore, DenseSolvesGiveTheSameNumbersToTheLastBit)
     EXPECT_EQ(shared.basis, alone.basis);
     EXPECT_EQ(shared.columnValues, alone.columnValues);
     EXPECT_EQ(shared.rowDuals, alone.rowDuals);
+}
+
+// Large enough (K = 40) for the first search to share its passes with the second core.
+TEST(SpareCore, ADoubleDwellComesOutTheSameOnOneCoreAndOnTwo)
+{
+    const ReadResult input = readRecords(testing::doubleDwellProject(40));
+    SynthesisOptions options;
+    options.threads = 1;
+    const SynthesisResult one = synthesise(input, options);
+    options.threads = 2;
+    const SynthesisResult two = synthesise(input, options);
+    ASSERT_EQ(one.code, 0) << one.message;
+    ASSERT_EQ(two.code, one.code);
+    EXPECT_EQ(two.lambda, one.lambda);
+    EXPECT_EQ(two.stats.simplexIterations, one.stats.simplexIterations);
+    ASSERT_EQ(two.motions.size(), one.motions.size());
+    EXPECT_EQ(two.motions[0].coefficients.a, one.motions[0].coefficients.a);
+    EXPECT_EQ(two.motions[0].coefficients.b, one.motions[0].coefficients.b);
 }
 
 } // namespace
