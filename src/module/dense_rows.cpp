@@ -32,20 +32,25 @@ RowProducts::RowProducts(const DenseProgramme& programme, const ParallelColumns&
     std::vector<int> firstOfClass;
     merged_ = findClasses(parallel, firstOfClass);
     width_ = merged_ ? static_cast<int>(firstOfClass.size()) : programme.columns;
-    // The copy is made anyway: each unit's body once, in the order of the rows.
+    // The copy is made anyway: each unit's body once, in the order of the rows. Each row is read
+    // once, into the slot after the current unit's: the next unit's body where it pairs with
+    // nothing, overwritten where it does.
     const auto w = static_cast<std::size_t>(width_);
     bodies_.resize(static_cast<std::size_t>(programme.rows) * w);
     units_.reserve(static_cast<std::size_t>(programme.rows));
-    std::vector<double> next(w);
+    if (programme.rows > 0)
+        readRow(0, firstOfClass, bodies_.data());
     for (int i = 0; i < programme.rows;) {
         double* body = bodies_.data() + units_.size() * w;
-        readRow(i, firstOfClass, body);
+        double* next = body + w;
         Unit unit{i};
         if (i + 1 < programme.rows) {
-            readRow(i + 1, firstOfClass, next.data());
-            if (const int place = onlyDifference(body, next.data(), width_); place >= 0) {
-                unit = {i, place, body[place], next[static_cast<std::size_t>(place)]};
+            readRow(i + 1, firstOfClass, next);
+            if (const int place = onlyDifference(body, next, width_); place >= 0) {
+                unit = {i, place, body[place], next[place]};
                 body[place] = 0.0;
+                if (i + 2 < programme.rows)
+                    readRow(i + 2, firstOfClass, next);
             }
         }
         units_.push_back(unit);
