@@ -113,15 +113,14 @@ SpareCore* spareCore() { return currentSpareCore; }
 SpareCoreScope::SpareCoreScope(bool wanted) : previous_(currentSpareCore)
 {
     if (wanted && std::thread::hardware_concurrency() > 1) {
-        own_ = new SpareCore();
-        currentSpareCore = own_;
+        own_ = std::make_unique<SpareCore>();
+        currentSpareCore = own_.get();
     }
 }
 
 SpareCoreScope::~SpareCoreScope()
 {
     currentSpareCore = previous_;
-    delete own_;
 }
 
 } // namespace vemra::module

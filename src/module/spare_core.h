@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <thread>
 
 namespace vemra::module {
@@ -84,7 +85,7 @@ public:
 
 private:
     SpareCore* previous_;
-    SpareCore* own_ = nullptr;
+    std::unique_ptr<SpareCore> own_;
 };
 
 } // namespace vemra::module
