@@ -54,7 +54,7 @@ public:
         : p_(programme), settings_(settings), n_(programme.columns), m_(programme.rows), item_(n_), side_(n_),
           bound_(n_), pi_(n_), slotOf_(n_ + m_, -1), inverse_(programme, parallel, item_, slotOf_),
           rowProducts_(programme, parallel), x_(n_), r_(m_),
-          weight_(n_ + m_, 1.0), alpha_(n_), leavingDirection_(n_), alphaBack_(n_), residual_(n_),
+          weight_(n_ + m_, 1.0), alpha_(n_), leavingDirection_(n_), alphaBack_(n_), residual_(n_), positioned_(n_),
           rowsAlongDirection_(m_), rowsAlongAlphaBack_(m_), cost_(programme.cost), setAside_(n_ + m_, 0)
     {
     }
@@ -67,6 +67,7 @@ private:
     double upper(int k) const { return k < n_ ? p_.columnUpper[k] : p_.rowUpper[k - n_]; }
     double activity(int k) const { return k < n_ ? x_[k] : r_[k - n_]; }
     const double* matrixRow(int i) const { return p_.matrix.data() + static_cast<std::ptrdiff_t>(i) * n_; }
+    // In the inverse's own order of slots (ActiveInverse::toPositions).
     const double* inverseRow(int j) const { return inverse_.row(j); }
     double boundFor(int k, Side side) const
     {
@@ -191,6 +192,7 @@ private:
     std::vector<double> weight_; // per constraint: ‖B⁻ᵀ v‖², meaningful while inactive
     // Work space, allocated once per call.
     std::vector<double> alpha_, leavingDirection_, alphaBack_, residual_;
+    std::vector<double> positioned_; // a vector over the slots in the inverse's order
     std::vector<double> rowsAlongDirection_, rowsAlongAlphaBack_;
     std::vector<double> cost_; // the programme's, perturbed while perturbed_
     std::vector<double> rowDuals_, reducedCosts_, ray_;

@@ -57,7 +57,7 @@ ActiveInverse::ActiveInverse(const DenseProgramme& programme, const ParallelColu
       inverse_(std::make_unique_for_overwrite<double[]>(n_ * n_)),
       block_(std::make_unique_for_overwrite<double[]>(n_ * n_)),
       movedColumns_(std::make_unique_for_overwrite<double[]>(n_ * n_)), partOf_(n_), freeIndexOf_(n_),
-      computedAs_(n_), columnPart_(n_), ratio_(n_), swaps_(n_)
+      computedAs_(n_), columnPart_(n_), ratio_(n_), gathered_(n_), swaps_(n_), positionOf_(n_), slotAt_(n_)
 {
     for (auto* list : {&rowSlots_, &columnSlots_, &freeColumns_})
         list->reserve(n_);
@@ -81,6 +81,7 @@ bool ActiveInverse::rebuild()
             freeColumns_.push_back(j);
     const int k = static_cast<int>(rowSlots_.size()), c = n_ - k;
     const int computed = planColumnPart();
+    arrangePositions();
     for (int a = 0; a < k; ++a) {
         const double* row = matrixRow(item_[rowSlots_[a]] - n_);
         for (int b = 0; b < k; ++b)
@@ -93,12 +94,12 @@ bool ActiveInverse::rebuild()
         return false;
     std::fill_n(inverse_.get(), n_ * n_, 0.0);
     for (int slot : columnSlots_)
-        row(item_[slot])[slot] = 1.0;
+        row(item_[slot])[positionOf_[slot]] = 1.0;
     for (int b = 0; b < k; ++b) {
         double* target = row(freeColumns_[b]);
         std::fill_n(columnPart_.begin(), computed, 0.0);
         for (int a = 0; a < k; ++a) {
-            target[rowSlots_[a]] = block_[b * k + a];
+            target[positionOf_[rowSlots_[a]]] = block_[b * k + a];
             addScaled(columnPart_.data(), block_[b * k + a], movedColumns_.get() + a * computed, computed);
         }
         for (int e = 0; e < c; ++e) {
@@ -108,7 +109,7 @@ bool ActiveInverse::rebuild()
                 value = part.factor * columnPart_[part.source];
             else if (part.kind == PartKind::Unit && part.source == b)
                 value = part.factor;
-            target[columnSlots_[e]] = value;
+            target[positionOf_[columnSlots_[e]]] = value;
         }
     }
     updates_ = 0;
@@ -151,6 +152,10 @@ int ActiveInverse::planColumnPart()
 void ActiveInverse::adopt(CarriedInverse& carried)
 {
     std::swap(inverse_, carried.matrix);
+    positionOf_ = carried.positions;
+    for (int s = 0; s < n_; ++s)
+        slotAt_[positionOf_[s]] = s;
+    live_ = carried.live;
     updates_ = carried.updates;
     carried.clear();
 }
@@ -160,37 +165,125 @@ void ActiveInverse::handOver(CarriedInverse& carried)
 {
     carried.items = item_;
     carried.matrix = std::move(inverse_);
+    carried.positions = positionOf_;
+    carried.live = live_;
     carried.updates = updates_;
+}
+
+template <class F>
+void ActiveInverse::forActiveParallel(int j, F f) const
+{
+    if (j >= n_ || parallel_.sign[j] == 0)
+        return;
+    int other = j;
+    do {
+        if (slotOf_[other] >= 0)
+            f(slotOf_[other]);
+        other = parallel_.next[other];
+    } while (other != j);
+}
+
+bool ActiveInverse::pinned(int s) const
+{
+    const int j = item_[s];
+    if (j >= n_)
+        return false;
+    for (int other = parallel_.next[j]; other != j; other = parallel_.next[other])
+        if (slotOf_[other] < 0)
+            return true;
+    return false;
+}
+
+void ActiveInverse::arrangePositions()
+{
+    live_ = 0;
+    for (int s = 0; s < n_; ++s)
+        if (!pinned(s))
+            slotAt_[live_++] = s;
+    for (int s = 0, p = live_; s < n_; ++s)
+        if (pinned(s))
+            slotAt_[p++] = s;
+    for (int p = 0; p < n_; ++p)
+        positionOf_[slotAt_[p]] = p;
+}
+
+void ActiveInverse::swapPositions(int a, int b)
+{
+    if (a == b)
+        return;
+    for (int j = 0; j < n_; ++j)
+        std::swap(row(j)[a], row(j)[b]);
+    std::swap(slotAt_[a], slotAt_[b]);
+    positionOf_[slotAt_[a]] = a;
+    positionOf_[slotAt_[b]] = b;
+}
+
+void ActiveInverse::unpin(int s)
+{
+    if (positionOf_[s] >= live_)
+        swapPositions(positionOf_[s], live_++);
+}
+
+void ActiveInverse::pin(int s)
+{
+    if (positionOf_[s] < live_)
+        swapPositions(positionOf_[s], --live_);
+}
+
+void ActiveInverse::toPositions(const double* bySlot, double* byPosition) const
+{
+    for (int p = 0; p < n_; ++p)
+        byPosition[p] = bySlot[slotAt_[p]];
+}
+
+void ActiveInverse::toSlots(const double* byPosition, double* bySlot) const
+{
+    for (int p = 0; p < n_; ++p)
+        bySlot[slotAt_[p]] = byPosition[p];
 }
 
 // B⁻¹ ← B⁻¹ − d_q (α − e_q)ᵀ / α_q, where d_q is column q of B⁻¹. Column q becomes d_q / α_q;
 // the ratio for slot q is chosen so that one pass does both.
-void ActiveInverse::replace(int q, const double* alpha, const double* direction)
+// Only the slots in the prefix change: a pinned slot's entry of alpha is zero. The entering
+// column's parallels stop being pinned now (their entries are not zero), and the leaving column's
+// active parallels are pinned from now on.
+void ActiveInverse::replace(int q, int left, const double* alpha, const double* direction)
 {
+    const int entering = item_[q];
+    unpin(q);
+    forActiveParallel(entering, [this](int s) { unpin(s); });
     const double pivotValue = alpha[q];
-    for (int s = 0; s < n_; ++s)
-        ratio_[s] = alpha[s] / pivotValue;
-    ratio_[q] = 1.0 - 1.0 / pivotValue;
+    for (int p = 0; p < live_; ++p)
+        ratio_[p] = alpha[slotAt_[p]] / pivotValue;
+    ratio_[positionOf_[q]] = 1.0 - 1.0 / pivotValue;
     auto update = [&](int begin, int end) {
         for (int j = begin; j < end; ++j)
             if (direction[j] != 0.0)
-                addScaled(row(j), -direction[j], ratio_.data(), n_);
+                addScaled(row(j), -direction[j], ratio_.data(), live_);
     };
-    SpareCore::loop(spare_, n_, kRowsPerChunk, n_, update);
-    if (const int entering = item_[q]; entering < n_) {
+    SpareCore::loop(spare_, n_, kRowsPerChunk, live_, update);
+    if (entering < n_) {
         std::fill_n(row(entering), n_, 0.0);
-        row(entering)[q] = 1.0; // what the update gives, less its rounding
+        row(entering)[positionOf_[q]] = 1.0; // what the update gives, less its rounding
     }
+    forActiveParallel(left, [this](int s) {
+        if (pinned(s))
+            pin(s);
+    });
     ++updates_;
 }
 
 // An active column's row of B⁻¹ is the unit vector of its slot and adds one entry.
-void ActiveInverse::represent(int k, double* alpha) const
+// A row's representation is summed over the prefix only: the pinned slots' entries are settled
+// below. A column's parallels are no longer pinned should it enter, so they join the prefix now.
+void ActiveInverse::represent(int k, double* alpha)
 {
     if (k < n_) {
-        std::copy_n(row(k), n_, alpha);
+        forActiveParallel(k, [this](int s) { unpin(s); });
+        toSlots(row(k), alpha);
     } else {
         std::fill_n(alpha, n_, 0.0);
+        std::fill_n(gathered_.begin(), live_, 0.0);
         const double* normal = matrixRow(k - n_);
         for (int j = 0; j < n_; ++j) {
             if (normal[j] == 0.0)
@@ -198,8 +291,10 @@ void ActiveInverse::represent(int k, double* alpha) const
             if (slotOf_[j] >= 0)
                 alpha[slotOf_[j]] += normal[j];
             else
-                addScaled(alpha, normal[j], row(j), n_);
+                addScaled(gathered_.data(), normal[j], row(j), live_);
         }
+        for (int p = 0; p < live_; ++p)
+            alpha[slotAt_[p]] += gathered_[p];
     }
     settleParallelColumns(k, alpha);
 }
@@ -223,7 +318,7 @@ void ActiveInverse::settleParallelColumns(int k, double* alpha) const
 }
 
 // α ← α − B⁻ᵀ (Bᵀα − v_k).
-void ActiveInverse::refine(int k, double* alpha, double* residual) const
+void ActiveInverse::refine(int k, double* alpha, double* residual)
 {
     std::fill_n(residual, n_, 0.0);
     if (k < n_)
@@ -236,34 +331,41 @@ void ActiveInverse::refine(int k, double* alpha, double* residual) const
         else
             addScaled(residual, alpha[s], matrixRow(item_[s] - n_), n_);
     }
+    toPositions(alpha, gathered_.data());
     for (int j = 0; j < n_; ++j)
         if (residual[j] != 0.0)
-            addScaled(alpha, -residual[j], row(j), n_);
+            addScaled(gathered_.data(), -residual[j], row(j), n_);
+    toSlots(gathered_.data(), alpha);
 }
 
 // Active columns' rows are unit vectors: their entries come without a product.
 void ActiveInverse::column(int q, double* direction) const
 {
+    const int at = positionOf_[q];
     for (int j = 0; j < n_; ++j) {
         const int s = slotOf_[j];
-        direction[j] = s >= 0 ? (s == q ? 1.0 : 0.0) : row(j)[q];
+        direction[j] = s >= 0 ? (s == q ? 1.0 : 0.0) : row(j)[at];
     }
 }
 
-void ActiveInverse::directions(int q, const double* alpha, double* direction, double* back) const
+// alpha is zero on the pinned slots (represent), so B⁻¹ alpha needs the prefix alone.
+void ActiveInverse::directions(int q, const double* alpha, double* direction, double* back)
 {
+    const int at = positionOf_[q];
+    for (int p = 0; p < live_; ++p)
+        gathered_[p] = alpha[slotAt_[p]];
     auto rows = [&](int begin, int end) {
         for (int j = begin; j < end; ++j) {
             if (const int s = slotOf_[j]; s >= 0) {
                 direction[j] = s == q ? 1.0 : 0.0;
                 back[j] = alpha[s];
             } else {
-                direction[j] = row(j)[q];
-                back[j] = dot(row(j), alpha, n_);
+                direction[j] = row(j)[at];
+                back[j] = dot(row(j), gathered_.data(), live_);
             }
         }
     };
-    SpareCore::loop(spare_, n_, kRowsPerChunk, n_, rows);
+    SpareCore::loop(spare_, n_, kRowsPerChunk, live_, rows);
 }
 
 } // namespace vemra::module::dense

@@ -3,6 +3,12 @@
 // slot: e_j for a column at a bound, a_i for an active row. Row j of B⁻¹ gives column j of x in
 // terms of the active bound values; column s of B⁻¹ is the direction that moves only the
 // constraint in slot s off its bound.
+//
+// A slot is pinned where it holds a column at its bound whose parallel twin is in use (the
+// unused half of a split coefficient). Its column of B⁻¹ is ± the twin's unit vector and its entry
+// in every representation is zero (settleParallelColumns), so no update changes it. Near half the
+// slots are pinned in these programmes, so the inverse keeps its columns in an order of its own,
+// the slots that can change first: the updates and products then run over that prefix alone.
 #pragma once
 
 #include "module/dense_simplex.h"
@@ -132,25 +138,30 @@ public:
     bool rebuild();
 
     // alpha = B⁻ᵀ v_k, constraint k's normal in terms of the active ones.
-    void represent(int k, double* alpha) const;
+    void represent(int k, double* alpha);
     // One step of iterative refinement of such an alpha; residual is work space of n entries.
-    void refine(int k, double* alpha, double* residual) const;
+    void refine(int k, double* alpha, double* residual);
     // direction = column q of B⁻¹ (the move of x that takes slot q off its bound) and back = B⁻¹ alpha.
-    void directions(int q, const double* alpha, double* direction, double* back) const;
+    void directions(int q, const double* alpha, double* direction, double* back);
 
     // direction = column q of B⁻¹ alone.
     void column(int q, double* direction) const;
 
     // Row q of B replaced by the normal of the constraint now in slot q, whose representation
-    // before the exchange is alpha; direction is column q of B⁻¹ before it.
-    void replace(int q, const double* alpha, const double* direction);
+    // before the exchange is alpha, in place of constraint left; direction is column q of B⁻¹
+    // before it.
+    void replace(int q, int left, const double* alpha, const double* direction);
 
     // Takes over an inverse of the active constraints as they stand now (the solver has put
     // them into the carried slots), with its count of updates; hands its own over in turn.
     void adopt(CarriedInverse& carried);
     void handOver(CarriedInverse& carried);
 
+    // Row j of B⁻¹, its entries in the inverse's own order of slots (toPositions).
     const double* row(int j) const { return inverse_.get() + static_cast<std::ptrdiff_t>(j) * n_; }
+    // A vector over the slots in that order, and back.
+    void toPositions(const double* bySlot, double* byPosition) const;
+    void toSlots(const double* byPosition, double* bySlot) const;
     // Exchanges since the last rebuild.
     int updates() const { return updates_; }
 
@@ -159,6 +170,19 @@ private:
     const double* matrixRow(int i) const { return p_.matrix.data() + static_cast<std::ptrdiff_t>(i) * n_; }
     void settleParallelColumns(int k, double* alpha) const;
     int planColumnPart();
+
+    // Whether slot s is pinned (see above) as the constraints stand.
+    bool pinned(int s) const;
+    // Every slot in its place: those that can change first, in slot order, then the pinned ones.
+    void arrangePositions();
+    // Moves slot s into the prefix that the updates cover, or out of it, by swapping it with the
+    // slot at the prefix's edge (a column swap of the matrix).
+    void unpin(int s);
+    void pin(int s);
+    void swapPositions(int a, int b);
+    // f(slot) for every active column parallel to column j, j itself included (none for a row).
+    template <class F>
+    void forActiveParallel(int j, F f) const;
 
     // How rebuild gets an active column's part of the inverse (see planColumnPart).
     enum class PartKind : unsigned char { Computed, Copy, Unit, Zero };
@@ -177,15 +201,19 @@ private:
     const std::vector<int>& item_;
     const std::vector<int>& slotOf_;
     const ParallelColumns& parallel_;
-    // n×n row-major; inverse_[j][s]: column j of x, slot s. An active column's row is the unit
+    // n×n row-major; inverse_[j][positionOf_[s]]: column j of x, slot s. An active column's row is the unit
     // vector of its slot, exactly: rebuild makes it so and replace keeps it. The three n×n
     // buffers are written in full by rebuild before anything reads them; a short run on a
     // programme of many columns would otherwise spend more time zeroing them than pivoting.
     std::unique_ptr<double[]> inverse_, block_, movedColumns_;
     std::vector<ColumnPart> partOf_; // per column slot, in the order of columnSlots_
     std::vector<int> freeIndexOf_, computedAs_; // per column: its place among the free / computed
-    std::vector<double> columnPart_, ratio_;
+    std::vector<double> columnPart_, ratio_, gathered_;
     std::vector<int> swaps_, rowSlots_, columnSlots_, freeColumns_;
+    // positionOf_[s]: where slot s's entries sit in every row; slotAt_ the other way round. The
+    // first live_ positions hold every slot that is not pinned (and may hold pinned ones).
+    std::vector<int> positionOf_, slotAt_;
+    int live_ = 0;
     int updates_ = 0;
 };
 

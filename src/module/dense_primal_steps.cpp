@@ -87,7 +87,7 @@ std::optional<DenseStatus> DenseDualSolver::primalStep(int q)
     const bool atUpper = rate(entering) > 0.0;
     item_[q] = entering;
     slotOf_[entering] = q;
-    inverse_.replace(q, alpha_.data(), leavingDirection_.data());
+    inverse_.replace(q, left, alpha_.data(), leavingDirection_.data());
     side_[q] = lower(entering) == upper(entering) ? Side::Fixed : (atUpper ? Side::Upper : Side::Lower);
     bound_[q] = atUpper ? upper(entering) : lower(entering);
     pi_[q] = theta;

@@ -110,8 +110,9 @@ Side DenseDualSolver::sideFor(int k, BasisStatus status) const
 
 void DenseDualSolver::recomputePrimal()
 {
+    inverse_.toPositions(bound_.data(), positioned_.data());
     for (int j = 0; j < n_; ++j)
-        x_[j] = slotOf_[j] >= 0 ? bound_[slotOf_[j]] : dot(inverseRow(j), bound_.data(), n_);
+        x_[j] = slotOf_[j] >= 0 ? bound_[slotOf_[j]] : dot(inverseRow(j), positioned_.data(), n_);
     for (int i = 0; i < m_; ++i)
         r_[i] = dot(matrixRow(i), x_.data(), n_);
 }
@@ -126,7 +127,8 @@ bool DenseDualSolver::startInverse()
 
 bool DenseDualSolver::adoptCarried()
 {
-    if (carried_ == nullptr || carried_->items.size() != static_cast<std::size_t>(n_) || !carried_->matrix)
+    if (carried_ == nullptr || carried_->items.size() != static_cast<std::size_t>(n_) || !carried_->matrix
+        || carried_->positions.size() != carried_->items.size())
         return false;
     // n distinct constraints, all of them active in the start: the same set.
     for (int k : carried_->items)
@@ -158,10 +160,11 @@ bool DenseDualSolver::refresh()
 void DenseDualSolver::recompute()
 {
     recomputePrimal();
-    std::fill(pi_.begin(), pi_.end(), 0.0);
+    std::fill(positioned_.begin(), positioned_.end(), 0.0);
     for (int j = 0; j < n_; ++j)
         if (cost_[j] != 0.0)
-            addScaled(pi_.data(), cost_[j], inverseRow(j), n_);
+            addScaled(positioned_.data(), cost_[j], inverseRow(j), n_);
+    inverse_.toSlots(positioned_.data(), pi_.data());
 }
 
 int DenseDualSolver::flipWrongSigns()
@@ -325,7 +328,7 @@ void DenseDualSolver::pivot(int k, double sigma, const Leaving& leaving, double 
     weight_[left] = std::max(kWeightFloor, (1.0 + alphaNormSquared - pivotSquared) / pivotSquared);
     item_[q] = k;
     slotOf_[k] = q;
-    inverse_.replace(q, alpha_.data(), leavingDirection_.data());
+    inverse_.replace(q, left, alpha_.data(), leavingDirection_.data());
     side_[q] = lower(k) == upper(k) ? Side::Fixed : (sigma > 0.0 ? Side::Lower : Side::Upper);
     bound_[q] = target;
     pi_[q] = sigma * leaving.step;
@@ -476,7 +479,8 @@ DenseOutcome DenseDualSolver::finish(DenseStatus status)
 
 } // namespace dense
 
-CarriedInverse::CarriedInverse(const CarriedInverse& other) : items(other.items), updates(other.updates)
+CarriedInverse::CarriedInverse(const CarriedInverse& other)
+    : items(other.items), positions(other.positions), live(other.live), updates(other.updates)
 {
     if (!other.matrix)
         return;

@@ -80,6 +80,8 @@ struct CarriedInverse {
 
     std::vector<int> items;           // the active constraint of each slot, numbered as the status array
     std::unique_ptr<double[]> matrix; // items.size() squared, row-major, as ActiveInverse keeps it
+    std::vector<int> positions;       // per slot, its place in the matrix's rows
+    int live = 0;                     // how many places the updates cover (ActiveInverse)
     int updates = 0;                  // exchanges since it was last built afresh
 };
 
