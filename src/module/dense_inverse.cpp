@@ -242,6 +242,14 @@ void ActiveInverse::toSlots(const double* byPosition, double* bySlot) const
         bySlot[slotAt_[p]] = byPosition[p];
 }
 
+double ActiveInverse::rowDot(int j, const double* bySlot, double* work) const
+{
+    const double* entries = row(j);
+    for (int s = 0; s < n_; ++s)
+        work[s] = entries[positionOf_[s]];
+    return dot(work, bySlot, n_);
+}
+
 // B⁻¹ ← B⁻¹ − d_q (α − e_q)ᵀ / α_q, where d_q is column q of B⁻¹. Column q becomes d_q / α_q;
 // the ratio for slot q is chosen so that one pass does both.
 // Only the slots in the prefix change: a pinned slot's entry of alpha is zero. The entering
@@ -274,27 +282,28 @@ void ActiveInverse::replace(int q, int left, const double* alpha, const double* 
 }
 
 // An active column's row of B⁻¹ is the unit vector of its slot and adds one entry.
-// A row's representation is summed over the prefix only: the pinned slots' entries are settled
-// below. A column's parallels are no longer pinned should it enter, so they join the prefix now.
+// A row's representation is summed over the prefix only, each entry in the order of the columns
+// as over the whole row: the pinned slots' entries are settled below. A column's parallels are no
+// longer pinned should it enter, so they join the prefix now.
 void ActiveInverse::represent(int k, double* alpha)
 {
     if (k < n_) {
         forActiveParallel(k, [this](int s) { unpin(s); });
         toSlots(row(k), alpha);
     } else {
-        std::fill_n(alpha, n_, 0.0);
         std::fill_n(gathered_.begin(), live_, 0.0);
         const double* normal = matrixRow(k - n_);
         for (int j = 0; j < n_; ++j) {
             if (normal[j] == 0.0)
                 continue;
-            if (slotOf_[j] >= 0)
-                alpha[slotOf_[j]] += normal[j];
-            else
+            if (slotOf_[j] < 0)
                 addScaled(gathered_.data(), normal[j], row(j), live_);
+            else if (const int at = positionOf_[slotOf_[j]]; at < live_)
+                gathered_[at] += normal[j];
         }
+        std::fill_n(alpha, n_, 0.0); // the pinned slots' entries are settled below
         for (int p = 0; p < live_; ++p)
-            alpha[slotAt_[p]] += gathered_[p];
+            alpha[slotAt_[p]] = gathered_[p];
     }
     settleParallelColumns(k, alpha);
 }

@@ -162,6 +162,11 @@ public:
     // A vector over the slots in that order, and back.
     void toPositions(const double* bySlot, double* byPosition) const;
     void toSlots(const double* byPosition, double* bySlot) const;
+    // Row j of B⁻¹ times a vector over the slots, summed in slot order: where the slots sit in
+    // the matrix depends on the order of the exchanges, and the vertex should not (on badly
+    // scaled programmes a rounding changed there takes the rounds on another path). work is
+    // space for n entries.
+    double rowDot(int j, const double* bySlot, double* work) const;
     // Exchanges since the last rebuild.
     int updates() const { return updates_; }
 

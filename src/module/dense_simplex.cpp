@@ -110,9 +110,8 @@ Side DenseDualSolver::sideFor(int k, BasisStatus status) const
 
 void DenseDualSolver::recomputePrimal()
 {
-    inverse_.toPositions(bound_.data(), positioned_.data());
     for (int j = 0; j < n_; ++j)
-        x_[j] = slotOf_[j] >= 0 ? bound_[slotOf_[j]] : dot(inverseRow(j), positioned_.data(), n_);
+        x_[j] = slotOf_[j] >= 0 ? bound_[slotOf_[j]] : inverse_.rowDot(j, bound_.data(), positioned_.data());
     for (int i = 0; i < m_; ++i)
         r_[i] = dot(matrixRow(i), x_.data(), n_);
 }
