@@ -57,6 +57,7 @@ public:
     };
     double value(double x) const;
     Jet jet(double x) const;
+    int harmonics() const { return static_cast<int>(sine_.size()); }
 
     // Bound of |second derivative| over all x; tells how far a sampled extremum can be off.
     double curvatureBound() const;

@@ -1,5 +1,7 @@
 #include "module/requirement_checker.h"
 
+#include "module/spare_core.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -46,14 +48,30 @@ public:
         const auto run = static_cast<std::size_t>(i / kRun);
         if (!sampled_[run]) {
             sampled_[run] = true;
-            const int first = static_cast<int>(run) * kRun;
-            const int count = std::min(kRun, intervals_ + 1 - first);
-            curve_.sample(from_, h_, first, count, values_.data() + first);
-            if (first + count == intervals_ + 1)
-                values_.back() = endValue_;
+            sampleRun(static_cast<int>(run));
         }
         return values_[static_cast<std::size_t>(i)];
     }
+
+    // Samples the runs marked in wanted (one flag per run) ahead, shared with a spare core
+    // where the solve has one. Each run starts afresh, so the values are the ones at() gives.
+    void sampleAhead(const std::vector<unsigned char>& wanted)
+    {
+        std::vector<int> runs;
+        for (std::size_t r = 0; r < wanted.size(); ++r)
+            if (wanted[r] && !sampled_[r]) {
+                sampled_[r] = true;
+                runs.push_back(static_cast<int>(r));
+            }
+        auto sample = [&](int begin, int end) {
+            for (int k = begin; k < end; ++k)
+                sampleRun(runs[static_cast<std::size_t>(k)]);
+        };
+        SpareCore::loop(spareCore(), static_cast<int>(runs.size()), kRunsPerChunk, kRun * 8 * curve_.harmonics(),
+                        sample);
+    }
+
+    int runs() const { return static_cast<int>(sampled_.size()); }
 
     // The values at the start of every run and at the interval end, without sampling the runs:
     // the same numbers the runs would give there, as each run starts afresh.
@@ -69,6 +87,17 @@ public:
     static constexpr int kRun = TrigSeries::kSampleRun;
 
 private:
+    static constexpr int kRunsPerChunk = 4;
+
+    void sampleRun(int run)
+    {
+        const int first = run * kRun;
+        const int count = std::min(kRun, intervals_ + 1 - first);
+        curve_.sample(from_, h_, first, count, values_.data() + first);
+        if (first + count == intervals_ + 1)
+            values_.back() = endValue_;
+    }
+
     const TrigSeries& curve_;
     double from_, h_;
     int intervals_;
@@ -103,6 +132,24 @@ void checkInterval(int index, const Requirement& q, const TrigSeries& curve, dou
     const std::vector<double> ends = v.runEnds();
     const double roundOff = 2.0 * curve.roundOffBound();
 
+    auto clear = [&](const SideBound& bound, bool maximum, int r) {
+        const double sign = maximum ? 1.0 : -1.0;
+        const double limit = sign * bound.value + bound.tolerance; // sign * value must stay below
+        const double span = (segmentEnd(r + 1) - segmentEnd(r)) * h;
+        const double highest = std::max(sign * ends[static_cast<std::size_t>(r)], sign * ends[static_cast<std::size_t>(r) + 1]);
+        return highest + roundOff + 0.125 * span * span * curvature + slack <= limit;
+    };
+    // The runs the scans below will read (a segment's own, and the samples on either side of
+    // it), sampled in one go.
+    std::vector<unsigned char> wanted(static_cast<std::size_t>(v.runs()), 0);
+    for (int r = 0; r < segments; ++r) {
+        if ((!lower.present || clear(lower, false, r)) && (!upper.present || clear(upper, true, r)))
+            continue;
+        for (int run = std::max(0, r - 1); run <= std::min(r + 1, v.runs() - 1); ++run)
+            wanted[static_cast<std::size_t>(run)] = 1;
+    }
+    v.sampleAhead(wanted);
+
     auto scan = [&](const SideBound& bound, bool maximum) {
         if (!bound.present)
             return;
@@ -111,9 +158,7 @@ void checkInterval(int index, const Requirement& q, const TrigSeries& curve, dou
         int next = 0; // the first sample not yet looked at
         for (int r = 0; r < segments; ++r) {
             const int first = segmentEnd(r), last = segmentEnd(r + 1);
-            const double span = (last - first) * h;
-            const double highest = std::max(sign * ends[static_cast<std::size_t>(r)], sign * ends[static_cast<std::size_t>(r) + 1]);
-            if (highest + roundOff + 0.125 * span * span * curvature + slack <= limit)
+            if (clear(bound, maximum, r))
                 continue;
             for (int i = std::max(first, next); i <= last; ++i) {
                 const double here = sign * v.at(i);
