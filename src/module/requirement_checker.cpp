@@ -67,8 +67,11 @@ public:
             for (int k = begin; k < end; ++k)
                 sampleRun(runs[static_cast<std::size_t>(k)]);
         };
-        SpareCore::loop(spareCore(), static_cast<int>(runs.size()), kRunsPerChunk, kRun * 8 * curve_.harmonics(),
-                        sample);
+        // Only a helper the simplex has started is asked: at a few harmonics the check alone
+        // does not pay for starting a thread.
+        SpareCore* core = spareCore();
+        SpareCore::loop(core != nullptr && core->started() ? core : nullptr, static_cast<int>(runs.size()),
+                        kRunsPerChunk, kRun * 8 * curve_.harmonics(), sample);
     }
 
     int runs() const { return static_cast<int>(sampled_.size()); }

@@ -35,6 +35,9 @@ public:
     // core may call it, one loop at a time.
     void split(int count, int chunkSize, Chunk work, void* context);
 
+    // Whether the helper thread runs yet (a loop long enough to share has come by).
+    bool started() const { return helper_.joinable(); }
+
     // Runs f(begin, end) over [0, count), each entry worth about workPerEntry multiply-adds:
     // split where a spare core is given and the loop is long enough to pay for the hand-over,
     // on this thread alone otherwise.

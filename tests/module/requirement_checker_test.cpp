@@ -2,6 +2,7 @@
 // bound, it must find every extremum beyond a bound that sampling every angle would.
 #include "module/harmonic_series.h"
 #include "module/requirement_checker.h"
+#include "module/spare_core.h"
 
 #include <gtest/gtest.h>
 
@@ -112,6 +113,44 @@ TEST(RequirementChecker, EveryExtremumBeyondABoundIsFoundAndNoneWithin)
                 EXPECT_NEAR(excess, 1e-6 * scale, 1e-8 * scale) << label;
             }
         }
+    }
+}
+
+// The runs a check reads are sampled on the spare core of a first search too, once the simplex
+// has started its helper: the violations found are the same to the last bit. A check alone
+// starts no thread (at a few harmonics that costs more than it saves).
+TEST(RequirementChecker, ASpareCoreFindsTheSameViolationsAndIsNotStartedForThem)
+{
+    std::mt19937 random(5);
+    const std::vector<MotionCoefficients> coefficients{randomMotion(40, random)};
+    RequirementSet set;
+    set.motions.push_back(makeTransfer(40, 0.0, 0.0));
+    Requirement q;
+    q.shape = RequirementShape::Interval;
+    q.order = 2;
+    q.phiTo = 360.0;
+    set.requirements.push_back(q);
+    // Bounds well inside the curve's range, so that most runs come near one and many extrema break one.
+    const double top = extreme(requirementCurve(set, q, coefficients), 0.0, 360.0, true);
+    const double bottom = extreme(requirementCurve(set, q, coefficients), 0.0, 360.0, false);
+    set.requirements[0].lower = LinearBound{true, 0.6 * bottom, 0.0};
+    set.requirements[0].upper = LinearBound{true, 0.6 * top, 0.0};
+    const auto check = [&] { return findViolations(set, coefficients, 0.0, 1e-9, [](const Requirement&) { return 0.01; }); };
+    const std::vector<Violation> alone = check();
+    ASSERT_GT(alone.size(), 10u);
+
+    const SpareCoreScope spare(true);
+    ASSERT_NE(spareCore(), nullptr);
+    check();
+    EXPECT_FALSE(spareCore()->started());
+    auto nothing = [](int, int) {};
+    SpareCore::loop(spareCore(), 1000, 10, 1000, nothing); // long enough to start the helper
+    ASSERT_TRUE(spareCore()->started());
+    const std::vector<Violation> shared = check();
+    ASSERT_EQ(shared.size(), alone.size());
+    for (std::size_t i = 0; i < alone.size(); ++i) {
+        EXPECT_EQ(shared[i].angle, alone[i].angle) << i;
+        EXPECT_EQ(shared[i].excess, alone[i].excess) << i;
     }
 }
 
