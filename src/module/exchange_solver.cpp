@@ -335,10 +335,9 @@ bool ExchangeSolver::pushLambdaTo(double lambda)
 {
     std::unique_ptr<LinearProgram> higher = largest_->copy();
     higher->setColumn(lambdaColumn_, lambda, 1.0, -kLambdaWeight);
-    // The primal answers this faster than the dual does with its word checked, and a wrong
-    // "infeasible" would only keep the λ* found.
+    // A wrong "infeasible" would only keep the λ* found, so the dual's word goes unchecked.
     higher->confirmInfeasibility(false);
-    if (higher->solve(SimplexMethod::Primal) != LpStatus::Optimal)
+    if (higher->solve(higher->densePath() ? SimplexMethod::Dual : SimplexMethod::Primal) != LpStatus::Optimal)
         return false;
     higher->setColumn(lambdaColumn_, 0.0, 1.0, -kLambdaWeight);
     higher->confirmInfeasibility(settings_.confirmInfeasibility);

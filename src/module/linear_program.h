@@ -83,6 +83,9 @@ public:
     // The next solve() starts with the primal simplex whatever it is asked for: after a change
     // of objective the old solution is still feasible, and the primal goes on from it.
     void preferPrimalOnce() { preferPrimal_ = true; }
+    // Whether the dual simplex of this programme runs on the dense fast path (until it hands
+    // the programme to the sparse solver for good).
+    bool densePath() const { return denseFirst_; }
     // Whether the dual simplex's word that the programme has no solution is checked by the
     // primal from the same basis (see solve()).
     void confirmInfeasibility(bool confirm) { confirmInfeasibility_ = confirm; }
