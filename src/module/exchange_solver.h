@@ -173,6 +173,9 @@ private:
     // climb, then checks that the rows held allow no λ above the one reached and climbs on
     // from there where they do.
     bool climbToTheTop(ExchangeResult& result, double threshold);
+    // The smoothness programme's first basis in a climb: the smoothest point at the λ reached,
+    // found from the λ programme's optimum (or that optimum, for the primal to go on from).
+    void startSmoothnessAtTheTop(double reached);
     // Whether the rows held allow λ at or above the given one; where they do, the λ programme
     // goes on from such a point.
     bool pushLambdaTo(double lambda);

@@ -355,12 +355,8 @@ void LinearProgram::startFrom(const std::vector<unsigned char>& basis)
     startBasis_ = basis;
 }
 
-LpStatus LinearProgram::solve(SimplexMethod method)
+void LinearProgram::beginRun()
 {
-    if (preferPrimal_) {
-        method = SimplexMethod::Primal;
-        preferPrimal_ = false;
-    }
     throwIfStopRequested();
     commitPendingRows();
     ClpSimplex& clp = solver_->clp;
@@ -373,6 +369,28 @@ LpStatus LinearProgram::solve(SimplexMethod method)
         startBasis_.clear();
     }
     ++stats_.linearProgrammes;
+}
+
+LpStatus LinearProgram::solveDense(int steps)
+{
+    beginRun();
+    if (!denseFirst_ || !runDense(steps, true))
+        return LpStatus::Failed;
+    const std::optional<LpStatus> outcome = settled();
+    if (!outcome)
+        return LpStatus::Failed;
+    readSolution();
+    return *outcome;
+}
+
+LpStatus LinearProgram::solve(SimplexMethod method)
+{
+    if (preferPrimal_) {
+        method = SimplexMethod::Primal;
+        preferPrimal_ = false;
+    }
+    beginRun();
+    ClpSimplex& clp = solver_->clp;
 
     // Degenerate vertices, which these programmes have plenty of, can make either simplex
     // stall. Each run gets an iteration budget (not a time limit, so that runs repeat
@@ -458,7 +476,7 @@ LpStatus LinearProgram::solve(SimplexMethod method)
     return LpStatus::Failed;
 }
 
-bool LinearProgram::runDense(int iterations)
+bool LinearProgram::runDense(int iterations, bool keepPath)
 {
     ClpSimplex& clp = solver_->clp;
     // The dense simplex keeps an inverse of columns × columns, the sparse one factorises a
@@ -490,7 +508,7 @@ bool LinearProgram::runDense(int iterations)
         // A programme that needs huge coefficients, or on which the dense simplex lost its
         // footing after taking steps, stays with the sparse solver for its further runs: the
         // next ones would most likely end the same way, and cost the steps twice.
-        if (huge || outcome.iterations > 0) {
+        if (!keepPath && (huge || outcome.iterations > 0)) {
             solver_->takeEntriesBack();
             denseFirst_ = false;
             dense.drop();

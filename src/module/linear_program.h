@@ -48,6 +48,10 @@ public:
 
     // Warm-started from the last basis (or the one given to startFrom) when there is one.
     LpStatus solve(SimplexMethod method = SimplexMethod::Dual);
+    // The dense simplex alone, within a budget of steps: Optimal or Infeasible where it settles
+    // the programme, Failed where it does not. Then nothing else has run, and the programme
+    // keeps the dense path and its start for another method to go on from.
+    LpStatus solveDense(int steps);
 
     // The last solution, in original units.
     std::span<const double> columnValues() const { return columnValues_; }
@@ -98,7 +102,10 @@ private:
     // Runs the dense simplex from the solver's basis and hands its outcome to the solver;
     // false where it gave up or its solution is too large to trust (see largestDenseSolution_),
     // and the solver's own simplex has to run.
-    bool runDense(int iterations);
+    // The start basis, rows committed, the run counted: what every run begins with.
+    void beginRun();
+    // keepPath: a run that does not settle the programme leaves it on the dense path.
+    bool runDense(int iterations, bool keepPath = false);
     // The outcome of the last simplex run, if it settled the programme one way or the other.
     std::optional<LpStatus> settled() const;
     // The largest amount by which the solution misses a row or column bound, relative to

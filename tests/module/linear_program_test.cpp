@@ -1,6 +1,7 @@
 // The programme wrapper around the simplex: rows taken out again keep the basis and leave the
 // remaining rows with their own scales; rows added while the dense simplex runs the programme
-// reach the sparse solver whenever that one runs it.
+// reach the sparse solver whenever that one runs it; a dense run within a budget leaves the
+// programme as it was where it does not settle it.
 #include "module/linear_program.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +82,38 @@ TEST_F(LinearProgramRows, RowsAddedOnTheDenseSimplexReachTheSparseSolverAndCopie
     ASSERT_EQ(copy->solve(SimplexMethod::Primal), LpStatus::Optimal);
     EXPECT_NEAR(copy->columnValues()[0], 3.0, 1e-9);
     EXPECT_NEAR(copy->columnValues()[1], 3.0, 1e-9);
+}
+
+// A dense run within a budget: from the old optimum of other costs (a vertex that meets every
+// bound, its multipliers of the wrong sign) it settles the programme in two primal steps; with
+// one step allowed it fails and leaves the programme on the dense path, for the sparse primal
+// to go on from the same start.
+TEST_F(LinearProgramRows, ADenseRunWithinABudgetSettlesOrLeavesTheProgrammeAsItWas)
+{
+    lp.addRow(x, one, 1.0, kInf);
+    lp.addRow(y, one, 2.0, kInf);
+    lp.addRow(x, one, -kInf, 4.0);
+    lp.addRow(y, one, -kInf, 5.0);
+    ASSERT_EQ(lp.solve(), LpStatus::Optimal);
+    const std::vector<unsigned char> lowest = lp.basis();
+    lp.setColumn(0, -kInf, kInf, -1.0); // now max x + y
+    lp.setColumn(1, -kInf, kInf, -1.0);
+
+    lp.startFrom(lowest);
+    EXPECT_EQ(lp.solveDense(1), LpStatus::Failed);
+    EXPECT_TRUE(lp.densePath());
+    lp.startFrom(lowest);
+    lp.preferPrimalOnce();
+    ASSERT_EQ(lp.solve(), LpStatus::Optimal);
+    EXPECT_NEAR(lp.columnValues()[0], 4.0, 1e-9);
+    EXPECT_NEAR(lp.columnValues()[1], 5.0, 1e-9);
+
+    lp.startFrom(lowest);
+    const long before = stats.simplexIterations;
+    ASSERT_EQ(lp.solveDense(20), LpStatus::Optimal);
+    EXPECT_EQ(stats.simplexIterations - before, 2);
+    EXPECT_NEAR(lp.columnValues()[0], 4.0, 1e-9);
+    EXPECT_NEAR(lp.columnValues()[1], 5.0, 1e-9);
 }
 
 } // namespace
