@@ -206,8 +206,8 @@ private:
     const std::vector<int>& item_;
     const std::vector<int>& slotOf_;
     const ParallelColumns& parallel_;
-    // n×n row-major; inverse_[j][positionOf_[s]]: column j of x, slot s. An active column's row is the unit
-    // vector of its slot, exactly: rebuild makes it so and replace keeps it. The three n×n
+    // n×n row-major; inverse_[j][positionOf_[s]]: column j of x, slot s. An active column's row
+    // is the unit vector of its slot, exactly: rebuild makes it so and replace keeps it. The three n×n
     // buffers are written in full by rebuild before anything reads them; a short run on a
     // programme of many columns would otherwise spend more time zeroing them than pivoting.
     std::unique_ptr<double[]> inverse_, block_, movedColumns_;

@@ -99,12 +99,12 @@ public:
 
 private:
     void commitPendingRows();
-    // Runs the dense simplex from the solver's basis and hands its outcome to the solver;
-    // false where it gave up or its solution is too large to trust (see largestDenseSolution_),
-    // and the solver's own simplex has to run.
     // The start basis, rows committed, the run counted: what every run begins with.
     void beginRun();
-    // keepPath: a run that does not settle the programme leaves it on the dense path.
+    // Runs the dense simplex from the solver's basis and hands its outcome to the solver;
+    // false where it gave up or its solution is too large to trust (see largestDenseSolution_),
+    // and the solver's own simplex has to run. With keepPath, a run that does not settle the
+    // programme leaves it on the dense path all the same.
     bool runDense(int iterations, bool keepPath = false);
     // The outcome of the last simplex run, if it settled the programme one way or the other.
     std::optional<LpStatus> settled() const;

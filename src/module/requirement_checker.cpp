@@ -139,7 +139,8 @@ void checkInterval(int index, const Requirement& q, const TrigSeries& curve, dou
         const double sign = maximum ? 1.0 : -1.0;
         const double limit = sign * bound.value + bound.tolerance; // sign * value must stay below
         const double span = (segmentEnd(r + 1) - segmentEnd(r)) * h;
-        const double highest = std::max(sign * ends[static_cast<std::size_t>(r)], sign * ends[static_cast<std::size_t>(r) + 1]);
+        const auto at = static_cast<std::size_t>(r);
+        const double highest = std::max(sign * ends[at], sign * ends[at + 1]);
         return highest + roundOff + 0.125 * span * span * curvature + slack <= limit;
     };
     // The runs the scans below will read (a segment's own, and the samples on either side of

@@ -135,7 +135,8 @@ TEST(RequirementChecker, ASpareCoreFindsTheSameViolationsAndIsNotStartedForThem)
     const double bottom = extreme(requirementCurve(set, q, coefficients), 0.0, 360.0, false);
     set.requirements[0].lower = LinearBound{true, 0.6 * bottom, 0.0};
     set.requirements[0].upper = LinearBound{true, 0.6 * top, 0.0};
-    const auto check = [&] { return findViolations(set, coefficients, 0.0, 1e-9, [](const Requirement&) { return 0.01; }); };
+    const SampleSpacing spacing = [](const Requirement&) { return 0.01; };
+    const auto check = [&] { return findViolations(set, coefficients, 0.0, 1e-9, spacing); };
     const std::vector<Violation> alone = check();
     ASSERT_GT(alone.size(), 10u);
 
