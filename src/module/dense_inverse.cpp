@@ -183,16 +183,15 @@ void ActiveInverse::forActiveParallel(int j, F f) const
     } while (other != j);
 }
 
-bool ActiveInverse::pinned(int s) const
+int ActiveInverse::inactiveParallelOf(int j) const
 {
-    const int j = item_[s];
-    if (j >= n_)
-        return false;
     for (int other = parallel_.next[j]; other != j; other = parallel_.next[other])
         if (slotOf_[other] < 0)
-            return true;
-    return false;
+            return other;
+    return -1;
 }
+
+bool ActiveInverse::pinned(int s) const { return item_[s] < n_ && inactiveParallelOf(item_[s]) >= 0; }
 
 void ActiveInverse::arrangePositions()
 {
@@ -316,12 +315,9 @@ void ActiveInverse::settleParallelColumns(int k, double* alpha) const
 {
     for (int s = 0; s < n_; ++s) {
         const int j = item_[s];
-        if (j >= n_ || parallel_.next[j] == j)
+        if (j >= n_)
             continue;
-        int other = parallel_.next[j];
-        while (other != j && slotOf_[other] >= 0)
-            other = parallel_.next[other];
-        if (other != j)
+        if (const int other = inactiveParallelOf(j); other >= 0)
             alpha[s] = k == other ? -parallel_.sign[j] * parallel_.sign[other] : 0.0; // k is not j: j is active
     }
 }

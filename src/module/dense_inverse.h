@@ -176,6 +176,8 @@ private:
     void settleParallelColumns(int k, double* alpha) const;
     int planColumnPart();
 
+    // The first column after column j in its class that is inactive, or -1.
+    int inactiveParallelOf(int j) const;
     // Whether slot s is pinned (see above) as the constraints stand.
     bool pinned(int s) const;
     // Every slot in its place: those that can change first, in slot order, then the pinned ones.

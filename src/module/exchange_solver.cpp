@@ -303,11 +303,12 @@ void ExchangeSolver::startSmoothnessAtTheTop(double reached)
     // primal cost 4 ms); λ then comes down in a dual step or two. Where the dense steps stall
     // on the degenerate vertex instead (at K = 30 they had not settled after 2,000), the
     // sparse primal takes over from the optimum again.
-    smooth_->startFrom(largest_->basis());
+    const std::vector<unsigned char> optimum = largest_->basis();
+    smooth_->startFrom(optimum);
     fixLambda(reached);
     if (smooth_->solveDense(kSmoothingStartSteps) == LpStatus::Optimal)
         return;
-    smooth_->startFrom(largest_->basis());
+    smooth_->startFrom(optimum);
     smooth_->preferPrimalOnce();
 }
 
