@@ -87,12 +87,23 @@ void ExchangeSolver::fixLambda(double lambda)
         smooth_->setColumn(lambdaColumn_, lambda, lambda, 0.0);
 }
 
-int ExchangeSolver::addRowToAll(double lower, double upper)
+int ExchangeSolver::addRowToAll(double lower, double upper, std::optional<double> heldTo)
 {
-    const int row = smooth_->addRow(rowColumns_, rowValues_, lower, upper);
+    const int row = smooth_->addRow(rowColumns_, rowValues_, lower, upper, heldTo);
     if (largest_)
-        largest_->addRow(rowColumns_, rowValues_, lower, upper);
+        largest_->addRow(rowColumns_, rowValues_, lower, upper, heldTo);
     return row;
+}
+
+std::optional<double> ExchangeSolver::holdingLambda() const
+{
+    // Only in a climb on the dense simplex. Solves at a fixed λ (the bisection's, the checks of
+    // a λ* found) and programmes handed to the sparse solver (huge coefficients that cancel)
+    // keep the scales of their bounds: held more strictly there, random projects ended with a
+    // λ* 1e-4 short of the edge of feasibility.
+    if (!roundLambda_ || !largest_ || !smooth_->densePath() || !largest_->densePath())
+        return std::nullopt;
+    return roundLambda_;
 }
 
 void ExchangeSolver::setRowBoundsOfAll(int row, double lower, double upper)
@@ -207,6 +218,13 @@ void ExchangeSolver::addCut(int requirement, double angleDeg, bool onGrid)
     Cut cut{requirement, angleDeg};
     cut.onGrid = onGrid;
     const bool separateRows = lambdaColumn_ >= 0 && (q.lower.slope != 0.0 || q.upper.slope != 0.0);
+    // A row the simplex keeps only to its tolerance of max(1, |bound|), up to twice that, can
+    // miss its bound by more than the check accepts at its own angle: where the bound moves with
+    // λ the check measures it at the λ reached (at K = 40 of a double dwell a tenth of the
+    // bound the row was scaled by), and at bounds that are no power of two the check accepts
+    // less than the scaled row. Each such miss took another round. The cuts a round adds are
+    // held to the bounds the check judged them by instead.
+    const std::optional<double> at = holdingLambda();
     auto addSide = [&](const LinearBound& bound, bool lower) {
         rowColumns_.clear();
         rowValues_.clear();
@@ -215,7 +233,8 @@ void ExchangeSolver::addCut(int requirement, double angleDeg, bool onGrid)
             rowColumns_.push_back(lambdaColumn_);
             rowValues_.push_back(-bound.slope);
         }
-        return addRowToAll(lower ? bound.base : -kInfinity, lower ? kInfinity : bound.base);
+        const std::optional<double> heldTo = at ? std::optional(std::abs(bound.at(*at))) : std::nullopt;
+        return addRowToAll(lower ? bound.base : -kInfinity, lower ? kInfinity : bound.base, heldTo);
     };
     if (separateRows) {
         if (q.lower.present)
@@ -226,8 +245,16 @@ void ExchangeSolver::addCut(int requirement, double angleDeg, bool onGrid)
         rowColumns_.clear();
         rowValues_.clear();
         appendCurveRow(q, angleDeg);
+        std::optional<double> heldTo;
+        if (at) {
+            // A band is checked on either side against its own bound: the smaller one counts.
+            heldTo = kInfinity;
+            for (const LinearBound* bound : {&q.lower, &q.upper})
+                if (bound->present)
+                    heldTo = std::min(*heldTo, std::abs(bound->base));
+        }
         const int row = addRowToAll(q.lower.present ? q.lower.base : -kInfinity,
-                                    q.upper.present ? q.upper.base : kInfinity);
+                                    q.upper.present ? q.upper.base : kInfinity, heldTo);
         if (q.lower.present)
             cut.lowerRow = row;
         if (q.upper.present)
@@ -479,6 +506,7 @@ std::shared_ptr<const WarmStart> ExchangeSolver::captureWarmStart(bool forProof)
 
 void ExchangeSolver::resetProgrammes(bool largestLambda, double lambda)
 {
+    roundLambda_.reset();
     smooth_ = std::make_unique<LinearProgram>(columnUnits_, stats_);
     smooth_->confirmInfeasibility(settings_.confirmInfeasibility);
     layOutColumns(*smooth_, true, lambda);

@@ -212,6 +212,7 @@ bool ExchangeSolver::settle(double lambda, ExchangeResult& result, double giveUp
             result.gaveUp = true;
             return false;
         }
+        roundLambda_ = lambda;
         if (round >= settings_.maxRounds || !tightenOrAddAll(violations))
             return closeEnough(violations);
     }
@@ -290,6 +291,7 @@ bool ExchangeSolver::climb(ExchangeResult& result, double threshold)
             return true;
         if (smoothed)
             retireIdleCuts(-reached);
+        roundLambda_ = result.lambdaUsed;
         if (round >= settings_.maxRounds || !tightenOrAddAll(violations))
             return closeEnough(violations);
     }
@@ -330,7 +332,7 @@ bool ExchangeSolver::climbToTheTop(ExchangeResult& result, double threshold)
     // climb goes on from there. Its next stop can be short again, even below the λ* already
     // found, so the best result is kept and the question asked again above it.
     int idle = 0;
-    for (int push = 0; push < kTopChecks && idle < 2 && result.lambda < 1.0; ++push) {
+    for (int push = 0; push < kTopChecks && idle < kIdleTopClimbs && result.lambda < 1.0; ++push) {
         if (!pushLambdaTo(std::min(1.0, result.lambda + kTopCheckStep)))
             break;
         ExchangeResult pushed;

@@ -138,9 +138,13 @@ private:
     static constexpr double kLargestDenseLambdaSolution = 1e3;
     // How far above the λ reached its check looks (the precision λ* is promised to), and how
     // many times it may find the λ programme short (each climb on gains only a little on the
-    // worst projects; two in a row that gain nothing end it earlier).
+    // worst projects; a few in a row that gain nothing end it earlier).
     static constexpr double kTopCheckStep = 1e-6;
     static constexpr int kTopChecks = 32;
+    // Climbs from above the λ* found that end no higher, in a row, before the checks stop. On
+    // a badly scaled project three such climbs wandered between 0.9950 and 0.9968 and ended
+    // lower before the fourth reached λ*, 1e-3 above the first one's.
+    static constexpr int kIdleTopClimbs = 4;
     // How far above a threshold λ is held while largestLambdaAbove settles whether λ* gets
     // there (a solution right at the threshold would count as not above it).
     static constexpr double kCapAboveThreshold = 1e-7;
@@ -197,7 +201,9 @@ private:
     // programme has rows the simplex has not seen yet. After the smoothness programme was
     // found infeasible, with forProof, the rows that may take part in the proof instead.
     std::shared_ptr<const WarmStart> captureWarmStart(bool forProof = false) const;
-    int addRowToAll(double lower, double upper);
+    int addRowToAll(double lower, double upper, std::optional<double> heldTo = std::nullopt);
+    // The λ at whose bounds the rows of a new cut are held (see addCut), or none.
+    std::optional<double> holdingLambda() const;
     void setRowBoundsOfAll(int row, double lower, double upper);
     void addSpectrumRow(int requirement);
     void addCut(int requirement, double angleDeg, bool onGrid = false);
@@ -241,6 +247,8 @@ private:
     // cuts are only retired again once the programmes have moved on from there.
     double retiredAt_ = -std::numeric_limits<double>::infinity();
     bool marginsReleased_ = false;
+    // The λ at which the current round checked the solution; unset for the initial angles.
+    std::optional<double> roundLambda_;
     double lambdaCap_ = std::numeric_limits<double>::infinity(); // the λ programme's upper bound on λ below 1
     // Whether the smoothness programme has a basis to start from (from a neighbour or a solve).
     bool smoothHasBasis_ = false;

@@ -8,6 +8,7 @@
 #include "module/input_validator.h"
 #include "module/lambda_search.h"
 #include "module/problem_model.h"
+#include "double_dwell.h"
 #include "random_project.h"
 
 #include <gtest/gtest.h>
@@ -217,6 +218,25 @@ TEST(LambdaSearchShortcuts, JudgeAShiftAsItsWholeSearchWould)
     EXPECT_GE(lower, 4);
     EXPECT_GE(smoother, 4);
     EXPECT_GE(rougher, 8);
+}
+
+// The rows of the cuts a climb adds are held as strictly as the check judges them, so that a
+// round never finds again an angle the programmes hold, missed by the simplex's tolerance. The
+// double dwell at K = 20 settles in 7 rounds; with the rows of its bound that moves with λ held
+// to that bound at λ = 0 (ten times its size at λ*), the same angles came back round after
+// round: 19.
+TEST(ExchangeRounds, AClimbDoesNotComeBackToTheAnglesItHolds)
+{
+    const ReadResult input = readRecords(testing::doubleDwellProject(20));
+    ValidationResult validation = validateRecords(input.records);
+    ASSERT_EQ(validation.code, 0) << validation.message;
+    const ProblemModel model(std::move(validation.problem));
+    SolveStats stats;
+    const ExchangeResult top =
+        ExchangeSolver(model.requirementsLinearInLambda(model.zeroShifts()), stats).solveLargestLambda();
+    ASSERT_TRUE(top.feasible);
+    EXPECT_NEAR(top.lambda, 0.891451, 1e-6);
+    EXPECT_LE(stats.exchangeRounds, 9);
 }
 
 } // namespace

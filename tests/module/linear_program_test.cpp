@@ -1,12 +1,13 @@
 // The programme wrapper around the simplex: rows taken out again keep the basis and leave the
 // remaining rows with their own scales; rows added while the dense simplex runs the programme
 // reach the sparse solver whenever that one runs it; a dense run within a budget leaves the
-// programme as it was where it does not settle it.
+// programme as it was where it does not settle it; a row held to a size of its own is kept to it.
 #include "module/linear_program.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace vemra::module {
@@ -114,6 +115,27 @@ TEST_F(LinearProgramRows, ADenseRunWithinABudgetSettlesOrLeavesTheProgrammeAsItW
     EXPECT_EQ(stats.simplexIterations - before, 2);
     EXPECT_NEAR(lp.columnValues()[0], 4.0, 1e-9);
     EXPECT_NEAR(lp.columnValues()[1], 5.0, 1e-9);
+}
+
+// A row its caller checks against a size of its own. Scaled by its bound alone, the simplex
+// may miss it by its tolerance of up to twice the bound's size: here by 1.01e-6, more than 1e-9
+// of the bound. Held to the bound's size, it may not.
+TEST_F(LinearProgramRows, ARowHeldToASizeIsKeptWithinTheToleranceOfThatSize)
+{
+    lp.addRow(x, one, 1000.0, kInf);
+    lp.addRow(y, one, 1.0, kInf);
+    ASSERT_EQ(lp.solve(), LpStatus::Optimal);
+    const std::unique_ptr<LinearProgram> held = lp.copy();
+    const double higher = 1000.0 + 1.01e-6;
+    const double within = higher - 1e-9 * higher;
+
+    lp.addRow(x, one, higher, kInf);
+    ASSERT_EQ(lp.solve(), LpStatus::Optimal);
+    EXPECT_LT(lp.columnValues()[0], within);
+
+    held->addRow(x, one, higher, kInf, higher);
+    ASSERT_EQ(held->solve(), LpStatus::Optimal);
+    EXPECT_GE(held->columnValues()[0], within);
 }
 
 } // namespace
