@@ -507,6 +507,7 @@ std::shared_ptr<const WarmStart> ExchangeSolver::captureWarmStart(bool forProof)
 void ExchangeSolver::resetProgrammes(bool largestLambda, double lambda)
 {
     roundLambda_.reset();
+    smoothFromTheTop_ = true;
     smooth_ = std::make_unique<LinearProgram>(columnUnits_, stats_);
     smooth_->confirmInfeasibility(settings_.confirmInfeasibility);
     layOutColumns(*smooth_, true, lambda);

@@ -267,12 +267,12 @@ bool ExchangeSolver::climb(ExchangeResult& result, double threshold)
         bool smoothed = false;
         if (threshold == -kInfinity) {
             const double below = reached < 1.0 ? std::max(0.0, reached - kSmoothnessBackOff) : reached;
-            // Without a basis of its own yet, the smoothness programme starts from the λ
-            // programme's optimum: lowering λ only loosens bounds, so that point is a solution
-            // already, and the primal simplex goes on from it to the smoothest one instead of
-            // starting from nothing.
-            if (!smoothHasBasis_)
-                startSmoothnessAtTheTop(reached);
+            // The smoothness programme starts from the λ programme's optimum: lowering λ only
+            // loosens bounds, so that point is a solution already, and the simplex goes on from
+            // it to the smoothest one, instead of starting from nothing (the first round) or
+            // from the last round's smoothest point, which the new angles cut off (later ones).
+            if (!smoothHasBasis_ || smoothFromTheTop_)
+                smoothFromTheTop_ = startSmoothnessAtTheTop(reached);
             fixLambda(below);
             smoothed = smooth_->solve(settings_.method) == LpStatus::Optimal;
             if (smoothed)
@@ -297,21 +297,28 @@ bool ExchangeSolver::climb(ExchangeResult& result, double threshold)
     }
 }
 
-void ExchangeSolver::startSmoothnessAtTheTop(double reached)
+bool ExchangeSolver::startSmoothnessAtTheTop(double reached)
 {
-    smoothHasBasis_ = true;
     // At the λ reached that optimum is a vertex that meets every bound, from which the dense
     // simplex takes primal steps to the smoothest one (4 at K = 40, where starting the sparse
-    // primal cost 4 ms); λ then comes down in a dual step or two. Where the dense steps stall
-    // on the degenerate vertex instead (at K = 30 they had not settled after 2,000), the
-    // sparse primal takes over from the optimum again.
+    // primal cost 4 ms); λ then comes down in a dual step or a few dozen. In the rounds after
+    // the first that replaced 200 to 270 dual steps from the last smoothest point at K = 40.
+    // Where the dense steps stall on the degenerate vertex instead (at K = 30 they had not
+    // settled after 2,000, and in the third round at K = 40), the programme starts where it
+    // would have, and the later rounds of the solve do not try again: the sparse primal from
+    // the optimum in the first round, the last smoothest point after that.
+    const bool first = !smoothHasBasis_;
+    smoothHasBasis_ = true;
+    const std::vector<unsigned char> last = first ? std::vector<unsigned char>() : smooth_->basis();
     const std::vector<unsigned char> optimum = largest_->basis();
     smooth_->startFrom(optimum);
     fixLambda(reached);
     if (smooth_->solveDense(kSmoothingStartSteps) == LpStatus::Optimal)
-        return;
-    smooth_->startFrom(optimum);
-    smooth_->preferPrimalOnce();
+        return true;
+    smooth_->startFrom(first ? optimum : last);
+    if (first)
+        smooth_->preferPrimalOnce();
+    return false;
 }
 
 bool ExchangeSolver::climbToTheTop(ExchangeResult& result, double threshold)

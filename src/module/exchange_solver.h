@@ -177,9 +177,10 @@ private:
     // climb, then checks that the rows held allow no λ above the one reached and climbs on
     // from there where they do.
     bool climbToTheTop(ExchangeResult& result, double threshold);
-    // The smoothness programme's first basis in a climb: the smoothest point at the λ reached,
-    // found from the λ programme's optimum (or that optimum, for the primal to go on from).
-    void startSmoothnessAtTheTop(double reached);
+    // A round's basis for the smoothness programme: the smoothest point at the λ reached, found
+    // from the λ programme's optimum. False where the dense steps do not settle there; the
+    // programme then starts where it would have (see exchange_solver.cpp).
+    bool startSmoothnessAtTheTop(double reached);
     // Whether the rows held allow λ at or above the given one; where they do, the λ programme
     // goes on from such a point.
     bool pushLambdaTo(double lambda);
@@ -252,6 +253,8 @@ private:
     double lambdaCap_ = std::numeric_limits<double>::infinity(); // the λ programme's upper bound on λ below 1
     // Whether the smoothness programme has a basis to start from (from a neighbour or a solve).
     bool smoothHasBasis_ = false;
+    // Whether each round's smoothness programme still starts from the λ programme's optimum.
+    bool smoothFromTheTop_ = true;
     // Whether the last settle ended on a simplex failure, or on the simplex's proof that the
     // programme has no solution.
     bool simplexFailed_ = false;
