@@ -304,7 +304,7 @@ bool ExchangeSolver::startSmoothnessAtTheTop(double reached)
     // primal cost 4 ms); λ then comes down in a dual step or a few dozen. In the rounds after
     // the first that replaced 200 to 270 dual steps from the last smoothest point at K = 40.
     // Where the dense steps stall on the degenerate vertex instead (at K = 30 they had not
-    // settled after 2,000, and in the third round at K = 40), the programme starts where it
+    // settled after 2,000, and in the fourth round at K = 40), the programme starts where it
     // would have, and the later rounds of the solve do not try again: the sparse primal from
     // the optimum in the first round, the last smoothest point after that.
     const bool first = !smoothHasBasis_;
