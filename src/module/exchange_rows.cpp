@@ -251,7 +251,7 @@ void ExchangeSolver::addCut(int requirement, double angleDeg, bool onGrid)
             heldTo = kInfinity;
             for (const LinearBound* bound : {&q.lower, &q.upper})
                 if (bound->present)
-                    heldTo = std::min(*heldTo, std::abs(bound->base));
+                    heldTo = std::min(*heldTo, std::abs(bound->at(*at)));
         }
         const int row = addRowToAll(q.lower.present ? q.lower.base : -kInfinity,
                                     q.upper.present ? q.upper.base : kInfinity, heldTo);

@@ -16,7 +16,7 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 constexpr double kSmoothnessBackOff = 1e-7;
 // What the final check of a solution accepts, relative to max(1, |bound|).
 constexpr double kFinalTolerance = 1e-7;
-// The dense steps the smoothness programme's first run may take from the λ programme's optimum.
+// The dense steps a round's smoothness programme may take from the λ programme's optimum.
 constexpr int kSmoothingStartSteps = 20;
 
 } // namespace
