@@ -106,8 +106,9 @@ private:
     void setInitialWeights();
 
     // Dual steepest edge: the inactive constraint violated most in proportion to the length of
-    // its representation in the active normals.
-    int chooseEntering() const;
+    // its representation in the active normals. The rows' part of the scan is kept for the next
+    // call, which takes it over where nothing about the rows has changed in between.
+    int chooseEntering();
 
     std::optional<DenseStatus> refreshed() { return refresh() ? std::nullopt : std::optional(DenseStatus::GaveUp); }
 
@@ -133,6 +134,11 @@ private:
     void pivot(int k, double sigma, const Leaving& leaving, double alphaNormSquared);
 
     // What an exchange at slot q needs: d_q (column q of B⁻¹), B⁻¹α and both times every row.
+    // Where d_q moves the two halves of a split coefficient against each other (one half takes
+    // over the value of the other, which leaves its bound), no row moves at all: no row's
+    // activity or pricing weight changes, and only the active rows' products are worked out, for
+    // the check of the inverse. In the programme that maximises λ every coefficient is free of
+    // cost, and a third of the steps are of that kind.
     void computeDirections(int q);
 
     // B d_q = e_q and B (B⁻¹α) = α hold as far as the inverse is accurate; the active rows'
@@ -194,6 +200,13 @@ private:
     std::vector<double> alpha_, leavingDirection_, alphaBack_, residual_;
     std::vector<double> positioned_; // a vector over the slots in the inverse's order
     std::vector<double> rowsAlongDirection_, rowsAlongAlphaBack_;
+    std::vector<int> activeRows_;
+    bool rowsStay_ = false; // the exchange under way moves no row (computeDirections)
+    // The best row of chooseEntering's last scan, and whether the rows' activities, weights and
+    // the set-aside marks are the same since.
+    int bestRow_ = -1;
+    double bestRowScore_ = 0.0;
+    bool rowsUnchanged_ = false;
     std::vector<double> cost_; // the programme's, perturbed while perturbed_
     std::vector<double> rowDuals_, reducedCosts_, ray_;
     // Violated constraints whose pivots were all too small at this vertex; they wait until a

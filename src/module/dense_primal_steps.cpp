@@ -98,6 +98,7 @@ std::optional<DenseStatus> DenseDualSolver::primalStep(int q)
 
 void DenseDualSolver::moveAlongDirection(double length)
 {
+    rowsUnchanged_ = false;
     addScaled(x_.data(), length, leavingDirection_.data(), n_);
     addScaled(r_.data(), length, rowsAlongDirection_.data(), m_);
 }

@@ -38,6 +38,7 @@ RowProducts::RowProducts(const DenseProgramme& programme, const ParallelColumns&
     const auto w = static_cast<std::size_t>(width_);
     bodies_.resize(static_cast<std::size_t>(programme.rows) * w);
     units_.reserve(static_cast<std::size_t>(programme.rows));
+    unitOf_.resize(static_cast<std::size_t>(programme.rows));
     if (programme.rows > 0)
         readRow(0, firstOfClass, bodies_.data());
     for (int i = 0; i < programme.rows;) {
@@ -53,6 +54,9 @@ RowProducts::RowProducts(const DenseProgramme& programme, const ParallelColumns&
                     readRow(i + 2, firstOfClass, next);
             }
         }
+        unitOf_[i] = static_cast<int>(units_.size());
+        if (unit.place >= 0)
+            unitOf_[i + 1] = unitOf_[i];
         units_.push_back(unit);
         i += unit.place < 0 ? 1 : 2;
     }
@@ -138,6 +142,32 @@ void RowProducts::compute(const double* b, double* alongB)
         bodyB_[u] = dot(body(u), b, w);
     for (u = 0; u < units; ++u)
         spread(units_[u], bodyB_[u], b, alongB);
+}
+
+void RowProducts::computeSecond(const double* c, std::span<const int> rows, double* alongC)
+{
+    const auto w = static_cast<std::ptrdiff_t>(width_);
+    c = classSums(c, summedC_);
+    for (int i : rows) {
+        const Unit& unit = units_[static_cast<std::size_t>(unitOf_[i])];
+        double ignored = 0.0, body = 0.0;
+        dotTwice(bodies_.data() + unitOf_[i] * w, c, c, width_, ignored, body);
+        alongC[i] = unit.place < 0 ? body : body + (i == unit.row ? unit.first : unit.second) * c[unit.place];
+    }
+}
+
+bool RowProducts::cancelsInEveryRow(const double* b) const
+{
+    int first = -1, second = -1;
+    for (int j = 0; j < p_.columns; ++j) {
+        if (b[j] == 0.0)
+            continue;
+        if (second >= 0)
+            return false;
+        (first < 0 ? first : second) = j;
+    }
+    return second >= 0 && classOf_[first] >= 0 && classOf_[first] == classOf_[second]
+           && signOf_[first] * b[first] == -(signOf_[second] * b[second]);
 }
 
 } // namespace vemra::module::dense

@@ -14,6 +14,7 @@
 #include "module/parallel_columns.h"
 #include "module/spare_core.h"
 
+#include <span>
 #include <vector>
 
 namespace vemra::module::dense {
@@ -26,6 +27,14 @@ public:
     void compute(const double* b, const double* c, double* alongB, double* alongC);
     // alongB[i] = a_i·b alone.
     void compute(const double* b, double* alongB);
+    // alongC[i] = a_i·c for the rows listed, each to the last bit what the pass over every row
+    // gives it as its second product.
+    void computeSecond(const double* c, std::span<const int> rows, double* alongC);
+
+    // Whether a_i·b is zero in every row, to the last bit, because b moves only two columns of
+    // one class, by amounts that cancel (one half of a split coefficient taking over from the
+    // other): their entries are each other's negatives, and so are their products.
+    bool cancelsInEveryRow(const double* b) const;
 
 private:
     // One row, or two neighbouring ones that differ at one place only: their common body is
@@ -64,6 +73,7 @@ private:
     std::vector<int> classOf_;   // per column, -1 for a column without entries
     std::vector<double> signOf_; // per column, its entries over its class's
     std::vector<Unit> units_;
+    std::vector<int> unitOf_;    // per row
     std::vector<double> bodies_; // units × width_, row-major
     std::vector<double> summedB_, summedC_, bodyB_, bodyC_;
 };

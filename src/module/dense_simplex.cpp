@@ -110,6 +110,7 @@ Side DenseDualSolver::sideFor(int k, BasisStatus status) const
 
 void DenseDualSolver::recomputePrimal()
 {
+    rowsUnchanged_ = false;
     for (int j = 0; j < n_; ++j)
         x_[j] = slotOf_[j] >= 0 ? bound_[slotOf_[j]] : inverse_.rowDot(j, bound_.data(), positioned_.data());
     for (int i = 0; i < m_; ++i)
@@ -198,6 +199,7 @@ double DenseDualSolver::wrongness(int s) const
 
 void DenseDualSolver::setInitialWeights()
 {
+    rowsUnchanged_ = false;
     for (int j = 0; j < n_; ++j)
         if (slotOf_[j] < 0)
             weight_[j] = std::max(kWeightFloor, dot(inverseRow(j), inverseRow(j), n_));
@@ -206,24 +208,33 @@ void DenseDualSolver::setInitialWeights()
             weight_[n_ + i] = std::max(kWeightFloor, dot(matrixRow(i), matrixRow(i), n_));
 }
 
-int DenseDualSolver::chooseEntering() const
+int DenseDualSolver::chooseEntering()
 {
+    const auto scan = [this](int from, int to, int& best, double& bestScore) {
+        for (int k = from; k < to; ++k) {
+            if (slotOf_[k] >= 0 || setAside_[k])
+                continue;
+            const double value = activity(k);
+            const double violation = std::max(lower(k) - value, value - upper(k));
+            if (violation <= settings_.primalTolerance)
+                continue;
+            const double score = violation * violation / weight_[k];
+            if (score > bestScore) {
+                bestScore = score;
+                best = k;
+            }
+        }
+    };
     int best = -1;
     double bestScore = 0.0;
-    for (int k = 0; k < n_ + m_; ++k) {
-        if (slotOf_[k] >= 0 || setAside_[k])
-            continue;
-        const double value = activity(k);
-        const double violation = std::max(lower(k) - value, value - upper(k));
-        if (violation <= settings_.primalTolerance)
-            continue;
-        const double score = violation * violation / weight_[k];
-        if (score > bestScore) {
-            bestScore = score;
-            best = k;
-        }
+    scan(0, n_, best, bestScore);
+    if (!std::exchange(rowsUnchanged_, false)) {
+        bestRow_ = -1;
+        bestRowScore_ = 0.0;
+        scan(n_, n_ + m_, bestRow_, bestRowScore_);
     }
-    return best;
+    // The columns come first: a row wins a tie with none of them.
+    return bestRowScore_ > bestScore ? bestRow_ : best;
 }
 
 std::optional<DenseStatus> DenseDualSolver::step(int k)
@@ -253,6 +264,7 @@ std::optional<DenseStatus> DenseDualSolver::step(int k)
     if (leaving.slot >= 0) {
         setAside_[k] = 1;
         anySetAside_ = true;
+        rowsUnchanged_ = false;
         return std::nullopt;
     }
     return proveInfeasible(k, sigma) ? DenseStatus::Infeasible : DenseStatus::GaveUp;
@@ -318,7 +330,8 @@ void DenseDualSolver::pivot(int k, double sigma, const Leaving& leaving, double 
     const double target = sigma > 0.0 ? lower(k) : upper(k);
     const double primalStep = (target - activity(k)) / pivotValue;
     addScaled(x_.data(), primalStep, leavingDirection_.data(), n_);
-    addScaled(r_.data(), primalStep, rowsAlongDirection_.data(), m_);
+    if (!rowsStay_)
+        addScaled(r_.data(), primalStep, rowsAlongDirection_.data(), m_);
     addScaled(pi_.data(), -leaving.step * sigma, alpha_.data(), n_);
 
     const int left = item_[q];
@@ -333,6 +346,9 @@ void DenseDualSolver::pivot(int k, double sigma, const Leaving& leaving, double 
     pi_[q] = sigma * leaving.step;
     (k < n_ ? x_[k] : r_[k - n_]) = target;
     ++iterations_;
+    // The rows' part of the last scan holds as long as no row has moved and none set aside has
+    // become a candidate again.
+    rowsUnchanged_ = rowsStay_ && k < n_ && !anySetAside_;
     if (std::exchange(anySetAside_, false))
         std::fill(setAside_.begin(), setAside_.end(), 0);
 }
@@ -340,8 +356,20 @@ void DenseDualSolver::pivot(int k, double sigma, const Leaving& leaving, double 
 void DenseDualSolver::computeDirections(int q)
 {
     inverse_.directions(q, alpha_.data(), leavingDirection_.data(), alphaBack_.data());
-    rowProducts_.compute(leavingDirection_.data(), alphaBack_.data(), rowsAlongDirection_.data(),
-                         rowsAlongAlphaBack_.data());
+    rowsStay_ = rowProducts_.cancelsInEveryRow(leavingDirection_.data());
+    if (!rowsStay_) {
+        rowProducts_.compute(leavingDirection_.data(), alphaBack_.data(), rowsAlongDirection_.data(),
+                             rowsAlongAlphaBack_.data());
+        return;
+    }
+    activeRows_.clear();
+    for (int s = 0; s < n_; ++s) {
+        if (item_[s] >= n_) {
+            activeRows_.push_back(item_[s] - n_);
+            rowsAlongDirection_[item_[s] - n_] = 0.0;
+        }
+    }
+    rowProducts_.computeSecond(alphaBack_.data(), activeRows_, rowsAlongAlphaBack_.data());
 }
 
 double DenseDualSolver::exchangeError(int q) const
@@ -374,6 +402,8 @@ void DenseDualSolver::updateWeights(int k, int q, double alphaNormSquared)
     for (int j = 0; j < n_; ++j)
         if (slotOf_[j] < 0 && j != k)
             update(j, leavingDirection_[j], alphaBack_[j]);
+    if (rowsStay_)
+        return; // τ = 0 for every row: the update would leave each weight as it is
     for (int i = 0; i < m_; ++i)
         if (slotOf_[n_ + i] < 0 && n_ + i != k)
             update(n_ + i, rowsAlongDirection_[i], rowsAlongAlphaBack_[i]);

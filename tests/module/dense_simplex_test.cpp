@@ -443,18 +443,32 @@ TEST(DenseStarts, StartsItCannotUseAreRefusedOthersMended)
 
 // The pass over the rows merges columns that repeat one another (or one another's negatives),
 // and neighbouring rows that differ in one entry only, before it multiplies; whatever the
-// classes and pairs, the products must be the rows' own.
+// classes and pairs, the products must be the rows' own. The products of a few rows alone are
+// the pass's to the last bit, and a vector that only trades one column for its parallel one is
+// known to leave every row where it is (the simplex then skips the pass).
 TEST(DenseRows, MergedColumnsAndRowPairsGiveEveryRowItsOwnProducts)
 {
+    struct Trade {
+        int j, k;
+        double bj, bk;
+        bool cancels;
+    };
     struct ColumnsCase {
         const char* what;
         std::vector<int> copyOf;  // per column: the earlier column it repeats, or -1
         std::vector<double> sign; // its entries over that column's
+        std::vector<Trade> trades;
     };
     const ColumnsCase cases[] = {
-        {"no two alike", {-1, -1, -1, -1, -1}, {1, 1, 1, 1, 1}},
-        {"every coefficient split", {-1, 0, -1, 2, -1, 4}, {1, -1, 1, -1, 1, -1}},
-        {"three alike, one negated, and a column without entries", {-1, 0, 0, -1, -1, 4, 4, -2}, {1, 1, -1, 1, 1, -1, -1, 0}},
+        {"no two alike", {-1, -1, -1, -1, -1}, {1, 1, 1, 1, 1}, {{0, 1, 1.0, 1.0, false}}},
+        {"every coefficient split",
+         {-1, 0, -1, 2, -1, 4},
+         {1, -1, 1, -1, 1, -1},
+         {{0, 1, 1.0, 1.0, true}, {2, 3, -0.3, -0.3, true}, {0, 1, 1.0, -1.0, false}, {1, 2, 1.0, 1.0, false}}},
+        {"three alike, one negated, and a column without entries",
+         {-1, 0, 0, -1, -1, 4, 4, -2},
+         {1, 1, -1, 1, 1, -1, -1, 0},
+         {{0, 1, 0.7, -0.7, true}, {0, 2, 0.7, 0.7, true}, {5, 7, 1.0, 1.0, false}, {7, 7, 1.0, 0.0, false}}},
     };
     // How each row relates to the one before: its own, a copy, a copy but for the last column
     // (a bound moving with λ at another rate), or a copy but for two columns.
@@ -487,10 +501,24 @@ TEST(DenseRows, MergedColumnsAndRowPairsGiveEveryRowItsOwnProducts)
         }
         products.compute(b.data(), c2.data(), alongB.data(), alongC.data());
         products.compute(b.data(), alone.data());
+        std::vector<int> someRows{p.rows - 1, 0, 4, 5, 2};
+        std::vector<double> second(p.rows, 0.0);
+        products.computeSecond(c2.data(), someRows, second.data());
         for (int i = 0; i < p.rows; ++i) {
             EXPECT_NEAR(alongB[i], rowTimes(p, i, b), 1e-14) << "row " << i;
             EXPECT_NEAR(alongC[i], rowTimes(p, i, c2), 1e-11) << "row " << i;
             EXPECT_NEAR(alone[i], rowTimes(p, i, b), 1e-14) << "row " << i;
+            if (std::find(someRows.begin(), someRows.end(), i) != someRows.end())
+                EXPECT_EQ(second[i], alongC[i]) << "row " << i;
+        }
+        for (const Trade& t : c.trades) {
+            std::vector<double> traded(p.columns, 0.0);
+            traded[t.j] += t.bj;
+            traded[t.k] += t.bk;
+            EXPECT_EQ(products.cancelsInEveryRow(traded.data()), t.cancels) << "columns " << t.j << ", " << t.k;
+            products.compute(traded.data(), c2.data(), alongB.data(), alongC.data());
+            for (int i = 0; i < p.rows && t.cancels; ++i)
+                EXPECT_EQ(alongB[i], 0.0) << "row " << i;
         }
     }
 }
