@@ -1,6 +1,7 @@
 // rx-10-L: the synthesis module. Usage: rx-10-L <input file> [flag], or --help, --version.
 // Reads the project records, searches the coefficients and writes the result files into the
 // current directory. The exit status is 0 whenever rx4.err could be written.
+#include "module/freed_memory.h"
 #include "module/output_writer.h"
 #include "protocol/exchange_files.h"
 #include "protocol/result_codes.h"
@@ -13,10 +14,6 @@
 #include <filesystem>
 #include <iostream>
 #include <new>
-
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 using namespace vemra::module;
 
@@ -49,19 +46,6 @@ SynthesisResult run(int argc, char** argv)
     SynthesisOptions options;
     options.progress = [](const std::string& line) { std::cout << line << std::endl; };
     return synthesise(readRecordFile(argv[1]), options);
-}
-
-// Every linear programme allocates and frees work arrays of some hundred kilobytes. By
-// default the C library hands such blocks back to the system as soon as they are freed (their
-// own mappings, or a trimmed heap), and the next programme pays page faults to get them again:
-// a fifth of the run on a small project. A process that lives for one computation keeps them.
-void keepFreedMemoryForReuse()
-{
-#ifdef __GLIBC__
-    constexpr int kKeep = 32 << 20; // the largest mapping threshold the library accepts
-    mallopt(M_MMAP_THRESHOLD, kKeep);
-    mallopt(M_TRIM_THRESHOLD, kKeep);
-#endif
 }
 
 } // namespace
