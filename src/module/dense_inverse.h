@@ -49,6 +49,19 @@ inline Pair loadPair(const double* p)
     return v;
 }
 
+// a·b with the even and the odd entries summed apart: each product of dotTwice and the kernels
+// below, to the last bit, on its own.
+inline double dotInPairs(const double* a, const double* b, int size)
+{
+    Pair s = {0.0, 0.0};
+    int j = 0;
+    for (; j + 2 <= size; j += 2)
+        s += loadPair(a + j) * loadPair(b + j);
+    if (j < size)
+        s[0] += a[j] * b[j];
+    return s[0] + s[1];
+}
+
 // a·b and a·c in one pass over a, the even and the odd entries summed apart.
 inline void dotTwice(const double* a, const double* b, const double* c, int size, double& ab, double& ac)
 {

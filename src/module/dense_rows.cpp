@@ -150,8 +150,7 @@ void RowProducts::computeSecond(const double* c, std::span<const int> rows, doub
     c = classSums(c, summedC_);
     for (int i : rows) {
         const Unit& unit = units_[static_cast<std::size_t>(unitOf_[i])];
-        double ignored = 0.0, body = 0.0;
-        dotTwice(bodies_.data() + unitOf_[i] * w, c, c, width_, ignored, body);
+        const double body = dotInPairs(bodies_.data() + unitOf_[i] * w, c, width_);
         alongC[i] = unit.place < 0 ? body : body + (i == unit.row ? unit.first : unit.second) * c[unit.place];
     }
 }

@@ -508,8 +508,9 @@ TEST(DenseRows, MergedColumnsAndRowPairsGiveEveryRowItsOwnProducts)
             EXPECT_NEAR(alongB[i], rowTimes(p, i, b), 1e-14) << "row " << i;
             EXPECT_NEAR(alongC[i], rowTimes(p, i, c2), 1e-11) << "row " << i;
             EXPECT_NEAR(alone[i], rowTimes(p, i, b), 1e-14) << "row " << i;
-            if (std::find(someRows.begin(), someRows.end(), i) != someRows.end())
+            if (std::find(someRows.begin(), someRows.end(), i) != someRows.end()) {
                 EXPECT_EQ(second[i], alongC[i]) << "row " << i;
+            }
         }
         for (const Trade& t : c.trades) {
             std::vector<double> traded(p.columns, 0.0);
