@@ -1,5 +1,7 @@
 #include "module/freed_memory.h"
 
+#include <cstdlib> // defines __GLIBC__ where the C library is glibc
+
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif

@@ -1,5 +1,6 @@
 // The built program end to end: files in a temporary working directory.
 #include "input_builder.h"
+#include "module/freed_memory.h"
 
 #include <gtest/gtest.h>
 
@@ -8,11 +9,16 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -256,3 +262,24 @@ TEST_F(ProgramTest, ExplanationFileBelongsToThisRun)
 }
 
 } // namespace
+
+namespace vemra::module {
+namespace {
+
+// The program keeps the work arrays its programmes free (see freed_memory.h): a block of a
+// megabyte comes from the heap, not from a mapping of its own that freeing it would hand back.
+TEST(FreedMemory, WorkArraysOfAMegabyteStayWithTheProcess)
+{
+#ifdef __GLIBC__
+    keepFreedMemoryForReuse();
+    const std::size_t mappedBefore = mallinfo2().hblks;
+    auto block = std::make_unique<double[]>(std::size_t{1} << 17);
+    block[0] = 1.0;
+    EXPECT_EQ(mallinfo2().hblks, mappedBefore);
+#else
+    GTEST_SKIP() << "only the GNU C library is told how to keep freed memory";
+#endif
+}
+
+} // namespace
+} // namespace vemra::module
