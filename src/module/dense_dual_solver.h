@@ -138,7 +138,7 @@ private:
     // over the value of the other, which leaves its bound), no row moves at all: no row's
     // activity or pricing weight changes, and only the active rows' products are worked out, for
     // the check of the inverse. In the programme that maximises λ every coefficient is free of
-    // cost, and a third of the steps are of that kind.
+    // cost, and a fifth to a third of the dual steps are of that kind.
     void computeDirections(int q);
 
     // B d_q = e_q and B (B⁻¹α) = α hold as far as the inverse is accurate; the active rows'
