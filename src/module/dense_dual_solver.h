@@ -216,6 +216,7 @@ private:
     int stallingSteps_ = 0;
     bool perturbed_ = false, everPerturbed_ = false;
     int iterations_ = 0;
+    int stepsMovingNoRow_ = 0;
     CarriedInverse* carried_ = nullptr;
 };
 

@@ -346,6 +346,7 @@ void DenseDualSolver::pivot(int k, double sigma, const Leaving& leaving, double 
     pi_[q] = sigma * leaving.step;
     (k < n_ ? x_[k] : r_[k - n_]) = target;
     ++iterations_;
+    stepsMovingNoRow_ += rowsStay_ ? 1 : 0;
     // The rows' part of the last scan holds as long as no row has moved and none set aside has
     // become a candidate again.
     rowsUnchanged_ = rowsStay_ && k < n_ && !anySetAside_;
@@ -356,7 +357,7 @@ void DenseDualSolver::pivot(int k, double sigma, const Leaving& leaving, double 
 void DenseDualSolver::computeDirections(int q)
 {
     inverse_.directions(q, alpha_.data(), leavingDirection_.data(), alphaBack_.data());
-    rowsStay_ = rowProducts_.cancelsInEveryRow(leavingDirection_.data());
+    rowsStay_ = settings_.skipRowsThatStay && rowProducts_.cancelsInEveryRow(leavingDirection_.data());
     if (!rowsStay_) {
         rowProducts_.compute(leavingDirection_.data(), alphaBack_.data(), rowsAlongDirection_.data(),
                              rowsAlongAlphaBack_.data());
@@ -483,6 +484,7 @@ DenseOutcome DenseDualSolver::finish(DenseStatus status)
     DenseOutcome outcome;
     outcome.status = status;
     outcome.iterations = iterations_;
+    outcome.stepsMovingNoRow = stepsMovingNoRow_;
     if (carried_ != nullptr)
         carried_->clear();
     if (status == DenseStatus::GaveUp)

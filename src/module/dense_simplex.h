@@ -38,6 +38,9 @@ struct DenseSettings {
     double primalTolerance = 1e-9;
     double dualTolerance = 1e-7;
     int iterationLimit = 1000;
+    // Steps that move no row (a coefficient changing sign) skip the pass over the rows; off,
+    // every step makes it. Either way the steps are the same to the last bit.
+    bool skipRowsThatStay = true;
 };
 
 enum class DenseStatus { Optimal, Infeasible, GaveUp };
@@ -56,6 +59,7 @@ struct DenseOutcome {
     // within the column bounds meets.
     std::vector<double> ray;
     int iterations = 0;
+    int stepsMovingNoRow = 0;
 };
 
 // Starts from the given basis (BasisStatus values, columns then rows; empty: every row basic,

@@ -396,6 +396,30 @@ TEST(DenseMinimax, DegenerateSplitCoefficientProgrammesAgreeWithoutStalling)
     }
 }
 
+// A step in which one half of a split coefficient takes over from the other moves no row, and
+// skips the pass over the rows; the next pricing reuses the rows' scan. Every step, the vertex
+// and every multiplier must be what the full pass gives, to the last bit.
+TEST(DenseMinimax, StepsThatMoveNoRowChangeNothingButTheirCost)
+{
+    for (const int harmonics : {23, 26, 32, 33}) {
+        SCOPED_TRACE(std::to_string(harmonics) + " harmonics");
+        const DenseProgramme p = minimaxProgramme(harmonics, 1);
+        DenseSettings settings;
+        settings.iterationLimit = std::max(1000, 4 * (p.rows + p.columns));
+        const DenseOutcome skipping = solveDenseDual(p, {}, settings);
+        settings.skipRowsThatStay = false;
+        const DenseOutcome full = solveDenseDual(p, {}, settings);
+        EXPECT_GT(skipping.stepsMovingNoRow, 10);
+        EXPECT_EQ(full.stepsMovingNoRow, 0);
+        EXPECT_EQ(skipping.status, full.status);
+        EXPECT_EQ(skipping.iterations, full.iterations);
+        EXPECT_EQ(skipping.basis, full.basis);
+        EXPECT_EQ(skipping.columnValues, full.columnValues);
+        EXPECT_EQ(skipping.rowActivities, full.rowActivities);
+        EXPECT_EQ(skipping.rowDuals, full.rowDuals);
+    }
+}
+
 // x0 ∈ [0, 10], x1 ≥ 0, both costing −1; rows x0 + x1 ≤ 4, x0 − x1 ∈ [−2, 2] and the first
 // row again, doubled: 2x0 + 2x1 ≤ 9. The optimum is −4.
 DenseProgramme smallProgramme()
