@@ -118,15 +118,6 @@ double rowScaleFor(double lower, double upper)
     return std::ldexp(1.0, -exponent);
 }
 
-// The scale of a row held to size: 1 / max(1, size) rounded up to a power of two, so that the
-// simplex's tolerance on the row comes to at most that of a bound of that size.
-double strictRowScaleFor(double size)
-{
-    int exponent = 0;
-    std::frexp(std::max(1.0, size), &exponent); // = m * 2^exponent, m in [0.5, 1)
-    return std::ldexp(1.0, 1 - exponent);
-}
-
 // A bound times a scale, infinite bounds staying the solver's infinity.
 double scaled(double bound, double scale) { return isFiniteBound(bound) ? bound * scale : toSolverBound(bound); }
 
@@ -264,7 +255,9 @@ void LinearProgram::setColumn(int column, double lower, double upper, double cos
 int LinearProgram::addRow(std::span<const int> columns, std::span<const double> values, double lower, double upper,
                           std::optional<double> heldTo)
 {
-    const double scale = heldTo ? strictRowScaleFor(*heldTo) : rowScaleFor(lower, upper);
+    // A row held to a size: 1 / max(1, size) rounded up to a power of two instead of down, so
+    // that the simplex's tolerance on the row comes to at most that of a bound of that size.
+    const double scale = heldTo ? 2.0 * rowScaleFor(*heldTo, *heldTo) : rowScaleFor(lower, upper);
     rowScales_.push_back(scale);
     pendingColumns_.insert(pendingColumns_.end(), columns.begin(), columns.end());
     for (std::size_t i = 0; i < values.size(); ++i)

@@ -45,7 +45,7 @@ public:
     // Returns the index of the new row; rows are handed to the solver at the next solve().
     // The simplex keeps a row within its tolerance of max(1, |bound|) of its bounds (up to twice
     // that); with heldTo, within its tolerance of max(1, heldTo) at most, where a caller checks
-    // the row against a size other than its bounds' (see strictRowScaleFor).
+    // the row against a size other than its bounds'.
     int addRow(std::span<const int> columns, std::span<const double> values, double lower, double upper,
                std::optional<double> heldTo = std::nullopt);
     void setRowBounds(int row, double lower, double upper);
