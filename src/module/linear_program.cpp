@@ -1,5 +1,6 @@
 #include "module/linear_program.h"
 
+#include "module/clp_models.h"
 #include "module/dense_mirror.h"
 #include "module/dense_simplex.h"
 #include "module/stop_request.h"
@@ -120,40 +121,6 @@ double rowScaleFor(double lower, double upper)
 
 // A bound times a scale, infinite bounds staying the solver's infinity.
 double scaled(double bound, double scale) { return isFiniteBound(bound) ? bound * scale : toSolverBound(bound); }
-
-// Loads the programme, its settings, solution and basis into another solver. Not the solver's
-// own copy: that shares working memory of its factorisation with the original, and whichever
-// of the two outlived the other read freed memory in its next solve.
-void copyProgramme(const ClpSimplex& from, ClpSimplex& to)
-{
-    to.loadProblem(*from.matrix(), from.getColLower(), from.getColUpper(), from.getObjCoefficients(),
-                   from.getRowLower(), from.getRowUpper());
-    to.setLogLevel(from.logLevel());
-    to.setOptimizationDirection(from.optimizationDirection());
-    to.scaling(from.scalingFlag());
-    to.setPrimalTolerance(from.primalTolerance());
-    to.setDualTolerance(from.dualTolerance());
-    std::copy_n(from.primalColumnSolution(), from.numberColumns(), to.primalColumnSolution());
-    std::copy_n(from.primalRowSolution(), from.numberRows(), to.primalRowSolution());
-    if (from.statusExists())
-        to.copyinStatus(from.statusArray());
-}
-
-// The solver's scaled rows as the dense simplex takes them: rows × columns, row-major.
-std::vector<double> denseMatrixOf(const ClpSimplex& clp)
-{
-    const auto columns = static_cast<std::size_t>(clp.numberColumns());
-    std::vector<double> dense(static_cast<std::size_t>(clp.numberRows()) * columns, 0.0);
-    const CoinPackedMatrix& matrix = *clp.matrix();
-    const CoinBigIndex* starts = matrix.getVectorStarts();
-    const int* lengths = matrix.getVectorLengths();
-    const int* indices = matrix.getIndices();
-    const double* values = matrix.getElements();
-    for (std::size_t j = 0; j < columns; ++j)
-        for (CoinBigIndex e = starts[j]; e < starts[j] + lengths[j]; ++e)
-            dense[static_cast<std::size_t>(indices[e]) * columns + j] = values[e];
-    return dense;
-}
 
 } // namespace
 
@@ -588,49 +555,6 @@ std::vector<double> LinearProgram::rowDuals() const
     return result;
 }
 
-namespace {
-
-// The dual values of the programme in which every row may miss its bounds at a cost of one per
-// unit (of the scaled row), negated to read like the solver's ray: where the rows cannot all be
-// met, they prove it just as well. The solver leaves no ray when it proved infeasibility in
-// its primal, as its dual does after an infeasibility found with artificial column bounds.
-std::vector<double> leastViolationMultipliers(const ClpSimplex& original)
-{
-    ClpSimplex elastic(original);
-    const ClpEventHandler plain;
-    elastic.passInEventHandler(&plain);
-    const int rows = elastic.numberRows();
-    for (int j = 0; j < elastic.numberColumns(); ++j)
-        elastic.setObjectiveCoefficient(j, 0.0);
-    std::vector<CoinBigIndex> starts;
-    std::vector<int> indices;
-    std::vector<double> values;
-    for (int i = 0; i < rows; ++i) {
-        for (double direction : {1.0, -1.0}) {
-            starts.push_back(static_cast<CoinBigIndex>(indices.size()));
-            indices.push_back(i);
-            values.push_back(direction);
-        }
-    }
-    starts.push_back(static_cast<CoinBigIndex>(indices.size()));
-    const std::vector<double> lower(2 * static_cast<std::size_t>(rows), 0.0);
-    const std::vector<double> upper(lower.size(), COIN_DBL_MAX);
-    const std::vector<double> cost(lower.size(), 1.0);
-    elastic.addColumns(2 * rows, lower.data(), upper.data(), cost.data(), starts.data(), indices.data(),
-                       values.data());
-    elastic.allSlackBasis(true);
-    elastic.setMaximumIterations(std::max(kMinimumIterationBudget, 4 * (rows + elastic.numberColumns())));
-    elastic.primal();
-    if (elastic.status() != 0 || !(elastic.objectiveValue() > 0.0))
-        return {};
-    std::vector<double> multipliers(elastic.dualRowSolution(), elastic.dualRowSolution() + rows);
-    for (double& m : multipliers)
-        m = -m;
-    return multipliers;
-}
-
-} // namespace
-
 std::vector<double> LinearProgram::infeasibilityRay() const
 {
     const ClpSimplex& clp = solver_->clp;
@@ -644,7 +568,7 @@ std::vector<double> LinearProgram::infeasibilityRay() const
     }
     if (ray.empty()) {
         solver_->takeEntriesBack();
-        ray = leastViolationMultipliers(clp);
+        ray = leastViolationMultipliers(clp, kMinimumIterationBudget);
     }
     // Mapped back like a dual value: a multiplier of the scaled row times the row's factor.
     for (std::size_t i = 0; i < ray.size(); ++i)
