@@ -7,7 +7,6 @@
 
 #include <ClpEventHandler.hpp>
 #include <ClpSimplex.hpp>
-#include <CoinHelperFunctions.hpp>
 
 #include <algorithm>
 #include <cmath>
