@@ -165,6 +165,7 @@ protected:
 
 private:
     void createMenus();
+    void connectMenus();
     void rebuildRecentMenu();
     void applySettings(const MainSettings& settings);
     MainSettings currentSettings() const;
