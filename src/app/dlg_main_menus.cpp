@@ -2,7 +2,6 @@
 
 #include "computation_controller.h"
 
-#include "commands/file_commands.h"
 #include "commands/tree_commands.h"
 #include "model/tree_ops.h"
 
